@@ -1,0 +1,31 @@
+# Two commands: `make run` builds the game with its data and starts it; `make test` builds the
+# sanitizer flavour and runs every test. Both install missing Debian packages first. CMake is the
+# real build; this file only drives it.
+RELEASE_DIR ?= build/release
+TEST_DIR ?= build/test
+JOBS ?= $(shell nproc)
+
+.PHONY: run test build-release build-test clean
+
+build-release:
+	@scripts/install-deps.sh run
+	@cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVM_TESTS=OFF >/dev/null
+	@cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+run: build-release
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	    echo "No display: run the game headless with '$(RELEASE_DIR)/app/veltramondo --headless --frames 600', or under a virtual display with 'xvfb-run make run'."; \
+	else \
+	    $(RELEASE_DIR)/app/veltramondo; \
+	fi
+
+build-test:
+	@scripts/install-deps.sh test
+	@cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVM_SANITIZE=ON -DVM_WERROR=ON >/dev/null
+	@cmake --build $(TEST_DIR) -j $(JOBS)
+
+test: build-test
+	@cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+clean:
+	rm -rf build

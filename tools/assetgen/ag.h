@@ -1,0 +1,22 @@
+// assetgen: generates the game's binary content from the recipes in assets/. Deterministic: the
+// same sources give byte-identical files. Each generator lives in its own ag_<family>.cpp and
+// registers itself with AG_GENERATOR.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A generator writes its files below `out` (game names with backslashes turned into folders,
+// e.g. "gfx\\backgrou\\1.png" -> out/gfx/backgrou/1.png) reading recipes below `assets`.
+// Returns 0 on success; prints its own error otherwise.
+using ag_fn = int (*)(const std::string &assets, const std::string &out);
+
+int ag_register(const char *name, ag_fn run);
+
+// Writes bytes to out/<game name>, creating folders; returns 0 or prints an error and returns 1.
+int ag_write_file(const std::string &out, const std::string &game_name, const std::vector<uint8_t> &bytes);
+
+#define AG_CONCAT2(a, b) a##b
+#define AG_CONCAT(a, b) AG_CONCAT2(a, b)
+#define AG_GENERATOR(name, fn) static const int AG_CONCAT(ag_registered_, __LINE__) = ag_register(name, fn)

@@ -1,0 +1,26 @@
+// veltramondo-tool: the command-line tool for modders and for our own build. Each command lives
+// in its own vtool_<command>.cpp and registers itself with VTOOL_COMMAND.
+#pragma once
+
+#include <string>
+#include <vector>
+
+using vtool_fn = int (*)(const std::vector<std::string> &args);
+
+struct vtool_command {
+    const char *name;
+    const char *usage;
+    vtool_fn run;
+};
+
+int vtool_register(const char *name, const char *usage, vtool_fn run);
+
+// Brings up the engine modules a command needs (error, list, memory, string, file I/O with the
+// data pack named, or none when pack is null) and takes them down again; quiet unless told.
+int vtool_engine_start(const char *pack);
+void vtool_engine_stop();
+
+#define VTOOL_CONCAT2(a, b) a##b
+#define VTOOL_CONCAT(a, b) VTOOL_CONCAT2(a, b)
+#define VTOOL_COMMAND(name, usage, fn) \
+    static const int VTOOL_CONCAT(vtool_registered_, __LINE__) = vtool_register(name, usage, fn)
