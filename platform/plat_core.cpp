@@ -1,0 +1,306 @@
+// plat_core on SDL2: window, message queue, wake-ups, alerts, priority and memory status.
+#include "platform/plat_core.h"
+
+#include "platform/plat_gl.h"
+#include "platform/plat_menu.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <sys/resource.h>
+#include <sys/sysinfo.h>
+
+namespace {
+
+struct PLAT_STATE {
+    int initialised;
+    int headless;
+    SDL_Window *window;
+    PLAT_WNDPROC proc;
+    uint32_t wake_event;
+    std::mutex queue_lock;
+    std::deque<PLAT_MSG> queue;
+    PLAT_ALERT_FN alert_capture;
+};
+
+PLAT_STATE plat;
+
+uintptr_t virtual_key(SDL_Keycode key)
+{
+    if (key >= SDLK_a && key <= SDLK_z) return static_cast<uintptr_t>('A' + (key - SDLK_a));
+    if (key >= SDLK_0 && key <= SDLK_9) return static_cast<uintptr_t>('0' + (key - SDLK_0));
+    if (key >= SDLK_F1 && key <= SDLK_F12) return PLAT_VK_F1 + static_cast<uintptr_t>(key - SDLK_F1);
+    switch (key) {
+    case SDLK_TAB: return PLAT_VK_TAB;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return PLAT_VK_RETURN;
+    case SDLK_LALT:
+    case SDLK_RALT: return PLAT_VK_MENU;
+    case SDLK_ESCAPE: return PLAT_VK_ESCAPE;
+    case SDLK_SPACE: return PLAT_VK_SPACE;
+    case SDLK_LEFT: return PLAT_VK_LEFT;
+    case SDLK_UP: return PLAT_VK_UP;
+    case SDLK_RIGHT: return PLAT_VK_RIGHT;
+    case SDLK_DOWN: return PLAT_VK_DOWN;
+    default: return 0;
+    }
+}
+
+void push(uint32_t message, uintptr_t wparam, intptr_t lparam)
+{
+    std::lock_guard<std::mutex> hold(plat.queue_lock);
+    plat.queue.push_back({message, wparam, lparam});
+}
+
+// Turns one SDL event into the window messages the engine expects.
+void translate(const SDL_Event &e)
+{
+    // The window menu sees every event first and keeps those it uses.
+    if (plat_menu_event(&e)) return;
+    switch (e.type) {
+    case SDL_QUIT:
+        push(PLAT_WM_CLOSE, 0, 0);
+        break;
+    case SDL_WINDOWEVENT:
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE: push(PLAT_WM_CLOSE, 0, 0); break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            push(PLAT_WM_ACTIVATE, 1, 0);
+            push(PLAT_WM_SETFOCUS, 0, 0);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            push(PLAT_WM_ACTIVATE, 0, 0);
+            push(PLAT_WM_KILLFOCUS, 0, 0);
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED: push(PLAT_WM_SYSCOMMAND, PLAT_SC_MINIMIZE, 0); break;
+        case SDL_WINDOWEVENT_RESTORED: push(PLAT_WM_SYSCOMMAND, PLAT_SC_RESTORE, 0); break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            push(PLAT_WM_SIZE, 0, static_cast<intptr_t>((e.window.data2 << 16) | (e.window.data1 & 0xFFFF)));
+            break;
+        default: break;
+        }
+        break;
+    case SDL_DISPLAYEVENT:
+        push(PLAT_WM_DISPLAYCHANGE, 0, 0);
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        uintptr_t vk = virtual_key(e.key.keysym.sym);
+        bool alt = (e.key.keysym.mod & KMOD_ALT) != 0;
+        intptr_t lparam = static_cast<intptr_t>(e.key.keysym.scancode) << 16;
+        if (alt) lparam |= intptr_t{1} << 29;
+        if (e.type == SDL_KEYDOWN) push(alt ? PLAT_WM_SYSKEYDOWN : PLAT_WM_KEYDOWN, vk, lparam);
+        else push(alt ? PLAT_WM_SYSKEYUP : PLAT_WM_KEYUP, vk, lparam);
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+        if (e.button.button == SDL_BUTTON_LEFT)
+            push(PLAT_WM_LBUTTONDOWN, 0, static_cast<intptr_t>((e.button.y << 16) | (e.button.x & 0xFFFF)));
+        break;
+    default:
+        break;
+    }
+}
+
+void pump()
+{
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) translate(e);
+}
+
+} // namespace
+
+int plat_init(int headless)
+{
+    if (plat.initialised) return 1;
+    plat.headless = headless;
+    if (headless) {
+        setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        setenv("SDL_AUDIODRIVER", "dummy", 0);
+    }
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "veltramondo: cannot start the video system: %s\n", SDL_GetError());
+        return 0;
+    }
+    plat.wake_event = SDL_RegisterEvents(1);
+    plat.initialised = 1;
+    return 1;
+}
+
+void plat_shutdown()
+{
+    if (!plat.initialised) return;
+    plat_window_destroy();
+    plat_gl_drivers_pin();
+    SDL_Quit();
+    plat.initialised = 0;
+    std::lock_guard<std::mutex> hold(plat.queue_lock);
+    plat.queue.clear();
+}
+
+int plat_headless()
+{
+    return plat.headless;
+}
+
+int plat_display_available()
+{
+    const char *driver = SDL_GetCurrentVideoDriver();
+    return driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
+}
+
+int plat_window_create(const char *title, int width, int height, int fullscreen, PLAT_WNDPROC proc)
+{
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
+    for (int fallback = 0; fallback < 2 && !plat.window; fallback++) {
+        plat_gl_attributes_set(fallback);
+        plat.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+    }
+    if (!plat.window) return 0;
+    plat.proc = proc;
+    return 1;
+}
+
+void plat_window_destroy()
+{
+    plat_menu_deinit();
+    plat_gl_destroy();
+    if (plat.window) SDL_DestroyWindow(plat.window);
+    plat.window = nullptr;
+}
+
+void *plat_window_handle()
+{
+    return plat.window;
+}
+
+int plat_window_exists()
+{
+    return plat.window != nullptr;
+}
+
+void plat_window_show(int show)
+{
+    if (!plat.window) return;
+    if (show) SDL_ShowWindow(plat.window);
+    else SDL_HideWindow(plat.window);
+}
+
+void plat_window_raise()
+{
+    if (plat.window) SDL_RaiseWindow(plat.window);
+}
+
+void plat_window_title_set(const char *title)
+{
+    if (plat.window) SDL_SetWindowTitle(plat.window, title);
+}
+
+void plat_cursor_show(int show)
+{
+    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+int plat_message_peek(PLAT_MSG *msg, int remove)
+{
+    if (plat.initialised) pump();
+    std::lock_guard<std::mutex> hold(plat.queue_lock);
+    if (plat.queue.empty()) return 0;
+    *msg = plat.queue.front();
+    if (remove) plat.queue.pop_front();
+    return 1;
+}
+
+void plat_message_wait(int timeout_ms)
+{
+    {
+        std::lock_guard<std::mutex> hold(plat.queue_lock);
+        if (!plat.queue.empty()) return;
+    }
+    if (!plat.initialised) {
+        SDL_Delay(static_cast<Uint32>(timeout_ms));
+        return;
+    }
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, timeout_ms)) translate(e);
+}
+
+void plat_wake()
+{
+    if (!plat.initialised) return;
+    SDL_Event e;
+    std::memset(&e, 0, sizeof e);
+    e.type = plat.wake_event;
+    SDL_PushEvent(&e);
+}
+
+void plat_message_post(uint32_t message, uintptr_t wparam, intptr_t lparam)
+{
+    push(message, wparam, lparam);
+    plat_wake();
+}
+
+void plat_message_post_quit(int exit_code)
+{
+    plat_message_post(PLAT_WM_QUIT, static_cast<uintptr_t>(exit_code), 0);
+}
+
+intptr_t plat_message_dispatch(const PLAT_MSG *msg)
+{
+    if (!plat.proc || msg->message == PLAT_WM_QUIT) return 0;
+    return plat.proc(msg->message, msg->wparam, msg->lparam);
+}
+
+uint32_t plat_ticks_ms()
+{
+    return SDL_GetTicks();
+}
+
+void plat_sleep_ms(int ms)
+{
+    SDL_Delay(static_cast<Uint32>(ms));
+}
+
+// Linux lets an unprivileged process lower its priority but not raise it again, so "high" only
+// returns to the normal level; the game runs fine without the boost.
+int plat_priority_set(int level)
+{
+    int nice_value = level < 0 ? 10 : 0;
+    return setpriority(PRIO_PROCESS, 0, nice_value) == 0;
+}
+
+void plat_memory_status(unsigned long long *total, unsigned long long *available)
+{
+    struct sysinfo info;
+    if (sysinfo(&info) != 0) {
+        *total = *available = 0;
+        return;
+    }
+    *total = static_cast<unsigned long long>(info.totalram) * info.mem_unit;
+    *available = static_cast<unsigned long long>(info.freeram) * info.mem_unit;
+}
+
+void plat_alert_capture(PLAT_ALERT_FN fn)
+{
+    plat.alert_capture = fn;
+}
+
+int plat_alert(const char *text, const char *title, unsigned flags)
+{
+    if (!text) text = "";
+    if (!title) title = "";
+    if (plat.alert_capture) return plat.alert_capture(text, title, flags);
+    if (!plat.headless && plat.initialised && plat_display_available()) {
+        Uint32 type = SDL_MESSAGEBOX_INFORMATION;
+        if ((flags & 0xF0) == PLAT_MB_ICONERROR) type = SDL_MESSAGEBOX_ERROR;
+        else if ((flags & 0xF0) == PLAT_MB_ICONWARNING) type = SDL_MESSAGEBOX_WARNING;
+        if (SDL_ShowSimpleMessageBox(type, title, text, plat.window) == 0) return PLAT_IDOK;
+    }
+    std::fprintf(stderr, "%s%s%s\n", title, title[0] ? ": " : "", text);
+    return PLAT_IDOK;
+}

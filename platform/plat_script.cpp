@@ -1,0 +1,67 @@
+// plat_script: scripted key presses for tests, demos and headless runs. Each event says at
+// which pass of the frame loop a key (by scan code) goes down or up.
+#include "platform/plat_core.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+struct PLAT_SCRIPT_EVENT {
+    uint32_t pass;
+    int key;
+    int down;
+};
+
+std::vector<PLAT_SCRIPT_EVENT> plat_script_events;
+uint8_t plat_script_state[256];
+
+} // namespace
+
+void plat_script_add(uint32_t pass, int key, int down)
+{
+    if (key < 0 || key > 255) return;
+    PLAT_SCRIPT_EVENT e{pass, key, down};
+    auto at = std::upper_bound(plat_script_events.begin(), plat_script_events.end(), e,
+                               [](const PLAT_SCRIPT_EVENT &a, const PLAT_SCRIPT_EVENT &b) { return a.pass < b.pass; });
+    plat_script_events.insert(at, e);
+}
+
+int plat_script_load(const char *file_name)
+{
+    FILE *f = std::fopen(file_name, "r");
+    if (!f) return 0;
+    char line[256];
+    int ok = 1;
+    while (std::fgets(line, sizeof line, f)) {
+        char *hash = std::strchr(line, '#');
+        if (hash) *hash = 0;
+        unsigned pass;
+        int key;
+        char what[16];
+        int n = std::sscanf(line, "%u %d %15s", &pass, &key, what);
+        if (n <= 0) continue;
+        if (n != 3 || key < 0 || key > 255 || (std::strcmp(what, "down") && std::strcmp(what, "up"))) {
+            ok = 0;
+            continue;
+        }
+        plat_script_add(pass, key, std::strcmp(what, "down") == 0);
+    }
+    std::fclose(f);
+    return ok;
+}
+
+void plat_script_pass(uint32_t pass)
+{
+    for (const PLAT_SCRIPT_EVENT &e : plat_script_events) {
+        if (e.pass > pass) break;
+        if (e.pass == pass) plat_script_state[e.key] = static_cast<uint8_t>(e.down ? 0x80 : 0);
+    }
+}
+
+const uint8_t *plat_script_keys()
+{
+    return plat_script_state;
+}
