@@ -1,0 +1,248 @@
+// String files: reading sections and keys (cached and not), numbers, the quiet switches,
+// writing new and existing keys, and replacing in place.
+#include "kx_io_test_util.h"
+
+#include <cstring>
+
+using namespace kxio_test;
+
+namespace {
+
+const std::string SAMPLE =
+    "; settings\n"
+    "[Display]\n"
+    "Fullscreen=1\n"
+    "Resolution=640x480x16\n"
+    "\n"
+    "Late=after the blank line\n"
+    "[Sound]\r\n"
+    "Volume=  12 \r\n"
+    "Fullscreen=0\r\n"
+    "Levels=7\r\n"
+    "Ratio=0.25\r\n"
+    "Name=Two words \r\n"
+    "[Order]\n"
+    "A=1\n"
+    "B=2\n"
+    "C=3\n";
+
+class IniTest : public IoTest {
+protected:
+    void SetUp() override
+    {
+        IoTest::SetUp();
+        write_file(dir / "test.ini", SAMPLE);
+        ASSERT_EQ(start(), 1);
+    }
+
+    std::string get(const char *section, const char *key, int size = 255)
+    {
+        std::vector<char> buf(static_cast<size_t>(size) + 1, 'x');
+        kx_io_ini_get_string(section, key, buf.data(), size, "test.ini");
+        return buf.data();
+    }
+};
+
+} // namespace
+
+TEST_F(IniTest, ValuesComeFromTheRequestedSectionOnly)
+{
+    EXPECT_EQ(get("Display", "Fullscreen"), "1");
+    EXPECT_EQ(get("Sound", "Fullscreen"), "0");
+    EXPECT_EQ(get("Display", "Resolution"), "640x480x16");
+    EXPECT_EQ(get("Display", "Late"), "after the blank line");
+    EXPECT_EQ(kx_io_ini_failed(1), 0);
+    EXPECT_EQ(kx_io_ini_failed(0), 0);
+    // Names are exact: no prefix matches, no case folding.
+    EXPECT_EQ(get("Sound", "Level"), "");
+    EXPECT_EQ(kx_io_ini_failed(1), 1);
+    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_KEY);
+    EXPECT_EQ(get("sound", "Levels"), "");
+    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_SECTION);
+    EXPECT_EQ(get("Sound", "Levels"), "7");
+    EXPECT_EQ(kx_io_open_count(), 0);
+}
+
+TEST_F(IniTest, NumbersTrimSpacesAndMissingKeysGiveZero)
+{
+    char text[32];
+    EXPECT_EQ(kx_io_ini_get_string("Sound", "Volume", text, 31, "test.ini"), 5);
+    EXPECT_STREQ(text, "  12 ");
+    int value = 99;
+    EXPECT_GT(kx_io_ini_get_int("Sound", "Volume", &value, "test.ini"), 0);
+    EXPECT_EQ(value, 12);
+    value = 99;
+    EXPECT_EQ(kx_io_ini_get_int("Sound", "Missing", &value, "test.ini"), 0);
+    EXPECT_EQ(value, 0);
+    float f = 5.0f;
+    EXPECT_GT(kx_io_ini_get_float("Sound", "Ratio", &f, "test.ini"), 0);
+    EXPECT_FLOAT_EQ(f, 0.25f);
+    f = 5.0f;
+    kx_io_ini_get_float("Sound", "Name", &f, "test.ini");
+    EXPECT_FLOAT_EQ(f, 5.0f);
+    kx_io_ini_get_float("Sound", "Missing", &f, "test.ini");
+    EXPECT_FLOAT_EQ(f, 5.0f);
+}
+
+TEST_F(IniTest, LongValuesAreCutToTheBuffer)
+{
+    char text[5];
+    std::memset(text, 'x', sizeof text);
+    EXPECT_EQ(kx_io_ini_get_string("Display", "Resolution", text, 4, "test.ini"), 4);
+    EXPECT_STREQ(text, "640x");
+    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_SIZE);
+    EXPECT_EQ(kx_io_ini_failed(1), 0);
+}
+
+TEST_F(IniTest, KeepOpenFindsKeysOutOfOrderAndAcrossSections)
+{
+    ASSERT_EQ(kx_io_ini_set_mode("test.ini", KX_IO_INI_KEEP_OPEN), 1);
+    EXPECT_EQ(kx_io_ini_set_mode("test.ini", KX_IO_INI_KEEP_OPEN), 0);
+    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_OPEN);
+    EXPECT_EQ(kx_io_open_count(), 1);
+    EXPECT_EQ(get("Order", "C"), "3");
+    EXPECT_EQ(get("Order", "A"), "1");
+    EXPECT_EQ(get("Order", "B"), "2");
+    EXPECT_EQ(get("Display", "Fullscreen"), "1");   // earlier in the file: wraps to the start
+    EXPECT_EQ(get("Order", "Z"), "");
+    EXPECT_EQ(get("Nowhere", "A"), "");
+    EXPECT_EQ(get("Order", "A"), "1");
+    EXPECT_EQ(get("Sound", "Levels"), "7");
+    EXPECT_EQ(get("Sound", "Volume"), "  12 ");
+    EXPECT_EQ(kx_io_open_count(), 1);
+    EXPECT_EQ(kx_io_ini_set_mode("test.ini", KX_IO_INI_KEEP_CLOSE), 1);
+    EXPECT_EQ(kx_io_open_count(), 0);
+    EXPECT_EQ(kx_io_ini_set_mode("test.ini", KX_IO_INI_KEEP_CLOSE), 0);
+    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_NOT_OPEN);
+    EXPECT_EQ(kx_io_ini_set_mode(nullptr, KX_IO_INI_KEEP_OPEN), 0);
+    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_NULL);
+    EXPECT_EQ(kx_io_ini_set_mode("test.ini", 64), 0);
+    EXPECT_EQ(kx_io_ini_set_mode("missing.ini", KX_IO_INI_KEEP_OPEN), 0);
+    EXPECT_EQ(kx_io_open_count(), 0);
+}
+
+TEST_F(IniTest, QuietSwitchesSilenceOnlyTheirOwnReport)
+{
+    kx_io_deinit();
+    ASSERT_EQ(start(nullptr, 1), 1);
+    auto shown = [&](const char *section, const char *key) {
+        testing::internal::CaptureStderr();
+        get(section, key);
+        return testing::internal::GetCapturedStderr();
+    };
+    EXPECT_NE(shown("Display", "Nope").find("Can't find the key in the string file"), std::string::npos);
+    EXPECT_NE(shown("Nope", "Key").find("Can't find the section in the string file"), std::string::npos);
+    EXPECT_NE(shown("Nope", "Key").find("test.ini,[Nope]Key"), std::string::npos);
+    ASSERT_EQ(kx_io_ini_set_mode(nullptr, KX_IO_INI_QUIET_KEY_ON), 1);
+    EXPECT_EQ(shown("Display", "Nope"), "");
+    EXPECT_NE(shown("Nope", "Key"), "");
+    ASSERT_EQ(kx_io_ini_set_mode(nullptr, KX_IO_INI_QUIET_SECTION_ON), 1);
+    EXPECT_EQ(shown("Nope", "Key"), "");
+    EXPECT_EQ(kx_io_ini_failed(1), 1);
+    kx_io_ini_set_mode(nullptr, KX_IO_INI_QUIET_KEY_OFF);
+    kx_io_ini_set_mode(nullptr, KX_IO_INI_QUIET_SECTION_OFF);
+    EXPECT_NE(shown("Display", "Nope"), "");
+}
+
+TEST_F(IniTest, OverlongLinesDoNotSpillIntoTheNextLine)
+{
+    // The 1,024th character of the line starts what looks like a section header.
+    write_file(dir / "long.ini", "[Real]\nLong=" + std::string(1018, 'v') + "[Fake]\nKey=1\n[Fake]\nKey=2\n");
+    char text[2048];
+    EXPECT_EQ(kx_io_ini_get_string("Real", "Long", text, 2000, "long.ini"), 1018);
+    EXPECT_EQ(kx_io_ini_get_string("Fake", "Key", text, 10, "long.ini"), 1);
+    EXPECT_STREQ(text, "2");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+// ---------------------------------------------------------------------------------------------
+
+TEST_F(IniTest, WritingAMissingFileCreatesSectionAndKey)
+{
+    ASSERT_EQ(kx_io_ini_set_string("Display", "Fullscreen", "1", "new.ini"), 1);
+    EXPECT_EQ(read_file(dir / "new.ini"), "[Display]\nFullscreen=1\n");
+    ASSERT_EQ(kx_io_ini_set_int("Display", "Depth", -16, "new.ini"), 1);
+    ASSERT_EQ(kx_io_ini_set_float("Sound", "Ratio", 0.5f, "new.ini"), 1);
+    EXPECT_EQ(read_file(dir / "new.ini"), "[Display]\nFullscreen=1\nDepth=-16\n\n[Sound]\nRatio=0.500000\n");
+    EXPECT_FALSE(fs::exists(dir / "new.ini.tmp"));
+    EXPECT_FALSE(fs::exists(dir / "new.ini.bak"));
+}
+
+TEST_F(IniTest, ExistingKeysKeepTheirPlaceAndNewKeysEndTheFirstBlock)
+{
+    ASSERT_EQ(kx_io_ini_set_string("Display", "Resolution", "800x600x32", "test.ini"), 1);
+    std::string expected = SAMPLE;
+    expected.replace(expected.find("640x480x16"), 10, "800x600x32");
+    EXPECT_EQ(read_file(dir / "test.ini"), expected);
+
+    ASSERT_EQ(kx_io_ini_set_string("Display", "WindowPosition", "1,2,3,4", "test.ini"), 1);
+    expected.insert(expected.find("\n\nLate=") + 1, "WindowPosition=1,2,3,4\n");
+    EXPECT_EQ(read_file(dir / "test.ini"), expected);
+
+    // A key in the section's second block is replaced where it stands, not duplicated.
+    ASSERT_EQ(kx_io_ini_set_string("Display", "Late", "moved", "test.ini"), 1);
+    expected.replace(expected.find("after the blank line"), 20, "moved");
+    EXPECT_EQ(read_file(dir / "test.ini"), expected);
+
+    // A new key in the last section lands at the end of the file.
+    ASSERT_EQ(kx_io_ini_set_string("Order", "D", "4", "test.ini"), 1);
+    expected += "D=4\n";
+    EXPECT_EQ(read_file(dir / "test.ini"), expected);
+    EXPECT_EQ(get("Order", "D"), "4");
+    EXPECT_EQ(get("Display", "Late"), "moved");
+}
+
+TEST_F(IniTest, NewLinesFollowTheFilesLineEnds)
+{
+    write_file(dir / "dos.ini", "[A]\r\nX=1\r\n\r\n[B]\r\nY=2");
+    ASSERT_EQ(kx_io_ini_set_string("A", "Z", "3", "dos.ini"), 1);
+    ASSERT_EQ(kx_io_ini_set_string("B", "W", "4", "dos.ini"), 1);
+    EXPECT_EQ(read_file(dir / "dos.ini"), "[A]\r\nX=1\r\nZ=3\r\n\r\n[B]\r\nY=2\r\nW=4\r\n");
+}
+
+TEST_F(IniTest, WritesGoToThePerUserFolder)
+{
+    ASSERT_EQ(kx_io_app_folder_init("game.ini", "Veltramondo"), 1);
+    ASSERT_EQ(kx_io_ini_set_int("Application", "Language", 3, "game.ini"), 1);
+    fs::path user = dir / "xdg" / "Pellovar" / "Veltramondo" / "game.ini";
+    EXPECT_EQ(read_file(user), "[Application]\nLanguage=3\n");
+    int language = 0;
+    EXPECT_GT(kx_io_ini_get_int("Application", "Language", &language, "game.ini"), 0);
+    EXPECT_EQ(language, 3);
+    EXPECT_FALSE(fs::exists(dir / "game.ini"));
+}
+
+TEST_F(IniTest, ReplaceOnlyOverwritesAValueOfTheSameLength)
+{
+    EXPECT_EQ(kx_io_ini_replace("Display", "Resolution", "320x200x08", "test.ini"), 1);
+    EXPECT_EQ(get("Display", "Resolution"), "320x200x08");
+    EXPECT_EQ(kx_io_ini_replace("Display", "Resolution", "320x200x8", "test.ini"), 0);
+    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_SIZE);
+    EXPECT_EQ(kx_io_ini_replace("Display", "Late", "x", "test.ini"), 0);   // past the blank line
+    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_KEY);
+    EXPECT_EQ(kx_io_ini_replace("Nowhere", "Late", "x", "test.ini"), 0);
+    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_SECTION);
+    std::string expected = SAMPLE;
+    expected.replace(expected.find("640x480x16"), 10, "320x200x08");
+    EXPECT_EQ(read_file(dir / "test.ini"), expected);
+    EXPECT_EQ(kx_io_open_count(), 0);
+}
+
+TEST_F(IniTest, StringFilesInThePackReadButNeverWrite)
+{
+    kx_io_deinit();
+    write_file(dir / "resource.dat",
+               build_inside_pack({{"DATA\\TEXTS.TXT", "", "[Application]\r\nTitle=Veltramondo\r\n", 0x42}}, 0x24));
+    ASSERT_EQ(start("resource.dat"), 1);
+    const std::string before = read_file(dir / "resource.dat");
+    char text[64];
+    EXPECT_EQ(kx_io_ini_get_string("Application", "Title", text, 63, "Data\\Texts.txt"), 11);
+    EXPECT_STREQ(text, "Veltramondo");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(kx_io_ini_set_string("Application", "Title", "Xeltramondo", "data\\texts.txt"), 0);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_PACK_WRITE);
+    EXPECT_EQ(read_file(dir / "resource.dat"), before);
+    EXPECT_FALSE(fs::exists(dir / "data"));
+}

@@ -1,0 +1,67 @@
+// veltramondo-tool: brings the engine modules up for a command and takes them down again.
+// Everything is quiet: the tool prints its own messages to stderr.
+#include "tools/veltramondo-tool/vtool.h"
+
+#include "kx/kx_error/kx_error.h"
+#include "kx/kx_io/kx_io.h"
+#include "kx/kx_mem/kx_mem.h"
+
+#include <cstdio>
+
+namespace {
+
+int32_t error_settings = 0;
+int32_t list_settings = 0;
+int32_t str_settings = 0;
+KX_MEM_SETTINGS mem_settings = {0, 0};
+KX_IO_SETTINGS io_settings = {0, 0, nullptr, nullptr};
+bool started = false;
+
+} // namespace
+
+int vtool_engine_start(const char *pack)
+{
+    if (started) return 1;
+    kx_error_init(&error_settings);
+    kx_list_init(&list_settings);
+    if (!kx_mem_init(&mem_settings)) {
+        std::fprintf(stderr, "veltramondo-tool: the memory manager did not start\n");
+        return 0;
+    }
+    kx_str_init(&str_settings);
+    started = true;
+
+    // Check the pack first, so that a missing or damaged one is a message here, not an alert.
+    if (pack) {
+        KX_IO_PACK_TOC toc;
+        if (!kx_io_pack_toc_read(pack, 0, &toc)) {
+            int code = kx_io_error_get();
+            if (code == KX_IO_ERR_OPEN)
+                std::fprintf(stderr, "veltramondo-tool: %s: cannot open the pack\n", pack);
+            else
+                std::fprintf(stderr, "veltramondo-tool: %s: damaged pack (%s, code %d)\n", pack,
+                             kx_io_error_text(code), code);
+            vtool_engine_stop();
+            return 0;
+        }
+        kx_io_pack_toc_free(&toc);
+    }
+    io_settings.pack_name = pack;
+    if (!kx_io_init(&io_settings)) {
+        std::fprintf(stderr, "veltramondo-tool: %s: %s\n", pack ? pack : "(no pack)",
+                     kx_io_error_text(kx_io_error_get()));
+        vtool_engine_stop();
+        return 0;
+    }
+    return 1;
+}
+
+void vtool_engine_stop()
+{
+    if (!started) return;
+    kx_io_deinit();
+    kx_str_deinit();
+    kx_mem_deinit();
+    kx_list_deinit();
+    started = false;
+}
