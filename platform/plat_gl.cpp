@@ -1,0 +1,165 @@
+// plat_gl on SDL2: the main window's OpenGL context. The only file that calls SDL_GL_*.
+#include "platform/plat_gl.h"
+
+#include "platform/plat_core.h"
+
+#include <SDL.h>
+#include <SDL_opengl.h>
+
+#include <cstring>
+#include <dlfcn.h>
+#include <link.h>
+#include <vector>
+
+namespace {
+
+struct PLAT_GL_STATE {
+    SDL_GLContext context;
+    const char *error;
+};
+
+PLAT_GL_STATE plat_gl;
+
+SDL_Window *window()
+{
+    return static_cast<SDL_Window *>(plat_window_handle());
+}
+
+// Keeps the OpenGL driver modules loaded until the process ends. The drivers keep some memory
+// for the life of the process; once unloaded at shut-down, leak checkers can no longer name them
+// and report that memory as ours.
+int pin_driver(struct dl_phdr_info *info, size_t, void *)
+{
+    const char *name = info->dlpi_name;
+    static const char *const drivers[] = {"_dri.so", "libLLVM", "_mesa.so", "libglapi", "libgallium"};
+    bool driver = false;
+    for (const char *d : drivers) driver = driver || (name && std::strstr(name, d));
+    if (driver) {
+        void *handle = dlopen(name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+        if (handle) dlclose(handle);
+    }
+    return 0;
+}
+
+} // namespace
+
+void plat_gl_drivers_pin()
+{
+    dl_iterate_phdr(pin_driver, nullptr);
+}
+
+// The pixel format is chosen when the window is made, so the window asks for it first. A
+// second try (`fallback`) drops the alpha channel and settles for a 16-bit depth buffer.
+void plat_gl_attributes_set(int fallback)
+{
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, fallback ? 0 : 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, fallback ? 16 : 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, fallback ? 0 : 1);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+int plat_gl_create()
+{
+    if (plat_gl.context) return plat_gl_make_current();
+    if (!window()) {
+        plat_gl.error = "no window";
+        return 0;
+    }
+    plat_gl.context = SDL_GL_CreateContext(window());
+    if (!plat_gl.context) {
+        plat_gl.error = SDL_GetError();
+        return 0;
+    }
+    plat_gl.error = nullptr;
+    plat_gl_drivers_pin();
+    return 1;
+}
+
+void plat_gl_destroy()
+{
+    if (plat_gl.context) SDL_GL_DeleteContext(plat_gl.context);
+    plat_gl.context = nullptr;
+}
+
+int plat_gl_exists()
+{
+    return plat_gl.context != nullptr;
+}
+
+int plat_gl_make_current()
+{
+    if (!plat_gl.context || !window()) return 0;
+    if (SDL_GL_MakeCurrent(window(), plat_gl.context) != 0) {
+        plat_gl.error = SDL_GetError();
+        return 0;
+    }
+    return 1;
+}
+
+void plat_gl_swap()
+{
+    if (plat_gl.context && window()) SDL_GL_SwapWindow(window());
+}
+
+void plat_gl_drawable_size(int *width, int *height)
+{
+    int w = 0, h = 0;
+    if (window()) SDL_GL_GetDrawableSize(window(), &w, &h);
+    if (width) *width = w;
+    if (height) *height = h;
+}
+
+void *plat_gl_proc_address(const char *name)
+{
+    return name ? SDL_GL_GetProcAddress(name) : nullptr;
+}
+
+void plat_gl_bits(int *color, int *depth, int *stencil)
+{
+    int r = 0, g = 0, b = 0, a = 0, d = 0, s = 0;
+    if (plat_gl.context) {
+        SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &r);
+        SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &g);
+        SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &b);
+        SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &a);
+        SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &d);
+        SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &s);
+    }
+    if (color) *color = r + g + b + a;
+    if (depth) *depth = d;
+    if (stencil) *stencil = s;
+}
+
+const char *plat_gl_error()
+{
+    return plat_gl.error ? plat_gl.error : "";
+}
+
+int plat_gl_pixels_read(uint8_t *rgb, int width, int height, int front)
+{
+    if (!rgb || width <= 0 || height <= 0 || !plat_gl_make_current()) return 0;
+    std::vector<uint8_t> rows(static_cast<size_t>(width) * height * 3);
+    glReadBuffer(front ? GL_FRONT : GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+    glReadBuffer(GL_BACK);
+    if (glGetError() != GL_NO_ERROR) return 0;
+    // OpenGL counts rows from the bottom.
+    size_t row = static_cast<size_t>(width) * 3;
+    for (int y = 0; y < height; y++)
+        std::memcpy(rgb + row * y, rows.data() + row * (height - 1 - y), row);
+    return 1;
+}
+
+void plat_gl_clear()
+{
+    if (!plat_gl_make_current()) return;
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}

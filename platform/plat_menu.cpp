@@ -1,0 +1,364 @@
+// plat_menu on Dear ImGui: the window menu bar, its popups, check marks and grey items.
+#include "platform/plat_menu.h"
+
+#include "platform/plat_core.h"
+#include "platform/plat_gl.h"
+
+#include <SDL.h>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#if VM_HAVE_IMGUI
+#include <backends/imgui_impl_opengl2.h>
+#include <backends/imgui_impl_sdl.h>
+#include <imgui.h>
+#include <imgui_internal.h>
+#endif
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Types and globals
+// ---------------------------------------------------------------------------------------------
+
+struct MENU_ENTRY {
+    uint32_t command;
+    std::string text;    // as given: '&' marks and the "\t" shortcut
+    std::string label;   // as drawn, made unique with "##<n>"
+    std::string shortcut;
+    int level;
+    unsigned kind;
+};
+
+struct MENU_RECT {
+    float x0, y0, x1, y1;
+};
+
+struct PLAT_MENU_STATE {
+    int ready;
+    int shown = 1;
+    int keyboard_toggle;          // F10 asked to move the keyboard into the bar
+    std::vector<MENU_ENTRY> entries;
+    std::unordered_map<uint32_t, int> checked;
+    std::unordered_map<uint32_t, int> disabled;
+    std::unordered_map<std::string, MENU_RECT> drawn;   // last frame, by entry text
+    unsigned serial;              // makes the ImGui labels unique
+};
+
+PLAT_MENU_STATE menu;
+
+// ---------------------------------------------------------------------------------------------
+// Functions
+// ---------------------------------------------------------------------------------------------
+
+MENU_ENTRY make_entry(const PLAT_MENU_ITEM &item)
+{
+    MENU_ENTRY e{item.command, item.text ? item.text : "", "", "", item.level, item.kind};
+    std::string shown;
+    size_t tab = e.text.find('\t');
+    std::string body = e.text.substr(0, tab);
+    if (tab != std::string::npos) e.shortcut = e.text.substr(tab + 1);
+    for (size_t i = 0; i < body.size(); i++) {
+        if (body[i] == '&' && i + 1 < body.size()) {
+            if (body[i + 1] == '&') shown += '&';
+            i++;
+            shown += body[i];
+            continue;
+        }
+        shown += body[i];
+    }
+    e.label = shown + "##" + std::to_string(menu.serial++);
+    return e;
+}
+
+std::vector<MENU_ENTRY> make_entries(const PLAT_MENU_ITEM *items, int count, int level_shift)
+{
+    std::vector<MENU_ENTRY> out;
+    for (int i = 0; items && i < count; i++) {
+        out.push_back(make_entry(items[i]));
+        out.back().level += level_shift;
+    }
+    return out;
+}
+
+#if VM_HAVE_IMGUI
+
+SDL_Window *window()
+{
+    return static_cast<SDL_Window *>(plat_window_handle());
+}
+
+void remember(const MENU_ENTRY &e)
+{
+    ImVec2 a = ImGui::GetItemRectMin(), b = ImGui::GetItemRectMax();
+    if (!menu.drawn.count(e.text)) menu.drawn[e.text] = {a.x, a.y, b.x, b.y};
+}
+
+// Draws the entries from index i on while they are at `level` or deeper.
+void draw_level(size_t &i, int level)
+{
+    while (i < menu.entries.size() && menu.entries[i].level >= level) {
+        const MENU_ENTRY &e = menu.entries[i];
+        if (e.level > level) {   // an entry without its popup: leave it out
+            i++;
+            continue;
+        }
+        i++;
+        if (e.kind == PLAT_MENU_SEPARATOR) {
+            ImGui::Separator();
+        } else if (e.kind == PLAT_MENU_POPUP) {
+            bool open = ImGui::BeginMenu(e.label.c_str(), true);
+            remember(e);
+            if (open) {
+                draw_level(i, level + 1);
+                ImGui::EndMenu();
+            } else {
+                while (i < menu.entries.size() && menu.entries[i].level > level) i++;
+            }
+        } else {
+            bool on = plat_menu_checked(e.command) != 0;
+            bool enabled = plat_menu_enabled(e.command) != 0;
+            if (ImGui::MenuItem(e.label.c_str(), e.shortcut.empty() ? nullptr : e.shortcut.c_str(), on, enabled))
+                plat_message_post(PLAT_WM_COMMAND, e.command, 0);
+            remember(e);
+        }
+    }
+}
+
+bool keyboard_in_menu()
+{
+    ImGuiContext &g = *GImGui;
+    if (ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId)) return true;
+    return g.NavWindow && g.NavLayer == ImGuiNavLayer_Menu && !g.NavDisableHighlight;
+}
+
+#endif
+
+} // namespace
+
+int plat_menu_init()
+{
+#if VM_HAVE_IMGUI
+    if (menu.ready) return 1;
+    if (!window() || !plat_gl_make_current()) return 0;
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGuiIO &io = ImGui::GetIO();
+    io.IniFilename = nullptr;
+    io.LogFilename = nullptr;
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard | ImGuiConfigFlags_NoMouseCursorChange;
+    ImGui::StyleColorsClassic();
+    if (!ImGui_ImplSDL2_InitForOpenGL(window(), SDL_GL_GetCurrentContext()) || !ImGui_ImplOpenGL2_Init()) {
+        ImGui::DestroyContext();
+        return 0;
+    }
+    menu.ready = 1;
+    return 1;
+#else
+    return 0;
+#endif
+}
+
+void plat_menu_deinit()
+{
+#if VM_HAVE_IMGUI
+    if (!menu.ready) return;
+    plat_gl_make_current();
+    ImGui_ImplOpenGL2_Shutdown();
+    ImGui_ImplSDL2_Shutdown();
+    ImGui::DestroyContext();
+#endif
+    menu.ready = 0;
+    menu.drawn.clear();
+}
+
+int plat_menu_ready()
+{
+    return menu.ready;
+}
+
+void plat_menu_set(const PLAT_MENU_ITEM *items, int count)
+{
+    menu.entries = make_entries(items, count, 0);
+    menu.drawn.clear();
+}
+
+int plat_menu_popup_fill(const char *popup_text, const PLAT_MENU_ITEM *items, int count)
+{
+    if (!popup_text) return 0;
+    for (size_t i = 0; i < menu.entries.size(); i++) {
+        const MENU_ENTRY &p = menu.entries[i];
+        if (p.kind != PLAT_MENU_POPUP || p.text != popup_text) continue;
+        size_t end = i + 1;
+        while (end < menu.entries.size() && menu.entries[end].level > p.level) end++;
+        std::vector<MENU_ENTRY> fresh = make_entries(items, count, p.level + 1);
+        menu.entries.erase(menu.entries.begin() + static_cast<long>(i + 1), menu.entries.begin() + static_cast<long>(end));
+        menu.entries.insert(menu.entries.begin() + static_cast<long>(i + 1), fresh.begin(), fresh.end());
+        menu.drawn.clear();
+        return 1;
+    }
+    return 0;
+}
+
+void plat_menu_check(uint32_t command, int checked)
+{
+    menu.checked[command] = checked != 0;
+}
+
+void plat_menu_enable(uint32_t command, int enabled)
+{
+    menu.disabled[command] = enabled == 0;
+}
+
+int plat_menu_checked(uint32_t command)
+{
+    auto it = menu.checked.find(command);
+    return it != menu.checked.end() && it->second;
+}
+
+int plat_menu_enabled(uint32_t command)
+{
+    auto it = menu.disabled.find(command);
+    return it == menu.disabled.end() || !it->second;
+}
+
+void plat_menu_text_set(uint32_t command, const char *text)
+{
+    for (MENU_ENTRY &e : menu.entries) {
+        if (e.command != command || e.kind != PLAT_MENU_COMMAND) continue;
+        e = make_entry({command, text, e.level, e.kind});
+    }
+    menu.drawn.clear();
+}
+
+const char *plat_menu_text(uint32_t command)
+{
+    for (const MENU_ENTRY &e : menu.entries)
+        if (e.command == command && e.kind == PLAT_MENU_COMMAND) return e.text.c_str();
+    return nullptr;
+}
+
+void plat_menu_show(int shown)
+{
+    menu.shown = shown != 0;
+}
+
+int plat_menu_shown()
+{
+    return menu.shown;
+}
+
+int plat_menu_bar_height()
+{
+#if VM_HAVE_IMGUI
+    if (!menu.ready || !menu.shown || menu.entries.empty()) return 0;
+    ImGuiIO &io = ImGui::GetIO();
+    float font = io.Fonts->Fonts.empty() ? 13.0f : io.Fonts->Fonts[0]->FontSize;
+    return static_cast<int>(font + ImGui::GetStyle().FramePadding.y * 2.0f);
+#else
+    return 0;
+#endif
+}
+
+void plat_menu_draw()
+{
+#if VM_HAVE_IMGUI
+    if (!menu.ready || !menu.shown || menu.entries.empty() || !plat_gl_make_current()) return;
+    ImGuiContext &g = *GImGui;
+    if (menu.keyboard_toggle) {
+        // The same path a lone Alt press takes: the layer flips when the next frame starts.
+        g.NavWindowingToggleLayer = true;
+        g.NavInputSource = ImGuiInputSource_Keyboard;
+        menu.keyboard_toggle = 0;
+    }
+    ImGui_ImplOpenGL2_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    ImGui::NewFrame();
+    menu.drawn.clear();
+    // The bar keeps the keyboard focus while nothing else has it, so Alt and F10 reach it.
+    if (!g.NavWindow) ImGui::SetNextWindowFocus();
+    if (ImGui::BeginMainMenuBar()) {
+        size_t i = 0;
+        draw_level(i, 0);
+        ImGui::EndMainMenuBar();
+    }
+    ImGui::Render();
+    ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+#endif
+}
+
+void plat_menu_keyboard_toggle()
+{
+    if (menu.ready && menu.shown) menu.keyboard_toggle = 1;
+}
+
+int plat_menu_event(const void *sdl_event)
+{
+#if VM_HAVE_IMGUI
+    if (!menu.ready || !menu.shown || !sdl_event || menu.entries.empty()) return 0;
+    const SDL_Event &e = *static_cast<const SDL_Event *>(sdl_event);
+    ImGuiContext &g = *GImGui;
+    if (e.type == SDL_KEYDOWN) {
+        SDL_Keycode key = e.key.keysym.sym;
+        // Alt held with another key (Alt+Enter, Alt+F4, Alt+Tab) is a shortcut, not a menu call.
+        if ((e.key.keysym.mod & KMOD_ALT) && key != SDLK_LALT && key != SDLK_RALT) g.NavWindowingToggleLayer = false;
+        if (key == SDLK_F10 && !e.key.repeat) {
+            plat_menu_keyboard_toggle();
+            return 1;
+        }
+    }
+    bool had_keyboard = keyboard_in_menu();
+    ImGui_ImplSDL2_ProcessEvent(&e);
+    switch (e.type) {
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        return e.button.y < plat_menu_bar_height() || ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId);
+    case SDL_MOUSEWHEEL:
+        return ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId);
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+    case SDL_TEXTINPUT:
+        return had_keyboard;
+    default:
+        return 0;
+    }
+#else
+    (void)sdl_event;
+    return 0;
+#endif
+}
+
+int plat_menu_item_center(const char *text, int *x, int *y)
+{
+    auto it = text ? menu.drawn.find(text) : menu.drawn.end();
+    if (it == menu.drawn.end()) return 0;
+    if (x) *x = static_cast<int>((it->second.x0 + it->second.x1) / 2);
+    if (y) *y = static_cast<int>((it->second.y0 + it->second.y1) / 2);
+    return 1;
+}
+
+void plat_mouse_click_inject(int x, int y)
+{
+    SDL_Window *w = static_cast<SDL_Window *>(plat_window_handle());
+    Uint32 id = w ? SDL_GetWindowID(w) : 0;
+    if (w) SDL_WarpMouseInWindow(w, x, y);
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = id;
+    e.motion.x = x;
+    e.motion.y = y;
+    SDL_PushEvent(&e);
+    for (Uint32 type : {Uint32(SDL_MOUSEBUTTONDOWN), Uint32(SDL_MOUSEBUTTONUP)}) {
+        SDL_Event b{};
+        b.type = type;
+        b.button.windowID = id;
+        b.button.button = SDL_BUTTON_LEFT;
+        b.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        b.button.clicks = 1;
+        b.button.x = x;
+        b.button.y = y;
+        SDL_PushEvent(&b);
+    }
+}

@@ -1,0 +1,65 @@
+// plat_menu: the window menu, our stand-in for a Win32 menu bar. Drawn with Dear ImGui as a bar
+// above the picture while the window is windowed; hidden in fullscreen. Items are built at run
+// time from a flat list; a chosen item posts PLAT_WM_COMMAND with its command number. Mouse and
+// keyboard work: Alt (released on its own) or F10 moves the keyboard into the bar, arrows and
+// Enter choose, Esc leaves.
+#pragma once
+
+#include <cstdint>
+
+// ---------------------------------------------------------------------------------------------
+// Types
+// ---------------------------------------------------------------------------------------------
+
+// One entry of the flat list. A popup holds the entries that follow it with a level one deeper.
+struct PLAT_MENU_ITEM {
+    uint32_t command;     // number posted when chosen (0 for popups and separators)
+    const char *text;     // '&' marks the access letter, "\t" starts the shortcut column
+    int level;            // 0 = in the bar, 1 = in a popup of the bar, 2 = in a sub-popup ...
+    unsigned kind;        // PLAT_MENU_*
+};
+enum : unsigned {
+    PLAT_MENU_COMMAND = 0,
+    PLAT_MENU_POPUP = 1,
+    PLAT_MENU_SEPARATOR = 2,
+};
+
+// ---------------------------------------------------------------------------------------------
+// Functions
+// ---------------------------------------------------------------------------------------------
+
+// Needs the window and its OpenGL context (plat_gl_create). Returns 1 when the menu can draw.
+int plat_menu_init();
+void plat_menu_deinit();
+int plat_menu_ready();
+// Replaces the whole menu (the texts are copied). Check and grey states are kept per command
+// number across replacements.
+void plat_menu_set(const PLAT_MENU_ITEM *items, int count);
+// Replaces the entries of the popup whose text is `popup_text` (its whole subtree), keeping
+// the popup itself. Returns 0 when there is no such popup.
+int plat_menu_popup_fill(const char *popup_text, const PLAT_MENU_ITEM *items, int count);
+void plat_menu_check(uint32_t command, int checked);
+void plat_menu_enable(uint32_t command, int enabled);
+int plat_menu_checked(uint32_t command);
+int plat_menu_enabled(uint32_t command);
+// Changes the text of every entry with that command number.
+void plat_menu_text_set(uint32_t command, const char *text);
+// Text of the first entry with that command number, or null.
+const char *plat_menu_text(uint32_t command);
+// Shown in a window, hidden in fullscreen. While hidden it draws nothing and takes no input.
+void plat_menu_show(int shown);
+int plat_menu_shown();
+// Height of the bar in pixels (0 while hidden or when the menu cannot draw).
+int plat_menu_bar_height();
+// Draws the bar (and any open popup) into the current back buffer; the caller swaps.
+void plat_menu_draw();
+// Moves the keyboard into the bar or out of it (F10).
+void plat_menu_keyboard_toggle();
+// Called by the event translation with each SDL_Event; 1 when the menu used it.
+int plat_menu_event(const void *sdl_event);
+
+// Where an entry was drawn in the last frame (the first entry whose text, '&' and shortcut
+// included, equals `text`), as its centre in window pixels. 0 when it was not drawn.
+int plat_menu_item_center(const char *text, int *x, int *y);
+// Queues a left click at (x, y) in window pixels, as the mouse would (tests, demos).
+void plat_mouse_click_inject(int x, int y);

@@ -1,0 +1,230 @@
+// The display started on the offscreen driver: window size from the settings, the fall-back of a
+// vanished resolution, the settings written at exit, fullscreen and back, the display keys.
+#include "dsp_test_util.h"
+
+#include "kx/kx_bit/kx_bit.h"
+#include "platform/plat_display.h"
+#include "platform/plat_menu.h"
+
+using namespace dsp_test;
+
+namespace {
+
+int client_height()
+{
+    int w, h;
+    plat_window_client_size(&w, &h);
+    return h;
+}
+
+int client_width()
+{
+    int w, h;
+    plat_window_client_size(&w, &h);
+    return w;
+}
+
+} // namespace
+
+TEST_F(DspTest, WindowOpensAtDesignSizeWithTheMenuBarAbove)
+{
+    ASSERT_EQ(start(), 1);
+    EXPECT_EQ(kx_dsp_width(), 640);
+    EXPECT_EQ(kx_dsp_height(), 480);
+    EXPECT_EQ(kx_dsp_fullscreen(), 0);
+    EXPECT_EQ(client_width(), 640);
+    EXPECT_GT(kx_dsp_menu_bar_height(), 0);
+    EXPECT_EQ(client_height(), 480 + kx_dsp_menu_bar_height());
+    EXPECT_EQ(active.load(), 1);
+    EXPECT_EQ(ready.load(), 1);
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(DspTest, WindowOpensAtSavedSizeAndSavedResolutionIsCurrent)
+{
+    // The saved resolution is one the screen offers: the desktop's own.
+    ASSERT_EQ(start(), 1);
+    const KX_DSP_VIDEO_MODE desktop = *kx_dsp_mode_get(kx_dsp_mode_desktop());
+    stop();
+    write_file(settings(), "[Display]\nResolution=" + std::to_string(desktop.width) + "x" + std::to_string(desktop.height) +
+                               "x" + std::to_string(desktop.depth) + "\nWindowPosition=10,20,720,400\nFullscreen=0\n");
+    ASSERT_EQ(start(), 1);
+    EXPECT_EQ(kx_dsp_width(), 720);
+    EXPECT_EQ(kx_dsp_height(), 400);
+    EXPECT_EQ(client_height(), 400 + kx_dsp_menu_bar_height());
+    const KX_DSP_VIDEO_MODE *m = kx_dsp_mode_get(kx_dsp_mode_current());
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->width, desktop.width);
+    EXPECT_EQ(m->height, desktop.height);
+}
+
+TEST_F(DspTest, VanishedResolutionFallsBackToTheDesktopMode)
+{
+    write_file(settings(), "[Display]\nResolution=1234x567x32\nFullscreen=0\n");
+    ASSERT_EQ(start(), 1);
+    EXPECT_GE(kx_dsp_mode_desktop(), 0);
+    EXPECT_EQ(kx_dsp_mode_current(), kx_dsp_mode_desktop());
+    EXPECT_EQ(find_video_mode(1234, 567, 32), -1);
+    // Nonsense in the keys is ignored, not trusted.
+    stop();
+    write_file(settings(), "[Display]\nResolution=axbxc\nWindowPosition=1,2,-5,99999999999\nFullPosition=oops\n");
+    ASSERT_EQ(start(), 1);
+    EXPECT_EQ(kx_dsp_mode_current(), kx_dsp_mode_desktop());
+    EXPECT_EQ(kx_dsp_width(), 640);
+    EXPECT_EQ(kx_dsp_height(), 480);
+}
+
+TEST_F(DspTest, SettingsWrittenAtExitReadBackTheSame)
+{
+    write_file(settings(), "[Display]\nWindowPosition=30,40,800,500\nFullPosition=0,0,600,420\nFullscreen=0\n");
+    ASSERT_EQ(start(), 1);
+    stop();
+    const std::string first = read_file(settings());
+    EXPECT_NE(first.find("WindowPosition="), std::string::npos);
+    EXPECT_NE(first.find(",800,500"), std::string::npos);
+    EXPECT_NE(first.find("Fullscreen=0"), std::string::npos);
+    EXPECT_NE(first.find("Resolution="), std::string::npos);
+    EXPECT_NE(first.find("FullPosition="), std::string::npos);
+    EXPECT_NE(first.find(",600,420"), std::string::npos);
+
+    ASSERT_EQ(start(), 1);
+    EXPECT_EQ(kx_dsp_width(), 800);
+    EXPECT_EQ(kx_dsp_height(), 500);
+    int x, y, w, h;
+    kx_dsp_full_position(&x, &y, &w, &h);
+    EXPECT_EQ(w, 600);
+    EXPECT_EQ(h, 420);
+    stop();
+    EXPECT_EQ(read_file(settings()), first);
+}
+
+TEST_F(DspTest, FullscreenToggleHidesTheMenuAndComesBack)
+{
+    ASSERT_EQ(start(), 1);
+    const KX_DSP_VIDEO_MODE *desktop = kx_dsp_mode_get(kx_dsp_mode_desktop());
+    ASSERT_NE(desktop, nullptr);
+    kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_FULLSCREEN, 0);
+    ASSERT_EQ(kx_dsp_fullscreen(), 1);
+    EXPECT_EQ(plat_display_is_fullscreen(), 1);
+    EXPECT_EQ(plat_menu_shown(), 0);
+    EXPECT_EQ(kx_dsp_menu_bar_height(), 0);
+    // The picture keeps the design size, centred in the mode.
+    int x, y, w, h;
+    kx_dsp_full_position(&x, &y, &w, &h);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 480);
+    const KX_DSP_VIDEO_MODE *m = kx_dsp_mode_get(kx_dsp_mode_current());
+    EXPECT_EQ(x, (m->width - 640) / 2);
+    EXPECT_EQ(y, (m->height - 480) / 2);
+    // In fullscreen the menu offers the window.
+    EXPECT_STREQ(plat_menu_text(KX_DSP_CMD_FULLSCREEN), "&Window\tF4");
+
+    // Keys 1-4 change the picture by 12 pixels and the resize lists follow.
+    KX_RECT r{64, 48, 320, 240};
+    ASSERT_EQ(kx_dsp_rect_add(&r), 1);
+    kx_dsp_window_proc(PLAT_WM_KEYDOWN, '1', 0);
+    EXPECT_EQ(kx_dsp_width(), 628);
+    kx_dsp_window_proc(PLAT_WM_KEYDOWN, '4', 0);
+    EXPECT_EQ(kx_dsp_height(), 492);
+    EXPECT_EQ(r.width, int16_t(320 * 628 / 640));
+    EXPECT_EQ(r.height, int16_t(240 * 492 / 480));
+    kx_dsp_window_proc(PLAT_WM_KEYDOWN, '2', 0);
+    kx_dsp_window_proc(PLAT_WM_KEYDOWN, '3', 0);
+    EXPECT_EQ(r.width, 320);
+    EXPECT_EQ(r.height, 240);
+
+    // Alt+Enter goes back to the window with the menu bar.
+    kx_dsp_window_proc(PLAT_WM_SYSKEYDOWN, PLAT_VK_RETURN, 0);
+    EXPECT_EQ(kx_dsp_fullscreen(), 0);
+    EXPECT_EQ(plat_display_is_fullscreen(), 0);
+    EXPECT_EQ(plat_menu_shown(), 1);
+    EXPECT_EQ(client_height(), 480 + kx_dsp_menu_bar_height());
+    EXPECT_STREQ(plat_menu_text(KX_DSP_CMD_FULLSCREEN), "&Fullscreen\tF4");
+    kx_dsp_rect_remove(&r);
+    EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(DspTest, StartsInFullscreenWhenSavedAndWritesItBack)
+{
+    write_file(settings(), "[Display]\nFullscreen=1\n");
+    ASSERT_EQ(start(), 1);
+    EXPECT_EQ(kx_dsp_fullscreen(), 1);
+    EXPECT_EQ(plat_display_is_fullscreen(), 1);
+    stop();
+    EXPECT_NE(read_file(settings()).find("Fullscreen=1"), std::string::npos);
+}
+
+TEST_F(DspTest, SmallResolutionIsGreyInAWindowAndF9AsksForASnapshot)
+{
+    ASSERT_EQ(start(), 1);
+    // 320 x 200 is refused in a window whatever the screen offers.
+    EXPECT_EQ(plat_menu_enabled(KX_DSP_CMD_RESOLUTION + 0), 0);
+    kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_RESOLUTION + 0, 0);
+    EXPECT_EQ(kx_dsp_width(), 640);
+    EXPECT_EQ(kx_dsp_fullscreen(), 0);
+    // 640 x 480 matches the window: checked.
+    EXPECT_EQ(plat_menu_checked(KX_DSP_CMD_RESOLUTION + 1), 1);
+
+    EXPECT_EQ(kx_dsp_snapshot_requested(0), 0);
+    kx_dsp_window_proc(PLAT_WM_KEYDOWN, 0x78, 0);
+    EXPECT_EQ(kx_dsp_snapshot_requested(1), 1);
+    EXPECT_EQ(kx_dsp_snapshot_requested(0), 0);
+
+    // Default Size puts a resized window back to the design size.
+    kx_dsp_window_proc(PLAT_WM_SIZE, 0, intptr_t((500 + kx_dsp_menu_bar_height()) << 16 | 700));
+    EXPECT_EQ(kx_dsp_width(), 700);
+    EXPECT_EQ(kx_dsp_height(), 500);
+    kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_DEFAULT_SIZE, 0);
+    EXPECT_EQ(kx_dsp_width(), 640);
+    EXPECT_EQ(kx_dsp_height(), 480);
+}
+
+TEST_F(DspTest, BelowTheMinimumModeIsRefusedWithBothMessages)
+{
+    setup.min_width = 100000;
+    ASSERT_EQ(start(), 1);
+    alerts.clear();
+    EXPECT_EQ(set_video_mode(kx_dsp_mode_desktop()), 0);
+    ASSERT_EQ(alerts.size(), 2u);
+    EXPECT_EQ(alerts[0].first.rfind("New video mode resolution must be at least equal to 100000x", 0), 0u);
+    EXPECT_EQ(alerts[1].first.rfind("Requested video mode resolution was: ", 0), 0u);
+    EXPECT_EQ(set_video_mode(-1), 0);
+    EXPECT_EQ(set_video_mode(kx_dsp_mode_count()), 0);
+}
+
+TEST_F(DspTest, LanguageCommandReloadsTheMenuInThatLanguage)
+{
+    const KX_DSP_LANGUAGE languages[] = {
+        {"English", "eng", nullptr, nullptr, 1033},
+        {"Deutsch", "ger", "&Vollbildmodus", "&Fenstermodus", 0},
+        {"Klingon", "tlh", nullptr, nullptr, 7},
+    };
+    setup.languages = languages;
+    setup.language_count = 3;
+    setup.language = 0;
+    ASSERT_EQ(start(), 1);
+    EXPECT_STREQ(plat_menu_text(40004), "&Back to Game");
+    EXPECT_EQ(plat_menu_checked(KX_DSP_CMD_LANGUAGE + 0), 1);
+    kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_LANGUAGE + 1, 0);
+    EXPECT_STREQ(plat_menu_text(40004), "&Zurück zum Spiel");
+    // The language list's own word for the other state wins over the built-in one.
+    EXPECT_STREQ(plat_menu_text(KX_DSP_CMD_FULLSCREEN), "&Vollbildmodus\tF4");
+    EXPECT_EQ(plat_menu_checked(KX_DSP_CMD_LANGUAGE + 1), 1);
+    EXPECT_EQ(plat_menu_checked(KX_DSP_CMD_LANGUAGE + 0), 0);
+    // A language without a menu of its own gets the English one.
+    kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_LANGUAGE + 2, 0);
+    EXPECT_STREQ(plat_menu_text(40004), "&Back to Game");
+    EXPECT_STREQ(plat_menu_text(KX_DSP_CMD_LANGUAGE + 2), "Klingon");
+}
+
+TEST_F(DspTest, AlertsGoToWarningTxtWhileReporting)
+{
+    setup.report = 1;
+    ASSERT_EQ(start(), 1);
+    EXPECT_EQ(kx_dsp_alert("something odd", "Alert", KX_DSP_ALERT_WARNING), 1);
+    EXPECT_EQ(kx_dsp_alert("no title", nullptr, 0), 1);
+    EXPECT_EQ(read_file(dir / "Warning.txt"), "Alert: something odd\r\nError: no title\r\n");
+    ASSERT_EQ(alerts.size(), 2u);   // a window is up: the boxes are shown as well
+    kx_dsp_warning_file_remove();
+    EXPECT_FALSE(fs::exists(dir / "Warning.txt"));
+}
