@@ -1,0 +1,55 @@
+// Fuzz target: any bytes as a levels file. A load either fails with a message or leaves a level
+// table the game can trust: a count in range, every row 14 characters, every setting in range.
+#include "game/game_levels.h"
+
+#include "kx/kx_io/kx_io.h"
+#include "kx/kx_mem/kx_mem.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+int fuzz_failed;
+
+void fuzz_fail(int, const char *message)
+{
+    if (!message || !message[0]) std::abort();
+    fuzz_failed = 1;
+}
+
+void require(bool ok)
+{
+    if (!ok) std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    void *copy = kx_mem_malloc(size + 1);
+    if (!copy) return 0;
+    if (size) std::memcpy(copy, data, size);
+    KX_IO *file = kx_io_mem_open("levels", copy, static_cast<uint32_t>(size));
+    if (!file) return 0;
+    fuzz_failed = 0;
+    int ok = Levels_Read(file, fuzz_fail);
+    kx_io_fclose(file);
+    require(ok == !fuzz_failed);
+    if (ok) {
+        require(level_count >= 1 && level_count < LEVELS_MAX);
+        for (int n = 0; n < LEVELS_MAX; n++) {
+            for (int r = 0; r < LEVEL_ROWS; r++) require(std::strlen(level_rows[n][r]) == LEVEL_ROW_LENGTH);
+            require(level_floor_type[n] >= 1 && level_floor_type[n] <= 4);
+            require(level_border_type[n] >= 1 && level_border_type[n] <= 4);
+            require(level_background_type[n] >= 1 && level_background_type[n] <= 8);
+            require(level_enemy_type[n] >= 1 && level_enemy_type[n] <= 4);
+            require(level_enemy_frequency[n] >= 1);
+            require(level_speed_increase[n] >= 0 && level_enemy_speed[n] >= 0);
+            require(level_bonus_percentage[n] >= 0 && level_bonus_percentage[n] <= 100);
+            require(level_enemy_max[n] >= 0 && level_enemy_max[n] <= 50);
+        }
+    }
+    Levels_Free();
+    return 0;
+}

@@ -1,0 +1,636 @@
+// plat_input on SDL2: keyboard table by DirectInput scan codes, relative mouse, joysticks and game
+// controllers with DirectInput-like axis ranges and dead zones, hot-plugging, and the injected
+// devices of the test seam.
+#include "platform/plat_input.h"
+
+#include "platform/plat_core.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Types
+// ---------------------------------------------------------------------------------------------
+
+struct PLAT_AXIS {
+    int32_t minimum = 0;
+    int32_t maximum = 65535;
+    int32_t dead_zone = 0;
+};
+
+// One open joystick handle, on a real device or on an injected one.
+struct PLAT_JOY_SLOT {
+    int used;
+    int32_t device;
+    int acquired;
+    PLAT_AXIS axis[4];
+    SDL_Joystick *joystick;
+    SDL_GameController *controller;
+};
+
+struct PLAT_INJECTED_DEVICE {
+    int32_t device;
+    PLAT_INJECT_JOYSTICK state;
+};
+
+struct PLAT_INPUT_STATE {
+    int started;
+    int inject;
+    int mouse_acquired;
+    int keyboard_acquired;
+    PLAT_JOY_SLOT slots[PLAT_INPUT_MAX_JOYSTICKS];
+    // Hot-plug: the event watch only raises a flag; the devices are compared on the main thread.
+    std::atomic<int> devices_changed{0};
+    std::atomic<int> wheel{0};
+    std::vector<int32_t> known_devices;
+    std::deque<PLAT_JOY_CHANGE> changes;
+    // Injected devices.
+    uint8_t inject_keys[256];
+    int32_t inject_dx, inject_dy;
+    uint8_t inject_buttons[4];
+    int inject_swapped;
+    int inject_keyboard_lost, inject_mouse_lost;
+    std::vector<PLAT_INJECTED_DEVICE> inject_joysticks;
+    int32_t inject_next_device = 1;
+};
+
+PLAT_INPUT_STATE pin;
+
+// ---------------------------------------------------------------------------------------------
+// Scan codes
+// ---------------------------------------------------------------------------------------------
+
+struct PLAT_SCAN_PAIR {
+    SDL_Scancode sdl;
+    uint8_t dik;
+};
+
+// SDL scancodes with their DirectInput keyboard scan codes.
+constexpr PLAT_SCAN_PAIR plat_scan_pairs[] = {
+    {SDL_SCANCODE_ESCAPE, 1},       {SDL_SCANCODE_1, 2},           {SDL_SCANCODE_2, 3},
+    {SDL_SCANCODE_3, 4},            {SDL_SCANCODE_4, 5},           {SDL_SCANCODE_5, 6},
+    {SDL_SCANCODE_6, 7},            {SDL_SCANCODE_7, 8},           {SDL_SCANCODE_8, 9},
+    {SDL_SCANCODE_9, 10},           {SDL_SCANCODE_0, 11},          {SDL_SCANCODE_MINUS, 12},
+    {SDL_SCANCODE_EQUALS, 13},      {SDL_SCANCODE_BACKSPACE, 14},  {SDL_SCANCODE_TAB, 15},
+    {SDL_SCANCODE_Q, 16},           {SDL_SCANCODE_W, 17},          {SDL_SCANCODE_E, 18},
+    {SDL_SCANCODE_R, 19},           {SDL_SCANCODE_T, 20},          {SDL_SCANCODE_Y, 21},
+    {SDL_SCANCODE_U, 22},           {SDL_SCANCODE_I, 23},          {SDL_SCANCODE_O, 24},
+    {SDL_SCANCODE_P, 25},           {SDL_SCANCODE_LEFTBRACKET, 26}, {SDL_SCANCODE_RIGHTBRACKET, 27},
+    {SDL_SCANCODE_RETURN, 28},      {SDL_SCANCODE_LCTRL, 29},      {SDL_SCANCODE_A, 30},
+    {SDL_SCANCODE_S, 31},           {SDL_SCANCODE_D, 32},          {SDL_SCANCODE_F, 33},
+    {SDL_SCANCODE_G, 34},           {SDL_SCANCODE_H, 35},          {SDL_SCANCODE_J, 36},
+    {SDL_SCANCODE_K, 37},           {SDL_SCANCODE_L, 38},          {SDL_SCANCODE_SEMICOLON, 39},
+    {SDL_SCANCODE_APOSTROPHE, 40},  {SDL_SCANCODE_GRAVE, 41},      {SDL_SCANCODE_LSHIFT, 42},
+    {SDL_SCANCODE_BACKSLASH, 43},   {SDL_SCANCODE_Z, 44},          {SDL_SCANCODE_X, 45},
+    {SDL_SCANCODE_C, 46},           {SDL_SCANCODE_V, 47},          {SDL_SCANCODE_B, 48},
+    {SDL_SCANCODE_N, 49},           {SDL_SCANCODE_M, 50},          {SDL_SCANCODE_COMMA, 51},
+    {SDL_SCANCODE_PERIOD, 52},      {SDL_SCANCODE_SLASH, 53},      {SDL_SCANCODE_RSHIFT, 54},
+    {SDL_SCANCODE_KP_MULTIPLY, 55}, {SDL_SCANCODE_LALT, 56},       {SDL_SCANCODE_SPACE, 57},
+    {SDL_SCANCODE_CAPSLOCK, 58},    {SDL_SCANCODE_F1, 59},         {SDL_SCANCODE_F2, 60},
+    {SDL_SCANCODE_F3, 61},          {SDL_SCANCODE_F4, 62},         {SDL_SCANCODE_F5, 63},
+    {SDL_SCANCODE_F6, 64},          {SDL_SCANCODE_F7, 65},         {SDL_SCANCODE_F8, 66},
+    {SDL_SCANCODE_F9, 67},          {SDL_SCANCODE_F10, 68},        {SDL_SCANCODE_NUMLOCKCLEAR, 69},
+    {SDL_SCANCODE_SCROLLLOCK, 70},  {SDL_SCANCODE_KP_7, 71},       {SDL_SCANCODE_KP_8, 72},
+    {SDL_SCANCODE_KP_9, 73},        {SDL_SCANCODE_KP_MINUS, 74},   {SDL_SCANCODE_KP_4, 75},
+    {SDL_SCANCODE_KP_5, 76},        {SDL_SCANCODE_KP_6, 77},       {SDL_SCANCODE_KP_PLUS, 78},
+    {SDL_SCANCODE_KP_1, 79},        {SDL_SCANCODE_KP_2, 80},       {SDL_SCANCODE_KP_3, 81},
+    {SDL_SCANCODE_KP_0, 82},        {SDL_SCANCODE_KP_PERIOD, 83},  {SDL_SCANCODE_NONUSBACKSLASH, 86},
+    {SDL_SCANCODE_F11, 87},         {SDL_SCANCODE_F12, 88},        {SDL_SCANCODE_F13, 100},
+    {SDL_SCANCODE_F14, 101},        {SDL_SCANCODE_F15, 102},       {SDL_SCANCODE_KP_EQUALS, 141},
+    {SDL_SCANCODE_KP_ENTER, 156},   {SDL_SCANCODE_RCTRL, 157},     {SDL_SCANCODE_MUTE, 160},
+    {SDL_SCANCODE_VOLUMEDOWN, 174}, {SDL_SCANCODE_VOLUMEUP, 176},  {SDL_SCANCODE_KP_COMMA, 179},
+    {SDL_SCANCODE_KP_DIVIDE, 181},  {SDL_SCANCODE_PRINTSCREEN, 183}, {SDL_SCANCODE_RALT, 184},
+    {SDL_SCANCODE_PAUSE, 197},      {SDL_SCANCODE_HOME, 199},      {SDL_SCANCODE_UP, 200},
+    {SDL_SCANCODE_PAGEUP, 201},     {SDL_SCANCODE_LEFT, 203},      {SDL_SCANCODE_RIGHT, 205},
+    {SDL_SCANCODE_END, 207},        {SDL_SCANCODE_DOWN, 208},      {SDL_SCANCODE_PAGEDOWN, 209},
+    {SDL_SCANCODE_INSERT, 210},     {SDL_SCANCODE_DELETE, 211},    {SDL_SCANCODE_LGUI, 219},
+    {SDL_SCANCODE_RGUI, 220},       {SDL_SCANCODE_APPLICATION, 221},
+};
+
+struct PLAT_SCAN_TABLE {
+    uint8_t dik[SDL_NUM_SCANCODES];
+};
+
+constexpr PLAT_SCAN_TABLE plat_scan_table_build()
+{
+    PLAT_SCAN_TABLE t{};
+    for (const PLAT_SCAN_PAIR &p : plat_scan_pairs) t.dik[p.sdl] = p.dik;
+    return t;
+}
+
+constexpr PLAT_SCAN_TABLE plat_scan_table = plat_scan_table_build();
+
+// ---------------------------------------------------------------------------------------------
+// Helpers
+// ---------------------------------------------------------------------------------------------
+
+int event_watch(void *, SDL_Event *e)
+{
+    switch (e->type) {
+    case SDL_JOYDEVICEADDED:
+    case SDL_JOYDEVICEREMOVED: pin.devices_changed.store(1); break;
+    case SDL_MOUSEWHEEL: pin.wheel.fetch_add(e->wheel.y * 120); break;
+    default: break;
+    }
+    return 1;
+}
+
+PLAT_JOY_SLOT *slot_get(int handle)
+{
+    if (handle < 1 || handle > static_cast<int>(std::size(pin.slots))) return nullptr;
+    PLAT_JOY_SLOT *s = &pin.slots[handle - 1];
+    return s->used ? s : nullptr;
+}
+
+PLAT_INJECTED_DEVICE *injected_get(int32_t device)
+{
+    for (PLAT_INJECTED_DEVICE &d : pin.inject_joysticks)
+        if (d.device == device) return &d;
+    return nullptr;
+}
+
+int inject_fails(const PLAT_JOY_SLOT *s, uint32_t bit)
+{
+    const PLAT_INJECTED_DEVICE *d = injected_get(s->device);
+    return !d || (d->state.fail & bit);
+}
+
+std::vector<int32_t> attached_devices()
+{
+    std::vector<int32_t> ids;
+    if (pin.inject) {
+        for (const PLAT_INJECTED_DEVICE &d : pin.inject_joysticks) ids.push_back(d.device);
+        return ids;
+    }
+    if (!pin.started) return ids;
+    int n = SDL_NumJoysticks();
+    for (int i = 0; i < n; i++) {
+        SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(i);
+        if (id >= 0) ids.push_back(id);
+    }
+    return ids;
+}
+
+int device_index(int32_t device)
+{
+    int n = SDL_NumJoysticks();
+    for (int i = 0; i < n; i++)
+        if (SDL_JoystickGetDeviceInstanceID(i) == device) return i;
+    return -1;
+}
+
+// Maps a raw axis value (-32768..32767) into the axis range; inside the dead zone it reads as
+// the centre, beyond it the rest of the travel is spread over the whole half range.
+int32_t axis_scale(const PLAT_AXIS &a, int32_t raw)
+{
+    double v = raw < 0 ? raw / 32768.0 : raw / 32767.0;
+    double magnitude = std::fabs(v);
+    double dead = std::clamp(a.dead_zone, 0, 10000) / 10000.0;
+    double centre = (static_cast<double>(a.minimum) + a.maximum) / 2.0;
+    double half = (static_cast<double>(a.maximum) - a.minimum) / 2.0;
+    double out = centre;
+    if (magnitude > dead) {
+        double spread = dead < 1.0 ? (magnitude - dead) / (1.0 - dead) : 0.0;
+        out = centre + (v < 0 ? -spread : spread) * half;
+    }
+    out = std::clamp(std::round(out), static_cast<double>(a.minimum), static_cast<double>(a.maximum));
+    return static_cast<int32_t>(out);
+}
+
+uint32_t hat_to_pov(Uint8 hat)
+{
+    switch (hat) {
+    case SDL_HAT_UP: return 0;
+    case SDL_HAT_RIGHTUP: return 4500;
+    case SDL_HAT_RIGHT: return 9000;
+    case SDL_HAT_RIGHTDOWN: return 13500;
+    case SDL_HAT_DOWN: return 18000;
+    case SDL_HAT_LEFTDOWN: return 22500;
+    case SDL_HAT_LEFT: return 27000;
+    case SDL_HAT_LEFTUP: return 31500;
+    default: return 0xFFFFFFFFu;
+    }
+}
+
+// Game controllers are laid out as DirectInput shows such pads: left stick X/Y, both triggers on
+// Z (left negative, right positive), right stick on X/Y rotation, the D-pad as the first hat.
+void controller_read(PLAT_JOY_SLOT *s, PLAT_JOY_STATE *st)
+{
+    SDL_GameController *c = s->controller;
+    int32_t z = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) -
+                SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_TRIGGERLEFT);
+    st->x = axis_scale(s->axis[PLAT_JOY_AXIS_X], SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX));
+    st->y = axis_scale(s->axis[PLAT_JOY_AXIS_Y], SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY));
+    st->z = axis_scale(s->axis[PLAT_JOY_AXIS_Z], std::clamp(z, -32768, 32767));
+    st->rx = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_RIGHTX);
+    st->ry = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_RIGHTY);
+    static constexpr SDL_GameControllerButton order[] = {
+        SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B,          SDL_CONTROLLER_BUTTON_X,
+        SDL_CONTROLLER_BUTTON_Y,         SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+        SDL_CONTROLLER_BUTTON_BACK,      SDL_CONTROLLER_BUTTON_START,      SDL_CONTROLLER_BUTTON_LEFTSTICK,
+        SDL_CONTROLLER_BUTTON_RIGHTSTICK, SDL_CONTROLLER_BUTTON_GUIDE,
+    };
+    for (size_t i = 0; i < std::size(order); i++)
+        st->buttons[i] = SDL_GameControllerGetButton(c, order[i]) ? 0x80 : 0;
+    Uint8 hat = 0;
+    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) hat |= SDL_HAT_UP;
+    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) hat |= SDL_HAT_DOWN;
+    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) hat |= SDL_HAT_LEFT;
+    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) hat |= SDL_HAT_RIGHT;
+    st->pov[0] = hat_to_pov(hat);
+}
+
+// Plain joysticks: axes 0-3 are X, Y, Z and Z-rotation, 4 and 5 the sliders.
+void joystick_read(PLAT_JOY_SLOT *s, PLAT_JOY_STATE *st)
+{
+    SDL_Joystick *j = s->joystick;
+    int axes = SDL_JoystickNumAxes(j);
+    int32_t raw[6] = {};
+    for (int i = 0; i < std::min(axes, 6); i++) raw[i] = SDL_JoystickGetAxis(j, i);
+    st->x = axes > 0 ? axis_scale(s->axis[PLAT_JOY_AXIS_X], raw[0]) : 0;
+    st->y = axes > 1 ? axis_scale(s->axis[PLAT_JOY_AXIS_Y], raw[1]) : 0;
+    st->z = axes > 2 ? axis_scale(s->axis[PLAT_JOY_AXIS_Z], raw[2]) : 0;
+    st->rz = axes > 3 ? axis_scale(s->axis[PLAT_JOY_AXIS_RZ], raw[3]) : 0;
+    st->slider[0] = raw[4];
+    st->slider[1] = raw[5];
+    int hats = std::min(SDL_JoystickNumHats(j), 4);
+    for (int i = 0; i < 4; i++) st->pov[i] = i < hats ? hat_to_pov(SDL_JoystickGetHat(j, i)) : 0xFFFFFFFFu;
+    int buttons = std::min(SDL_JoystickNumButtons(j), static_cast<int>(PLAT_INPUT_JOY_BUTTONS));
+    for (int i = 0; i < buttons; i++) st->buttons[i] = SDL_JoystickGetButton(j, i) ? 0x80 : 0;
+}
+
+void injected_read(PLAT_JOY_SLOT *s, const PLAT_INJECT_JOYSTICK &in, PLAT_JOY_STATE *st)
+{
+    st->x = axis_scale(s->axis[PLAT_JOY_AXIS_X], in.axis[0]);
+    st->y = axis_scale(s->axis[PLAT_JOY_AXIS_Y], in.axis[1]);
+    st->z = in.axes > 2 ? axis_scale(s->axis[PLAT_JOY_AXIS_Z], in.axis[2]) : 0;
+    st->rz = in.axes > 3 ? axis_scale(s->axis[PLAT_JOY_AXIS_RZ], in.axis[3]) : 0;
+    for (uint32_t &p : st->pov) p = 0xFFFFFFFFu;
+    for (int i = 0; i < PLAT_INPUT_JOY_BUTTONS; i++) st->buttons[i] = in.buttons[i] ? 0x80 : 0;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Module
+// ---------------------------------------------------------------------------------------------
+
+int plat_input_init()
+{
+    pin.mouse_acquired = 0;
+    pin.keyboard_acquired = 0;
+    pin.changes.clear();
+    if (pin.inject) {
+        pin.known_devices = attached_devices();
+        return 1;
+    }
+    if (!pin.started) {
+        if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0) return 0;
+        SDL_AddEventWatch(event_watch, nullptr);
+        pin.started = 1;
+    }
+    pin.devices_changed.store(0);
+    pin.known_devices = attached_devices();
+    return 1;
+}
+
+void plat_input_done()
+{
+    for (int h = 1; h <= static_cast<int>(std::size(pin.slots)); h++) plat_input_joystick_close(h);
+    plat_input_mouse_acquire(0);
+    pin.keyboard_acquired = 0;
+    pin.changes.clear();
+    pin.known_devices.clear();
+    if (pin.started) {
+        SDL_DelEventWatch(event_watch, nullptr);
+        SDL_QuitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER);
+        pin.started = 0;
+    }
+}
+
+int plat_input_scan_code(int sdl_scancode)
+{
+    if (sdl_scancode < 0 || sdl_scancode >= SDL_NUM_SCANCODES) return 0;
+    return plat_scan_table.dik[sdl_scancode];
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard
+// ---------------------------------------------------------------------------------------------
+
+int plat_input_keyboard_acquire(int acquire)
+{
+    pin.keyboard_acquired = acquire != 0;
+    return 1;
+}
+
+int plat_input_keyboard_read(uint8_t keys[256])
+{
+    if (pin.inject) {
+        if (pin.inject_keyboard_lost) {
+            pin.inject_keyboard_lost = 0;
+            return PLAT_INPUT_LOST;
+        }
+        std::memcpy(keys, pin.inject_keys, 256);
+    } else {
+        std::memset(keys, 0, 256);
+        int count = 0;
+        const Uint8 *state = SDL_GetKeyboardState(&count);
+        for (int i = 0; i < std::min(count, static_cast<int>(SDL_NUM_SCANCODES)); i++)
+            if (state[i] && plat_scan_table.dik[i]) keys[plat_scan_table.dik[i]] = 0x80;
+    }
+    const uint8_t *script = plat_script_keys();
+    for (int i = 0; i < 256; i++)
+        if (script[i]) keys[i] |= 0x80;
+    keys[0] = 0;   // no key has scan code 0; bindings use it as "nothing"
+    return PLAT_INPUT_OK;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse
+// ---------------------------------------------------------------------------------------------
+
+int plat_input_mouse_acquire(int acquire)
+{
+    int was = pin.mouse_acquired;
+    pin.mouse_acquired = acquire != 0;
+    if (pin.inject || !SDL_WasInit(SDL_INIT_VIDEO)) return 1;
+    // Capturing the pointer is best effort: an offscreen window has none to capture.
+    if (acquire != was) SDL_SetRelativeMouseMode(acquire ? SDL_TRUE : SDL_FALSE);
+    if (acquire) {
+        SDL_GetRelativeMouseState(nullptr, nullptr);
+        pin.wheel.store(0);
+    }
+    return 1;
+}
+
+int plat_input_mouse_read(PLAT_MOUSE_STATE *state)
+{
+    std::memset(state, 0, sizeof *state);
+    if (pin.inject) {
+        if (pin.inject_mouse_lost || !pin.mouse_acquired) {
+            pin.inject_mouse_lost = 0;
+            return PLAT_INPUT_LOST;
+        }
+        state->x = pin.inject_dx;
+        state->y = pin.inject_dy;
+        pin.inject_dx = pin.inject_dy = 0;
+        for (int i = 0; i < 4; i++) state->buttons[i] = pin.inject_buttons[i] ? 0x80 : 0;
+        return PLAT_INPUT_OK;
+    }
+    if (!pin.mouse_acquired) return PLAT_INPUT_LOST;
+    int dx = 0, dy = 0;
+    Uint32 b = SDL_GetRelativeMouseState(&dx, &dy);
+    state->x = dx;
+    state->y = dy;
+    state->z = pin.wheel.exchange(0);
+    // Buttons in DirectInput order: left, right, middle, first extra.
+    state->buttons[0] = (b & SDL_BUTTON_LMASK) ? 0x80 : 0;
+    state->buttons[1] = (b & SDL_BUTTON_RMASK) ? 0x80 : 0;
+    state->buttons[2] = (b & SDL_BUTTON_MMASK) ? 0x80 : 0;
+    state->buttons[3] = (b & SDL_BUTTON_X1MASK) ? 0x80 : 0;
+    return PLAT_INPUT_OK;
+}
+
+// The desktop's left-handed setting reaches SDL already applied (X11 and libinput swap the
+// buttons before any client sees them), so real devices never report a swap of their own.
+int plat_input_mouse_buttons_swapped()
+{
+    return pin.inject ? pin.inject_swapped : 0;
+}
+
+void plat_input_cursor_show(int show)
+{
+    if (pin.inject || !SDL_WasInit(SDL_INIT_VIDEO)) return;
+    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Joysticks
+// ---------------------------------------------------------------------------------------------
+
+int plat_input_joystick_enum(PLAT_JOY_ENUM_FN fn, void *user)
+{
+    std::vector<int32_t> ids = attached_devices();
+    pin.known_devices = ids;
+    for (int32_t id : ids)
+        if (!fn(id, user)) break;
+    return 1;
+}
+
+int plat_input_joystick_change(PLAT_JOY_CHANGE *change)
+{
+    if (!pin.inject && pin.started) {
+        SDL_JoystickUpdate();
+        if (pin.devices_changed.exchange(0)) {
+            std::vector<int32_t> now = attached_devices();
+            for (int32_t id : pin.known_devices)
+                if (std::find(now.begin(), now.end(), id) == now.end()) pin.changes.push_back({0, id});
+            for (int32_t id : now)
+                if (std::find(pin.known_devices.begin(), pin.known_devices.end(), id) == pin.known_devices.end())
+                    pin.changes.push_back({1, id});
+            pin.known_devices = now;
+        }
+    }
+    if (pin.changes.empty()) return 0;
+    *change = pin.changes.front();
+    pin.changes.pop_front();
+    return 1;
+}
+
+int plat_input_joystick_open(int32_t device)
+{
+    PLAT_JOY_SLOT *s = nullptr;
+    int handle = 0;
+    for (int i = 0; i < static_cast<int>(std::size(pin.slots)); i++) {
+        if (!pin.slots[i].used) {
+            s = &pin.slots[i];
+            handle = i + 1;
+            break;
+        }
+    }
+    if (!s) return 0;
+    *s = PLAT_JOY_SLOT{};
+    s->device = device;
+    if (pin.inject) {
+        const PLAT_INJECTED_DEVICE *d = injected_get(device);
+        if (!d || (d->state.fail & PLAT_INJECT_FAIL_OPEN)) return 0;
+    } else {
+        int index = device_index(device);
+        if (index < 0) return 0;
+        if (SDL_IsGameController(index)) {
+            s->controller = SDL_GameControllerOpen(index);
+            if (s->controller) s->joystick = SDL_GameControllerGetJoystick(s->controller);
+        }
+        if (!s->joystick) s->joystick = SDL_JoystickOpen(index);
+        if (!s->joystick) return 0;
+    }
+    s->used = 1;
+    return handle;
+}
+
+void plat_input_joystick_close(int handle)
+{
+    PLAT_JOY_SLOT *s = slot_get(handle);
+    if (!s) return;
+    if (s->controller) SDL_GameControllerClose(s->controller);
+    else if (s->joystick) SDL_JoystickClose(s->joystick);
+    *s = PLAT_JOY_SLOT{};
+}
+
+int plat_input_joystick_axes(int handle)
+{
+    PLAT_JOY_SLOT *s = slot_get(handle);
+    if (!s) return -1;
+    if (pin.inject) return inject_fails(s, PLAT_INJECT_FAIL_CAPS) ? -1 : injected_get(s->device)->state.axes;
+    if (s->controller) return 5;
+    return SDL_JoystickNumAxes(s->joystick);
+}
+
+int plat_input_joystick_range_set(int handle, int axis, int32_t minimum, int32_t maximum)
+{
+    PLAT_JOY_SLOT *s = slot_get(handle);
+    if (!s || axis < 0 || axis > 3 || minimum >= maximum) return 0;
+    if (pin.inject) {
+        static constexpr uint32_t bits[] = {PLAT_INJECT_FAIL_RANGE_X, PLAT_INJECT_FAIL_RANGE_Y, PLAT_INJECT_FAIL_RANGE_Z,
+                                            PLAT_INJECT_FAIL_RANGE_Z};
+        if (inject_fails(s, bits[axis])) return 0;
+    }
+    s->axis[axis].minimum = minimum;
+    s->axis[axis].maximum = maximum;
+    return 1;
+}
+
+int plat_input_joystick_dead_zone_set(int handle, int axis, int32_t dead_zone)
+{
+    PLAT_JOY_SLOT *s = slot_get(handle);
+    if (!s || axis < 0 || axis > 3 || dead_zone < 0 || dead_zone > 10000) return 0;
+    if (pin.inject) {
+        static constexpr uint32_t bits[] = {PLAT_INJECT_FAIL_DEAD_ZONE_X, PLAT_INJECT_FAIL_DEAD_ZONE_Y,
+                                            PLAT_INJECT_FAIL_DEAD_ZONE_Z, PLAT_INJECT_FAIL_DEAD_ZONE_Z};
+        if (inject_fails(s, bits[axis])) return 0;
+    }
+    s->axis[axis].dead_zone = dead_zone;
+    return 1;
+}
+
+int plat_input_joystick_acquire(int handle)
+{
+    PLAT_JOY_SLOT *s = slot_get(handle);
+    if (!s) return 0;
+    if (pin.inject ? inject_fails(s, PLAT_INJECT_FAIL_ACQUIRE) : !SDL_JoystickGetAttached(s->joystick)) return 0;
+    s->acquired = 1;
+    return 1;
+}
+
+int plat_input_joystick_poll(int handle)
+{
+    PLAT_JOY_SLOT *s = slot_get(handle);
+    if (!s) return PLAT_INPUT_FAILED;
+    int attached = pin.inject ? injected_get(s->device) != nullptr : SDL_JoystickGetAttached(s->joystick) == SDL_TRUE;
+    if (!attached) {
+        s->acquired = 0;
+        return PLAT_INPUT_LOST;
+    }
+    return s->acquired ? PLAT_INPUT_OK : PLAT_INPUT_LOST;
+}
+
+int plat_input_joystick_read(int handle, PLAT_JOY_STATE *state)
+{
+    std::memset(state, 0, sizeof *state);
+    PLAT_JOY_SLOT *s = slot_get(handle);
+    if (!s) return PLAT_INPUT_FAILED;
+    int status = plat_input_joystick_poll(handle);
+    if (status != PLAT_INPUT_OK) return status;
+    if (pin.inject) injected_read(s, injected_get(s->device)->state, state);
+    else if (s->controller) controller_read(s, state);
+    else joystick_read(s, state);
+    return PLAT_INPUT_OK;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Test seam
+// ---------------------------------------------------------------------------------------------
+
+void plat_input_inject_mode(int on)
+{
+    pin.inject = on != 0;
+    std::memset(pin.inject_keys, 0, sizeof pin.inject_keys);
+    std::memset(pin.inject_buttons, 0, sizeof pin.inject_buttons);
+    pin.inject_dx = pin.inject_dy = 0;
+    pin.inject_swapped = 0;
+    pin.inject_keyboard_lost = pin.inject_mouse_lost = 0;
+    pin.inject_joysticks.clear();
+    pin.changes.clear();
+}
+
+void plat_input_inject_keyboard(const uint8_t keys[256])
+{
+    std::memcpy(pin.inject_keys, keys, 256);
+}
+
+void plat_input_inject_mouse(int32_t dx, int32_t dy, const uint8_t buttons[4])
+{
+    pin.inject_dx += dx;
+    pin.inject_dy += dy;
+    if (buttons) std::memcpy(pin.inject_buttons, buttons, 4);
+}
+
+void plat_input_inject_mouse_swapped(int swapped)
+{
+    pin.inject_swapped = swapped != 0;
+}
+
+void plat_input_inject_keyboard_lost()
+{
+    pin.inject_keyboard_lost = 1;
+}
+
+void plat_input_inject_mouse_lost()
+{
+    pin.inject_mouse_lost = 1;
+}
+
+int32_t plat_input_inject_joystick_plug(const PLAT_INJECT_JOYSTICK *joystick, int announce)
+{
+    int32_t id = pin.inject_next_device++;
+    pin.inject_joysticks.push_back({id, *joystick});
+    if (announce) {
+        pin.known_devices.push_back(id);
+        pin.changes.push_back({1, id});
+    }
+    return id;
+}
+
+void plat_input_inject_joystick_unplug(int32_t device)
+{
+    auto at = std::find_if(pin.inject_joysticks.begin(), pin.inject_joysticks.end(),
+                           [device](const PLAT_INJECTED_DEVICE &d) { return d.device == device; });
+    if (at == pin.inject_joysticks.end()) return;
+    pin.inject_joysticks.erase(at);
+    pin.known_devices.erase(std::remove(pin.known_devices.begin(), pin.known_devices.end(), device),
+                            pin.known_devices.end());
+    pin.changes.push_back({0, device});
+}
+
+void plat_input_inject_joystick_state(int32_t device, const PLAT_INJECT_JOYSTICK *joystick)
+{
+    PLAT_INJECTED_DEVICE *d = injected_get(device);
+    if (d) d->state = *joystick;
+}
+
+int plat_input_inject_open_joysticks()
+{
+    int n = 0;
+    for (const PLAT_JOY_SLOT &s : pin.slots) n += s.used;
+    return n;
+}

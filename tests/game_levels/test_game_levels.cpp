@@ -1,0 +1,318 @@
+// The level table: defaults and the copies after the last level, row padding and empty rows,
+// every range check with its exact message, the 1000-character line limit, and no leaks.
+#include "game/game_levels.h"
+
+#include "kx/kx_error/kx_error.h"
+#include "kx/kx_mem/kx_mem.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+// Fatal game errors land here instead of an alert.
+static std::string game_error_text;
+static int game_error_calls;
+
+void Game_Error(const char *format, ...)
+{
+    char text[600];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    game_error_text = text;
+    game_error_calls++;
+}
+
+int game_error_calls_for_lines()
+{
+    return game_error_calls;
+}
+
+std::string game_error_text_for_lines()
+{
+    return game_error_text;
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The memory manager runs for the whole program so that blocks carry names and are counted.
+class MemoryEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int32_t quiet = 0;
+        static KX_MEM_SETTINGS memory{0, 0};
+        kx_error_init(&quiet);
+        ASSERT_EQ(kx_mem_init(&memory), 1);
+    }
+};
+
+const auto *const memory_environment = ::testing::AddGlobalTestEnvironment(new MemoryEnvironment);
+
+std::string failure;
+int failure_line;
+
+void capture(int line, const char *message)
+{
+    failure = message;
+    failure_line = line;
+}
+
+class LevelsTest : public ::testing::Test {
+protected:
+    fs::path dir;
+
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("vm_levels_" + std::to_string(getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+        failure.clear();
+        failure_line = -1;
+        game_error_text.clear();
+        game_error_calls = 0;
+    }
+
+    void TearDown() override
+    {
+        Levels_Free();
+        fs::remove_all(dir);
+    }
+
+    // Loads `text` (lines joined with CR LF); 1 or 0 as Levels_Load gives.
+    int load(const std::string &text)
+    {
+        fs::path p = dir / "levels.txt";
+        std::ofstream(p, std::ios::binary) << text;
+        return Levels_Load(p.c_str(), capture);
+    }
+
+    static std::string lines(std::initializer_list<const char *> l)
+    {
+        std::string s;
+        for (const char *x : l) s += std::string(x) + "\r\n";
+        return s;
+    }
+
+    void expect_fatal(std::initializer_list<const char *> l, const char *message)
+    {
+        EXPECT_EQ(load(lines(l)), 0) << message;
+        EXPECT_EQ(failure, message);
+    }
+};
+
+const char *const A14 = "AAAAAAAAAAAAAA";
+
+TEST_F(LevelsTest, EmptyFileGivesOneLevelAndCopiesOfTheDefaults)
+{
+    ASSERT_EQ(load(""), 1);
+    EXPECT_EQ(level_count, 1);
+    for (int n = 0; n < LEVELS_MAX; n++) {
+        EXPECT_EQ(level_background_type[n], n == 0 ? 1 : n % 4 + 1) << n;
+        EXPECT_EQ(level_floor_type[n], 1);
+        EXPECT_EQ(level_border_type[n], 1);
+        EXPECT_EQ(level_enemy_type[n], 1);
+        EXPECT_EQ(level_enemy_frequency[n], 100);
+        EXPECT_EQ(level_speed_increase[n], 100);
+        EXPECT_EQ(level_max_speed[n], 7500);
+        EXPECT_EQ(level_initial_speed[n], 6500);
+        EXPECT_EQ(level_bonus_percentage[n], 20);
+        EXPECT_EQ(level_enemy_speed[n], 100);
+        EXPECT_EQ(level_enemy_max[n], 50);
+        for (int r = 0; r < LEVEL_ROWS; r++) EXPECT_STREQ(level_rows[n][r], A14);
+    }
+}
+
+TEST_F(LevelsTest, BlocksSetTheirLevelsAndTheLastIsCopiedOnward)
+{
+    ASSERT_EQ(load(lines({"; first level", "!1234", "!..AB", "!", "@6000", ">6100", "<7", "#2", "$3", "%8", "&4",
+                          "*9", "{11", "^0", "}0", "", "!zz", "@100", "#4", "}50"})),
+              1);
+    EXPECT_EQ(level_count, 3);
+    EXPECT_STREQ(level_rows[1][0], "1234          ");
+    EXPECT_STREQ(level_rows[1][1], "..AB          ");
+    EXPECT_STREQ(level_rows[1][2], "              ");
+    for (int r = 3; r < LEVEL_ROWS; r++) EXPECT_STREQ(level_rows[1][r], "              ") << r;
+    EXPECT_EQ(level_initial_speed[1], 6000);
+    EXPECT_EQ(level_max_speed[1], 6100);
+    EXPECT_EQ(level_speed_increase[1], 7);
+    EXPECT_EQ(level_floor_type[1], 2);
+    EXPECT_EQ(level_border_type[1], 3);
+    EXPECT_EQ(level_background_type[1], 8);
+    EXPECT_EQ(level_enemy_type[1], 4);
+    EXPECT_EQ(level_enemy_frequency[1], 9);
+    EXPECT_EQ(level_enemy_speed[1], 11);
+    EXPECT_EQ(level_bonus_percentage[1], 0);
+    EXPECT_EQ(level_enemy_max[1], 0);
+    // Level 2 keeps the defaults it was not given.
+    EXPECT_STREQ(level_rows[2][0], "zz            ");
+    EXPECT_EQ(level_initial_speed[2], 100);
+    EXPECT_EQ(level_max_speed[2], 7500);
+    EXPECT_EQ(level_floor_type[2], 4);
+    EXPECT_EQ(level_enemy_max[2], 50);
+    // Levels 3 to 49 copy level 2 except for the background.
+    for (int n = 3; n < LEVELS_MAX; n++) {
+        EXPECT_EQ(level_rows[n][0], level_rows[2][0]);
+        EXPECT_EQ(level_floor_type[n], 4);
+        EXPECT_EQ(level_initial_speed[n], 100);
+        EXPECT_EQ(level_background_type[n], n % 4 + 1);
+    }
+}
+
+TEST_F(LevelsTest, ThreeRowsThenSpeedGiveFiveEmptyRows)
+{
+    ASSERT_EQ(load(lines({"!ABC", "!DEF", "!GHI", "@6500", "}1"})), 1);
+    EXPECT_STREQ(level_rows[1][2], "GHI           ");
+    for (int r = 3; r < LEVEL_ROWS; r++) {
+        EXPECT_STREQ(level_rows[1][r], "              ") << r;
+        EXPECT_STREQ(kx_mem_name_get(level_rows[1][r]), "level row");
+    }
+}
+
+TEST_F(LevelsTest, RowLengthLimitIsFourteen)
+{
+    ASSERT_EQ(load(lines({"!0123456789ABCD", "@6500", "}1"})), 1);
+    EXPECT_STREQ(level_rows[1][0], "0123456789ABCD");
+    expect_fatal({"!ok", "!0123456789ABCDE"}, "Row 1 is too long in level 1, maximun is 14");
+    EXPECT_EQ(failure_line, 2);
+}
+
+TEST_F(LevelsTest, MaximumSpeedMayEqualButNotUndercutTheInitialSpeed)
+{
+    ASSERT_EQ(load(lines({"@6500", ">6500", "}1"})), 1);
+    EXPECT_EQ(level_max_speed[1], 6500);
+    expect_fatal({"@6500", ">6000"}, "Maximum speed cant be minor that initial speed in level 1");
+    // Without "@" the check is against the default initial speed.
+    expect_fatal({"}1", ">6499"}, "Maximum speed cant be minor that initial speed in level 2");
+}
+
+TEST_F(LevelsTest, LastBlockWithoutCloseIsReplacedByTheCopy)
+{
+    ASSERT_EQ(load(lines({"!11", "@5000", "}3", "!22", "@4000", "#3"})), 1);
+    EXPECT_EQ(level_count, 2);
+    EXPECT_STREQ(level_rows[2][0], "11            ");
+    EXPECT_EQ(level_rows[2][0], level_rows[1][0]);
+    EXPECT_EQ(level_initial_speed[2], 5000);
+    EXPECT_EQ(level_floor_type[2], 1);
+    EXPECT_EQ(level_background_type[2], 3);
+}
+
+TEST_F(LevelsTest, EnemyMaximumRange)
+{
+    ASSERT_EQ(load(lines({"}0"})), 1);
+    EXPECT_EQ(level_enemy_max[1], 0);
+    expect_fatal({"}51"}, "Wrong enemy maximum 51 in level 1");
+    expect_fatal({"}-1"}, "Wrong enemy maximum -1 in level 1");
+}
+
+TEST_F(LevelsTest, EveryRangeCheckHasItsMessage)
+{
+    expect_fatal({"#0"}, "Wrong floor type 0 in level 1");
+    expect_fatal({"#5"}, "Wrong floor type 5 in level 1");
+    expect_fatal({"$5"}, "Wrong border type 5 in level 1");
+    expect_fatal({"%9"}, "Wrong background type 9 in level 1");
+    expect_fatal({"%0"}, "Wrong background type 0 in level 1");
+    expect_fatal({"&0"}, "Wrong enemy type 0 in level 1");
+    expect_fatal({"*0"}, "Wrong enemy frecuency 0 in level 1");
+    expect_fatal({"{-1"}, "Wrong enemy speed -1 in level 1");
+    expect_fatal({"^101"}, "Wrong bonus percentage 101 in level 1");
+    expect_fatal({"^-1"}, "Wrong bonus percentage -1 in level 1");
+    expect_fatal({"<-5"}, "Wrong speed increase in level 1");
+    expect_fatal({"}1", "}2", "#7"}, "Wrong floor type 7 in level 3");
+    expect_fatal({"!1", "!2", "!3", "!4", "!5", "!6", "!7", "!8", "!9"}, "Too many rows in level 1");
+    expect_fatal({"@1", "!late"}, "Too many rows in level 1");
+}
+
+TEST_F(LevelsTest, NumbersAreReadLikeTheCLibrary)
+{
+    ASSERT_EQ(load(lines({"^ 42abc", "#+2", "*x", "}7"})), 0);
+    EXPECT_EQ(failure, "Wrong enemy frecuency 0 in level 1");
+    ASSERT_EQ(load(lines({"^ 42abc", "#+2", "}7"})), 1);
+    EXPECT_EQ(level_bonus_percentage[1], 42);
+    EXPECT_EQ(level_floor_type[1], 2);
+    // Values beyond 16 bits are held at the ends of the range instead of wrapping.
+    ASSERT_EQ(load(lines({"@100000", ">999999", "}1"})), 1);
+    EXPECT_EQ(level_initial_speed[1], 32767);
+    EXPECT_EQ(level_max_speed[1], 32767);
+}
+
+TEST_F(LevelsTest, FortyEightClosedBlocksFitAndOneMoreIsTooMany)
+{
+    std::string ok;
+    for (int i = 0; i < 48; i++) ok += "!x\r\n@10\r\n}2\r\n";
+    ASSERT_EQ(load(ok), 1);
+    EXPECT_EQ(level_count, 49);
+    EXPECT_EQ(level_background_type[49], 2);
+    EXPECT_EQ(load(ok + "}2\r\n"), 0);
+    EXPECT_EQ(failure, "Too many levels");
+    EXPECT_EQ(failure_line, 145);
+}
+
+TEST_F(LevelsTest, LinesEndOnlyAtCarriageReturns)
+{
+    // A lone line feed is dropped, so "#2\n#9" is the one line "#2#9" and reads as 2.
+    ASSERT_EQ(load("#2\n#9\r\n\tx\r\n^\t30\r\n}1"), 1);
+    EXPECT_EQ(level_floor_type[1], 2);
+    EXPECT_EQ(level_bonus_percentage[1], 30);
+    EXPECT_EQ(level_count, 2);
+}
+
+TEST_F(LevelsTest, LineOfAThousandCharactersIsFatal)
+{
+    std::string fits = "; " + std::string(997, 'x');
+    ASSERT_EQ(load(fits + "\r\n}1\r\n"), 1);
+    EXPECT_EQ(level_count, 2);
+    EXPECT_EQ(load("}1\r\n" + fits + "x\r\n"), 0);
+    EXPECT_EQ(failure, "Line 2 is too long in levels.txt, maximum is 999 characters");
+    EXPECT_EQ(failure_line, 2);
+}
+
+TEST_F(LevelsTest, MissingFileAndGameErrorPath)
+{
+    EXPECT_EQ(Levels_Load((dir / "absent.txt").c_str(), capture), 0);
+    EXPECT_EQ(failure, "Cant open levels.txt file");
+    // Without a reporter the message goes to the game's fatal error, from "data\levels.txt".
+    fs::path old = fs::current_path();
+    fs::create_directories(dir / "data");
+    std::ofstream(dir / "data" / "levels.txt", std::ios::binary) << "!12\r\n@1\r\n}60\r\n";
+    fs::current_path(dir);
+    int ok = Levels_Init();
+    fs::current_path(old);
+    EXPECT_EQ(ok, 0);
+    EXPECT_EQ(game_error_calls, 1);
+    EXPECT_EQ(game_error_text, "Wrong enemy maximum 60 in level 1");
+}
+
+TEST_F(LevelsTest, RowsAreFreedOnceWhateverTheFileLooksLike)
+{
+    long before = kx_mem_used_get();
+    // A block closed without "@" keeps shared rows, an unfinished block is overwritten by the
+    // copy, a failed load keeps what it read: the clean-up frees each block exactly once.
+    ASSERT_EQ(load(lines({"!a", "}1", "!b", "@1", "}1", "!c", "!d"})), 1);
+    EXPECT_STREQ(level_rows[1][1], A14);
+    EXPECT_EQ(level_rows[3][0], level_rows[2][0]);
+    Levels_Free();
+    EXPECT_EQ(kx_mem_used_get(), before);
+    EXPECT_EQ(load(lines({"!a", "@1", "}1", "!b", "#9"})), 0);
+    Levels_Free();
+    EXPECT_EQ(kx_mem_used_get(), before);
+    for (int r = 0; r < LEVEL_ROWS; r++) EXPECT_STREQ(level_rows[1][r], A14);
+}
+
+TEST_F(LevelsTest, TheShippedLevelsLoad)
+{
+    fs::path shipped = fs::path(VM_SOURCE_DIR) / "assets" / "data" / "levels.txt";
+    if (!fs::exists(shipped)) GTEST_SKIP() << "no levels file in the assets";
+    ASSERT_EQ(Levels_Load(shipped.c_str(), capture), 1) << failure << " (line " << failure_line << ")";
+    EXPECT_GT(level_count, 1);
+}
+
+} // namespace

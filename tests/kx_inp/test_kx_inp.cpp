@@ -1,0 +1,226 @@
+// Keyboard and mouse rules of the input module: movement threshold and saturation, the single
+// direction rule, first pressed with left Shift, releases, focus changes and the window hook.
+#include "kx_inp_test_util.h"
+
+#include "platform/plat_core.h"
+
+using namespace inp_test;
+
+namespace {
+
+TEST_F(InputTest, MouseMovesOverTheThresholdOnly)
+{
+    start();
+    struct Case {
+        int dx, dy, code, value;
+    } cases[] = {
+        {8, 0, 403, 0},    {9, 0, 403, 9},    {200, 0, 403, 128}, {-8, 0, 402, 0},  {-9, 0, 402, 9},
+        {-129, 0, 402, 128}, {0, 8, 401, 0},  {0, 9, 401, 9},     {0, -40, 400, 40}, {0, 300, 401, 128},
+    };
+    for (const Case &c : cases) {
+        poll_with_mouse(c.dx, c.dy);
+        EXPECT_EQ(kx_inp_key_down(c.code), c.value) << c.dx << "," << c.dy;
+        for (int other = 400; other < 440; other++)
+            if (other != c.code) {
+                EXPECT_EQ(kx_inp_key_down(other), 0) << other;
+            }
+    }
+    // The block only holds this poll's movement.
+    poll_with_mouse(0, 0);
+    EXPECT_EQ(kx_inp_key_down(401), 0);
+}
+
+TEST_F(InputTest, MouseShowsOneDirectionUnlessDiagonalsAreAllowed)
+{
+    start();
+    poll_with_mouse(-20, -20);   // equal: up survives
+    EXPECT_EQ(kx_inp_key_down(400), 20);
+    EXPECT_EQ(kx_inp_key_down(402), 0);
+    poll_with_mouse(-30, -20);   // more left than up
+    EXPECT_EQ(kx_inp_key_down(400), 0);
+    EXPECT_EQ(kx_inp_key_down(402), 30);
+    poll_with_mouse(20, 20);     // equal: down survives
+    EXPECT_EQ(kx_inp_key_down(403), 0);
+    EXPECT_EQ(kx_inp_key_down(401), 20);
+    poll_with_mouse(30, 20);
+    EXPECT_EQ(kx_inp_key_down(403), 30);
+    EXPECT_EQ(kx_inp_key_down(401), 0);
+    poll_with_mouse(-30, 20);    // left and down may show together
+    EXPECT_EQ(kx_inp_key_down(402), 30);
+    EXPECT_EQ(kx_inp_key_down(401), 20);
+    kx_inp_done();
+
+    start(1);
+    poll_with_mouse(-20, -20);
+    EXPECT_EQ(kx_inp_key_down(400), 20);
+    EXPECT_EQ(kx_inp_key_down(402), 20);
+}
+
+TEST_F(InputTest, MouseButtonsAndTheirRelease)
+{
+    start();
+    buttons[0] = 1;
+    buttons[3] = 1;
+    poll_with_mouse(0, 0);
+    EXPECT_EQ(kx_inp_key_down(408), 0x80);
+    EXPECT_EQ(kx_inp_key_down(409), 0);
+    EXPECT_EQ(kx_inp_key_down(411), 0x80);
+    buttons[0] = 0;
+    poll_with_mouse(0, 0);
+    EXPECT_EQ(kx_inp_key_released(408), 1);
+    EXPECT_EQ(kx_inp_key_released(411), 0);
+    poll_with_mouse(0, 0);
+    EXPECT_EQ(kx_inp_key_released(408), 0);
+}
+
+TEST_F(InputTest, FirstPressedPrefersTheKeyHeldWithLeftShift)
+{
+    start();
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_first_pressed(), 0);
+    hold({42, 30});
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_first_pressed(), 30);
+    hold({42});
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_first_pressed(), 42);
+    hold({54});
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_first_pressed(), 54);
+    hold({42, 200});
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_first_pressed(), 200);
+    hold({28, 57});
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_first_pressed(), 28);
+    // The mouse comes before the keyboard.
+    poll_with_mouse(0, 50);
+    EXPECT_EQ(kx_inp_first_pressed(), 401);
+}
+
+TEST_F(InputTest, KeyReleasedFiresForOnePoll)
+{
+    start();
+    hold({30});
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_key_down(30), 0x80);
+    EXPECT_EQ(kx_inp_key_released(30), 0);
+    hold({});
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_key_released(30), 1);
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_key_released(30), 0);
+}
+
+TEST_F(InputTest, CodesThatNameNothingReadAsUp)
+{
+    start();
+    std::memset(keys, 0x80, sizeof keys);
+    plat_input_inject_keyboard(keys);
+    kx_inp_update();
+    for (int code : {-1, 256, 300, 399, 440, 499, 540, 9999}) {
+        EXPECT_EQ(kx_inp_key_down(code), 0) << code;
+        EXPECT_EQ(kx_inp_key_released(code), 0) << code;
+    }
+    // Scan code 0 is no key at all.
+    EXPECT_EQ(kx_inp_key_down(0), 0);
+    EXPECT_EQ(kx_inp_key_down(255), 0x80);
+}
+
+TEST_F(InputTest, FocusLossClearsHeldKeysWithoutReleasingThem)
+{
+    start();
+    hold({30, 203});
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_window_message(PLAT_WM_KILLFOCUS, 0, 0), 1);
+    EXPECT_EQ(kx_inp_inactive(), 1);
+    EXPECT_EQ(kx_inp_key_down(30), 0);
+    EXPECT_EQ(kx_inp_key_released(30), 0);
+    // A dropped read while away keeps nothing down either.
+    plat_input_inject_keyboard_lost();
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_key_down(30), 0);
+    EXPECT_EQ(kx_inp_key_released(30), 0);
+    // A was let go while away, Left is still held.
+    hold({203});
+    kx_inp_window_message(PLAT_WM_ACTIVATE, 1, 0);
+    EXPECT_EQ(kx_inp_inactive(), 0);
+    EXPECT_EQ(kx_inp_key_down(203), 0);
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_key_released(30), 0);
+    EXPECT_EQ(kx_inp_key_down(203), 0x80);
+}
+
+TEST_F(InputTest, LostDevicesAreAcquiredAgainWhileActive)
+{
+    start();
+    hold({57});
+    plat_input_inject_keyboard_lost();
+    plat_input_inject_mouse_lost();
+    poll_with_mouse(50, 0);
+    EXPECT_EQ(kx_inp_key_down(57), 0x80);
+    EXPECT_EQ(kx_inp_key_down(403), 50);
+    // While inactive the mouse is not taken back.
+    kx_inp_activate(0);
+    poll_with_mouse(50, 0);
+    EXPECT_EQ(kx_inp_key_down(403), 0);
+}
+
+TEST_F(InputTest, WindowHookSwitchesInputAndPostsTheWakeUp)
+{
+    start();
+    PLAT_MSG m;
+    while (plat_message_peek(&m, 1)) {
+    }
+    kx_inp_window_message(PLAT_WM_SETFOCUS, 0, 0);
+    ASSERT_EQ(plat_message_peek(&m, 1), 1);
+    EXPECT_EQ(m.message, 1093u);
+    // A click only wakes input that is switched off.
+    kx_inp_window_message(PLAT_WM_LBUTTONDOWN, 0, 0);
+    EXPECT_EQ(plat_message_peek(&m, 1), 0);
+    struct Step {
+        uint32_t message;
+        uintptr_t wparam;
+        int inactive;
+    } steps[] = {
+        {PLAT_WM_ACTIVATE, 0, 1},           {1093, 0, 0},
+        {KX_INP_WM_ENTERMENULOOP, 0, 1},    {PLAT_WM_ACTIVATE, 2, 0},
+        {KX_INP_WM_ENTERSIZEMOVE, 0, 1},    {PLAT_WM_SYSCOMMAND, PLAT_SC_RESTORE, 0},
+        {PLAT_WM_SYSCOMMAND, PLAT_SC_MINIMIZE, 1}, {PLAT_WM_SYSCOMMAND, 0xF060, 1},
+    };
+    for (const Step &s : steps) {
+        EXPECT_EQ(kx_inp_window_message(s.message, s.wparam, 0), 1);
+        EXPECT_EQ(kx_inp_inactive(), s.inactive) << s.message;
+    }
+    kx_inp_window_message(PLAT_WM_LBUTTONDOWN, 0, 0);
+    ASSERT_EQ(plat_message_peek(&m, 1), 1);
+    EXPECT_EQ(m.message, 1093u);
+}
+
+TEST_F(InputTest, ButtonSwapIsReadAtStartAndOnActivation)
+{
+    plat_input_inject_mouse_swapped(1);
+    start();
+    EXPECT_EQ(kx_inp_mouse_swapped(), 1);
+    plat_input_inject_mouse_swapped(0);
+    kx_inp_activate(0);
+    EXPECT_EQ(kx_inp_mouse_swapped(), 1);
+    kx_inp_activate(1);
+    EXPECT_EQ(kx_inp_mouse_swapped(), 0);
+}
+
+TEST_F(InputTest, ScriptedKeysJoinTheKeyboard)
+{
+    start();
+    plat_script_add(7, 57, 1);
+    plat_script_add(8, 57, 0);
+    plat_script_pass(7);
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_key_down(57), 0x80);
+    plat_script_pass(8);
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_key_down(57), 0);
+    EXPECT_EQ(kx_inp_key_released(57), 1);
+}
+
+} // namespace

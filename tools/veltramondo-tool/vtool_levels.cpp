@@ -1,0 +1,61 @@
+// veltramondo-tool levels: reads a levels file exactly as the game does and prints the level
+// table, or the fatal message the game would show with the line it concerns.
+#include "tools/veltramondo-tool/vtool.h"
+
+#include "game/game_levels.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string levels_message;
+int levels_line = 0;
+
+void levels_capture(int line, const char *message)
+{
+    levels_message = message;
+    levels_line = line;
+}
+
+void levels_print(const char *file_name)
+{
+    std::printf("%s: level count %d\n", file_name, level_count);
+    for (int n = 1; n <= level_count && n < LEVELS_MAX; n++) {
+        std::printf("level %d: floor %d, border %d, background %d, enemy type %d, enemy frequency %d, "
+                    "enemy speed %d, enemy maximum %d, initial speed %d, maximum speed %d, speed increase %d, "
+                    "bonus %d%%\n",
+                    n, level_floor_type[n], level_border_type[n], level_background_type[n], level_enemy_type[n],
+                    level_enemy_frequency[n], level_enemy_speed[n], level_enemy_max[n], level_initial_speed[n],
+                    level_max_speed[n], level_speed_increase[n], level_bonus_percentage[n]);
+        for (int r = 0; r < LEVEL_ROWS; r++) std::printf("  |%s|\n", level_rows[n][r]);
+    }
+}
+
+int levels_run(const std::vector<std::string> &args)
+{
+    if (args.size() != 2 || args[0] != "check") {
+        std::fprintf(stderr, "usage: veltramondo-tool levels check FILE\n");
+        return 2;
+    }
+    if (!vtool_engine_start(nullptr)) return 1;
+    const char *file_name = args[1].c_str();
+    levels_message.clear();
+    int ok = Levels_Load(file_name, levels_capture);
+    if (ok) {
+        levels_print(file_name);
+    } else if (levels_line > 0) {
+        std::fprintf(stderr, "%s:%d: Error: %s\n", file_name, levels_line, levels_message.c_str());
+    } else {
+        std::fprintf(stderr, "%s: Error: %s\n", file_name, levels_message.c_str());
+    }
+    std::fflush(stdout);
+    Levels_Free();
+    vtool_engine_stop();
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+VTOOL_COMMAND("levels", "levels check FILE: reads a levels file as the game does and prints its levels or its error",
+              levels_run);

@@ -1,0 +1,38 @@
+// The line reader of the text data files.
+#include "world/world_line.h"
+
+#include "game/game_error.h"
+
+#include <cstdint>
+
+// A handle that cannot be read counts as ended, so a caller looping until 1 always stops.
+int def_line_read(KX_IO *file, char *line, int size)
+{
+    int n = 0;
+    int ended = 0;
+    line[0] = 0;
+    for (;;) {
+        uint8_t c;
+        if (!file || kx_io_fread(&c, 1, 1, file) != 1) {
+            ended = 1;
+            break;
+        }
+        if (c == 255) break;
+        if (c == 13) {
+            kx_io_fread(&c, 1, 1, file);
+            break;
+        }
+        if (c < 32) continue;
+        if (n >= size - 1) return DEF_LINE_TOO_LONG;
+        line[n++] = static_cast<char>(c);
+        line[n] = 0;
+    }
+    return n == 0 && ended ? 1 : 0;
+}
+
+int read_def_line(KX_IO *file, char *line)
+{
+    int result = def_line_read(file, line, DEF_LINE_SIZE);
+    if (result == DEF_LINE_TOO_LONG) Game_Error("ERROR : Line is too long! ( maximun %d )", DEF_LINE_SIZE - 1);
+    return result;
+}

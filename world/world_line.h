@@ -1,0 +1,26 @@
+// The line reader of the text data files (world definitions, levels): one line at a time, ended
+// by a carriage return, with control characters dropped.
+#pragma once
+
+#include "kx/kx_io/kx_io.h"
+
+// ---------------------------------------------------------------------------------------------
+// Constants
+// ---------------------------------------------------------------------------------------------
+
+constexpr int DEF_LINE_SIZE = 10000;    // 9999 characters and the terminator
+constexpr int DEF_LINE_TOO_LONG = -1;
+
+// ---------------------------------------------------------------------------------------------
+// Functions
+// ---------------------------------------------------------------------------------------------
+
+// Reads one line into `line` (which holds `size` bytes). Bytes above 31 are kept; other bytes
+// below 32 vanish, except 13, which ends the line and takes the byte after it along; byte 255 and
+// the end of the file also end the line. Returns 1 only for an empty line at the end of the file,
+// 0 for any other line, DEF_LINE_TOO_LONG (nothing reported) when the line does not fit.
+int def_line_read(KX_IO *file, char *line, int size);
+
+// The same into a buffer of DEF_LINE_SIZE bytes; a longer line is a fatal game error ("ERROR :
+// Line is too long! ( maximun 9999 )") and gives DEF_LINE_TOO_LONG: the caller stops reading.
+int read_def_line(KX_IO *file, char *line);
