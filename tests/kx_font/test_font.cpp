@@ -1,0 +1,525 @@
+// Tests of the font module: loading ".fnt" files with still and animated glyph rows, the added
+// space, aliases, section numbering, errors and their details, searching, glyph frames, the
+// UTF-8 decoder and every print flag.
+#include "kx/kx_bit/kx_bit.h"
+#include "kx/kx_error/kx_error.h"
+#include "kx/kx_font/kx_font.h"
+#include "kx/kx_mem/kx_mem.h"
+#include "tests/kx_font/flic_build.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int32_t font_report = 0;
+KX_MEM_SETTINGS mem_settings = {0, 0};
+
+// A temporary folder of font files and glyph sheets.
+struct font_dir {
+    fs::path dir;
+
+    font_dir()
+    {
+        static int serial = 0;
+        dir = fs::temp_directory_path() / ("vm_font_" + std::to_string(::getpid()) + "_" + std::to_string(serial++));
+        fs::create_directories(dir);
+    }
+    ~font_dir() { fs::remove_all(dir); }
+
+    std::string path(const std::string &name) const { return (dir / name).string(); }
+
+    void write(const std::string &name, const std::string &text) const
+    {
+        std::ofstream(dir / name, std::ios::binary) << text;
+    }
+
+    void write(const std::string &name, const flic_bytes &bytes) const
+    {
+        std::ofstream(dir / name, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+    }
+
+    // An 8-bit PCX sheet of cols x rows cells of w x h. Cell k (row by row) holds ink of value
+    // k + 1 in columns 1 .. 1 + k % 3 of every line; the rest is index 0.
+    void sheet(const std::string &name, int cols, int rows, int w, int h) const
+    {
+        KX_BITMAP b{};
+        KX_RECT r = {0, 0, int16_t(cols * w), int16_t(rows * h)};
+        ASSERT_TRUE(kx_bit_alloc(&b, &r, 8));
+        b.palette = kx_pal_alloc(nullptr, 256, 1 | 4);
+        for (int k = 0; k < cols * rows; k++) {
+            int cx = (k % cols) * w, cy = (k / cols) * h;
+            for (int y = 0; y < h; y++)
+                for (int x = 1; x <= 1 + k % 3 && x < w; x++) b.pixels[(cy + y) * b.width + cx + x] = uint8_t(k + 1);
+        }
+        uint8_t *data = nullptr;
+        size_t size = 0;
+        ASSERT_TRUE(kx_bit_encode(&b, nullptr, &data, &size));
+        write(name, flic_bytes(data, data + size));
+        kx_mem_free(data);
+        kx_bit_free(&b);
+    }
+};
+
+// Font properties plus one image section per given row list.
+std::string fnt_text(int version, const std::string &section, const std::string &image, const std::vector<std::string> &lines,
+                     const std::string &extra = "")
+{
+    std::string t = "[Font Properties]\nName=Test\nVersion=" + std::to_string(version) + "\nWidth=4\nHeight=5\nNumFiles=1\n\n[" +
+                    section + "]\nName=" + image + "\nType=1\nNumLines=" + std::to_string(lines.size()) + "\n";
+    for (size_t i = 0; i < lines.size(); i++) {
+        char key[16];
+        std::snprintf(key, sizeof key, "Line%03d=", int(i + 1) % 1000);
+        t += key + lines[i] + "\n";
+    }
+    return t + extra;
+}
+
+struct font_holder {
+    KX_FONT f{};
+    ~font_holder() { kx_font_free(&f); }
+};
+
+std::vector<uint8_t> row_of(const KX_BITMAP &b, int y, int n)
+{
+    return {b.pixels + y * b.width, b.pixels + y * b.width + n};
+}
+
+struct target_holder {
+    KX_BITMAP b{};
+    target_holder(int w, int h, uint8_t fill)
+    {
+        KX_RECT r = {0, 0, int16_t(w), int16_t(h)};
+        kx_bit_alloc(&b, &r, 8);
+        std::memset(b.pixels, fill, size_t(w) * h);
+    }
+    ~target_holder() { kx_bit_free(&b); }
+    void fill(uint8_t v) { std::memset(b.pixels, v, size_t(b.width) * b.height); }
+};
+
+// The memory manager and the font module run for the whole program.
+class FontEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        kx_mem_init(&mem_settings);
+        kx_font_init(&font_report);
+    }
+    void TearDown() override
+    {
+        kx_font_done();
+        kx_mem_deinit();
+    }
+};
+const auto *font_environment = ::testing::AddGlobalTestEnvironment(new FontEnvironment);
+
+class FontTest : public ::testing::Test {
+protected:
+    void SetUp() override { font_report = 0; }
+    void TearDown() override { font_report = 0; }
+};
+
+} // namespace
+
+TEST_F(FontTest, StillImageRowsSortedWithAddedSpace)
+{
+    font_dir d;
+    d.sheet("s.pcx", 3, 2, 4, 5);
+    d.write("a.fnt", fnt_text(1, "File001", "s.pcx", {"CAB", "ED"}));
+    font_holder h;
+    ASSERT_EQ(kx_font_load(&h.f, d.path("a.fnt").c_str(), 0), 1);
+    EXPECT_STREQ(h.f.name, "Test");
+    EXPECT_EQ(h.f.version, 1);
+    EXPECT_EQ(h.f.width, 4);
+    EXPECT_EQ(h.f.height, 5);
+    ASSERT_EQ(h.f.count, 6);
+    std::string codes;
+    for (int i = 0; i < h.f.count; i++) codes += char(h.f.chars[i].code);
+    EXPECT_EQ(codes, " ABCDE");
+    EXPECT_EQ(h.f.default_char, 1);
+
+    // 'E' is cell 3 (second row, first column): ink value 4 in column 1.
+    KX_FONT_PLACE place;
+    KX_BITMAP *e = kx_font_glyph(&h.f, 'E', 1, &place);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->depth, 8);
+    EXPECT_EQ(row_of(*e, 4, 4), (std::vector<uint8_t>{0, 4, 0, 0}));
+    EXPECT_EQ(place.source.x, 0);
+    EXPECT_EQ(place.source.y, 5);
+    EXPECT_EQ(place.extent.x, 1);
+    EXPECT_EQ(place.extent.width, 1);
+    KX_BITMAP *a = kx_font_glyph(&h.f, 'A', 1, &place);
+    EXPECT_EQ(row_of(*a, 0, 4), (std::vector<uint8_t>{0, 2, 2, 0}));
+    EXPECT_EQ(place.extent.width, 2);
+
+    // The space is blank, cell-sized, in the glyphs' format, and stands in for missing codes.
+    KX_BITMAP *space = kx_font_glyph(&h.f, ' ', 1, nullptr);
+    ASSERT_NE(space, nullptr);
+    EXPECT_EQ(space->width, 4);
+    EXPECT_EQ(space->height, 5);
+    EXPECT_EQ(space->depth, 8);
+    EXPECT_EQ(std::count(space->pixels, space->pixels + 20, 0), 20);
+    EXPECT_EQ(kx_font_glyph(&h.f, 'Z', 1, nullptr), space);
+    EXPECT_EQ(space->palette, a->palette);
+    ASSERT_NE(kx_mem_name_get(space->pixels), nullptr);
+    EXPECT_STREQ(kx_mem_name_get(space->pixels), "KX_BITMAP Space Character");
+}
+
+TEST_F(FontTest, Utf8RowsAndBothNumberings)
+{
+    font_dir d;
+    d.sheet("s.pcx", 4, 1, 4, 5);
+    d.write("v1.fnt", fnt_text(1, "File001", "s.pcx", {"\xC3\xA9\xC3\x9F\xE2\x82\xAC\xF0\x9F\x98\x80"}));
+    d.write("v2.fnt", fnt_text(2, "File000001", "s.pcx", {"A B"}));
+    d.write("v2as1.fnt", fnt_text(1, "File000001", "s.pcx", {"A B"}));
+    font_holder h1, h2, h3;
+    ASSERT_EQ(kx_font_load(&h1.f, d.path("v1.fnt").c_str(), 0), 1);
+    for (uint32_t code : {0xE9u, 0xDFu, 0x20ACu, 0x1F600u}) {
+        int i = kx_font_find(&h1.f, code);
+        ASSERT_GT(i, 0);
+        EXPECT_EQ(h1.f.chars[i - 1].code, code);
+    }
+    ASSERT_EQ(kx_font_load(&h2.f, d.path("v2.fnt").c_str(), 0), 1);
+    EXPECT_EQ(h2.f.version, 2);
+    EXPECT_EQ(h2.f.count, 3);   // the row's own space is kept, none added
+
+    kx_error_pending.code = -1;
+    ASSERT_EQ(kx_font_load(&h3.f, d.path("v2as1.fnt").c_str(), 0), 1);
+    EXPECT_EQ(h3.f.count, 1);   // only the added space
+    EXPECT_EQ(kx_error_pending.code, KX_FONT_ERR_INCOMPLETE);
+    EXPECT_STREQ(kx_error_module_name(kx_error_pending.module), "Font");
+}
+
+TEST_F(FontTest, MapSrcAndMapDstOfDifferentLengths)
+{
+    font_dir d;
+    d.sheet("s.pcx", 3, 1, 4, 5);
+    d.write("m.fnt", fnt_text(1, "File001", "s.pcx", {"ABC"}, "[Character Properties]\nMapSrc=xyAz\nMapDst=ABC\n"));
+    font_holder h;
+    ASSERT_EQ(kx_font_load(&h.f, d.path("m.fnt").c_str(), 0), 1);
+    auto entry = [&](uint32_t c) { return h.f.chars[kx_font_find(&h.f, c) - 1]; };
+    EXPECT_EQ(entry('x').code, uint32_t('x'));
+    EXPECT_EQ(entry('x').owns, 0);
+    EXPECT_EQ(entry('x').data, entry('A').data);
+    EXPECT_EQ(entry('y').data, entry('B').data);
+    EXPECT_EQ(entry('A').owns, 1);             // an existing source is left alone
+    EXPECT_EQ(entry('z').code, uint32_t(' '));  // past the common length: not mapped
+    EXPECT_EQ(h.f.count, 6);
+}
+
+TEST_F(FontTest, LoadErrorsAndTheirDetails)
+{
+    font_dir d;
+    d.sheet("s.pcx", 3, 1, 4, 5);
+    font_holder h;
+
+    EXPECT_EQ(kx_font_load(nullptr, "x.fnt", 0), 0);
+    EXPECT_EQ(kx_error_pending.code, KX_FONT_ERR_POINTER);
+
+    std::string missing = d.path("none.fnt");
+    EXPECT_EQ(kx_font_load(&h.f, missing.c_str(), 0), 0);
+    EXPECT_EQ(kx_error_pending.code, KX_FONT_ERR_NO_FILE);
+    EXPECT_EQ(kx_error_pending.detail, missing);
+
+    d.write("nowidth.fnt", "[Font Properties]\nName=X\nHeight=5\nNumFiles=0\n");
+    EXPECT_EQ(kx_font_load(&h.f, d.path("nowidth.fnt").c_str(), 0), 0);
+    EXPECT_EQ(kx_error_pending.code, KX_FONT_ERR_FORMAT);
+    EXPECT_EQ(h.f.width, 0);
+    EXPECT_EQ(h.f.name, nullptr);
+
+    d.write("nbfiles.fnt", "[Font Properties]\nName=X\nWidth=4\nHeight=5\nNbFiles=0\n");
+    EXPECT_EQ(kx_font_load(&h.f, d.path("nbfiles.fnt").c_str(), 0), 1);
+    kx_font_free(&h.f);
+
+    d.write("pal.fnt", "[Font Properties]\nName=X\nWidth=4\nHeight=5\nNumFiles=0\nPalette=nothing.pal\n");
+    EXPECT_EQ(kx_font_load(&h.f, d.path("pal.fnt").c_str(), 0), 0);
+    EXPECT_EQ(kx_error_pending.code, KX_FONT_ERR_PALETTE);
+
+    d.write("dup.fnt", fnt_text(1, "File001", "s.pcx", {"AB", "BC"}));
+    d.sheet("s.pcx", 3, 2, 4, 5);
+    ASSERT_EQ(kx_font_load(&h.f, d.path("dup.fnt").c_str(), 0), 1);
+    EXPECT_EQ(kx_error_pending.code, KX_FONT_ERR_DUPLICATE);
+    EXPECT_STREQ(kx_error_pending.detail, "B");
+    EXPECT_EQ(h.f.count, 4);
+    // B keeps its first definition: cell 1.
+    EXPECT_EQ(kx_font_glyph(&h.f, 'B', 1, nullptr)->pixels[1], 2);
+    kx_font_free(&h.f);
+
+    // A row wider than the sheet keeps the characters that fit; the rest are reported.
+    d.write("wide.fnt", fnt_text(1, "File001", "s.pcx", {"ABCD"}));
+    ASSERT_EQ(kx_font_load(&h.f, d.path("wide.fnt").c_str(), 0), 1);
+    EXPECT_EQ(kx_error_pending.code, KX_FONT_ERR_INCOMPLETE);
+    EXPECT_EQ(h.f.count, 4);
+    EXPECT_EQ(h.f.chars[kx_font_find(&h.f, 'D') - 1].code, uint32_t(' '));
+    kx_font_free(&h.f);
+
+    font_report = 1;
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(kx_font_load(&h.f, d.path("wide.fnt").c_str(), 0), 1);
+    std::string out = testing::internal::GetCapturedStderr();
+    std::string expected = "Bitmap " + d.path("s.pcx") + " [File001] is 12x10, and characters \"ABCD\" are 16x5";
+    EXPECT_NE(out.find("In module Font"), std::string::npos) << out;
+    EXPECT_NE(out.find("The size of the bitmap is smaller than the size of the character"), std::string::npos) << out;
+    EXPECT_NE(out.find(expected), std::string::npos) << out;
+}
+
+TEST_F(FontTest, LinearBelowTenBinaryFromTen)
+{
+    font_dir d;
+    d.sheet("s.pcx", 9, 1, 4, 5);
+    d.write("nine.fnt", fnt_text(1, "File001", "s.pcx", {"HGFEDCBA"}));
+    d.write("ten.fnt", fnt_text(1, "File001", "s.pcx", {"IHGFEDCBA"}));
+    for (const char *name : {"nine.fnt", "ten.fnt"}) {
+        SCOPED_TRACE(name);
+        font_holder h;
+        ASSERT_EQ(kx_font_load(&h.f, d.path(name).c_str(), 0), 1);
+        EXPECT_EQ(h.f.count, std::string(name) == "nine.fnt" ? 9 : 10);
+        for (int i = 0; i < h.f.count; i++) EXPECT_EQ(kx_font_find(&h.f, h.f.chars[i].code), i + 1);
+        for (uint32_t missing : {0u, 31u, 33u, 74u, 0x10FFFFu}) EXPECT_EQ(kx_font_find(&h.f, missing), h.f.default_char);
+    }
+    KX_FONT empty{};
+    EXPECT_EQ(kx_font_find(&empty, 'A'), 0);
+    EXPECT_EQ(kx_font_glyph(&empty, 'A', 1, nullptr), nullptr);
+}
+
+// Two characters side by side, 4 x 5 each, in an 8 x 5 FLC of three frames; frame k gives the
+// left character the value 10 + k and the right one 20 + k.
+TEST_F(FontTest, AnimatedRowsWrapTheirFrames)
+{
+    font_dir d;
+    flic_file f(0xAF12, 3, 8, 5, 10);
+    for (int k = 1; k <= 3; k++) {
+        flic_bytes px(40);
+        for (int i = 0; i < 40; i++) px[i] = uint8_t(i % 8 < 4 ? 10 + k : 20 + k);
+        if (k == 1) {
+            flic_bytes pal;
+            flic_put16(pal, 1);
+            pal.push_back(0);
+            pal.push_back(0);
+            for (int c = 0; c < 768; c++) pal.push_back(uint8_t(c / 3));
+            f.frame({flic_chunk(4, pal), flic_chunk(16, px)});
+        } else {
+            f.frame({flic_chunk(16, px)});
+        }
+    }
+    d.write("a.flc", f.done());
+    d.write("a.fnt", "[Font Properties]\nName=Anim\nWidth=4\nHeight=5\nNumFiles=1\n[File001]\nName=a.flc\nType=6\nNumLines=1\nLine001=XY\n");
+    font_holder h;
+    ASSERT_EQ(kx_font_load(&h.f, d.path("a.fnt").c_str(), 0), 1);
+    ASSERT_EQ(h.f.count, 3);
+    EXPECT_EQ(h.f.chars[kx_font_find(&h.f, 'X') - 1].data->frame_count, 3);
+    auto pixel = [&](uint32_t c, int frame) { return kx_font_glyph(&h.f, c, frame, nullptr)->pixels[0]; };
+    EXPECT_EQ(pixel('X', 1), 11);
+    EXPECT_EQ(pixel('X', 2), 12);
+    EXPECT_EQ(pixel('Y', 3), 23);
+    EXPECT_EQ(pixel('X', 0), 11);
+    EXPECT_EQ(pixel('X', -5), 11);
+    EXPECT_EQ(pixel('X', 4), 11);
+    EXPECT_EQ(pixel('Y', 5), 22);
+    KX_BITMAP *g = kx_font_glyph(&h.f, 'Y', 2, nullptr);
+    ASSERT_NE(g->palette, nullptr);
+    EXPECT_EQ(g->palette->colors[22 * 3], 22);
+}
+
+TEST_F(FontTest, AnimatedWindowFromBoundingBox)
+{
+    font_dir d;
+    flic_file f(0xAF11, 2, 12, 10, 5);
+    for (int k = 1; k <= 2; k++) {
+        flic_bytes px(120, 0);
+        for (int y = 3; y < 8; y++)
+            for (int x = 2; x < 10; x++)
+                if (k == 1 ? x == 2 || x == 9 : y == 3 || y == 7) px[y * 12 + x] = uint8_t(x < 6 ? 1 : 2);
+        f.frame({flic_chunk(16, px)});
+    }
+    d.write("b.fli", f.done());
+    d.write("b.fnt", "[Font Properties]\nName=Box\nWidth=4\nHeight=5\nNumFiles=1\n[File001]\nName=b.fli\nType=7\nNumLines=1\n"
+                     "X=0\nY=0\nWidth=0\nHeight=0\nLine001=PQ\n");
+    d.write("w.fnt", "[Font Properties]\nName=Win\nWidth=4\nHeight=5\nNumFiles=1\n[File001]\nName=b.fli\nType=5\nNumLines=1\n"
+                     "X=6\nY=3\nWidth=4\nHeight=5\nLine001=R\n");
+    font_holder h, w;
+    ASSERT_EQ(kx_font_load(&h.f, d.path("b.fnt").c_str(), 0), 1);
+    KX_FONT_PLACE place;
+    KX_BITMAP *q = kx_font_glyph(&h.f, 'Q', 1, &place);
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(place.source.x, 6);
+    EXPECT_EQ(place.source.y, 3);
+    EXPECT_EQ(place.source.width, 4);
+    EXPECT_EQ(place.source.height, 5);
+    EXPECT_EQ(row_of(*q, 2, 4), (std::vector<uint8_t>{0, 0, 0, 2}));
+    EXPECT_EQ(row_of(*kx_font_glyph(&h.f, 'Q', 2, nullptr), 0, 4), (std::vector<uint8_t>{2, 2, 2, 2}));
+    ASSERT_EQ(kx_font_load(&w.f, d.path("w.fnt").c_str(), 0), 1);
+    EXPECT_EQ(row_of(*kx_font_glyph(&w.f, 'R', 1, nullptr), 2, 4), (std::vector<uint8_t>{0, 0, 0, 2}));
+}
+
+TEST_F(FontTest, FreeingReturnsEveryBlock)
+{
+    font_dir d;
+    d.sheet("s.pcx", 3, 2, 4, 5);
+    flic_file f(0xAF12, 2, 8, 5, 10);
+    f.frame({flic_chunk(16, flic_bytes(40, 3))});
+    f.frame({flic_chunk(16, flic_bytes(40, 4))});
+    d.write("a.flc", f.done());
+    d.write("m.fnt", fnt_text(1, "File001", "s.pcx", {"AB", "CD"}, "[Character Properties]\nMapSrc=ab\nMapDst=AB\n"));
+    d.write("a.fnt", "[Font Properties]\nName=Anim\nWidth=4\nHeight=5\nNumFiles=2\n[File001]\nName=a.flc\nType=4\n"
+                     "NumLines=1\nLine001=XY\n[File002]\nName=s.pcx\nType=2\nWidth=4\nHeight=5\nNumLines=1\nLine001=PQR\n");
+    KX_MEM_STATS before, after;
+    kx_mem_stats_get(&before);
+    for (const char *name : {"m.fnt", "a.fnt", "m.fnt"}) {
+        KX_FONT font;
+        ASSERT_EQ(kx_font_load(&font, d.path(name).c_str(), 0), 1);
+        EXPECT_GT(font.count, 4);
+        kx_font_free(&font);
+        EXPECT_EQ(font.chars, nullptr);
+        EXPECT_EQ(font.width, 0);
+    }
+    kx_mem_stats_get(&after);
+    EXPECT_EQ(after.count, before.count);
+    EXPECT_EQ(after.tracked, before.tracked);
+}
+
+TEST_F(FontTest, Utf8Decoder)
+{
+    uint32_t fixed[8];
+    uint32_t *codes = fixed;
+    int capacity = 8;
+    EXPECT_EQ(kx_font_utf_8_to_unicode(&codes, &capacity, "A\x80" "B\xFF" "C", 0), 3);
+    EXPECT_EQ(std::vector<uint32_t>(fixed, fixed + 4), (std::vector<uint32_t>{'A', 'B', 'C', 0}));
+
+    EXPECT_EQ(kx_font_utf_8_to_unicode(&codes, &capacity, "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", 0), 3);
+    EXPECT_EQ(std::vector<uint32_t>(fixed, fixed + 4), (std::vector<uint32_t>{0xE9, 0x20AC, 0x1F600, 0}));
+
+    capacity = 3;   // no growing: cut at the capacity, still terminated
+    EXPECT_EQ(kx_font_utf_8_to_unicode(&codes, &capacity, "ABCDE", 0), 2);
+    EXPECT_EQ(fixed[2], 0u);
+    EXPECT_EQ(capacity, 3);
+
+    // A sequence cut by the end of the text: nothing is read past it.
+    char *cut = new char[3]{'x', '\xE2', 0};
+    capacity = 8;
+    EXPECT_EQ(kx_font_utf_8_to_unicode(&codes, &capacity, cut, 2), 1);
+    delete[] cut;
+
+    uint32_t *grown = nullptr;
+    int grown_capacity = 0;
+    std::string long_text(300, 'q');
+    EXPECT_EQ(kx_font_utf_8_to_unicode(&grown, &grown_capacity, long_text.c_str(), KX_FONT_UTF_GROW), 300);
+    EXPECT_GT(grown_capacity, 300);
+    EXPECT_EQ(grown[299], uint32_t('q'));
+    EXPECT_EQ(grown[300], 0u);
+    kx_mem_free(grown);
+
+    // Without the report flag continuation bytes are taken as they come.
+    capacity = 8;
+    EXPECT_EQ(kx_font_utf_8_to_unicode(&codes, &capacity, "x\xC3(y", 3), 3);
+    EXPECT_EQ(fixed[1], 0xE8u);
+
+    font_report = 1;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(kx_font_utf_8_to_unicode(&codes, &capacity, "x\xC3(y", 3), 3);
+    EXPECT_EQ(kx_font_utf_8_to_unicode(&codes, &capacity, "\xE2(\x82z", 3), 2);
+    std::string out = testing::internal::GetCapturedStderr();
+    EXPECT_NE(out.find("The string isn't UTF-8 compliant"), std::string::npos) << out;
+    EXPECT_NE(out.find("In x\xC3(y, \xC3 is an invalid UTF-8 code"), std::string::npos) << out;
+    EXPECT_NE(out.find("In \xE2(\x82z, \xE2(\x82 is an invalid UTF-8 code"), std::string::npos) << out;
+    EXPECT_EQ(std::vector<uint32_t>(fixed, fixed + 3), (std::vector<uint32_t>{'(', 'z', 0}));
+}
+
+class FontPrintTest : public FontTest {
+protected:
+    font_dir d;
+    font_holder h;
+    void SetUp() override
+    {
+        FontTest::SetUp();
+        d.sheet("s.pcx", 2, 1, 4, 5);
+        d.write("p.fnt", fnt_text(1, "File001", "s.pcx", {"AB"}));
+        ASSERT_EQ(kx_font_load(&h.f, d.path("p.fnt").c_str(), 0), 1);
+    }
+};
+
+TEST_F(FontPrintTest, SpacingGapAndBlitters)
+{
+    target_holder t(20, 10, 7);
+    EXPECT_EQ(kx_font_print(&h.f, &t.b, nullptr, 0, "AB"), 10);
+    EXPECT_EQ(row_of(t.b, 0, 11), (std::vector<uint8_t>{0, 1, 0, 0, 7, 0, 2, 2, 0, 7, 7}));
+    EXPECT_EQ(row_of(t.b, 5, 4), (std::vector<uint8_t>{7, 7, 7, 7}));
+
+    t.fill(7);
+    EXPECT_EQ(kx_font_print(&h.f, &t.b, nullptr, KX_FONT_NO_GAP, "%c%c", 'A', 'B'), 8);
+    EXPECT_EQ(row_of(t.b, 4, 9), (std::vector<uint8_t>{0, 1, 0, 0, 0, 2, 2, 0, 7}));
+
+    t.fill(7);
+    EXPECT_EQ(kx_font_print(&h.f, &t.b, nullptr, KX_FONT_TRANSPARENT, "AB"), 10);
+    EXPECT_EQ(row_of(t.b, 0, 10), (std::vector<uint8_t>{7, 1, 7, 7, 7, 7, 2, 2, 7, 7}));
+
+    t.fill(7);
+    // Advances: A 1 + 1, B 2 + 1, the blank space a third of the cell + 1.
+    EXPECT_EQ(kx_font_print(&h.f, &t.b, nullptr, KX_FONT_PROPORTIONAL | KX_FONT_TRANSPARENT, "AB A"), 9);
+    EXPECT_EQ(row_of(t.b, 0, 10), (std::vector<uint8_t>{1, 7, 2, 2, 7, 7, 7, 1, 7, 7}));
+
+    KX_RECT size;
+    EXPECT_EQ(kx_font_extent(&h.f, "AB", &size, 0), 1);
+    EXPECT_EQ(size.width, 10);
+    EXPECT_EQ(size.height, 5);
+    EXPECT_EQ(kx_font_extent(&h.f, "AB", &size, KX_FONT_PROPORTIONAL | KX_FONT_NO_GAP), 1);
+    EXPECT_EQ(size.width, 3);
+    EXPECT_EQ(kx_font_extent(&h.f, "", &size, 0), 0);
+    EXPECT_EQ(size.width, 0);
+}
+
+TEST_F(FontPrintTest, CentreStretchAndCellRatio)
+{
+    target_holder t(40, 10, 7);
+    KX_RECT wide = {0, 0, 20, 5};
+    EXPECT_EQ(kx_font_print(&h.f, &t.b, &wide, KX_FONT_CENTER | KX_FONT_NO_GAP, "AB"), 8);
+    EXPECT_EQ(row_of(t.b, 0, 15), (std::vector<uint8_t>{7, 7, 7, 7, 7, 7, 0, 1, 0, 0, 0, 2, 2, 0, 7}));
+
+    // 9 pixels for two characters: boxes of 5 and 4, the spare pixel going to the first.
+    t.fill(7);
+    KX_RECT nine = {0, 0, 9, 10};
+    EXPECT_EQ(kx_font_print(&h.f, &t.b, &nine, KX_FONT_STRETCH | KX_FONT_NO_GAP, "AB"), 9);
+    EXPECT_EQ(row_of(t.b, 0, 10), (std::vector<uint8_t>{0, 0, 1, 0, 0, 0, 2, 2, 0, 7}));
+    EXPECT_EQ(row_of(t.b, 9, 10), (std::vector<uint8_t>{0, 0, 1, 0, 0, 0, 2, 2, 0, 7}));
+
+    // Boxes of 4 * 10 / 5 - 1 = 7 pixels.
+    t.fill(7);
+    KX_RECT all = {0, 0, 40, 10};
+    EXPECT_EQ(kx_font_print(&h.f, &t.b, &all, KX_FONT_STRETCH | KX_FONT_CELL_RATIO | KX_FONT_NO_GAP, "AB"), 14);
+    EXPECT_EQ(row_of(t.b, 3, 15), (std::vector<uint8_t>{0, 0, 1, 1, 0, 0, 0, 0, 0, 2, 2, 2, 2, 0, 7}));
+}
+
+TEST_F(FontPrintTest, RectangleLimitsAndEmptyText)
+{
+    target_holder t(20, 10, 7);
+    KX_RECT six = {0, 0, 6, 5};
+    EXPECT_EQ(kx_font_print(&h.f, &t.b, &six, 0, "ABA"), 6);
+    EXPECT_EQ(row_of(t.b, 0, 8), (std::vector<uint8_t>{0, 1, 0, 0, 7, 0, 7, 7}));
+
+    KX_RECT outside = {20, 0, 10, 5};
+    EXPECT_EQ(kx_font_print(&h.f, &t.b, &outside, 0, "AB"), 0);
+    KX_RECT above = {0, -5, 10, 5};
+    EXPECT_EQ(kx_font_print(&h.f, &t.b, &above, 0, "AB"), 0);
+    EXPECT_EQ(kx_font_print(&h.f, &t.b, nullptr, 0, "%s", ""), 0);
+
+    // A missing character draws as the space; text past 255 bytes is cut.
+    t.fill(7);
+    EXPECT_EQ(kx_font_print(&h.f, &t.b, nullptr, 0, "Z"), 5);
+    EXPECT_EQ(row_of(t.b, 0, 5), (std::vector<uint8_t>{0, 0, 0, 0, 7}));
+    std::string text(400, 'A');
+    KX_RECT huge = {0, 0, 30000, 5};
+    KX_BITMAP big{};
+    KX_RECT br = {0, 0, 3000, 5};
+    ASSERT_TRUE(kx_bit_alloc(&big, &br, 8));
+    EXPECT_EQ(kx_font_print(&h.f, &big, &huge, 0, "%s", text.c_str()), 255 * 5);
+    kx_bit_free(&big);
+}
