@@ -1,0 +1,198 @@
+// Helpers of the MP3 tests and benchmark: generated test signals, encodes with lame, reference
+// decodes with libmpg123, decodes with our stream, and the signal-to-noise measure.
+#pragma once
+
+#include "kx/kx_snd/kx_snd_mp3.h"
+
+#include <mpg123.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace mp3_test {
+
+enum class signal_kind { tones, transients };
+
+// A few seconds of 16-bit PCM: either tones under a slow swell with a little noise, or quiet
+// tones broken by sharp noise bursts that drive the encoder into short blocks.
+inline std::vector<int16_t> make_signal(signal_kind kind, int rate, int channels, double seconds, uint32_t seed = 1)
+{
+    const double pi = 3.14159265358979323846;
+    size_t n = static_cast<size_t>(rate * seconds);
+    std::vector<int16_t> pcm(n * static_cast<size_t>(channels));
+    uint32_t state = seed * 2654435761u + 1;
+    auto noise = [&state] {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return static_cast<double>(state) / 2147483648.0 - 1.0;
+    };
+    double burst = 0.0;
+    for (size_t i = 0; i < n; i++) {
+        double t = static_cast<double>(i) / rate;
+        if (kind == signal_kind::transients && i % static_cast<size_t>(rate / 4) == static_cast<size_t>(rate / 8)) burst = 1.0;
+        for (int c = 0; c < channels; c++) {
+            double v;
+            if (kind == signal_kind::tones) {
+                double swell = 0.55 + 0.45 * std::sin(2 * pi * 0.7 * t + c);
+                v = swell * (0.35 * std::sin(2 * pi * (220.0 * (c + 1)) * t) + 0.2 * std::sin(2 * pi * 1375.0 * t + c) +
+                             0.1 * std::sin(2 * pi * 5210.0 * t)) +
+                    0.02 * noise();
+            } else {
+                v = 0.1 * std::sin(2 * pi * 330.0 * t + c) + 0.85 * burst * noise();
+            }
+            pcm[i * static_cast<size_t>(channels) + static_cast<size_t>(c)] = static_cast<int16_t>(std::lrint(v * 32000.0));
+        }
+        burst *= 0.9985;
+    }
+    return pcm;
+}
+
+inline void write_file(const std::filesystem::path &path, const std::vector<uint8_t> &bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::vector<uint8_t> read_file(const std::filesystem::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline std::vector<uint8_t> wav_bytes(const std::vector<int16_t> &pcm, int rate, int channels)
+{
+    std::vector<uint8_t> w;
+    auto put32 = [&w](uint32_t v) {
+        for (int i = 0; i < 4; i++) w.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    auto put16 = [&w](uint16_t v) {
+        w.push_back(static_cast<uint8_t>(v));
+        w.push_back(static_cast<uint8_t>(v >> 8));
+    };
+    auto tag = [&w](const char *four) {
+        for (int i = 0; i < 4; i++) w.push_back(static_cast<uint8_t>(four[i]));
+    };
+    uint32_t data = static_cast<uint32_t>(pcm.size() * 2);
+    tag("RIFF");
+    put32(36 + data);
+    tag("WAVE");
+    tag("fmt ");
+    put32(16);
+    put16(1);
+    put16(static_cast<uint16_t>(channels));
+    put32(static_cast<uint32_t>(rate));
+    put32(static_cast<uint32_t>(rate * channels * 2));
+    put16(static_cast<uint16_t>(channels * 2));
+    put16(16);
+    tag("data");
+    put32(data);
+    for (int16_t s : pcm) put16(static_cast<uint16_t>(s));
+    return w;
+}
+
+// A scratch folder of this process, removed by its owner.
+struct scratch_dir {
+    std::filesystem::path path;
+    scratch_dir()
+    {
+        static int counter = 0;
+        path = std::filesystem::temp_directory_path() /
+               ("kx_snd_mp3_" + std::to_string(getpid()) + "_" + std::to_string(counter++));
+        std::filesystem::create_directories(path);
+    }
+    ~scratch_dir() { std::filesystem::remove_all(path); }
+};
+
+// Encodes PCM with lame and the given options; empty on failure.
+inline std::vector<uint8_t> encode(const std::vector<int16_t> &pcm, int rate, int channels, const std::string &options)
+{
+    scratch_dir dir;
+    write_file(dir.path / "in.wav", wav_bytes(pcm, rate, channels));
+    std::string cmd = std::string(VM_LAME) + " --quiet " + options + " " + (dir.path / "in.wav").string() + " " +
+                      (dir.path / "out.mp3").string();
+    if (std::system(cmd.c_str()) != 0) return {};
+    return read_file(dir.path / "out.mp3");
+}
+
+// libmpg123's 16-bit decode of the whole file (gapless, as it does by default).
+inline std::vector<int16_t> decode_reference(const std::vector<uint8_t> &mp3, int *rate = nullptr, int *channels = nullptr)
+{
+    scratch_dir dir;
+    write_file(dir.path / "in.mp3", mp3);
+    std::vector<int16_t> out;
+    int err = 0;
+    mpg123_handle *mh = mpg123_new(nullptr, &err);
+    if (!mh) return out;
+    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    if (mpg123_open(mh, (dir.path / "in.mp3").c_str()) == MPG123_OK) {
+        long r = 0;
+        int ch = 0, enc = 0;
+        mpg123_getformat(mh, &r, &ch, &enc);
+        mpg123_format_none(mh);
+        mpg123_format(mh, r, ch, MPG123_ENC_SIGNED_16);
+        if (rate) *rate = static_cast<int>(r);
+        if (channels) *channels = ch;
+        unsigned char buf[16384];
+        for (;;) {
+            size_t done = 0;
+            int rc = mpg123_read(mh, buf, sizeof buf, &done);
+            const int16_t *s = reinterpret_cast<const int16_t *>(buf);
+            out.insert(out.end(), s, s + done / 2);
+            if (rc != MPG123_OK && rc != MPG123_NEW_FORMAT) break;
+        }
+        mpg123_close(mh);
+    }
+    mpg123_delete(mh);
+    return out;
+}
+
+// Our decode of the whole file in the given output format, without loop.
+inline std::vector<uint8_t> decode_ours_raw(const std::vector<uint8_t> &mp3, int rate, int bits, int channels)
+{
+    std::vector<uint8_t> out;
+    KX_SND_MP3 *s = kx_snd_mp3_open(mp3.data(), mp3.size(), 0, rate, bits, channels);
+    if (!s) return out;
+    uint8_t buf[8192];
+    for (;;) {
+        int got = kx_snd_mp3_read(s, buf, sizeof buf);
+        out.insert(out.end(), buf, buf + got);
+        if (got < static_cast<int>(sizeof buf)) break;
+    }
+    kx_snd_mp3_close(s);
+    return out;
+}
+
+inline std::vector<int16_t> decode_ours(const std::vector<uint8_t> &mp3)
+{
+    KX_SND_MP3_INFO info;
+    if (!kx_snd_mp3_probe(mp3.data(), mp3.size(), &info)) return {};
+    std::vector<uint8_t> raw = decode_ours_raw(mp3, info.rate, 16, info.channels);
+    std::vector<int16_t> out(raw.size() / 2);
+    for (size_t i = 0; i < out.size(); i++) out[i] = static_cast<int16_t>(raw[2 * i] | raw[2 * i + 1] << 8);
+    return out;
+}
+
+// Signal-to-noise ratio of `test` against `ref` in dB over their common length; 200 when equal.
+inline double snr_db(const std::vector<int16_t> &ref, const std::vector<int16_t> &test)
+{
+    size_t n = ref.size() < test.size() ? ref.size() : test.size();
+    double signal = 0.0, noise = 0.0;
+    for (size_t i = 0; i < n; i++) {
+        double r = ref[i], e = r - test[i];
+        signal += r * r;
+        noise += e * e;
+    }
+    if (noise == 0.0) return 200.0;
+    return 10.0 * std::log10(signal / noise);
+}
+
+}  // namespace mp3_test
