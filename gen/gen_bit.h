@@ -1,0 +1,82 @@
+// gen_bit: OpenGL textures for the engine's pictures. The registry of every texture the back end
+// made (so that all can go at once), the texture memory count, the binding cache, and the
+// drawing of KX_BITMAPs as one texture or as a tile set.
+#pragma once
+
+#include <cstdint>
+
+struct KX_BITMAP;
+struct KX_RECT;
+
+// ---------------------------------------------------------------------------------------------
+// Constants
+// ---------------------------------------------------------------------------------------------
+
+// put flags.
+enum : int {
+    GEN_PUT_STRETCH = 0x2,        // tile sets: scale by destination size / source size
+    GEN_PUT_FADE = 0x40,          // blend with the global transparency level
+    GEN_PUT_TRANSPARENT = 0x100,  // alpha test: transparent pixels are not drawn
+    GEN_PUT_MIRROR_Y = 0x200,     // texture reversed top to bottom
+    GEN_PUT_MIRROR_X = 0x400,     // texture reversed left to right
+};
+
+constexpr int GEN_TEXTURE_SIDE_MAX = 256;   // largest bitmap drawn as a single texture
+
+// Texture filters of gen_texture_create.
+enum : int {
+    GEN_FILTER_NEAREST = 0,
+    GEN_FILTER_LINEAR = 1,
+};
+
+// ---------------------------------------------------------------------------------------------
+// Textures
+// ---------------------------------------------------------------------------------------------
+
+// 1 when a context is current, so that GL calls are allowed.
+int gen_gl_ready();
+
+// Makes a registered 2D texture from width x height RGBA bytes (rows top first) and counts its
+// bytes. width and height must be powers of two. Returns 1 with the name in *texture, 0 when
+// there is no context or the driver refused.
+int gen_texture_create(const uint8_t *rgba, int width, int height, int filter, uint32_t *texture);
+// Loads new pixels of the same size into a registered texture.
+int gen_texture_reload(uint32_t texture, const uint8_t *rgba, int width, int height);
+// Deletes a registered texture and lowers the memory count; 0 when it is not a live one.
+int gen_texture_delete(uint32_t texture);
+// Deletes every live texture (back end shut-down).
+void gen_texture_delete_all();
+int gen_texture_live(uint32_t texture);
+int gen_texture_live_count();
+
+// Bytes held in textures now and at the peak ("TextureRamCurrent", "TextureRamMax").
+long gen_texture_ram_current();
+long gen_texture_ram_max();
+
+// Binds `texture` to `target` unless that pair is bound already. Returns 1 when a bind was
+// issued, 0 when the cache saved it.
+int bind_texture(uint32_t target, uint32_t texture);
+// Forgets the cached pair (after anything that may have changed the binding behind our back).
+void reset_texture_binding();
+// Binds issued since start, for tests and statistics.
+long gen_texture_bind_count();
+
+// ---------------------------------------------------------------------------------------------
+// Bitmaps
+// ---------------------------------------------------------------------------------------------
+
+// The global transparency level (0-100) used by GEN_PUT_FADE.
+void gen_bit_transparency_set(int level);
+int gen_bit_transparency_get();
+// Destination coordinates of put are multiplied by these (1.0, 1.0 at start).
+void gen_bit_display_scale_set(float x, float y);
+
+// 1 when the bitmap is drawn as one texture (both sides powers of two, at most 256).
+int gen_bit_single_texture(const KX_BITMAP *bitmap);
+// The 3D put: draws `src` (null: the whole bitmap) of `bitmap` into `dest` (null: at 0, 0, same
+// size). 1 drawn, 0 when the bitmap cannot become a texture.
+int gen_wrap_bitmap_put(KX_BITMAP *bitmap, KX_RECT *dest, KX_RECT *src, int flags);
+// The 3D free: drops the bitmap's texture or tile set.
+int gen_wrap_bitmap_free(KX_BITMAP *bitmap);
+// Number of textures in the bitmap's tile set (0 when it has none).
+int gen_bit_tile_count(const KX_BITMAP *bitmap);
