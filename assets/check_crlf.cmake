@@ -1,0 +1,41 @@
+# Checks that text files read by the game's line reader end every line with CR LF. That reader
+# ends a line only at a carriage return and drops the byte after it, so a file whose CRs were
+# stripped reads as one long line and a lone CR eats the next character.
+# Usage: cmake "-DFILES=a;b;..." [-DSTAMP=file] -P check_crlf.cmake
+if(NOT FILES)
+  message(FATAL_ERROR "check_crlf.cmake: no FILES given")
+endif()
+set(bad "")
+foreach(f IN LISTS FILES)
+  if(NOT EXISTS "${f}")
+    message(FATAL_ERROR "Line ends: ${f} does not exist")
+  endif()
+  # Bytes as space-separated hex pairs (text reads would drop the carriage returns).
+  file(READ "${f}" hex HEX)
+  # Each byte is "xx " so a match whose third character is the space starts on a byte.
+  string(REGEX REPLACE "(..)" "\\1 " bytes "${hex}")
+  string(REPLACE "0d 0a " "++ " marked "${bytes}")
+  string(FIND "${marked}" "0a " lf)
+  string(FIND "${marked}" "0d " cr)
+  if(lf GREATER -1 OR cr GREATER -1)
+    if(lf EQUAL -1 OR (cr GREATER -1 AND cr LESS lf))
+      set(pos ${cr})
+      set(kind "a carriage return without a line feed")
+    else()
+      set(pos ${lf})
+      set(kind "a line feed without a carriage return")
+    endif()
+    string(SUBSTRING "${marked}" 0 ${pos} before)
+    string(REGEX MATCHALL "\\+\\+ " ends "${before}")
+    list(LENGTH ends line)
+    math(EXPR line "${line} + 1")
+    string(APPEND bad "  ${f}: line ${line} ends with ${kind}\n")
+  endif()
+endforeach()
+if(bad)
+  message(FATAL_ERROR "Line ends: these files must use CR LF line ends (the game's line reader "
+                      "ends a line only at a carriage return; see .gitattributes):\n${bad}")
+endif()
+if(STAMP)
+  file(WRITE "${STAMP}" "ok\n")
+endif()
