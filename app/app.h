@@ -1,0 +1,91 @@
+// The application shell: start-up order, the fixed-step frame loop, the window procedure and
+// the orderly shut-down.
+#pragma once
+
+#include "kx/kx_play/kx_play.h"
+#include "kx/kx_snd/kx_snd.h"
+
+#include <atomic>
+#include <cstdint>
+
+// ---------------------------------------------------------------------------------------------
+// Types
+// ---------------------------------------------------------------------------------------------
+
+constexpr int APP_EFFECTS = 18;
+
+struct APP_STATE {
+    int argc;
+    char **argv;
+    const char *command_line;
+    int show;
+    char pack_name[51];
+    char start_splash[31], ini_file[51], title[31], lng_file[51], class_name[31], hlp_file[51], pal_file[51];
+    int language;
+    int running;
+    std::atomic<int> window_active;
+    std::atomic<int> display_ready;
+    int game_initialised;
+    int redraw_pending;
+    std::atomic<uint32_t> ticks;          // 10 ms ticks not yet consumed; the timer thread adds
+    KX_SND_EFFECT *effects[APP_EFFECTS];  // sound effects, null where a row has no file
+    KX_PLAYER_RECORD player;
+    int steps_last_pass = 18;             // game steps run in the previous pass (18 before the first)
+    int field_width, field_height;        // play-field extent
+    uint32_t passes;                      // passes that ran a frame
+    uint32_t frame_limit;                 // stop after this many frames (0: no limit)
+    int headless;
+    int stop_requested;                   // "-stop": close the running copy
+};
+extern APP_STATE app;
+
+// Command-array entries the loop writes.
+enum : int {
+    CMD_ESC = 1,
+    CMD_TAB = 15,
+    CMD_P = 25,
+    CMD_ENTER = 28,
+    CMD_ANY = 30,
+    CMD_DEMO_RECORD = 31,
+    CMD_SPACE = 57,
+    CMD_NEXT_LEVEL = 63,
+    CMD_UP = 72,
+    CMD_LEFT = 75,
+    CMD_RIGHT = 77,
+    CMD_DOWN = 80,
+};
+
+// Menu command numbers handled by the game side of the window procedure.
+enum : uintptr_t {
+    APP_MENU_BACK_TO_GAME = 40004,
+    APP_MENU_EXIT = 40005,
+    APP_MENU_HELP_TOPICS = 41001,
+    APP_MENU_ABOUT = 41002,
+};
+
+// ---------------------------------------------------------------------------------------------
+// Functions
+// ---------------------------------------------------------------------------------------------
+
+int app_main(int argc, char **argv);
+int WinMain(void *instance, void *previous, const char *command_line, int show);
+void Timer_Tick(void *user);
+intptr_t Window_Proc(uint32_t message, uintptr_t wparam, intptr_t lparam);
+void Display_Redraw();
+void Game_Shutdown();
+void Play_Effect(int number);
+// Installs the OpenGL back end as the display's 3D interface and starts it; 0 on failure.
+int App_3D_Start();
+
+// One pass of the frame loop. Returns 0 to go on, or 1 with *exit_code set when the quit
+// message arrived.
+int app_loop_pass(int *exit_code);
+int app_loop_run();
+// Builds this pass's commands from the input devices and the player record.
+void app_commands_build();
+// Runs the game steps for the ticks counted so far (the loop's step phase).
+void app_steps_run();
+// A confirm key (Enter, Space, Esc, F1 or the primary mouse button) was released this poll.
+int app_confirm_released();
+void Commands_Clear();
+void Commands_Decay();

@@ -1,0 +1,86 @@
+// Command building: turns this pass's device states and the player's controls into the
+// command array that the game, the menu and the name entry read.
+#include "app/app.h"
+
+#include "app/app_help.h"
+#include "game/game.h"
+#include "kx/kx_inp/kx_inp.h"
+
+namespace {
+
+enum : int {
+    KEY_ESC = 1,
+    KEY_TAB = 15,
+    KEY_I = 23,
+    KEY_P = 25,
+    KEY_ENTER = 28,
+    KEY_CTRL = 29,
+    KEY_L = 38,
+    KEY_LSHIFT = 42,
+    KEY_SPACE = 57,
+    KEY_F1 = 59,
+    MOUSE_LEFT = 408,
+    MOUSE_RIGHT = 409,
+};
+
+enum : int { CONTROL_UP, CONTROL_DOWN, CONTROL_LEFT, CONTROL_RIGHT, CONTROL_PRIMARY = 6, CONTROL_SECONDARY = 7 };
+
+// A state of 1..127 is an analog amount; a state with the top bit set is a digital press, whose
+// amount grows with the steps the previous pass ran so that motion keeps pace with the frame rate.
+uint8_t amount(uint8_t state)
+{
+    if (!(state & 0x80)) return state;
+    int n = app.steps_last_pass;
+    return static_cast<uint8_t>(n == 0 ? 32 : 4 * n + 12);
+}
+
+bool ctrl_shift_released(int key)
+{
+    return kx_inp_key_released(key) && kx_inp_key_down(KEY_CTRL) && kx_inp_key_down(KEY_LSHIFT);
+}
+
+} // namespace
+
+int app_confirm_released()
+{
+    int mouse = kx_inp_mouse_swapped() ? MOUSE_RIGHT : MOUSE_LEFT;
+    return kx_inp_key_released(KEY_ENTER) || kx_inp_key_released(KEY_SPACE) || kx_inp_key_released(KEY_ESC) ||
+           kx_inp_key_released(KEY_F1) || kx_inp_key_released(mouse);
+}
+
+void app_commands_build()
+{
+    Commands_Clear();
+    if (attract_mode && kx_inp_first_pressed()) mapa_teclado[CMD_ANY] = 1;
+    if (ctrl_shift_released(KEY_L)) mapa_teclado[CMD_NEXT_LEVEL] = 1;
+    if (ctrl_shift_released(KEY_I)) no_life_loss = !no_life_loss;
+    if (kx_inp_key_down(KEY_ESC)) mapa_teclado[CMD_ESC] = 1;
+    if (kx_inp_key_released(KEY_P)) mapa_teclado[CMD_P] = 1;
+    if (kx_inp_key_released(KEY_F1)) Help_Screen_Show(app.hlp_file);
+    else if (!menu_shown && kx_inp_key_down(KEY_ENTER)) mapa_teclado[CMD_ENTER] = 1;
+    if (menu_shown && app_confirm_released()) mapa_teclado[CMD_ENTER] = 1;
+    if (kx_inp_key_down(KEY_TAB)) mapa_teclado[CMD_TAB] = 1;
+
+    const uint8_t *c = app.player.controls;
+    if (c[CONTROL_LEFT]) mapa_teclado[CMD_LEFT] = amount(c[CONTROL_LEFT]);
+    else if (c[CONTROL_RIGHT]) mapa_teclado[CMD_RIGHT] = amount(c[CONTROL_RIGHT]);
+    if (c[CONTROL_UP]) mapa_teclado[CMD_UP] = amount(c[CONTROL_UP]);
+    else if (c[CONTROL_DOWN]) mapa_teclado[CMD_DOWN] = amount(c[CONTROL_DOWN]);
+    if (c[CONTROL_PRIMARY] && !menu_shown) mapa_teclado[CMD_SPACE] = 1;
+    if (c[CONTROL_SECONDARY] && !menu_shown) mapa_teclado[CMD_ENTER] = 1;
+}
+
+void Commands_Clear()
+{
+    if (!mapa_teclado) return;
+    static const int cleared[] = {CMD_SPACE, CMD_ESC, CMD_P, CMD_ENTER, CMD_TAB, CMD_ANY, CMD_NEXT_LEVEL, CMD_DEMO_RECORD};
+    for (int c : cleared) mapa_teclado[c] = 0;
+    if (menu_shown) mapa_teclado[CMD_UP] = mapa_teclado[CMD_DOWN] = mapa_teclado[CMD_LEFT] = mapa_teclado[CMD_RIGHT] = 0;
+}
+
+void Commands_Decay()
+{
+    if (!mapa_teclado) return;
+    static const int directions[] = {CMD_UP, CMD_DOWN, CMD_LEFT, CMD_RIGHT};
+    for (int d : directions) mapa_teclado[d] = mapa_teclado[d] > 4 ? static_cast<uint8_t>(mapa_teclado[d] - 4) : 0;
+}

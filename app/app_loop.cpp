@@ -1,0 +1,104 @@
+// The frame loop: one window message per pass, then, once a tick has arrived, input, commands,
+// drawing, presentation and as many fixed game steps as ticks arrived.
+#include "app/app.h"
+
+#include "app/app_help.h"
+#include "game/game.h"
+#include "kx/kx_dsp/kx_dsp.h"
+#include "kx/kx_inp/kx_inp.h"
+#include "kx/kx_play/kx_play.h"
+#include "platform/plat_core.h"
+#include "world/world_render.h"
+
+namespace {
+
+constexpr uint32_t APP_MAX_COUNTED_TICKS = 20;
+// Steps that one pass may run at most, counting ticks that arrive while the steps run. Without
+// a bound, steps slower than a tick would keep the loop stepping forever without drawing.
+constexpr int APP_MAX_STEPS_PER_PASS = 2 * (APP_MAX_COUNTED_TICKS + 1);
+constexpr int APP_INACTIVE_SLEEP_MS = 250;
+constexpr int APP_TICK_WAIT_MS = 50;
+
+void screen_draw()
+{
+    if (!language_chosen) {
+        Language_Screen();
+        Commands_Clear();
+    } else if (Help_Screen_Shown()) {
+        Help_Screen_Draw();
+        if (plat_ticks_ms() >= Help_Screen_Close_Time() && app_confirm_released()) {
+            Help_Screen_Close();
+            Commands_Clear();
+        }
+    } else if (world_show_timer == 0.0f) {
+        Game_Render();
+    } else {
+        draw_background();
+    }
+}
+
+bool steps_allowed()
+{
+    return !paused && game_over_timer == 0.0f && world_show_timer == 0.0f && !Help_Screen_Shown();
+}
+
+} // namespace
+
+void app_steps_run()
+{
+    if (app.ticks.load() > APP_MAX_COUNTED_TICKS) app.ticks.store(APP_MAX_COUNTED_TICKS);
+    int steps = 0;
+    while (steps < APP_MAX_STEPS_PER_PASS) {
+        step_time = 0.3;
+        if (steps_allowed()) Game_Step();
+        Commands_Decay();
+        steps++;
+        if (app.ticks.fetch_sub(1) == 0) break;
+    }
+    app.steps_last_pass = steps;
+}
+
+int app_loop_pass(int *exit_code)
+{
+    PLAT_MSG msg;
+    if (plat_message_peek(&msg, 1)) {
+        if (msg.message == PLAT_WM_QUIT) {
+            *exit_code = static_cast<int>(msg.wparam);
+            return 1;
+        }
+        plat_message_dispatch(&msg);
+    }
+    if (!app.window_active.load() || !app.display_ready.load() || !app.running) {
+        plat_message_wait(APP_INACTIVE_SLEEP_MS);
+        return 0;
+    }
+    if (!app.game_initialised || app.ticks.load() == 0) {
+        plat_message_wait(APP_TICK_WAIT_MS);
+        return 0;
+    }
+    app.ticks.store(0);
+    plat_script_pass(app.passes);
+    kx_inp_update();
+    kx_play_update();
+    if (input_polling) app_commands_build();
+    screen_draw();
+    float t = static_cast<float>(app.ticks.load() + 1);
+    if (!Help_Screen_Shown() && language_chosen) Game_Overlay(t);
+    kx_dsp_present();
+    Key_Delay_Tick(t);
+    Pass_Events(t);
+    app_steps_run();
+    app.ticks.store(0);
+    Commands_Clear();
+    app.passes++;
+    if (app.frame_limit && app.passes == app.frame_limit) plat_message_post(PLAT_WM_CLOSE, 0, 0);
+    return 0;
+}
+
+int app_loop_run()
+{
+    int exit_code = 0;
+    while (!app_loop_pass(&exit_code)) {
+    }
+    return exit_code;
+}

@@ -1,0 +1,249 @@
+// Start-up: the command line, the engine modules in their fixed order, the game tables, then
+// the frame loop.
+#include "app/app.h"
+
+#include "app/app_config.h"
+#include "app/app_help.h"
+#include "app/app_language.h"
+#include "game/game.h"
+#include "kx/kx_dsp/kx_dsp.h"
+#include "kx/kx_error/kx_error.h"
+#include "kx/kx_font/kx_font.h"
+#include "kx/kx_inp/kx_inp.h"
+#include "kx/kx_io/kx_io.h"
+#include "kx/kx_mem/kx_mem.h"
+#include "kx/kx_play/kx_play.h"
+#include "kx/kx_snd/kx_snd.h"
+#include "platform/plat_core.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+// ---------------------------------------------------------------------------------------------
+// Globals
+// ---------------------------------------------------------------------------------------------
+
+APP_STATE app;
+
+namespace {
+
+constexpr const char *APP_VERSION = "2.0.0";
+constexpr int APP_DESIGN_WIDTH = 640;
+constexpr int APP_DESIGN_HEIGHT = 480;
+
+// Module settings blocks: word 0 is each module's report flag.
+int32_t app_error_settings;
+int32_t app_list_settings;
+KX_MEM_SETTINGS app_mem_settings{0, KX_MEM_GAME_HEAP};
+int32_t app_str_settings;
+KX_IO_SETTINGS app_io_settings;
+int32_t app_font_settings;
+int32_t app_input_settings[2];
+int32_t app_play_settings;
+KX_DSP_SETUP app_display;
+
+// Sound preferences: defaults until the "Sound" settings are read, then the current state.
+int32_t app_music_on = 1, app_effects_on = 1, app_music_volume = 80, app_effects_volume = 80, app_quality = 4;
+std::atomic<int32_t> app_music_audible;
+KX_SND_SETTINGS app_sound_settings{0, &app_music_audible, &app_music_on, &app_effects_on,
+                                   &app_music_volume, &app_effects_volume, &app_quality, 3, 1};
+
+// The game's resolutions: 640 x 480 is the low fullscreen choice, 800 x 600 the high one.
+const KX_DSP_RESOLUTION app_resolutions[] = {
+    {640, 480, KX_DSP_RES_LOW}, {800, 600, KX_DSP_RES_HIGH}, {1024, 768, 0}, {1280, 960, 0}, {0, 0, 0},
+};
+
+// The sound effects the game names by number (row n is effect n + 1); the last row has none.
+const char *const app_effect_files[APP_EFFECTS] = {
+    "snd\\weapon.wav",   "snd\\gamestar.wav", "snd\\winlevel.wav", "snd\\esckey.wav",   "snd\\menenter.wav",
+    "snd\\menchang.wav", "snd\\gameover.wav", "snd\\hsletter.wav", "snd\\hsname.wav",   "snd\\eneexplo.wav",
+    "snd\\plaexplo.wav", "snd\\extralif.wav", "snd\\undestru.wav", "snd\\desblock.wav", "snd\\halblock.wav",
+    "snd\\eatbonus.wav", "snd\\hitpaddl.wav", nullptr,
+};
+
+// The player's first control configuration: arrows, I, O, Space, B, N and Esc.
+const int16_t app_default_controls[10] = {200, 208, 203, 205, 23, 24, 57, 48, 49, 1};
+
+const char *string_resource(int id)
+{
+    return id == 101 ? "resource.dat" : nullptr;
+}
+
+void usage(FILE *out)
+{
+    std::fprintf(out,
+                 "usage: veltramondo [options]\n"
+                 "  --headless        run without a display or sound device (offscreen drivers)\n"
+                 "  --frames N        run N frames, then close as if the window were closed\n"
+                 "  --script FILE     scripted key presses: lines \"PASS SCANCODE down|up\"\n"
+                 "  --report          let the engine modules report their errors\n"
+                 "  -stop             ask a running copy to close\n"
+                 "  --version         print the version\n"
+                 "  --help            print this help\n");
+}
+
+// Parses the options; returns -1 to go on, else the exit status to end with.
+int parse(int argc, char **argv)
+{
+    for (int i = 1; i < argc; i++) {
+        const char *a = argv[i];
+        if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
+            usage(stdout);
+            return 0;
+        }
+        if (!std::strcmp(a, "--version")) {
+            std::printf("Veltramondo %s\n", APP_VERSION);
+            return 0;
+        }
+        if (!std::strcmp(a, "--headless")) {
+            app.headless = 1;
+        } else if (!std::strcmp(a, "--report")) {
+            app_error_settings = app_list_settings = app_str_settings = app_font_settings = 1;
+            app_mem_settings.report = app_io_settings.report = app_input_settings[0] = app_play_settings = 1;
+            app_sound_settings.report = app_display.report = 1;
+        } else if (!std::strcmp(a, "--frames") && i + 1 < argc) {
+            char *end;
+            long n = std::strtol(argv[++i], &end, 10);
+            if (*end || n <= 0) {
+                std::fprintf(stderr, "veltramondo: --frames takes a positive number\n");
+                return 2;
+            }
+            app.frame_limit = static_cast<uint32_t>(n);
+        } else if (!std::strcmp(a, "--script") && i + 1 < argc) {
+            if (!plat_script_load(argv[++i])) {
+                std::fprintf(stderr, "veltramondo: cannot read the key script %s\n", argv[i]);
+                return 2;
+            }
+        } else if (!std::strcmp(a, "-stop")) {
+            app.stop_requested = 1;
+        } else {
+            std::fprintf(stderr, "veltramondo: unknown option '%s'\n", a);
+            usage(stderr);
+            return 2;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Functions
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+void text_get(const char *key, char *buffer, int size)
+{
+    if (!Config_Text_Get(key, buffer, size)) buffer[0] = 0;
+}
+
+// Steps 5 to 8: names from "data\\texts.txt", the settings file, the language and the splash.
+void names_and_language()
+{
+    text_get("StartSplash", app.start_splash, sizeof app.start_splash - 1);
+    text_get("INIFile", app.ini_file, sizeof app.ini_file - 1);
+    text_get("Title", app.title, sizeof app.title - 1);
+    if (!app.title[0]) std::snprintf(app.title, sizeof app.title, "Veltramondo");
+    Config_Start(app.ini_file, app.title);
+
+    text_get("LNGFile", app.lng_file, sizeof app.lng_file - 1);
+    Languages_Load(app.lng_file);
+    language_chosen = Config_Language_Get(&app.language);
+    if (language_chosen) Language_Select(app.language);
+
+    char splash[64];
+    std::snprintf(splash, sizeof splash, "%s_%s", app.start_splash, Language_Abbreviation());
+    kx_dsp_splash_on(splash);
+
+    text_get("Class", app.class_name, sizeof app.class_name - 1);
+    text_get("HLPFile", app.hlp_file, sizeof app.hlp_file - 1);
+}
+
+} // namespace
+
+int WinMain(void *, void *, const char *command_line, int show)
+{
+    const char *pack = string_resource(101);
+    if (!pack) {
+        kx_dsp_alert("Couldn't load the resource strings", nullptr, 0);
+        return 0;
+    }
+    std::snprintf(app.pack_name, sizeof app.pack_name, "%s", pack);
+    app.command_line = command_line;
+    app.show = show;
+    app.running = 1;
+    app_display.command_line = command_line;
+    app_display.show = show;
+    app_display.window_proc = Window_Proc;
+
+    if (!Config_System_Check()) return 0;
+
+    kx_error_init(&app_error_settings);
+    kx_list_init(&app_list_settings);
+    if (!kx_mem_init(&app_mem_settings)) return 0;
+    kx_str_init(&app_str_settings);
+    app_io_settings.pack_name = app.pack_name;
+    if (!kx_io_init(&app_io_settings)) return 0;
+    kx_font_init(&app_font_settings);
+
+    names_and_language();
+
+    app_display.window_active = &app.window_active;
+    app_display.display_ready = &app.display_ready;
+    app_display.redraw = Display_Redraw;
+    app_display.class_name = app.class_name;
+    app_display.title = app.title;
+    app_display.menu_name = "VELTRAMONDO";
+    app_display.width = APP_DESIGN_WIDTH;
+    app_display.height = APP_DESIGN_HEIGHT;
+    app_display.min_width = APP_DESIGN_WIDTH;
+    app_display.min_height = APP_DESIGN_HEIGHT;
+    app_display.min_depth = 16;
+    app_display.window_x = app_display.window_y = -1;
+    app_display.resolutions = app_resolutions;
+    Language_Menu_List(&app_display.languages, &app_display.language_count, &app_display.language);
+    if (!kx_dsp_init(&app_display)) return 0;
+
+    kx_inp_init(app_input_settings);
+    kx_play_init(&app_play_settings);
+    kx_snd_init(&app_sound_settings);
+    for (int i = 0; i < APP_EFFECTS; i++) app.effects[i] = app_effect_files[i] ? kx_snd_load(app_effect_files[i]) : nullptr;
+    kx_play_add(&app.player);
+    kx_play_setup(&app.player, 1, app_default_controls);
+
+    if (!App_3D_Start()) return 0;
+    text_get("PALFile", app.pal_file, sizeof app.pal_file - 1);
+
+    if (!kx_dsp_timer_init(10, Timer_Tick, nullptr)) return 0;
+    if (app.redraw_pending) Display_Redraw();
+    app.field_width = kx_dsp_width() - 1;
+    app.field_height = kx_dsp_height() - 1;
+    std::srand(plat_ticks_ms());
+    if (!Game_Tables_Init(app.field_width, app.field_height)) return app_loop_run();
+    Demo_Init();
+    app.game_initialised = 1;
+    Game_Reset();
+
+    kx_dsp_splash_off();
+    kx_dsp_show();
+    plat_cursor_show(0);
+    return app_loop_run();
+}
+
+int app_main(int argc, char **argv)
+{
+    app.argc = argc;
+    app.argv = argv;
+    int status = parse(argc, argv);
+    if (status >= 0) return status;
+    std::string command_line;
+    for (int i = 1; i < argc; i++) command_line += (i > 1 ? " " : "") + std::string(argv[i]);
+    Config_Data_Folder_Enter(string_resource(101));
+    if (!plat_init(app.headless)) return 1;
+    int code = WinMain(nullptr, nullptr, command_line.c_str(), 1);
+    plat_shutdown();
+    return code;
+}

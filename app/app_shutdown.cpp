@@ -1,0 +1,41 @@
+// Game_Shutdown: run on the close message; stops everything in the reverse order of start-up.
+#include "app/app.h"
+
+#include "app/app_help.h"
+#include "app/app_language.h"
+#include "gen/gen_info.h"
+#include "game/game.h"
+#include "kx/kx_dsp/kx_dsp.h"
+#include "kx/kx_font/kx_font.h"
+#include "kx/kx_io/kx_io.h"
+#include "kx/kx_inp/kx_inp.h"
+#include "kx/kx_mem/kx_mem.h"
+#include "kx/kx_play/kx_play.h"
+#include "kx/kx_snd/kx_snd.h"
+
+void Game_Shutdown()
+{
+    if (!app.running) return;
+    app.running = 0;
+    kx_dsp_timer_deinit();
+    app.ticks.store(0);
+    Help_Screen_Close();
+    kx_snd_music_stop();
+    Game_Cleanup();
+    kx_snd_music_free();
+    for (KX_SND_EFFECT *&effect : app.effects) {
+        if (effect) kx_snd_free(effect);
+        effect = nullptr;
+    }
+    kx_snd_done();
+    kx_font_done();
+    kx_dsp_deinit();
+    Languages_Free();
+    kx_play_done();
+    kx_inp_done();
+    kx_io_deinit();
+    kx_str_deinit();
+    gen_info_deinit();
+    kx_mem_deinit();
+    kx_list_deinit();
+}

@@ -1,0 +1,56 @@
+// The game side of the window procedure, the tick callback, the redraw after a display-mode
+// change, the game's sound effects and the orderly shut-down.
+#include "app/app.h"
+
+#include "app/app_help.h"
+#include "game/game.h"
+#include "kx/kx_dsp/kx_dsp.h"
+#include "kx/kx_inp/kx_inp.h"
+#include "kx/kx_snd/kx_snd.h"
+#include "platform/plat_core.h"
+#include "world/world_render.h"
+
+void Timer_Tick(void *)
+{
+    if (app.window_active.load(std::memory_order_relaxed) && app.display_ready.load(std::memory_order_relaxed)) {
+        app.ticks.fetch_add(1, std::memory_order_relaxed);
+        plat_wake();
+    }
+    kx_snd_music_refill();
+}
+
+intptr_t Window_Proc(uint32_t message, uintptr_t wparam, intptr_t lparam)
+{
+    if (message == PLAT_WM_CLOSE) Game_Shutdown();
+    if (message == PLAT_WM_COMMAND) {
+        switch (wparam & 0xFFFF) {
+        case APP_MENU_BACK_TO_GAME: plat_message_post(PLAT_WM_LBUTTONDOWN, 0, 0); break;
+        case APP_MENU_EXIT: plat_message_post(PLAT_WM_CLOSE, 0, 0); break;
+        case APP_MENU_HELP_TOPICS: Help_Screen_Show(app.hlp_file); break;
+        case APP_MENU_ABOUT: About_Box_Show(); break;
+        default: break;
+        }
+    }
+    kx_inp_window_message(message, wparam, lparam);
+    kx_snd_window_message(message, wparam, lparam);
+    return kx_dsp_window_proc(message, wparam, lparam);
+}
+
+void Display_Redraw()
+{
+    if (!app.game_initialised) {
+        app.redraw_pending = 1;
+        return;
+    }
+    set_world_viewport(kx_dsp_height() - 1, kx_dsp_width() - 1);
+    if (world_show_timer > 0.0f) draw_background();
+    else Game_Render();
+    app.redraw_pending = 0;
+}
+
+void Play_Effect(int number)
+{
+    if (number < 1 || number > APP_EFFECTS || !kx_snd_effects_enabled()) return;
+    KX_SND_EFFECT *effect = app.effects[number - 1];
+    if (effect) kx_snd_play(effect, 0);
+}

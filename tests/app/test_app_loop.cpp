@@ -1,0 +1,147 @@
+// The frame loop's step counting and command building, driven directly without a window.
+#include "app/app.h"
+
+#include "app/app_help.h"
+#include "game/game.h"
+#include "platform/plat_core.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+class AppLoop : public ::testing::Test {
+protected:
+    uint8_t commands[256];
+
+    void SetUp() override
+    {
+        std::memset(commands, 0, sizeof commands);
+        mapa_teclado = commands;
+        menu_shown = attract_mode = paused = 0;
+        game_over_timer = world_show_timer = 0.0f;
+        std::memset(&app.player, 0, sizeof app.player);
+        app.ticks.store(0);
+        app.steps_last_pass = 18;
+        PLAT_MSG m;
+        while (plat_message_peek(&m, 1)) {
+        }
+    }
+
+    void TearDown() override { mapa_teclado = nullptr; }
+};
+
+TEST_F(AppLoop, StepsRunOneMoreThanTheTicksCountedAtMostTwentyOne)
+{
+    const struct {
+        uint32_t ticks;
+        int steps;
+    } cases[] = {{0, 1}, {1, 2}, {5, 6}, {20, 21}, {30, 21}, {1000, 21}};
+    for (const auto &c : cases) {
+        app.ticks.store(c.ticks);
+        app_steps_run();
+        EXPECT_EQ(app.steps_last_pass, c.steps) << c.ticks << " ticks";
+    }
+}
+
+TEST_F(AppLoop, DigitalPressGrowsWithTheStepsOfThePreviousPassAndDecays)
+{
+    app.player.controls[2] = 0x80;   // left, digital
+    app.steps_last_pass = 5;
+    app_commands_build();
+    EXPECT_EQ(commands[CMD_LEFT], 32);
+    for (int i = 0; i < 7; i++) Commands_Decay();
+    EXPECT_EQ(commands[CMD_LEFT], 4);
+    Commands_Decay();
+    EXPECT_EQ(commands[CMD_LEFT], 0);
+    Commands_Decay();
+    EXPECT_EQ(commands[CMD_LEFT], 0);
+
+    app.steps_last_pass = 0;
+    app_commands_build();
+    EXPECT_EQ(commands[CMD_LEFT], 32);
+    app.steps_last_pass = 18;   // before the first pass
+    app_commands_build();
+    EXPECT_EQ(commands[CMD_LEFT], 84);
+}
+
+TEST_F(AppLoop, AnalogAmountsAreCopiedAndOneDirectionPerAxisWins)
+{
+    app.player.controls[2] = 50;    // left
+    app.player.controls[3] = 90;    // right: left wins
+    app.player.controls[1] = 127;   // down
+    app_commands_build();
+    EXPECT_EQ(commands[CMD_LEFT], 50);
+    EXPECT_EQ(commands[CMD_RIGHT], 0);
+    EXPECT_EQ(commands[CMD_DOWN], 127);
+    EXPECT_EQ(commands[CMD_UP], 0);
+}
+
+TEST_F(AppLoop, ButtonsFireOnlyOutsideTheMenu)
+{
+    app.player.controls[6] = 0x80;
+    app.player.controls[7] = 0x80;
+    app_commands_build();
+    EXPECT_EQ(commands[CMD_SPACE], 1);
+    EXPECT_EQ(commands[CMD_ENTER], 1);
+    menu_shown = 1;
+    app_commands_build();
+    EXPECT_EQ(commands[CMD_SPACE], 0);
+    EXPECT_EQ(commands[CMD_ENTER], 0);
+}
+
+TEST_F(AppLoop, ClearKeepsDirectionsUnlessTheMenuIsShown)
+{
+    const int one_pass[] = {CMD_SPACE, CMD_ESC, CMD_P, CMD_ENTER, CMD_TAB, CMD_ANY, CMD_NEXT_LEVEL, CMD_DEMO_RECORD};
+    for (int c : one_pass) commands[c] = 1;
+    commands[CMD_LEFT] = 40;
+    commands[CMD_UP] = 12;
+    Commands_Clear();
+    for (int c : one_pass) EXPECT_EQ(commands[c], 0) << c;
+    EXPECT_EQ(commands[CMD_LEFT], 40);
+    EXPECT_EQ(commands[CMD_UP], 12);
+    menu_shown = 1;
+    Commands_Clear();
+    EXPECT_EQ(commands[CMD_LEFT], 0);
+    EXPECT_EQ(commands[CMD_UP], 0);
+}
+
+TEST_F(AppLoop, NoTickNoFrameAndTheQuitMessageEndsTheLoop)
+{
+    app.game_initialised = 1;
+    app.running = 1;
+    app.window_active.store(1);
+    app.display_ready.store(1);
+    uint32_t passes = app.passes;
+    int code = -1;
+    EXPECT_EQ(app_loop_pass(&code), 0);
+    EXPECT_EQ(app.passes, passes) << "no tick: nothing drawn, no step";
+
+    app.ticks.store(3);
+    EXPECT_EQ(app_loop_pass(&code), 0);
+    EXPECT_EQ(app.passes, passes + 1);
+    EXPECT_EQ(app.steps_last_pass, 1) << "the counter is reset before input; later ticks run as steps";
+
+    plat_message_post_quit(7);
+    EXPECT_EQ(app_loop_pass(&code), 1);
+    EXPECT_EQ(code, 7);
+    app.game_initialised = 0;
+    app.running = 0;
+}
+
+TEST_F(AppLoop, MenuCommandsPostTheirMessages)
+{
+    Window_Proc(PLAT_WM_COMMAND, APP_MENU_EXIT, 0);
+    PLAT_MSG m;
+    ASSERT_TRUE(plat_message_peek(&m, 1));
+    EXPECT_EQ(m.message, PLAT_WM_CLOSE);
+    Window_Proc(PLAT_WM_COMMAND, APP_MENU_BACK_TO_GAME, 0);
+    ASSERT_TRUE(plat_message_peek(&m, 1));
+    EXPECT_EQ(m.message, PLAT_WM_LBUTTONDOWN);
+    Window_Proc(PLAT_WM_COMMAND, APP_MENU_HELP_TOPICS, 0);
+    EXPECT_TRUE(Help_Screen_Shown());
+    Help_Screen_Close();
+}
+
+} // namespace
