@@ -36,6 +36,7 @@ struct APP_STATE {
     uint32_t frame_limit;                 // stop after this many frames (0: no limit)
     int headless;
     int stop_requested;                   // "-stop": close the running copy
+    void *command_trace;                  // "--trace-commands": one line of commands per frame
 };
 extern APP_STATE app;
 
@@ -89,3 +90,7 @@ void app_steps_run();
 int app_confirm_released();
 void Commands_Clear();
 void Commands_Decay();
+// Opens the command trace (a native path); writes one frame's line; closes it.
+int app_trace_open(const char *path);
+void app_trace_frame();
+void app_trace_close();

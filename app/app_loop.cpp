@@ -81,9 +81,11 @@ int app_loop_pass(int *exit_code)
     kx_inp_update();
     kx_play_update();
     if (input_polling) app_commands_build();
+    app_trace_frame();
     screen_draw();
     float t = static_cast<float>(app.ticks.load() + 1);
     if (!Help_Screen_Shown() && language_chosen) Game_Overlay(t);
+    if (kx_dsp_snapshot_requested(1)) kx_dsp_snapshot();
     kx_dsp_present();
     Key_Delay_Tick(t);
     Pass_Events(t);

@@ -6,6 +6,7 @@
 #include "app/app_help.h"
 #include "app/app_language.h"
 #include "game/game.h"
+#include "kx/kx_bit/kx_bit.h"
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_error/kx_error.h"
 #include "kx/kx_font/kx_font.h"
@@ -39,6 +40,7 @@ int32_t app_list_settings;
 KX_MEM_SETTINGS app_mem_settings{0, KX_MEM_GAME_HEAP};
 int32_t app_str_settings;
 KX_IO_SETTINGS app_io_settings;
+int32_t app_bit_settings;
 int32_t app_font_settings;
 int32_t app_input_settings[2];
 int32_t app_play_settings;
@@ -79,6 +81,7 @@ void usage(FILE *out)
                  "  --frames N        run N frames, then close as if the window were closed\n"
                  "  --script FILE     scripted key presses: lines \"PASS SCANCODE down|up\"\n"
                  "  --report          let the engine modules report their errors\n"
+                 "  --trace-commands FILE  write each frame's game commands to FILE\n"
                  "  -stop             ask a running copy to close\n"
                  "  --version         print the version\n"
                  "  --help            print this help\n");
@@ -100,7 +103,7 @@ int parse(int argc, char **argv)
         if (!std::strcmp(a, "--headless")) {
             app.headless = 1;
         } else if (!std::strcmp(a, "--report")) {
-            app_error_settings = app_list_settings = app_str_settings = app_font_settings = 1;
+            app_error_settings = app_list_settings = app_str_settings = app_bit_settings = app_font_settings = 1;
             app_mem_settings.report = app_io_settings.report = app_input_settings[0] = app_play_settings = 1;
             app_sound_settings.report = app_display.report = 1;
         } else if (!std::strcmp(a, "--frames") && i + 1 < argc) {
@@ -114,6 +117,11 @@ int parse(int argc, char **argv)
         } else if (!std::strcmp(a, "--script") && i + 1 < argc) {
             if (!plat_script_load(argv[++i])) {
                 std::fprintf(stderr, "veltramondo: cannot read the key script %s\n", argv[i]);
+                return 2;
+            }
+        } else if (!std::strcmp(a, "--trace-commands") && i + 1 < argc) {
+            if (!app_trace_open(argv[++i])) {
+                std::fprintf(stderr, "veltramondo: cannot write the command trace %s\n", argv[i]);
                 return 2;
             }
         } else if (!std::strcmp(a, "-stop")) {
@@ -187,6 +195,7 @@ int WinMain(void *, void *, const char *command_line, int show)
     kx_str_init(&app_str_settings);
     app_io_settings.pack_name = app.pack_name;
     if (!kx_io_init(&app_io_settings)) return 0;
+    kx_bit_init(&app_bit_settings);
     kx_font_init(&app_font_settings);
 
     names_and_language();
@@ -245,5 +254,6 @@ int app_main(int argc, char **argv)
     if (!plat_init(app.headless)) return 1;
     int code = WinMain(nullptr, nullptr, command_line.c_str(), 1);
     plat_shutdown();
+    app_trace_close();
     return code;
 }

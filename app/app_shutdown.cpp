@@ -5,6 +5,7 @@
 #include "app/app_language.h"
 #include "gen/gen_info.h"
 #include "game/game.h"
+#include "kx/kx_bit/kx_bit.h"
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_font/kx_font.h"
 #include "kx/kx_io/kx_io.h"
@@ -30,6 +31,7 @@ void Game_Shutdown()
     kx_snd_done();
     kx_font_done();
     kx_dsp_deinit();
+    kx_bit_deinit();
     Languages_Free();
     kx_play_done();
     kx_inp_done();

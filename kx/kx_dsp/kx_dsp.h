@@ -196,6 +196,8 @@ int kx_dsp_fullscreen_toggle();
 void kx_dsp_full_position(int *x, int *y, int *width, int *height);
 // F9 asks for a snapshot; the frame loop or the snapshot code takes the request.
 int kx_dsp_snapshot_requested(int clear);
+// Saves the screen as the first free "Snap%04d" picture; 1 saved, 0 not.
+int kx_dsp_snapshot();
 
 // Resize lists: registered rectangles and points follow every change of display size.
 int kx_dsp_rect_add(KX_RECT *rect);

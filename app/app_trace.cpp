@@ -1,0 +1,31 @@
+// The command trace: for tests and for checking a key script, one line per frame with the
+// steps of the previous pass and every command that is on ("pass 12 steps 3: 75=24 30=1").
+#include "app/app.h"
+
+#include "game/game.h"
+#include "platform/plat_files.h"
+
+#include <cstdio>
+
+int app_trace_open(const char *path)
+{
+    app_trace_close();
+    app.command_trace = plat_files_fopen(path, "w");
+    return app.command_trace != nullptr;
+}
+
+void app_trace_frame()
+{
+    FILE *f = static_cast<FILE *>(app.command_trace);
+    if (!f || !mapa_teclado) return;
+    std::fprintf(f, "pass %u steps %d:", app.passes, app.steps_last_pass);
+    for (int c = 0; c < 256; c++)
+        if (mapa_teclado[c]) std::fprintf(f, " %d=%d", c, mapa_teclado[c]);
+    std::fputc('\n', f);
+}
+
+void app_trace_close()
+{
+    if (app.command_trace) std::fclose(static_cast<FILE *>(app.command_trace));
+    app.command_trace = nullptr;
+}
