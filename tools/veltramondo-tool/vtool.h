@@ -20,6 +20,10 @@ int vtool_register(const char *name, const char *usage, vtool_fn run);
 int vtool_engine_start(const char *pack);
 void vtool_engine_stop();
 
+// Reads a whole file by its game name exactly as the game does (data pack first when one is
+// open, then the disk); false with a message on stderr when it cannot.
+bool vtool_file_read(const std::string &name, std::vector<unsigned char> &out);
+
 #define VTOOL_CONCAT2(a, b) a##b
 #define VTOOL_CONCAT(a, b) VTOOL_CONCAT2(a, b)
 #define VTOOL_COMMAND(name, usage, fn) \

@@ -65,3 +65,20 @@ void vtool_engine_stop()
     kx_list_deinit();
     started = false;
 }
+
+bool vtool_file_read(const std::string &name, std::vector<unsigned char> &out)
+{
+    bool started_here = !started;
+    if (!vtool_engine_start(nullptr)) return false;
+    uint32_t size = 0;
+    void *data = kx_io_load(name.c_str(), &size);
+    if (data) {
+        const unsigned char *bytes = static_cast<const unsigned char *>(data);
+        out.assign(bytes, bytes + size);
+        kx_mem_free(data);
+    } else {
+        std::fprintf(stderr, "cannot read %s\n", name.c_str());
+    }
+    if (started_here) vtool_engine_stop();
+    return data != nullptr;
+}

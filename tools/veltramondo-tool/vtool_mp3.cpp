@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 
 static void vtool_mp3_put(std::vector<uint8_t> &out, uint32_t v, int bytes)
 {
@@ -24,12 +23,8 @@ static int vtool_mp3(const std::vector<std::string> &args)
         std::fprintf(stderr, "usage: veltramondo-tool mp3 IN.mp3 OUT.wav\n");
         return 2;
     }
-    std::ifstream in(args[0], std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "mp3: cannot read %s\n", args[0].c_str());
-        return 1;
-    }
-    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), {});
+    std::vector<uint8_t> file;
+    if (!vtool_file_read(args[0], file)) return 1;
     KX_SND_MP3_INFO info;
     if (!kx_snd_mp3_probe(file.data(), file.size(), &info)) {
         std::fprintf(stderr, "mp3: %s: no MPEG-1 Layer III frame found\n", args[0].c_str());

@@ -5,9 +5,8 @@
 #include "kx/kx_snd/kx_snd_s3m.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
+#include <cstdlib>
 
 static void vtool_s3m_put(std::vector<uint8_t> &out, uint32_t v, int bytes)
 {
@@ -58,12 +57,8 @@ static int vtool_s3m(const std::vector<std::string> &args)
         return 2;
     }
 
-    std::ifstream in(args[0], std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "s3m: cannot read %s\n", args[0].c_str());
-        return 1;
-    }
-    std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), {});
+    std::vector<uint8_t> file;
+    if (!vtool_file_read(args[0], file)) return 1;
     int error = 0;
     KX_SND_S3M_MODULE *module = kx_snd_s3m_load(file.data(), file.size(), &error);
     if (!module) {
