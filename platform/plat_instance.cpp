@@ -28,6 +28,14 @@ struct PLAT_INSTANCE_STATE {
     std::string path;            // the lock file
     std::thread listener;
     std::atomic<int> stop{0};
+
+    // A process that ends without releasing the instance (Xlib exits when the display goes away)
+    // stops the listener instead of aborting on a joinable thread.
+    ~PLAT_INSTANCE_STATE()
+    {
+        stop = 1;
+        if (listener.joinable()) listener.join();
+    }
 };
 
 PLAT_INSTANCE_STATE instance;

@@ -13,6 +13,14 @@ struct PLAT_TIMER {
     std::thread thread;
     std::atomic<bool> stop{false};
     int handle = 0;
+
+    // A process that ends without stopping its timers (Xlib exits when the display goes away)
+    // still ends cleanly: the thread is stopped and joined instead of aborting the process.
+    ~PLAT_TIMER()
+    {
+        stop = true;
+        if (thread.joinable()) thread.join();
+    }
 };
 
 constexpr int PLAT_TIMERS = 4;
