@@ -47,10 +47,10 @@ int32_t app_play_settings;
 KX_DSP_SETUP app_display;
 
 // Sound preferences: defaults until the "Sound" settings are read, then the current state.
-int32_t app_music_on = 1, app_effects_on = 1, app_music_volume = 80, app_effects_volume = 80, app_quality = 4;
+int32_t app_music_on = 1, app_effects_on = 1, app_music_volume = 75, app_effects_volume = 75, app_quality = 4;
 std::atomic<int32_t> app_music_audible;
 KX_SND_SETTINGS app_sound_settings{0, &app_music_audible, &app_music_on, &app_effects_on,
-                                   &app_music_volume, &app_effects_volume, &app_quality, 3, 1};
+                                   &app_music_volume, &app_effects_volume, &app_quality, 2, 3};
 
 // The game's resolutions: 640 x 480 is the low fullscreen choice, 800 x 600 the high one.
 const KX_DSP_RESOLUTION app_resolutions[] = {
