@@ -238,18 +238,27 @@ bool texture_load(const char *file, uint32_t *texture, WORLD_TEXTURE_INFO *info)
     return false;
 }
 
-// # and $ lines.
-bool bitmap_line(const char *line)
+// The start shared by the bitmap lines (# $) and the sprite bitmap lines (^): the atlas must exist
+// (the world parameters came first), then a table name and a file name.
+bool name_and_file(const char *line, char *name, char *file)
 {
     if (!world_atlas) {
         world_fatal("ERROR FATAL in Load_Level(%s, %s)", loader.def, loader.map);
         return false;
     }
     CURSOR c{line + 1};
-    char token[TOKEN_SIZE], name[WORLD_NAME_MAX], file[TOKEN_SIZE];
+    char token[TOKEN_SIZE];
     read_name(c, token);
     if (!table_name(token, name)) return false;
     read_value(c, file);
+    return true;
+}
+
+// # and $ lines.
+bool bitmap_line(const char *line)
+{
+    char name[WORLD_NAME_MAX], file[TOKEN_SIZE];
+    if (!name_and_file(line, name, file)) return false;
     if (search_bitmap(name) >= 0) {
         world_fatal("Bitmap name %s already exist in Load_Level(%s, %s)", name, loader.def, loader.map);
         return false;
@@ -279,15 +288,8 @@ bool bitmap_line(const char *line)
 
 bool sprite_bitmap_line(const char *line)
 {
-    if (!world_atlas) {
-        world_fatal("ERROR FATAL in Load_Level(%s, %s)", loader.def, loader.map);
-        return false;
-    }
-    CURSOR c{line + 1};
-    char token[TOKEN_SIZE], name[WORLD_NAME_MAX], file[TOKEN_SIZE];
-    read_name(c, token);
-    if (!table_name(token, name)) return false;
-    read_value(c, file);
+    char name[WORLD_NAME_MAX], file[TOKEN_SIZE];
+    if (!name_and_file(line, name, file)) return false;
     if (search_sprite_bitmap(name) >= 0) {
         world_fatal("Sprite Bitmap name %s already exist in Load_Level(%s, %s)", name, loader.def, loader.map);
         return false;

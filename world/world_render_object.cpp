@@ -1,0 +1,112 @@
+// Objects as upright sprites: draw_object with its clip window and mirrored texture coordinates,
+// and the overlays drawn through the scratch object: screen sprites and sprite text.
+#include "world/world_render.h"
+#include "world/world_render_local.h"
+
+#include "world/world.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr float TEX_MAX = 0.99f;
+
+double clampd(double v, double lo, double hi)
+{
+    return v < lo ? lo : v > hi ? hi : v;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Functions
+// ---------------------------------------------------------------------------------------------
+
+int draw_object(const WORLD_OBJECT *object, double cam_x, double cam_y, double cam_z, double left, double right,
+                double bottom, double top, uint32_t code)
+{
+    if (!object) return 0;
+    const double dist = cam_z - object->z;
+    if (!(dist >= WORLD_NEAR)) return 0;
+    const double fx = world_view.focal_x, fy = world_view.focal_y;
+    const double cx = world_view.center_x, cy = world_view.horizon;
+    // The sprite: its bottom edge at the object's altitude, centred on its x.
+    const double sh = object->height * fy / dist;
+    const double sw = std::trunc(object->width * fx / dist);
+    const double sl = std::trunc((object->x - cam_x) * fx / dist) - std::trunc(sw / 2) + cx;
+    const double st = cy - std::trunc((object->y - cam_y) * fy / dist) - sh;
+    if (sw <= 0.0 || sh <= 0.0) return 0;
+    // The clip window, projected at the object's distance and kept on the screen.
+    const double W = world_view.width, H = world_view.height;
+    double wl = clampd(std::trunc((left - cam_x) * fx / dist) + cx, 0.0, W);
+    double wr = clampd(std::trunc((right - cam_x) * fx / dist) + cx, 0.0, W);
+    double wt = clampd(cy - std::trunc((top - cam_y) * fy / dist), 0.0, H);
+    double wb = clampd(cy - std::trunc((bottom - cam_y) * fy / dist), 0.0, H);
+    double x0 = std::max(sl, wl), x1 = std::min(sl + sw, wr);
+    double y0 = std::max(st, wt), y1 = std::min(st + sh, wb);
+    if (x0 >= x1 || y0 >= y1) return 0;
+
+    const int16_t bitmap = object->sprite_bitmap;
+    if (!world_sprite_bitmaps || bitmap < 0 || bitmap >= WORLD_SPRITE_BITMAPS) return 0;
+    // Texture coordinates follow the cut linearly; mirrored ones run backwards.
+    auto u_at = [&](double x) {
+        float u = static_cast<float>((x - sl) / sw * TEX_MAX);
+        return object->mirror_x ? TEX_MAX - u : u;
+    };
+    auto v_at = [&](double y) {
+        float v = static_cast<float>((y - st) / sh * TEX_MAX);
+        return object->mirror_y ? TEX_MAX - v : v;
+    };
+    const float d = static_cast<float>(dist);
+    const WORLD_VERTEX quad[4] = {
+        {static_cast<float>(x0), static_cast<float>(y0), d, u_at(x0), v_at(y0)},
+        {static_cast<float>(x1), static_cast<float>(y0), d, u_at(x1), v_at(y0)},
+        {static_cast<float>(x1), static_cast<float>(y1), d, u_at(x1), v_at(y1)},
+        {static_cast<float>(x0), static_cast<float>(y1), d, u_at(x0), v_at(y1)},
+    };
+    float alpha = object->transparency ? 1.0f - 0.25f * object->transparency : 1.0f;
+    world_sink()->polygon(world_sprite_bitmaps[bitmap].texture, quad, 4, code, alpha, 0);
+    return 1;
+}
+
+void draw_screen_sprite(int sprite, double x, double y, int tint, int light, int transparency, double height,
+                        double width, int mirror_x, int mirror_y)
+{
+    if (!world_objects || !world_sprites || sprite < 0 || sprite > WORLD_SPRITE_LAST || !world_sprites[sprite].defined)
+        return;
+    if (world_view.focal_x <= 0 || world_view.focal_y <= 0) return;
+    WORLD_OBJECT *obj = &world_objects[WORLD_OBJECT_SCRATCH];
+    const WORLD_SPRITE &s = world_sprites[sprite];
+    obj->sprite = static_cast<int16_t>(sprite);
+    obj->sprite_bitmap = s.sprite_bitmap;
+    for (int i = 0; i < 8; i++) obj->param[i] = s.param[i];
+    // Seen from (0, 0, 100) this puts the top-left corner at (x * fx / 100, y * fy / 100).
+    obj->x = -world_view.center_x * 100.0 / world_view.focal_x + x + width / 2;
+    obj->y = world_view.horizon * 100.0 / world_view.focal_y - y - height;
+    obj->z = 0.0;
+    obj->transparency = static_cast<uint8_t>(std::clamp(transparency, 0, 3));
+    obj->mirror_x = mirror_x ? 1 : 0;
+    obj->mirror_y = mirror_y ? 1 : 0;
+    obj->height = static_cast<int16_t>(std::clamp(height, -32768.0, 32767.0));
+    obj->width = static_cast<int16_t>(std::clamp(width, -32768.0, 32767.0));
+    const WORLD_SINK *sink = world_sink();
+    sink->begin();
+    draw_object(obj, 0.0, 0.0, 100.0, -1500.0, 1500.0, -100.0, 100.0, world_color_code(tint, light));
+    sink->end();
+}
+
+void draw_sprite_char(unsigned char ch, double x, double y, int tint, int light, int transparency, double height,
+                      double width)
+{
+    if (ch == ' ') return;
+    draw_screen_sprite(world_sprite_font[ch], x, y, tint, light, transparency, height, width, 0, 0);
+}
+
+void draw_sprite_text(const char *text, double x, double y, int tint, int light, int transparency, double height,
+                      double width, double advance)
+{
+    if (!text) return;
+    for (; *text; text++, x += advance)
+        draw_sprite_char(static_cast<unsigned char>(*text), x, y, tint, light, transparency, height, width);
+}
