@@ -249,7 +249,10 @@ int app_main(int argc, char **argv)
     int status = parse(argc, argv);
     if (status >= 0) return status;
     std::string command_line;
-    for (int i = 1; i < argc; i++) command_line += (i > 1 ? " " : "") + std::string(argv[i]);
+    for (int i = 1; i < argc; i++) {
+        if (i > 1) command_line += ' ';
+        command_line += argv[i];
+    }
     Config_Data_Folder_Enter(string_resource(101));
     if (!plat_init(app.headless)) return 1;
     int code = WinMain(nullptr, nullptr, command_line.c_str(), 1);

@@ -65,7 +65,8 @@ bool ini_int(FONT_LOAD &l, const char *section, const char *key, int *value)
 // A name given in the font file, taken from the font file's folder.
 void font_path(const FONT_LOAD &l, const char *name, char *out)
 {
-    std::snprintf(out, KX_IO_PATH_MAX, "%s%s", l.folder, name);
+    int n = std::snprintf(out, KX_IO_PATH_MAX, "%s%s", l.folder, name);
+    if (n < 0 || n >= KX_IO_PATH_MAX) out[0] = 0;   // too long a path names no file
 }
 
 // ---------------------------------------------------------------------------------------------

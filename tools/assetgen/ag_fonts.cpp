@@ -397,7 +397,7 @@ std::string fnt_text(const font_style &st, int type, const std::vector<uint32_t>
                   st.title, st.cell_w, st.cell_h, st.picture, type, rows);
     std::string t = head;
     for (int r = 0; r < rows; r++) {
-        char key[16];
+        char key[24];
         std::snprintf(key, sizeof key, "Line%03d=", r + 1);
         t += key;
         for (size_t i = size_t(r) * COLUMNS; i < std::min(set.size(), size_t(r + 1) * COLUMNS); i++) utf8_append(t, set[i]);

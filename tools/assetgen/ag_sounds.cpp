@@ -141,13 +141,19 @@ void put(std::vector<uint8_t> &b, uint32_t v, int bytes)
     for (int i = 0; i < bytes; i++) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
+void tag(std::vector<uint8_t> &b, const char *text)
+{
+    for (; *text; text++) b.push_back(static_cast<uint8_t>(*text));
+}
+
 std::vector<uint8_t> wave_file(const std::vector<int16_t> &samples)
 {
     const uint32_t data = static_cast<uint32_t>(samples.size() * 2);
     std::vector<uint8_t> b;
-    b.insert(b.end(), {'R', 'I', 'F', 'F'});
+    b.reserve(44 + data);
+    tag(b, "RIFF");
     put(b, 36 + data, 4);
-    b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    tag(b, "WAVEfmt ");
     put(b, 16, 4);
     put(b, 1, 2);          // PCM
     put(b, 1, 2);          // mono
@@ -155,7 +161,7 @@ std::vector<uint8_t> wave_file(const std::vector<int16_t> &samples)
     put(b, RATE * 2, 4);
     put(b, 2, 2);
     put(b, 16, 2);
-    b.insert(b.end(), {'d', 'a', 't', 'a'});
+    tag(b, "data");
     put(b, data, 4);
     for (int16_t s : samples) put(b, static_cast<uint16_t>(s), 2);
     return b;
