@@ -14,9 +14,9 @@
 #include <string>
 #include <unistd.h>
 
-// Fatal game errors land here instead of an alert.
-static std::string game_error_text;
-static int game_error_calls;
+// Fatal game errors land here instead of an alert (the line reader's tests read them too).
+std::string game_error_text;
+int game_error_calls;
 
 void Game_Error(const char *format, ...)
 {
@@ -29,33 +29,10 @@ void Game_Error(const char *format, ...)
     game_error_calls++;
 }
 
-int game_error_calls_for_lines()
-{
-    return game_error_calls;
-}
-
-std::string game_error_text_for_lines()
-{
-    return game_error_text;
-}
-
 namespace {
 
 namespace fs = std::filesystem;
-
-// The memory manager runs for the whole program so that blocks carry names and are counted.
-class MemoryEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int32_t quiet = 0;
-        static KX_MEM_SETTINGS memory{0, 0};
-        kx_error_init(&quiet);
-        ASSERT_EQ(kx_mem_init(&memory), 1);
-    }
-};
-
-const auto *const memory_environment = ::testing::AddGlobalTestEnvironment(new MemoryEnvironment);
+using V = std::vector<int>;
 
 std::string failure;
 int failure_line;
@@ -66,12 +43,26 @@ void capture(int line, const char *message)
     failure_line = line;
 }
 
+// Every number of level n: background, floor, border, enemy type, enemy frequency, speed
+// increase, maximum speed, initial speed, bonus percentage, enemy speed, enemy maximum.
+V numbers(int n)
+{
+    return {level_background_type[n], level_floor_type[n],     level_border_type[n],      level_enemy_type[n],
+            level_enemy_frequency[n], level_speed_increase[n], level_max_speed[n],        level_initial_speed[n],
+            level_bonus_percentage[n], level_enemy_speed[n],   level_enemy_max[n]};
+}
+
 class LevelsTest : public ::testing::Test {
 protected:
     fs::path dir;
 
     void SetUp() override
     {
+        // The memory manager runs for the whole program so that blocks carry names and are counted.
+        static int32_t quiet = 0;
+        static KX_MEM_SETTINGS memory{0, 0};
+        static int started = kx_error_init(&quiet) && kx_mem_init(&memory);
+        ASSERT_TRUE(started);
         dir = fs::temp_directory_path() / ("vm_levels_" + std::to_string(getpid()) + "_" +
                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
@@ -87,14 +78,14 @@ protected:
         fs::remove_all(dir);
     }
 
-    // Loads `text` (lines joined with CR LF); 1 or 0 as Levels_Load gives.
+    // Loads `text`; 1 or 0 as Levels_Load gives.
     int load(const std::string &text)
     {
-        fs::path p = dir / "levels.txt";
-        std::ofstream(p, std::ios::binary) << text;
-        return Levels_Load(p.c_str(), capture);
+        std::ofstream(dir / "levels.txt", std::ios::binary) << text;
+        return Levels_Load((dir / "levels.txt").c_str(), capture);
     }
 
+    // The lines joined with CR LF.
     static std::string lines(std::initializer_list<const char *> l)
     {
         std::string s;
@@ -110,23 +101,14 @@ protected:
 };
 
 const char *const A14 = "AAAAAAAAAAAAAA";
+const char *const BLANK = "              ";
 
 TEST_F(LevelsTest, EmptyFileGivesOneLevelAndCopiesOfTheDefaults)
 {
     ASSERT_EQ(load(""), 1);
     EXPECT_EQ(level_count, 1);
     for (int n = 0; n < LEVELS_MAX; n++) {
-        EXPECT_EQ(level_background_type[n], n == 0 ? 1 : n % 4 + 1) << n;
-        EXPECT_EQ(level_floor_type[n], 1);
-        EXPECT_EQ(level_border_type[n], 1);
-        EXPECT_EQ(level_enemy_type[n], 1);
-        EXPECT_EQ(level_enemy_frequency[n], 100);
-        EXPECT_EQ(level_speed_increase[n], 100);
-        EXPECT_EQ(level_max_speed[n], 7500);
-        EXPECT_EQ(level_initial_speed[n], 6500);
-        EXPECT_EQ(level_bonus_percentage[n], 20);
-        EXPECT_EQ(level_enemy_speed[n], 100);
-        EXPECT_EQ(level_enemy_max[n], 50);
+        EXPECT_EQ(numbers(n), (V{n == 0 ? 1 : n % 4 + 1, 1, 1, 1, 100, 100, 7500, 6500, 20, 100, 50})) << n;
         for (int r = 0; r < LEVEL_ROWS; r++) EXPECT_STREQ(level_rows[n][r], A14);
     }
 }
@@ -139,59 +121,34 @@ TEST_F(LevelsTest, BlocksSetTheirLevelsAndTheLastIsCopiedOnward)
     EXPECT_EQ(level_count, 3);
     EXPECT_STREQ(level_rows[1][0], "1234          ");
     EXPECT_STREQ(level_rows[1][1], "..AB          ");
-    EXPECT_STREQ(level_rows[1][2], "              ");
-    for (int r = 3; r < LEVEL_ROWS; r++) EXPECT_STREQ(level_rows[1][r], "              ") << r;
-    EXPECT_EQ(level_initial_speed[1], 6000);
-    EXPECT_EQ(level_max_speed[1], 6100);
-    EXPECT_EQ(level_speed_increase[1], 7);
-    EXPECT_EQ(level_floor_type[1], 2);
-    EXPECT_EQ(level_border_type[1], 3);
-    EXPECT_EQ(level_background_type[1], 8);
-    EXPECT_EQ(level_enemy_type[1], 4);
-    EXPECT_EQ(level_enemy_frequency[1], 9);
-    EXPECT_EQ(level_enemy_speed[1], 11);
-    EXPECT_EQ(level_bonus_percentage[1], 0);
-    EXPECT_EQ(level_enemy_max[1], 0);
-    // Level 2 keeps the defaults it was not given.
-    EXPECT_STREQ(level_rows[2][0], "zz            ");
-    EXPECT_EQ(level_initial_speed[2], 100);
-    EXPECT_EQ(level_max_speed[2], 7500);
-    EXPECT_EQ(level_floor_type[2], 4);
-    EXPECT_EQ(level_enemy_max[2], 50);
-    // Levels 3 to 49 copy level 2 except for the background.
-    for (int n = 3; n < LEVELS_MAX; n++) {
-        EXPECT_EQ(level_rows[n][0], level_rows[2][0]);
-        EXPECT_EQ(level_floor_type[n], 4);
-        EXPECT_EQ(level_initial_speed[n], 100);
-        EXPECT_EQ(level_background_type[n], n % 4 + 1);
-    }
-}
-
-TEST_F(LevelsTest, ThreeRowsThenSpeedGiveFiveEmptyRows)
-{
-    ASSERT_EQ(load(lines({"!ABC", "!DEF", "!GHI", "@6500", "}1"})), 1);
-    EXPECT_STREQ(level_rows[1][2], "GHI           ");
-    for (int r = 3; r < LEVEL_ROWS; r++) {
-        EXPECT_STREQ(level_rows[1][r], "              ") << r;
+    // Three rows then the speed: the rest are blank rows of their own.
+    for (int r = 2; r < LEVEL_ROWS; r++) {
+        EXPECT_STREQ(level_rows[1][r], BLANK) << r;
         EXPECT_STREQ(kx_mem_name_get(level_rows[1][r]), "level row");
     }
+    EXPECT_EQ(numbers(1), (V{8, 2, 3, 4, 9, 7, 6100, 6000, 0, 11, 0}));
+    // Level 2 keeps the defaults it was not given; levels 3 to 49 copy it except for the background.
+    EXPECT_STREQ(level_rows[2][0], "zz            ");
+    for (int n = 2; n < LEVELS_MAX; n++) {
+        EXPECT_EQ(level_rows[n][0], level_rows[2][0]);
+        EXPECT_EQ(numbers(n), (V{n == 2 ? 1 : n % 4 + 1, 4, 1, 1, 100, 100, 7500, 100, 20, 100, 50})) << n;
+    }
 }
 
-TEST_F(LevelsTest, RowLengthLimitIsFourteen)
+// Each limit: the last value that loads, then the first that is fatal with its message and line.
+TEST_F(LevelsTest, LimitsAcceptTheirEdgeAndRefuseOneBeyond)
 {
-    ASSERT_EQ(load(lines({"!0123456789ABCD", "@6500", "}1"})), 1);
+    ASSERT_EQ(load(lines({"!0123456789ABCD", "@6500", ">6500", "}0"})), 1);
     EXPECT_STREQ(level_rows[1][0], "0123456789ABCD");
+    EXPECT_EQ(level_max_speed[1], 6500);
+    EXPECT_EQ(level_enemy_max[1], 0);
     expect_fatal({"!ok", "!0123456789ABCDE"}, "Row 1 is too long in level 1, maximun is 14");
     EXPECT_EQ(failure_line, 2);
-}
-
-TEST_F(LevelsTest, MaximumSpeedMayEqualButNotUndercutTheInitialSpeed)
-{
-    ASSERT_EQ(load(lines({"@6500", ">6500", "}1"})), 1);
-    EXPECT_EQ(level_max_speed[1], 6500);
     expect_fatal({"@6500", ">6000"}, "Maximum speed cant be minor that initial speed in level 1");
     // Without "@" the check is against the default initial speed.
     expect_fatal({"}1", ">6499"}, "Maximum speed cant be minor that initial speed in level 2");
+    expect_fatal({"}51"}, "Wrong enemy maximum 51 in level 1");
+    expect_fatal({"}-1"}, "Wrong enemy maximum -1 in level 1");
 }
 
 TEST_F(LevelsTest, LastBlockWithoutCloseIsReplacedByTheCopy)
@@ -200,17 +157,7 @@ TEST_F(LevelsTest, LastBlockWithoutCloseIsReplacedByTheCopy)
     EXPECT_EQ(level_count, 2);
     EXPECT_STREQ(level_rows[2][0], "11            ");
     EXPECT_EQ(level_rows[2][0], level_rows[1][0]);
-    EXPECT_EQ(level_initial_speed[2], 5000);
-    EXPECT_EQ(level_floor_type[2], 1);
-    EXPECT_EQ(level_background_type[2], 3);
-}
-
-TEST_F(LevelsTest, EnemyMaximumRange)
-{
-    ASSERT_EQ(load(lines({"}0"})), 1);
-    EXPECT_EQ(level_enemy_max[1], 0);
-    expect_fatal({"}51"}, "Wrong enemy maximum 51 in level 1");
-    expect_fatal({"}-1"}, "Wrong enemy maximum -1 in level 1");
+    EXPECT_EQ(numbers(2), (V{3, 1, 1, 1, 100, 100, 7500, 5000, 20, 100, 3}));
 }
 
 TEST_F(LevelsTest, EveryRangeCheckHasItsMessage)
@@ -229,12 +176,11 @@ TEST_F(LevelsTest, EveryRangeCheckHasItsMessage)
     expect_fatal({"}1", "}2", "#7"}, "Wrong floor type 7 in level 3");
     expect_fatal({"!1", "!2", "!3", "!4", "!5", "!6", "!7", "!8", "!9"}, "Too many rows in level 1");
     expect_fatal({"@1", "!late"}, "Too many rows in level 1");
+    expect_fatal({"^ 42abc", "#+2", "*x", "}7"}, "Wrong enemy frecuency 0 in level 1");   // no digits reads 0
 }
 
 TEST_F(LevelsTest, NumbersAreReadLikeTheCLibrary)
 {
-    ASSERT_EQ(load(lines({"^ 42abc", "#+2", "*x", "}7"})), 0);
-    EXPECT_EQ(failure, "Wrong enemy frecuency 0 in level 1");
     ASSERT_EQ(load(lines({"^ 42abc", "#+2", "}7"})), 1);
     EXPECT_EQ(level_bonus_percentage[1], 42);
     EXPECT_EQ(level_floor_type[1], 2);
@@ -256,17 +202,13 @@ TEST_F(LevelsTest, FortyEightClosedBlocksFitAndOneMoreIsTooMany)
     EXPECT_EQ(failure_line, 145);
 }
 
-TEST_F(LevelsTest, LinesEndOnlyAtCarriageReturns)
+TEST_F(LevelsTest, LineEndsAndTheThousandCharacterLimit)
 {
     // A lone line feed is dropped, so "#2\n#9" is the one line "#2#9" and reads as 2.
     ASSERT_EQ(load("#2\n#9\r\n\tx\r\n^\t30\r\n}1"), 1);
     EXPECT_EQ(level_floor_type[1], 2);
     EXPECT_EQ(level_bonus_percentage[1], 30);
     EXPECT_EQ(level_count, 2);
-}
-
-TEST_F(LevelsTest, LineOfAThousandCharactersIsFatal)
-{
     std::string fits = "; " + std::string(997, 'x');
     ASSERT_EQ(load(fits + "\r\n}1\r\n"), 1);
     EXPECT_EQ(level_count, 2);

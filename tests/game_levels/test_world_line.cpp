@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-extern int game_error_calls_for_lines();
-extern std::string game_error_text_for_lines();
+extern std::string game_error_text;
+extern int game_error_calls;
 
 namespace {
 
@@ -23,15 +23,13 @@ KX_IO *memory_file(const std::string &bytes)
 }
 
 // Every line up to the end marker, as the readers of the data files loop.
-std::vector<std::string> read_all(const std::string &bytes, int size = DEF_LINE_SIZE)
+std::vector<std::string> read_all(const std::string &bytes, int size)
 {
     KX_IO *f = memory_file(bytes);
     std::vector<char> line(static_cast<size_t>(size));
     std::vector<std::string> out;
-    for (int guard = 0; guard < 1000; guard++) {
-        int r = def_line_read(f, line.data(), size);
-        if (r == 1) break;
-        out.push_back(r == DEF_LINE_TOO_LONG ? std::string("<too long>") : std::string(line.data()));
+    for (int r = 0; out.size() < 1000 && (r = def_line_read(f, line.data(), size)) != 1;) {
+        out.push_back(r == DEF_LINE_TOO_LONG ? "<too long>" : line.data());
         if (r == DEF_LINE_TOO_LONG) break;
     }
     kx_io_fclose(f);
@@ -40,34 +38,28 @@ std::vector<std::string> read_all(const std::string &bytes, int size = DEF_LINE_
 
 using L = std::vector<std::string>;
 
-TEST(DefLine, CarriageReturnEndsALineAndTakesTheNextByte)
+TEST(DefLine, LineEndsDroppedBytesEndOfFileAndSizeLimit)
 {
-    EXPECT_EQ(read_all("one\r\ntwo\r\n"), (L{"one", "two"}));
-    // The byte after the carriage return goes whatever it is.
-    EXPECT_EQ(read_all("ab\rXcd"), (L{"ab", "cd"}));
-    // Lone line feeds and other control bytes vanish.
-    EXPECT_EQ(read_all("a\nb\tc\x01\r\n"), (L{"abc"}));
-}
-
-TEST(DefLine, EmptyLinesInsideTheFileAreNotTheEnd)
-{
-    EXPECT_EQ(read_all("a\r\n\r\n\r\nb"), (L{"a", "", "", "b"}));
-    EXPECT_EQ(read_all(""), L{});
-    EXPECT_EQ(read_all("last"), (L{"last"}));
-}
-
-TEST(DefLine, ByteTwoFiftyFiveEndsTheLineButNotTheFile)
-{
-    EXPECT_EQ(read_all(std::string("ab\xff" "cd\r\n")), (L{"ab", "cd"}));
-    EXPECT_EQ(read_all(std::string("\xff\xff" "x")), (L{"", "", "x"}));
-}
-
-TEST(DefLine, LongLinesStopAtTheBufferSize)
-{
-    EXPECT_EQ(read_all(std::string(9, 'q') + "\r\n", 10), (L{std::string(9, 'q')}));
-    EXPECT_EQ(read_all(std::string(10, 'q') + "\r\n", 10), (L{"<too long>"}));
-    // Dropped bytes do not count.
-    EXPECT_EQ(read_all(std::string(9, 'q') + "\n\t\r\n", 10), (L{std::string(9, 'q')}));
+    const std::string q9(9, 'q');
+    struct {
+        const char *what;
+        std::string bytes;
+        int size;
+        L lines;
+    } cases[] = {
+        {"CR LF ends a line", "one\r\ntwo\r\n", DEF_LINE_SIZE, {"one", "two"}},
+        {"the byte after CR goes whatever it is", "ab\rXcd", DEF_LINE_SIZE, {"ab", "cd"}},
+        {"lone LF and control bytes vanish", "a\nb\tc\x01\r\n", DEF_LINE_SIZE, {"abc"}},
+        {"empty lines are not the end", "a\r\n\r\n\r\nb", DEF_LINE_SIZE, {"a", "", "", "b"}},
+        {"empty file", "", DEF_LINE_SIZE, {}},
+        {"last line without an end", "last", DEF_LINE_SIZE, {"last"}},
+        {"255 ends the line", "ab\xff" "cd\r\n", DEF_LINE_SIZE, {"ab", "cd"}},
+        {"255 is not the end of the file", "\xff\xff" "x", DEF_LINE_SIZE, {"", "", "x"}},
+        {"a line that fits", q9 + "\r\n", 10, {q9}},
+        {"a line one too long", std::string(10, 'q') + "\r\n", 10, {"<too long>"}},
+        {"dropped bytes do not count", q9 + "\n\t\r\n", 10, {q9}},
+    };
+    for (const auto &c : cases) EXPECT_EQ(read_all(c.bytes, c.size), c.lines) << c.what;
 }
 
 TEST(DefLine, NullHandleEndsAtOnce)
@@ -81,13 +73,13 @@ TEST(DefLine, ReadDefLineAllowsNineThousandNineHundredNinetyNine)
 {
     std::vector<char> line(DEF_LINE_SIZE);
     KX_IO *f = memory_file(std::string(9999, 'w') + "\r\n" + std::string(10000, 'w'));
-    int before = game_error_calls_for_lines();
+    int before = game_error_calls;
     EXPECT_EQ(read_def_line(f, line.data()), 0);
     EXPECT_EQ(std::strlen(line.data()), 9999u);
-    EXPECT_EQ(game_error_calls_for_lines(), before);
+    EXPECT_EQ(game_error_calls, before);
     EXPECT_EQ(read_def_line(f, line.data()), DEF_LINE_TOO_LONG);
-    EXPECT_EQ(game_error_calls_for_lines(), before + 1);
-    EXPECT_EQ(game_error_text_for_lines(), "ERROR : Line is too long! ( maximun 9999 )");
+    EXPECT_EQ(game_error_calls, before + 1);
+    EXPECT_EQ(game_error_text, "ERROR : Line is too long! ( maximun 9999 )");
     kx_io_fclose(f);
 }
 

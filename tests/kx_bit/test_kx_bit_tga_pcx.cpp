@@ -100,6 +100,18 @@ bytes expected(const bytes &rgba, int bits, int count)
     return out;
 }
 
+// A PCX header: version 5, run-length coded, `bits` per pixel in `planes` planes, the picture
+// spanning 0..xmax by 0..ymax, `line` bytes per plane line.
+bytes pcx_header(int bits, int planes, int xmax, int ymax, int line)
+{
+    bytes f(128, 0);
+    f[0] = 10, f[1] = 5, f[2] = 1, f[3] = uint8_t(bits), f[65] = uint8_t(planes);
+    put16(f, 8, xmax);
+    put16(f, 10, ymax);
+    put16(f, 66, line);
+    return f;
+}
+
 }  // namespace
 
 TEST(KxBitTga, TrueColourInBothRowOrdersAndRunLength)
@@ -168,11 +180,7 @@ TEST(KxBitPcx, EightBitWithPaletteFourBitPlanesAndTwentyFourBitPlanes)
 {
     // 8 bits, 3 x 2: a run of three 200s (count byte 0xC3), then 5, 6 and a lone 0xC1 value
     // written as a run of one.
-    bytes f(128, 0);
-    f[0] = 10, f[1] = 5, f[2] = 1, f[3] = 8, f[65] = 1;
-    put16(f, 8, 2);
-    put16(f, 10, 1);
-    put16(f, 66, 3);
+    bytes f = pcx_header(8, 1, 2, 1, 3);
     f.insert(f.end(), {0xC3, 200, 5, 6, 0xC1, 0xC1});
     f.push_back(12);
     for (int i = 0; i < 256; i++) f.insert(f.end(), {uint8_t(i), uint8_t(255 - i), 7});
@@ -188,10 +196,7 @@ TEST(KxBitPcx, EightBitWithPaletteFourBitPlanesAndTwentyFourBitPlanes)
         EXPECT_EQ(kx_bit_decode_pcx(&b, f.data(), cut, 0, "a.pcx"), 0) << cut;
 
     // 4 bits as four bit planes: 3 pixels with values 1, 10, 15.
-    bytes g(128, 0);
-    g[0] = 10, g[1] = 5, g[2] = 1, g[3] = 1, g[65] = 4;
-    put16(g, 8, 2);
-    put16(g, 66, 2);
+    bytes g = pcx_header(1, 4, 2, 0, 2);
     for (int i = 0; i < 48; i++) g[16 + size_t(i)] = uint8_t(i * 5);
     // plane p holds bit p of each pixel, leftmost pixel in the top bit.
     g.insert(g.end(), {0xA0, 0, 0x60, 0, 0x20, 0, 0x60, 0});
@@ -207,10 +212,7 @@ TEST(KxBitPcx, EightBitWithPaletteFourBitPlanesAndTwentyFourBitPlanes)
     kx_bit_free(&b);
 
     // 24 bits: red, green and blue planes per line.
-    bytes t(128, 0);
-    t[0] = 10, t[1] = 5, t[2] = 1, t[3] = 8, t[65] = 3;
-    put16(t, 8, 1);
-    put16(t, 66, 2);
+    bytes t = pcx_header(8, 3, 1, 0, 2);
     t.insert(t.end(), {1, 2, 3, 4, 0xC2, 9});
     ASSERT_EQ(kx_bit_decode_pcx(&b, t.data(), t.size(), 1, "c.pcx"), 1);
     const uint8_t rgb[6] = {1, 3, 9, 2, 4, 9};

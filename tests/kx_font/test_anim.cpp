@@ -91,10 +91,7 @@ flic_bytes palette_256(int packets_count_zero_first)
     return flic_chunk(4, d);
 }
 
-flic_bytes copy_chunk(const std::vector<uint8_t> &pixels)
-{
-    return flic_chunk(16, pixels);
-}
+flic_bytes copy_chunk(const std::vector<uint8_t> &pixels) { return flic_chunk(16, pixels); }
 
 // One BYTE_RUN row per entry: each row repeats `value` across `width` pixels.
 flic_bytes byte_run_fill(int width, int height, uint8_t value)
@@ -149,13 +146,9 @@ TEST(AnimReference, OpensThroughFileLayer)
     if (!fs::exists(path)) GTEST_SKIP() << "no media folder";
     KX_ANIM a{};
     ASSERT_EQ(anim_open(&a, path.c_str(), 2), 1);
-    EXPECT_EQ(a.kind, KX_ANIM_FLI);
-    EXPECT_EQ(a.width, 320);
-    EXPECT_EQ(a.height, 200);
-    EXPECT_EQ(a.frame_size, 64000u);
-    EXPECT_EQ(a.frame_count, 19);
-    EXPECT_EQ(a.frame_delay, 71u);
-    EXPECT_EQ(a.data_size, read_file(path).size() - 128);
+    EXPECT_EQ((std::vector<long>{a.kind, a.width, a.height, long(a.frame_size), a.frame_count, long(a.frame_delay),
+                                 long(a.data_size)}),
+              (std::vector<long>{KX_ANIM_FLI, 320, 200, 64000, 19, 71, long(read_file(path).size() - 128)}));
     EXPECT_STREQ(a.name, path.c_str());
     anim_close(&a);
     EXPECT_EQ(a.data, nullptr);
@@ -180,10 +173,8 @@ TEST(AnimSynthetic, CopyBlackAndFullPalette)
     ASSERT_TRUE(h.open(bytes));
     ASSERT_EQ(anim_frame_next(&h.a, 1), 1);
     EXPECT_EQ(h.a.palette_changed, 1u);
-    const uint8_t *pal = anim_palette_rgb(&h.a);
-    EXPECT_EQ(pal[255 * 3 + 0], 255);   // count 0 loads all 256 entries
-    EXPECT_EQ(pal[255 * 3 + 1], 0);
-    EXPECT_EQ(pal[100 * 3 + 2], static_cast<uint8_t>(700));
+    const uint8_t *pal = anim_palette_rgb(&h.a);   // count 0 loads all 256 entries
+    EXPECT_EQ((std::vector<int>{pal[255 * 3], pal[255 * 3 + 1], pal[100 * 3 + 2]}), (std::vector<int>{255, 0, 700 % 256}));
     EXPECT_EQ(h.pixels(), first);
     ASSERT_EQ(anim_frame_next(&h.a, 1), 1);
     EXPECT_EQ(h.pixels(), std::vector<uint8_t>(24, 0));
@@ -252,10 +243,7 @@ TEST(AnimSynthetic, FliByteRunLineDeltaAndSixBitColours)
     EXPECT_EQ(h.a.frame_delay, 71u);
     ASSERT_EQ(anim_frame_next(&h.a, 1), 1);
     const uint8_t *p = anim_palette_rgb(&h.a);
-    EXPECT_EQ(p[3], 252);
-    EXPECT_EQ(p[4], 128);
-    EXPECT_EQ(p[5], 4);
-    EXPECT_EQ(p[0], 0);
+    EXPECT_EQ(std::vector<uint8_t>(p, p + 6), (std::vector<uint8_t>{0, 0, 0, 252, 128, 4}));
     EXPECT_EQ(h.pixels(), (std::vector<uint8_t>{1, 2, 3, 4, 5, 5, 5, 5, 6, 6, 7, 8}));
     ASSERT_EQ(anim_frame_next(&h.a, 1), 1);
     EXPECT_EQ(h.pixels(), (std::vector<uint8_t>{1, 2, 3, 4, 5, 9, 9, 5, 3, 3, 3, 8}));
@@ -348,10 +336,7 @@ TEST(AnimOpen, RefusedFilesLeaveNothingAllocated)
         KX_ANIM a;
         std::memset(&a, 0xAB, sizeof a);
         EXPECT_EQ(anim_open_memory(&a, b->data(), b->size(), "x"), 0);
-        EXPECT_EQ(a.pixels, nullptr);
-        EXPECT_EQ(a.palette, nullptr);
-        EXPECT_EQ(a.data, nullptr);
-        EXPECT_EQ(a.name, nullptr);
+        EXPECT_EQ((std::vector<const void *>{a.pixels, a.palette, a.data, a.name}), std::vector<const void *>(4, nullptr));
     }
     std::string path = temp_file("bad.flc", bad.done());
     KX_ANIM a{};

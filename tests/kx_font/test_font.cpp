@@ -89,6 +89,8 @@ struct font_holder {
     ~font_holder() { kx_font_free(&f); }
 };
 
+std::vector<int> rect(const KX_RECT &r) { return {r.x, r.y, r.width, r.height}; }
+
 std::vector<uint8_t> row_of(const KX_BITMAP &b, int y, int n)
 {
     return {b.pixels + y * b.width, b.pixels + y * b.width + n};
@@ -138,14 +140,11 @@ TEST_F(FontTest, StillImageRowsSortedWithAddedSpace)
     font_holder h;
     ASSERT_EQ(kx_font_load(&h.f, d.path("a.fnt").c_str(), 0), 1);
     EXPECT_STREQ(h.f.name, "Test");
-    EXPECT_EQ(h.f.version, 1);
-    EXPECT_EQ(h.f.width, 4);
-    EXPECT_EQ(h.f.height, 5);
+    EXPECT_EQ((std::vector<int>{h.f.version, h.f.width, h.f.height, h.f.default_char}), (std::vector<int>{1, 4, 5, 1}));
     ASSERT_EQ(h.f.count, 6);
     std::string codes;
     for (int i = 0; i < h.f.count; i++) codes += char(h.f.chars[i].code);
     EXPECT_EQ(codes, " ABCDE");
-    EXPECT_EQ(h.f.default_char, 1);
 
     // 'E' is cell 3 (second row, first column): ink value 4 in column 1.
     KX_FONT_PLACE place;
@@ -164,9 +163,7 @@ TEST_F(FontTest, StillImageRowsSortedWithAddedSpace)
     // The space is blank, cell-sized, in the glyphs' format, and stands in for missing codes.
     KX_BITMAP *space = kx_font_glyph(&h.f, ' ', 1, nullptr);
     ASSERT_NE(space, nullptr);
-    EXPECT_EQ(space->width, 4);
-    EXPECT_EQ(space->height, 5);
-    EXPECT_EQ(space->depth, 8);
+    EXPECT_EQ((std::vector<int>{space->width, space->height, space->depth}), (std::vector<int>{4, 5, 8}));
     EXPECT_EQ(std::count(space->pixels, space->pixels + 20, 0), 20);
     EXPECT_EQ(kx_font_glyph(&h.f, 'Z', 1, nullptr), space);
     EXPECT_EQ(space->palette, a->palette);
@@ -318,13 +315,10 @@ TEST_F(FontTest, AnimatedRowsWrapTheirFrames)
     ASSERT_EQ(h.f.count, 3);
     EXPECT_EQ(h.f.chars[kx_font_find(&h.f, 'X') - 1].data->frame_count, 3);
     auto pixel = [&](uint32_t c, int frame) { return kx_font_glyph(&h.f, c, frame, nullptr)->pixels[0]; };
-    EXPECT_EQ(pixel('X', 1), 11);
-    EXPECT_EQ(pixel('X', 2), 12);
-    EXPECT_EQ(pixel('Y', 3), 23);
-    EXPECT_EQ(pixel('X', 0), 11);
-    EXPECT_EQ(pixel('X', -5), 11);
-    EXPECT_EQ(pixel('X', 4), 11);
-    EXPECT_EQ(pixel('Y', 5), 22);
+    // Frames 1 to 3, then out-of-range frames wrapping (0 and below show the first).
+    EXPECT_EQ((std::vector<int>{pixel('X', 1), pixel('X', 2), pixel('Y', 3), pixel('X', 0), pixel('X', -5), pixel('X', 4),
+                                pixel('Y', 5)}),
+              (std::vector<int>{11, 12, 23, 11, 11, 11, 22}));
     KX_BITMAP *g = kx_font_glyph(&h.f, 'Y', 2, nullptr);
     ASSERT_NE(g->palette, nullptr);
     EXPECT_EQ(g->palette->colors[22 * 3], 22);
@@ -351,10 +345,7 @@ TEST_F(FontTest, AnimatedWindowFromBoundingBox)
     KX_FONT_PLACE place;
     KX_BITMAP *q = kx_font_glyph(&h.f, 'Q', 1, &place);
     ASSERT_NE(q, nullptr);
-    EXPECT_EQ(place.source.x, 6);
-    EXPECT_EQ(place.source.y, 3);
-    EXPECT_EQ(place.source.width, 4);
-    EXPECT_EQ(place.source.height, 5);
+    EXPECT_EQ(rect(place.source), (std::vector<int>{6, 3, 4, 5}));
     EXPECT_EQ(row_of(*q, 2, 4), (std::vector<uint8_t>{0, 0, 0, 2}));
     EXPECT_EQ(row_of(*kx_font_glyph(&h.f, 'Q', 2, nullptr), 0, 4), (std::vector<uint8_t>{2, 2, 2, 2}));
     ASSERT_EQ(kx_font_load(&w.f, d.path("w.fnt").c_str(), 0), 1);

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <initializer_list>
+#include <vector>
 
 namespace inp_test {
 
@@ -42,7 +42,7 @@ protected:
         ASSERT_EQ(kx_inp_init(settings), 1);
     }
 
-    void hold(std::initializer_list<int> codes)
+    void hold(const std::vector<int> &codes)
     {
         std::memset(keys, 0, sizeof keys);
         for (int c : codes) keys[c] = 0x80;

@@ -4,6 +4,8 @@
 
 #include "platform/plat_core.h"
 
+#include <vector>
+
 using namespace inp_test;
 
 namespace {
@@ -33,32 +35,35 @@ TEST_F(InputTest, MouseMovesOverTheThresholdOnly)
 TEST_F(InputTest, MouseShowsOneDirectionUnlessDiagonalsAreAllowed)
 {
     start();
-    poll_with_mouse(-20, -20);   // equal: up survives
-    EXPECT_EQ(kx_inp_key_down(400), 20);
-    EXPECT_EQ(kx_inp_key_down(402), 0);
-    poll_with_mouse(-30, -20);   // more left than up
-    EXPECT_EQ(kx_inp_key_down(400), 0);
-    EXPECT_EQ(kx_inp_key_down(402), 30);
-    poll_with_mouse(20, 20);     // equal: down survives
-    EXPECT_EQ(kx_inp_key_down(403), 0);
-    EXPECT_EQ(kx_inp_key_down(401), 20);
-    poll_with_mouse(30, 20);
-    EXPECT_EQ(kx_inp_key_down(403), 30);
-    EXPECT_EQ(kx_inp_key_down(401), 0);
-    poll_with_mouse(-30, 20);    // left and down may show together
-    EXPECT_EQ(kx_inp_key_down(402), 30);
-    EXPECT_EQ(kx_inp_key_down(401), 20);
+    // Up, down, left, right after each move: equal moves keep the vertical, left and down may
+    // show together.
+    struct {
+        int dx, dy;
+        std::vector<int> shown;
+    } cases[] = {{-20, -20, {20, 0, 0, 0}}, {-30, -20, {0, 0, 30, 0}}, {20, 20, {0, 20, 0, 0}},
+                 {30, 20, {0, 0, 0, 30}},   {-30, 20, {0, 20, 30, 0}}};
+    auto shown = [] { return std::vector<int>{kx_inp_key_down(400), kx_inp_key_down(401), kx_inp_key_down(402), kx_inp_key_down(403)}; };
+    for (const auto &c : cases) {
+        poll_with_mouse(c.dx, c.dy);
+        EXPECT_EQ(shown(), c.shown) << c.dx << "," << c.dy;
+    }
     kx_inp_done();
 
     start(1);
     poll_with_mouse(-20, -20);
-    EXPECT_EQ(kx_inp_key_down(400), 20);
-    EXPECT_EQ(kx_inp_key_down(402), 20);
+    EXPECT_EQ(shown(), (std::vector<int>{20, 0, 20, 0}));
 }
 
-TEST_F(InputTest, MouseButtonsAndTheirRelease)
+TEST_F(InputTest, KeysAndMouseButtonsReleaseForOnePoll)
 {
     start();
+    hold({30});
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_key_down(30), 0x80);
+    EXPECT_EQ(kx_inp_key_released(30), 0);
+    hold({});
+    kx_inp_update();
+    EXPECT_EQ(kx_inp_key_released(30), 1);
     buttons[0] = 1;
     buttons[3] = 1;
     poll_with_mouse(0, 0);
@@ -71,45 +76,24 @@ TEST_F(InputTest, MouseButtonsAndTheirRelease)
     EXPECT_EQ(kx_inp_key_released(411), 0);
     poll_with_mouse(0, 0);
     EXPECT_EQ(kx_inp_key_released(408), 0);
+    EXPECT_EQ(kx_inp_key_released(30), 0);
 }
 
 TEST_F(InputTest, FirstPressedPrefersTheKeyHeldWithLeftShift)
 {
     start();
-    kx_inp_update();
-    EXPECT_EQ(kx_inp_first_pressed(), 0);
-    hold({42, 30});
-    kx_inp_update();
-    EXPECT_EQ(kx_inp_first_pressed(), 30);
-    hold({42});
-    kx_inp_update();
-    EXPECT_EQ(kx_inp_first_pressed(), 42);
-    hold({54});
-    kx_inp_update();
-    EXPECT_EQ(kx_inp_first_pressed(), 54);
-    hold({42, 200});
-    kx_inp_update();
-    EXPECT_EQ(kx_inp_first_pressed(), 200);
-    hold({28, 57});
-    kx_inp_update();
-    EXPECT_EQ(kx_inp_first_pressed(), 28);
+    struct {
+        std::vector<int> held;
+        int first;
+    } cases[] = {{{}, 0}, {{42, 30}, 30}, {{42}, 42}, {{54}, 54}, {{42, 200}, 200}, {{28, 57}, 28}};
+    for (const auto &c : cases) {
+        hold(c.held);
+        kx_inp_update();
+        EXPECT_EQ(kx_inp_first_pressed(), c.first) << c.first;
+    }
     // The mouse comes before the keyboard.
     poll_with_mouse(0, 50);
     EXPECT_EQ(kx_inp_first_pressed(), 401);
-}
-
-TEST_F(InputTest, KeyReleasedFiresForOnePoll)
-{
-    start();
-    hold({30});
-    kx_inp_update();
-    EXPECT_EQ(kx_inp_key_down(30), 0x80);
-    EXPECT_EQ(kx_inp_key_released(30), 0);
-    hold({});
-    kx_inp_update();
-    EXPECT_EQ(kx_inp_key_released(30), 1);
-    kx_inp_update();
-    EXPECT_EQ(kx_inp_key_released(30), 0);
 }
 
 TEST_F(InputTest, CodesThatNameNothingReadAsUp)

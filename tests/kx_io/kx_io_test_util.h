@@ -42,19 +42,26 @@ struct raw_entry {
     uint8_t key;
 };
 
-// A pack with the table inside, laid out by hand: data, table, 13-byte trailer.
-inline std::string build_inside_pack(const std::vector<raw_entry> &entries, uint8_t table_key)
+// The entries' data scrambled with their keys, appended to `data`, and their plain table.
+inline std::string pack_table(const std::vector<raw_entry> &entries, std::string &data, uint32_t reserved = 0)
 {
-    std::string out, table;
+    std::string table;
     for (const raw_entry &e : entries) {
-        uint32_t offset = static_cast<uint32_t>(out.size());
-        for (char c : e.data) out += static_cast<char>(c ^ e.key);
+        uint32_t offset = static_cast<uint32_t>(data.size());
+        for (char c : e.data) data += static_cast<char>(c ^ e.key);
         table += e.name + '\0' + e.alt + '\0';
         put32(table, offset);
         put32(table, static_cast<uint32_t>(e.data.size()));
-        put32(table, 0);
+        put32(table, reserved);
         table += static_cast<char>(e.key);
     }
+    return table;
+}
+
+// A pack with the table inside, laid out by hand: data, table, 13-byte trailer.
+inline std::string build_inside_pack(const std::vector<raw_entry> &entries, uint8_t table_key)
+{
+    std::string out, table = pack_table(entries, out);
     uint32_t table_offset = static_cast<uint32_t>(out.size());
     for (char c : table) out += static_cast<char>(c ^ table_key);
     put32(out, 0xBABEFACE);

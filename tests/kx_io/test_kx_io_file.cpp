@@ -83,26 +83,17 @@ TEST_F(FileTest, LineEndingsReadTheSameFromPackDiskAndMemory)
     }
 }
 
-TEST_F(FileTest, ShortBufferSplitsALineAndAlwaysTerminates)
+TEST_F(FileTest, ReadsStopAtTheEntryEndAndShortBuffersSplitLines)
 {
     ASSERT_EQ(start("resource.dat"), 1);
     KX_IO *f = kx_io_fopen("numbers.bin", "rb");
     ASSERT_NE(f, nullptr);
-    char buf[5];
+    char buf[40];
     std::memset(buf, 'x', sizeof buf);
-    ASSERT_NE(kx_io_fgets(buf, sizeof buf, f), nullptr);
+    ASSERT_NE(kx_io_fgets(buf, 5, f), nullptr);   // cut at the buffer, still terminated
     EXPECT_STREQ(buf, "0123");
     EXPECT_EQ(kx_io_ftell(f), 4);
-    kx_io_fclose(f);
-}
-
-TEST_F(FileTest, ReadsStopAtTheEntryEnd)
-{
-    ASSERT_EQ(start("resource.dat"), 1);
-    KX_IO *f = kx_io_fopen("numbers.bin", "rb");
-    ASSERT_NE(f, nullptr);
     ASSERT_EQ(kx_io_fseek(f, 20 - 6, 0), 0);
-    char buf[40] = {};
     EXPECT_EQ(kx_io_fread(buf, 4, 10, f), 1u);
     EXPECT_EQ(std::string(buf, 4), "efgh");
     EXPECT_EQ(kx_io_fread(buf, 4, 10, f), 0u);
@@ -251,21 +242,18 @@ TEST_F(FileTest, HandlesLeftOpenAreReportedAndClosedAtShutDown)
 TEST_F(FileTest, FgetdirSplitsAtTheLastSeparator)
 {
     char out[16];
-    EXPECT_EQ(kx_io_fgetdir("data\\snd\\x.wav", out, sizeof out), 9);
-    EXPECT_STREQ(out, "data\\snd\\");
-    EXPECT_EQ(kx_io_fgetdir("c:x.wav", out, sizeof out), 2);
-    EXPECT_STREQ(out, "c:");
-    EXPECT_EQ(kx_io_fgetdir("x.wav", out, sizeof out), 0);
-    EXPECT_STREQ(out, "");
-    EXPECT_EQ(kx_io_fgetdir("a\\very\\long\\folder\\x", out, sizeof out), -1);
+    struct {
+        const char *path, *folder;
+        int length;
+    } cases[] = {{"data\\snd\\x.wav", "data\\snd\\", 9}, {"c:x.wav", "c:", 2}, {"x.wav", "", 0},
+                 {"a\\very\\long\\folder\\x", "", -1}};
+    for (const auto &c : cases) {
+        EXPECT_EQ(kx_io_fgetdir(c.path, out, sizeof out), c.length) << c.path;
+        EXPECT_STREQ(out, c.folder);
+    }
     EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_BUFFER);
-    EXPECT_STREQ(out, "");
     EXPECT_EQ(kx_io_fgetdir(nullptr, out, sizeof out), 0);
 }
-
-// ---------------------------------------------------------------------------------------------
-// Damaged packs
-// ---------------------------------------------------------------------------------------------
 
 TEST_F(FileTest, MissingPackFailsWithCode1WhateverTheReportFlag)
 {
@@ -296,22 +284,11 @@ TEST_F(FileTest, DamagedPacksAreRefusedWithCode9)
         {"one entry too many", trailer(good, 8, 5)},
         {"wrong table key", table_key_zero},
     };
-    // An entry whose bytes would lie beyond the entry data.
-    {
-        std::string table;
-        table += std::string("A") + '\0' + '\0';
-        put32(table, 0);
-        put32(table, 1000);
-        put32(table, 0);
-        table += '\x01';
-        std::string p = "xyz";
-        for (char c : table) p += c;
-        put32(p, 0xBABEFACE);
-        put32(p, 3);
-        put32(p, 1);
-        p += '\0';
-        cases.push_back({"entry past the data", p});
-    }
+    // An entry whose bytes would lie beyond the entry data: its size field (after "A\0\0" and
+    // the offset) patched from 3 to 1000.
+    std::string past = build_inside_pack({{"A", "", "xyz", 1}}, 0);
+    past.replace(3 + 3 + 4, 4, std::string("\xE8\x03\0\0", 4));
+    cases.push_back({"entry past the data", past});
     for (const auto &[what, bytes] : cases) {
         write_file(dir / "bad.dat", bytes);
         kx_io_error_clear();
@@ -321,10 +298,6 @@ TEST_F(FileTest, DamagedPacksAreRefusedWithCode9)
         started = false;
     }
 }
-
-// ---------------------------------------------------------------------------------------------
-// The form with the table outside
-// ---------------------------------------------------------------------------------------------
 
 namespace {
 
@@ -348,16 +321,7 @@ void scramble_words(std::string &table, const std::vector<uint32_t> &t)
 TEST_F(FileTest, OutsideTableFormReadsThroughItsCompanions)
 {
     std::vector<raw_entry> entries = sample_entries();
-    std::string data, table;
-    for (const raw_entry &e : entries) {
-        uint32_t offset = static_cast<uint32_t>(data.size());
-        for (char c : e.data) data += static_cast<char>(c ^ e.key);
-        table += e.name + '\0' + e.alt + '\0';
-        put32(table, offset);
-        put32(table, static_cast<uint32_t>(e.data.size()));
-        put32(table, 7);
-        table += static_cast<char>(e.key);
-    }
+    std::string data, table = pack_table(entries, data, 7);
     const uint8_t key = 0x4D;
     for (char &c : table) c = static_cast<char>(c ^ key);
     std::vector<uint32_t> t(256);

@@ -2,6 +2,7 @@
 // writing new and existing keys, and replacing in place.
 #include "kx_io_test_util.h"
 
+#include <array>
 #include <cstring>
 
 using namespace kxio_test;
@@ -41,16 +42,19 @@ protected:
         kx_io_ini_get_string(section, key, buf.data(), size, "test.ini");
         return buf.data();
     }
+
+    void expect_values(std::initializer_list<std::array<const char *, 3>> cases)
+    {
+        for (const auto &[section, key, value] : cases) EXPECT_EQ(get(section, key), value) << section << "/" << key;
+    }
 };
 
 } // namespace
 
 TEST_F(IniTest, ValuesComeFromTheRequestedSectionOnly)
 {
-    EXPECT_EQ(get("Display", "Fullscreen"), "1");
-    EXPECT_EQ(get("Sound", "Fullscreen"), "0");
-    EXPECT_EQ(get("Display", "Resolution"), "640x480x16");
-    EXPECT_EQ(get("Display", "Late"), "after the blank line");
+    expect_values({{"Display", "Fullscreen", "1"}, {"Sound", "Fullscreen", "0"}, {"Display", "Resolution", "640x480x16"},
+                   {"Display", "Late", "after the blank line"}});
     EXPECT_EQ(kx_io_ini_failed(1), 0);
     EXPECT_EQ(kx_io_ini_failed(0), 0);
     // Names are exact: no prefix matches, no case folding.
@@ -63,7 +67,7 @@ TEST_F(IniTest, ValuesComeFromTheRequestedSectionOnly)
     EXPECT_EQ(kx_io_open_count(), 0);
 }
 
-TEST_F(IniTest, NumbersTrimSpacesAndMissingKeysGiveZero)
+TEST_F(IniTest, NumbersTrimSpacesMissingKeysGiveZeroLongValuesAreCut)
 {
     char text[32];
     EXPECT_EQ(kx_io_ini_get_string("Sound", "Volume", text, 31, "test.ini"), 5);
@@ -77,16 +81,12 @@ TEST_F(IniTest, NumbersTrimSpacesAndMissingKeysGiveZero)
     float f = 5.0f;
     EXPECT_GT(kx_io_ini_get_float("Sound", "Ratio", &f, "test.ini"), 0);
     EXPECT_FLOAT_EQ(f, 0.25f);
-    f = 5.0f;
-    kx_io_ini_get_float("Sound", "Name", &f, "test.ini");
-    EXPECT_FLOAT_EQ(f, 5.0f);
-    kx_io_ini_get_float("Sound", "Missing", &f, "test.ini");
-    EXPECT_FLOAT_EQ(f, 5.0f);
-}
-
-TEST_F(IniTest, LongValuesAreCutToTheBuffer)
-{
-    char text[5];
+    for (const char *unreadable : {"Name", "Missing"}) {   // the float is left as it was
+        f = 5.0f;
+        kx_io_ini_get_float("Sound", unreadable, &f, "test.ini");
+        EXPECT_FLOAT_EQ(f, 5.0f) << unreadable;
+    }
+    // Long values are cut to the buffer.
     std::memset(text, 'x', sizeof text);
     EXPECT_EQ(kx_io_ini_get_string("Display", "Resolution", text, 4, "test.ini"), 4);
     EXPECT_STREQ(text, "640x");
@@ -100,15 +100,10 @@ TEST_F(IniTest, KeepOpenFindsKeysOutOfOrderAndAcrossSections)
     EXPECT_EQ(kx_io_ini_set_mode("test.ini", KX_IO_INI_KEEP_OPEN), 0);
     EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_OPEN);
     EXPECT_EQ(kx_io_open_count(), 1);
-    EXPECT_EQ(get("Order", "C"), "3");
-    EXPECT_EQ(get("Order", "A"), "1");
-    EXPECT_EQ(get("Order", "B"), "2");
-    EXPECT_EQ(get("Display", "Fullscreen"), "1");   // earlier in the file: wraps to the start
-    EXPECT_EQ(get("Order", "Z"), "");
-    EXPECT_EQ(get("Nowhere", "A"), "");
-    EXPECT_EQ(get("Order", "A"), "1");
-    EXPECT_EQ(get("Sound", "Levels"), "7");
-    EXPECT_EQ(get("Sound", "Volume"), "  12 ");
+    // Out of order, back to earlier in the file (wrapping to the start), misses, then on again.
+    expect_values({{"Order", "C", "3"}, {"Order", "A", "1"}, {"Order", "B", "2"}, {"Display", "Fullscreen", "1"},
+                   {"Order", "Z", ""}, {"Nowhere", "A", ""}, {"Order", "A", "1"}, {"Sound", "Levels", "7"},
+                   {"Sound", "Volume", "  12 "}});
     EXPECT_EQ(kx_io_open_count(), 1);
     EXPECT_EQ(kx_io_ini_set_mode("test.ini", KX_IO_INI_KEEP_CLOSE), 1);
     EXPECT_EQ(kx_io_open_count(), 0);
@@ -153,10 +148,6 @@ TEST_F(IniTest, OverlongLinesDoNotSpillIntoTheNextLine)
     EXPECT_EQ(kx_io_ini_get_string("Fake", "Key", text, 10, "long.ini"), 1);
     EXPECT_STREQ(text, "2");
 }
-
-// ---------------------------------------------------------------------------------------------
-// Writing
-// ---------------------------------------------------------------------------------------------
 
 TEST_F(IniTest, WritingAMissingFileCreatesSectionAndKey)
 {

@@ -13,12 +13,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,42 +53,30 @@ struct wave_layout {
     uint32_t rate = 22050;
     uint16_t bits = 16;
     uint32_t fmt_size = 16;        // 18 adds the extra-size word
-    std::string between;           // raw chunk(s) placed between "fmt " and "data"
+    std::string between{};         // raw chunk(s) placed between "fmt " and "data"
     int32_t data_size_delta = 0;   // added to the true data size in the header
 };
 
 inline std::string wave(const std::string &data, const wave_layout &w = {})
 {
     std::string fmt;
-    put(fmt, w.tag, 2);
-    put(fmt, w.channels, 2);
-    put(fmt, w.rate, 4);
-    put(fmt, w.rate * w.channels * w.bits / 8, 4);
-    put(fmt, w.channels * w.bits / 8, 2);
-    put(fmt, w.bits, 2);
-    while (fmt.size() < w.fmt_size) fmt += '\0';
+    const uint32_t fields[][2] = {{w.tag, 2}, {w.channels, 2}, {w.rate, 4}, {w.rate * w.channels * w.bits / 8u, 4},
+                                  {w.channels * w.bits / 8u, 2}, {w.bits, 2}};
+    for (const auto &f : fields) put(fmt, f[0], static_cast<int>(f[1]));
+    fmt.resize(std::max<size_t>(fmt.size(), w.fmt_size), '\0');
     std::string body = "WAVEfmt ";
     put(body, w.fmt_size, 4);
     body += fmt + w.between + "data";
     put(body, static_cast<uint32_t>(static_cast<int64_t>(data.size()) + w.data_size_delta), 4);
-    body += data;
     std::string out = "RIFF";
-    put(out, static_cast<uint32_t>(body.size()), 4);
-    return out + body;
+    put(out, static_cast<uint32_t>(body.size() + data.size()), 4);
+    return out + body + data;
 }
 
 inline void write_file(const fs::path &p, const std::string &bytes)
 {
     if (p.has_parent_path()) fs::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << bytes;
-}
-
-inline std::string read_file(const fs::path &p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 inline std::vector<std::pair<std::string, std::string>> alerts;
@@ -156,8 +144,6 @@ protected:
         started = false;
     }
 
-    std::string ini_path() const { return (dir / "sound.ini").string(); }
-
     void ini(const std::string &text) { write_file(dir / "sound.ini", "[Sound]\n" + text); }
 
     // A file "snd\<name>" on disk, as the game names its effects.
@@ -172,6 +158,21 @@ protected:
         int v = -999;
         kx_io_ini_get_int("Sound", key, &v, kx_io_settings_path_get());
         return v;
+    }
+
+    // The settings file's "Sound" keys, in the order DigitalMusic, SoundEffects, MusicVolume,
+    // SoundVolume, Interpolation.
+    std::vector<int> ini_keys()
+    {
+        std::vector<int> v;
+        for (const char *k : {"DigitalMusic", "SoundEffects", "MusicVolume", "SoundVolume", "Interpolation"}) v.push_back(ini_int(k));
+        return v;
+    }
+
+    // The words in the same order.
+    std::vector<int> words_now() const
+    {
+        return {w.music_enabled, w.effects_enabled, w.music_volume, w.effects_volume, w.quality};
     }
 };
 

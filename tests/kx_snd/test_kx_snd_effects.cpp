@@ -28,12 +28,8 @@ TEST_F(SoundEffects, AttenuationFollowsTheLogRule)
 {
     ini("SoundVolume=100\n");
     ASSERT_EQ(start(), 1);
-    EXPECT_EQ(kx_snd_attenuation(100), 0);
-    EXPECT_EQ(kx_snd_attenuation(75), -249);
-    EXPECT_EQ(kx_snd_attenuation(50), -602);
-    EXPECT_EQ(kx_snd_attenuation(10), -2000);
-    EXPECT_EQ(kx_snd_attenuation(1), -4000);
-    EXPECT_EQ(kx_snd_attenuation(0), -10000);
+    for (auto [volume, hundredths_db] : {std::pair{100, 0}, {75, -249}, {50, -602}, {10, -2000}, {1, -4000}, {0, -10000}})
+        EXPECT_EQ(kx_snd_attenuation(volume), hundredths_db) << volume;
     kx_snd_set_effects_volume(50);
     // 50 x 1 / 100 is level 0.
     EXPECT_EQ(kx_snd_attenuation(1), -10000);
@@ -49,23 +45,17 @@ TEST_F(SoundEffects, SwitchAndVolumeReachEveryLoadedEffect)
     ASSERT_NE(b, nullptr);
     EXPECT_STREQ(a->file_name, "snd\\tone.wav");
     EXPECT_EQ(a->data, nullptr);
-    EXPECT_EQ(a->data_size, 4410u);
-    EXPECT_EQ(a->desc.size, 20u);
-    EXPECT_EQ(a->desc.bytes, 4410u);
-    EXPECT_EQ(buffer_volume(a), -249);
+    EXPECT_EQ((std::vector<uint32_t>{a->data_size, a->desc.size, a->desc.bytes}), (std::vector<uint32_t>{4410, 20, 4410}));
     ASSERT_EQ(kx_snd_set_volume(b, 50), 1);
     EXPECT_EQ(kx_snd_effect_volume(b), 50);
-    EXPECT_EQ(buffer_volume(b), -863);   // level 75 x 50 / 100 = 37
-
+    auto volumes = [&] { return std::pair{buffer_volume(a), buffer_volume(b)}; };
+    EXPECT_EQ(volumes(), std::pair(-249, -863));   // b: level 75 x 50 / 100 = 37
     kx_snd_toggle_effects();
-    EXPECT_EQ(buffer_volume(a), -10000);
-    EXPECT_EQ(buffer_volume(b), -10000);
+    EXPECT_EQ(volumes(), std::pair(-10000, -10000));
     kx_snd_toggle_effects();
-    EXPECT_EQ(buffer_volume(a), -249);
-    EXPECT_EQ(buffer_volume(b), -863);
+    EXPECT_EQ(volumes(), std::pair(-249, -863));
     kx_snd_set_effects_volume(100);
-    EXPECT_EQ(buffer_volume(a), 0);
-    EXPECT_EQ(buffer_volume(b), -602);
+    EXPECT_EQ(volumes(), std::pair(0, -602));
     EXPECT_EQ(kx_snd_set_volume(a, 250), 1);
     EXPECT_EQ(kx_snd_effect_volume(a), 100);
     // Switching off mutes a playing effect without stopping it.
@@ -150,7 +140,7 @@ TEST_F(SoundEffects, NullAndFailedEffectsRaiseTheirErrors)
 
     std::string list = "LIST";
     put(list, 0, 4);
-    std::string bad = effect_file("bad.wav", wave(pcm16({1, 2}), {1, 1, 22050, 16, 16, list}));
+    std::string bad = effect_file("bad.wav", wave(pcm16({1, 2}), {.between = list}));
     EXPECT_EQ(kx_snd_load(bad.c_str()), nullptr);
     EXPECT_EQ(kx_error_pending.code, KX_SND_ERR_LOAD);
     EXPECT_STREQ(kx_error_pending.detail, "snd\\bad.wav");
@@ -158,9 +148,7 @@ TEST_F(SoundEffects, NullAndFailedEffectsRaiseTheirErrors)
     EXPECT_EQ(kx_error_pending.code, KX_SND_ERR_LOAD);
 
     // A format the device cannot make a buffer for.
-    wave_layout odd;
-    odd.bits = 24;
-    std::string unplayable = effect_file("odd.wav", wave(std::string(12, '\0'), odd));
+    std::string unplayable = effect_file("odd.wav", wave(std::string(12, '\0'), {.bits = 24}));
     EXPECT_EQ(kx_snd_load(unplayable.c_str()), nullptr);
     EXPECT_EQ(kx_error_pending.code, KX_SND_ERR_SECONDARY);
     EXPECT_EQ(kx_snd_effect_count(), 0);
@@ -170,9 +158,7 @@ TEST_F(SoundEffects, ReportedRefusalsShowTheReaderCodeThenTheLoadError)
 {
     settings.report = 1;
     ASSERT_EQ(start(), 1);
-    wave_layout adpcm;
-    adpcm.tag = 2;
-    std::string bad = effect_file("adpcm.wav", wave(pcm16({1, 2}), adpcm));
+    std::string bad = effect_file("adpcm.wav", wave(pcm16({1, 2}), {.tag = 2}));
     alerts.clear();
     EXPECT_EQ(kx_snd_load(bad.c_str()), nullptr);
     std::vector<std::string> boxes;

@@ -47,16 +47,10 @@ TEST_F(SoundMixer, ScriptedEffectsSoundAtTheirTimeAndLevel)
     KX_SND_EFFECT *a = kx_snd_load(effect_file("a.wav", wave(pcm16(sine(2205, 1000, 22050, 8000)))).c_str());
     std::vector<int16_t> left = sine(2205, 500, RATE, 12000), stereo;
     for (int16_t v : left) stereo.insert(stereo.end(), {v, 0});
-    wave_layout b_layout;
-    b_layout.channels = 2;
-    b_layout.rate = RATE;
-    KX_SND_EFFECT *b = kx_snd_load(effect_file("b.wav", wave(pcm16(stereo), b_layout)).c_str());
+    KX_SND_EFFECT *b = kx_snd_load(effect_file("b.wav", wave(pcm16(stereo), {.channels = 2, .rate = RATE})).c_str());
     std::string c_bytes;
     for (int16_t v : sine(1103, 300, 11025, 100)) c_bytes += static_cast<char>(128 + v);
-    wave_layout c_layout;
-    c_layout.rate = 11025;
-    c_layout.bits = 8;
-    KX_SND_EFFECT *c = kx_snd_load(effect_file("c.wav", wave(c_bytes, c_layout)).c_str());
+    KX_SND_EFFECT *c = kx_snd_load(effect_file("c.wav", wave(c_bytes, {.rate = 11025, .bits = 8})).c_str());
     ASSERT_TRUE(a && b && c);
     kx_snd_set_volume(c, 50);
 

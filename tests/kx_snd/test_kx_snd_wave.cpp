@@ -32,93 +32,53 @@ protected:
 TEST_F(WaveTest, PlainAndExtendedFormatChunksLoad)
 {
     std::string samples = pcm16({1, -2, 300, -32768, 32767});
+    auto fields = [&] {
+        return std::vector<int>{format.format_tag, format.channels, static_cast<int>(format.samples_per_sec),
+                                static_cast<int>(format.avg_bytes_per_sec), format.block_align, format.bits_per_sample, format.extra_size};
+    };
     ASSERT_EQ(read(wave(samples)), 0);
-    EXPECT_EQ(format.format_tag, 1);
-    EXPECT_EQ(format.channels, 1);
-    EXPECT_EQ(format.samples_per_sec, 22050u);
-    EXPECT_EQ(format.avg_bytes_per_sec, 44100u);
-    EXPECT_EQ(format.block_align, 2);
-    EXPECT_EQ(format.bits_per_sample, 16);
-    ASSERT_EQ(size, samples.size());
+    EXPECT_EQ(fields(), (std::vector<int>{1, 1, 22050, 44100, 2, 16, 0}));
     EXPECT_EQ(std::string(reinterpret_cast<char *>(data), size), samples);
-
     // 18 bytes: the extra-size word is skipped, whatever it holds.
-    wave_layout w;
-    w.fmt_size = 18;
-    w.channels = 2;
-    w.rate = 44100;
-    std::string with_extra = wave(samples.substr(0, 8), w);
+    std::string with_extra = wave(samples.substr(0, 8), {.channels = 2, .rate = 44100, .fmt_size = 18});
     with_extra[36] = 0x7F;
     ASSERT_EQ(read(with_extra), 0);
-    EXPECT_EQ(format.channels, 2);
-    EXPECT_EQ(format.samples_per_sec, 44100u);
-    EXPECT_EQ(format.extra_size, 0);
+    EXPECT_EQ(fields(), (std::vector<int>{1, 2, 44100, 176400, 4, 16, 0}));
     EXPECT_EQ(std::string(reinterpret_cast<char *>(data), size), samples.substr(0, 8));
 }
 
-TEST_F(WaveTest, ChunksBetweenFormatAndDataAreRefused)
+// Each damaged or unsupported file is refused with its reader code, without reading past its end.
+TEST_F(WaveTest, RefusalsCarryTheirCodes)
 {
-    std::string list = "LIST";
+    EXPECT_EQ(kx_snd_wave_read("missing.wav", &format, &data, &size), KX_SND_ERR_WAVE_OPEN);
+    std::string good = wave(pcm16({5, 6})), list = "LIST", fact = "fact";
     put(list, 4, 4);
     list += "INFO";
-    EXPECT_EQ(read(wave(pcm16({1, 2}), {1, 1, 22050, 16, 16, list})), KX_SND_ERR_WAVE_DATA);
-    std::string fact = "fact";
     put(fact, 4, 4);
     put(fact, 2, 4);
-    EXPECT_EQ(read(wave(pcm16({1, 2}), {1, 1, 22050, 16, 16, fact})), KX_SND_ERR_WAVE_DATA);
-    EXPECT_EQ(data, nullptr);
-}
-
-TEST_F(WaveTest, HeaderRefusalsCarryTheirCodes)
-{
-    std::string good = wave(pcm16({5, 6}));
-    EXPECT_EQ(kx_snd_wave_read("missing.wav", &format, &data, &size), KX_SND_ERR_WAVE_OPEN);
-
-    std::string s = good;
-    s[0] = 'X';
-    EXPECT_EQ(read(s), KX_SND_ERR_WAVE_RIFF);
-    EXPECT_EQ(read(good.substr(0, 19)), KX_SND_ERR_WAVE_RIFF);
-
-    s = good;
-    s[8] = 'A';
-    EXPECT_EQ(read(s), KX_SND_ERR_WAVE_WAVE);
-    s = good;
-    std::memcpy(&s[12], "LIST", 4);
-    EXPECT_EQ(read(s), KX_SND_ERR_WAVE_WAVE);
-
-    wave_layout adpcm;
-    adpcm.tag = 2;
-    EXPECT_EQ(read(wave(pcm16({5, 6}), adpcm)), KX_SND_ERR_WAVE_PCM);
-    wave_layout floats;
-    floats.tag = 3;
-    floats.bits = 32;
-    EXPECT_EQ(read(wave(pcm16({5, 6}), floats)), KX_SND_ERR_WAVE_PCM);
-}
-
-TEST_F(WaveTest, SizesBeyondTheFileAreRefusedWithoutReadingPastIt)
-{
-    // Data size one byte more than the file holds.
-    wave_layout longer;
-    longer.data_size_delta = 1;
-    EXPECT_EQ(read(wave(pcm16({1, 2, 3}), longer)), KX_SND_ERR_WAVE_DATA);
-    // A huge data size must not be allocated.
-    std::string huge = wave(pcm16({1}));
-    huge[40] = huge[41] = huge[42] = huge[43] = '\xFF';
-    EXPECT_EQ(read(huge), KX_SND_ERR_WAVE_DATA);
-    // A format chunk that claims to run past the end of the file, or is too short for its fields.
-    std::string s = wave(pcm16({1}));
-    s[16] = '\x00';
-    s[17] = '\x10';
-    EXPECT_EQ(read(s), KX_SND_ERR_WAVE_PCM);
-    s = wave(pcm16({1}));
-    s[16] = 14;
-    EXPECT_EQ(read(s), KX_SND_ERR_WAVE_PCM);
-    // Cut right after the format chunk: no data chunk id.
-    EXPECT_EQ(read(wave(pcm16({1})).substr(0, 36)), KX_SND_ERR_WAVE_DATA);
+    auto patched = [&](size_t at, const std::string &bytes) { return good.substr(0, at) + bytes + good.substr(at + bytes.size()); };
+    const std::pair<std::string, int> cases[] = {
+        {patched(0, "X"), KX_SND_ERR_WAVE_RIFF},
+        {good.substr(0, 19), KX_SND_ERR_WAVE_RIFF},
+        {patched(8, "A"), KX_SND_ERR_WAVE_WAVE},
+        {patched(12, "LIST"), KX_SND_ERR_WAVE_WAVE},
+        {wave(pcm16({5, 6}), {.tag = 2}), KX_SND_ERR_WAVE_PCM},   // ADPCM
+        {wave(pcm16({5, 6}), {.tag = 3, .bits = 32}), KX_SND_ERR_WAVE_PCM},   // floats
+        {patched(16, std::string("\x00\x10", 2)), KX_SND_ERR_WAVE_PCM},   // format chunk past the end
+        {patched(16, "\x0E"), KX_SND_ERR_WAVE_PCM},                      // format chunk too short
+        {wave(pcm16({1, 2}), {.between = list}), KX_SND_ERR_WAVE_DATA},   // chunks between format and data
+        {wave(pcm16({1, 2}), {.between = fact}), KX_SND_ERR_WAVE_DATA},
+        {wave(pcm16({1, 2, 3}), {.data_size_delta = 1}), KX_SND_ERR_WAVE_DATA},   // data one byte longer than the file
+        {patched(40, "\xFF\xFF\xFF\xFF"), KX_SND_ERR_WAVE_DATA},        // a huge data size is not allocated
+        {good.substr(0, 36), KX_SND_ERR_WAVE_DATA},                       // no data chunk id
+    };
+    for (const auto &[bytes, code] : cases) {
+        SCOPED_TRACE(&bytes - &cases[0].first);
+        EXPECT_EQ(read(bytes), code);
+        EXPECT_EQ(data, nullptr);
+    }
     // A shorter data size than the bytes present is fine: only the chunk is taken.
-    wave_layout shorter;
-    shorter.data_size_delta = -2;
-    ASSERT_EQ(read(wave(pcm16({7, 8}), shorter)), 0);
+    ASSERT_EQ(read(wave(pcm16({7, 8}), {.data_size_delta = -2})), 0);
     EXPECT_EQ(size, 2u);
 }
 

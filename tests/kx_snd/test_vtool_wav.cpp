@@ -22,17 +22,12 @@ TEST(VtoolWav, PrintsTheFormatOrTheReaderMessage)
 {
     fs::path dir = fs::temp_directory_path() / ("vm_vtool_wav_" + std::to_string(::getpid()));
     fs::create_directories(dir);
-    wave_layout stereo;
-    stereo.channels = 2;
-    stereo.rate = 44100;
-    write_file(dir / "good.wav", wave(pcm16(std::vector<int16_t>(88200)), stereo));
+    write_file(dir / "good.wav", wave(pcm16(std::vector<int16_t>(88200)), {.channels = 2, .rate = 44100}));
     auto [ok, text] = run((dir / "good.wav").string());
     EXPECT_EQ(ok, 0);
     EXPECT_NE(text.find("PCM, 44100 Hz, 16 bits, 2 channels, 176400 bytes of samples (1.000 s)"), std::string::npos) << text;
 
-    wave_layout adpcm;
-    adpcm.tag = 2;
-    write_file(dir / "adpcm.wav", wave(pcm16({1, 2}), adpcm));
+    write_file(dir / "adpcm.wav", wave(pcm16({1, 2}), {.tag = 2}));
     auto [bad, message] = run((dir / "adpcm.wav").string());
     EXPECT_EQ(bad, 1);
     EXPECT_EQ(message, "wav: " + (dir / "adpcm.wav").string() + ": This file is not in MicroSoft PCM format\n");

@@ -68,34 +68,24 @@ inline std::vector<uint8_t> read_file(const std::filesystem::path &path)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
+// A 16-bit PCM wave file.
 inline std::vector<uint8_t> wav_bytes(const std::vector<int16_t> &pcm, int rate, int channels)
 {
     std::vector<uint8_t> w;
-    auto put32 = [&w](uint32_t v) {
-        for (int i = 0; i < 4; i++) w.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    auto put = [&w](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; i++) w.push_back(static_cast<uint8_t>(v >> (8 * i)));
     };
-    auto put16 = [&w](uint16_t v) {
-        w.push_back(static_cast<uint8_t>(v));
-        w.push_back(static_cast<uint8_t>(v >> 8));
-    };
-    auto tag = [&w](const char *four) {
-        for (int i = 0; i < 4; i++) w.push_back(static_cast<uint8_t>(four[i]));
-    };
-    uint32_t data = static_cast<uint32_t>(pcm.size() * 2);
+    auto tag = [&w](const char *four) { w.insert(w.end(), four, four + 4); };
+    uint32_t data = static_cast<uint32_t>(pcm.size() * 2), ch = static_cast<uint32_t>(channels), r = static_cast<uint32_t>(rate);
     tag("RIFF");
-    put32(36 + data);
+    put(36 + data, 4);
     tag("WAVE");
     tag("fmt ");
-    put32(16);
-    put16(1);
-    put16(static_cast<uint16_t>(channels));
-    put32(static_cast<uint32_t>(rate));
-    put32(static_cast<uint32_t>(rate * channels * 2));
-    put16(static_cast<uint16_t>(channels * 2));
-    put16(16);
+    for (auto [v, bytes] : {std::pair<uint32_t, int>{16, 4}, {1, 2}, {ch, 2}, {r, 4}, {r * ch * 2, 4}, {ch * 2, 2}, {16, 2}})
+        put(v, bytes);
     tag("data");
-    put32(data);
-    for (int16_t s : pcm) put16(static_cast<uint16_t>(s));
+    put(data, 4);
+    for (int16_t v : pcm) put(static_cast<uint16_t>(v), 2);
     return w;
 }
 
@@ -171,14 +161,19 @@ inline std::vector<uint8_t> decode_ours_raw(const std::vector<uint8_t> &mp3, int
     return out;
 }
 
+// Little-endian 16-bit samples of raw output.
+inline std::vector<int16_t> samples_of(const std::vector<uint8_t> &raw)
+{
+    std::vector<int16_t> s(raw.size() / 2);
+    for (size_t i = 0; i < s.size(); i++) s[i] = static_cast<int16_t>(raw[2 * i] | raw[2 * i + 1] << 8);
+    return s;
+}
+
 inline std::vector<int16_t> decode_ours(const std::vector<uint8_t> &mp3)
 {
     KX_SND_MP3_INFO info;
     if (!kx_snd_mp3_probe(mp3.data(), mp3.size(), &info)) return {};
-    std::vector<uint8_t> raw = decode_ours_raw(mp3, info.rate, 16, info.channels);
-    std::vector<int16_t> out(raw.size() / 2);
-    for (size_t i = 0; i < out.size(); i++) out[i] = static_cast<int16_t>(raw[2 * i] | raw[2 * i + 1] << 8);
-    return out;
+    return samples_of(decode_ours_raw(mp3, info.rate, 16, info.channels));
 }
 
 // Signal-to-noise ratio of `test` against `ref` in dB over their common length; 200 when equal.

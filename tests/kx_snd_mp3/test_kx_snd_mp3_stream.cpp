@@ -31,13 +31,6 @@ std::vector<size_t> frame_offsets(const std::vector<uint8_t> &mp3)
     return at;
 }
 
-std::vector<int16_t> samples_of(const std::vector<uint8_t> &raw)
-{
-    std::vector<int16_t> s(raw.size() / 2);
-    for (size_t i = 0; i < s.size(); i++) s[i] = static_cast<int16_t>(raw[2 * i] | raw[2 * i + 1] << 8);
-    return s;
-}
-
 TEST(Mp3Stream, RefusesDataWithoutFramesAndBadFormats)
 {
     std::vector<uint8_t> garbage(65536);

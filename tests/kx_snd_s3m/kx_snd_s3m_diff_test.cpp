@@ -5,8 +5,6 @@
 // are also held to the zero-crossing rate per window (correlation 0.9).
 #include "tests/kx_snd_s3m/s3m_test_util.h"
 
-#include "kx/kx_snd/kx_snd_s3m.h"
-
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.h>
 
@@ -19,77 +17,55 @@ namespace {
 constexpr double MIN_CORRELATION = 0.95;
 constexpr double MAX_LEVEL_DB = 3.0;
 
-struct Reference {
-    std::vector<int16_t> audio;
-    double duration = 0;
-};
-
-// libopenmpt at 44100 Hz, 16-bit stereo, with the interpolation that matches our quality.
-Reference render_reference(const std::vector<uint8_t> &file, int quality, double seconds)
+// libopenmpt at 44100 Hz, 16-bit stereo, with the interpolation that matches our quality: its
+// song length, and its render for `seconds` (none when 0).
+std::vector<int16_t> render_reference(const std::vector<uint8_t> &file, int quality, double seconds, double *duration)
 {
-    Reference r;
+    std::vector<int16_t> audio;
     openmpt_module *mod = openmpt_module_create_from_memory2(file.data(), file.size(), nullptr, nullptr, nullptr, nullptr,
                                                              nullptr, nullptr, nullptr);
-    if (!mod) return r;
-    int taps = quality == KX_SND_S3M_QUALITY_LOW ? 1 : quality == KX_SND_S3M_QUALITY_MEDIUM ? 2 : 4;
-    openmpt_module_set_render_param(mod, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, taps);
+    if (!mod) return audio;
+    // 1, 2 or 4 taps for our low (0), medium (4) and high (8) qualities.
+    openmpt_module_set_render_param(mod, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, quality == 0 ? 1 : quality / 2);
     openmpt_module_ctl_set_integer(mod, "dither", 0);   // its dither is random: keep the runs alike
-    r.duration = openmpt_module_get_duration_seconds(mod);
-    size_t limit = static_cast<size_t>((seconds > 0 ? seconds : r.duration + 1) * 44100);
+    *duration = openmpt_module_get_duration_seconds(mod);
+    size_t limit = static_cast<size_t>(seconds * 44100);
     std::vector<int16_t> buf(2 * 4096);
-    while (r.audio.size() / 2 < limit) {
-        size_t n = openmpt_module_read_interleaved_stereo(mod, 44100, std::min<size_t>(4096, limit - r.audio.size() / 2), buf.data());
+    while (audio.size() / 2 < limit) {
+        size_t n = openmpt_module_read_interleaved_stereo(mod, 44100, std::min<size_t>(4096, limit - audio.size() / 2), buf.data());
         if (n == 0) break;
-        r.audio.insert(r.audio.end(), buf.begin(), buf.begin() + static_cast<long>(2 * n));
+        audio.insert(audio.end(), buf.begin(), buf.begin() + static_cast<long>(2 * n));
     }
     openmpt_module_destroy(mod);
-    return r;
+    return audio;
 }
 
-struct Comparison {
-    KX_SND_S3M_LENGTH ours{};
-    double ref_length = 0;
-    S3mMatch match;
-};
-
-Comparison compare(const std::vector<uint8_t> &file, double max_seconds, int quality = KX_SND_S3M_QUALITY_MEDIUM)
+// Our song length against the peer's. libopenmpt counts each tick of its song length in whole
+// samples at 48 kHz, cut short, so its length may run up to 1/48000 s per tick below the exact
+// one; the tolerance adds that to a tick. With `seconds` > 0 the renders of both (up to that
+// length) must also match: a render that stays below -50 dBFS in both players counts as silence
+// in both and its envelope is not compared; `pitch` also holds the zero crossings.
+void expect_match(const std::vector<uint8_t> &file, double seconds, bool pitch, int quality = KX_SND_S3M_QUALITY_MEDIUM)
 {
-    Comparison c;
     int error = 0;
     KX_SND_S3M_MODULE *m = kx_snd_s3m_load(file.data(), file.size(), &error);
-    EXPECT_NE(m, nullptr) << kx_snd_s3m_error_text(error);
-    if (!m) return c;
-    kx_snd_s3m_length_get(m, 7200, &c.ours);
+    ASSERT_NE(m, nullptr) << kx_snd_s3m_error_text(error);
+    KX_SND_S3M_LENGTH ours{};
+    kx_snd_s3m_length_get(m, 7200, &ours);
     kx_snd_s3m_free(m);
-
-    double seconds = std::min(max_seconds, c.ours.seconds);
-    Reference ref = render_reference(file, quality, seconds);
-    c.ref_length = ref.duration;
-    std::vector<int16_t> ours = s3m_render_ours(file, quality, seconds, nullptr);
-    c.match = s3m_match(ours, ref.audio);
-    std::printf("  length %.3f s (openmpt %.3f s, tick %.4f s), envelope r=%.4f, level %+.2f dB (rms %.0f / %.0f), crossings r=%.4f\n",
-                c.ours.seconds, c.ref_length, c.ours.tick_seconds, c.match.correlation, c.match.level_db, c.match.ours_rms,
-                c.match.ref_rms, c.match.crossing_correlation);
-    return c;
-}
-
-// libopenmpt counts each tick of its song length in whole samples at 48 kHz, cut short, so its
-// length may run up to 1/48000 s per tick below the exact one; the tolerance adds that to a tick.
-void expect_same_length(const KX_SND_S3M_LENGTH &ours, double ref_length)
-{
+    seconds = std::min(seconds, ours.seconds);
+    double ref_length = 0;
+    std::vector<int16_t> ref = render_reference(file, quality, seconds, &ref_length);
     EXPECT_NEAR(ours.seconds, ref_length, ours.tick_seconds + static_cast<double>(ours.ticks) / 48000.0 + 1e-6);
-}
-
-// A render that stays below -50 dBFS in both players counts as silence in both: its envelope is
-// noise and is not compared.
-void expect_match(const Comparison &c, bool pitch)
-{
-    expect_same_length(c.ours, c.ref_length);
-    if (c.match.ref_rms < 100 && c.match.ours_rms < 100) return;
-    EXPECT_GE(c.match.correlation, MIN_CORRELATION);
-    EXPECT_LE(std::fabs(c.match.level_db), MAX_LEVEL_DB);
+    if (seconds <= 0) return;
+    S3mMatch c = s3m_match(s3m_render_ours(file, quality, seconds), ref);
+    std::printf("  length %.3f s (openmpt %.3f s, tick %.4f s), envelope r=%.4f, level %+.2f dB (rms %.0f / %.0f), crossings r=%.4f\n",
+                ours.seconds, ref_length, ours.tick_seconds, c.correlation, c.level_db, c.ours_rms, c.ref_rms, c.crossing_correlation);
+    if (c.ref_rms < 100 && c.ours_rms < 100) return;
+    EXPECT_GE(c.correlation, MIN_CORRELATION);
+    EXPECT_LE(std::fabs(c.level_db), MAX_LEVEL_DB);
     if (pitch) {
-        EXPECT_GE(c.match.crossing_correlation, 0.9);
+        EXPECT_GE(c.crossing_correlation, 0.9);
     }
 }
 
@@ -97,48 +73,34 @@ void expect_match(const Comparison &c, bool pitch)
 // Modules from the media folder
 // ---------------------------------------------------------------------------------------------
 
-std::string media_dir()
-{
-    return std::string(VM_MEDIA_DIR) + "/s3m";
-}
+// Those marked length-only are held to the peer's song length only: AdlibZeroVolumeNote has
+// nothing but an Adlib instrument (we play no Adlib sound); in PatternDelaysRetrig the peer keeps a
+// beat between two channels steady across rows with pattern delays and fine slides that our
+// player lets drift.
+struct MediaCase {
+    const char *name;
+    bool length_only;
+};
 
-class MediaModule : public ::testing::TestWithParam<const char *> {};
+class MediaModule : public ::testing::TestWithParam<MediaCase> {};
 
 TEST_P(MediaModule, MatchesReference)
 {
-    std::string path = media_dir() + "/" + GetParam();
+    std::string path = std::string(VM_MEDIA_DIR) + "/s3m/" + GetParam().name;
     if (!std::filesystem::exists(path)) GTEST_SKIP() << "no media file " << path;
-    std::vector<uint8_t> file = s3m_read_file(path);
-    Comparison c = compare(file, 60);
-    expect_match(c, false);
+    expect_match(s3m_read_file(path), GetParam().length_only ? 0 : 60, false);
 }
 
 INSTANTIATE_TEST_SUITE_P(Media, MediaModule,
-                         ::testing::Values("blah_blob.s3m", "openmpt_test.s3m", "ParamMemory.s3m", "OffsetPastSampleEnd.s3m",
-                                           "VibratoTypeChange.s3m", "PortaAfterArp.s3m", "libxmp_stereo.s3m",
-                                           "libxmp_pattern_loop_st321.s3m"));
-
-// Held to the peer's song length only: AdlibZeroVolumeNote has nothing but an Adlib instrument
-// (we play no Adlib sound); in PatternDelaysRetrig the peer keeps a beat between two channels
-// steady across rows with pattern delays and fine slides that our player lets drift.
-class MediaModuleLength : public ::testing::TestWithParam<const char *> {};
-
-TEST_P(MediaModuleLength, KeepsTime)
-{
-    std::string path = media_dir() + "/" + GetParam();
-    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no media file " << path;
-    std::vector<uint8_t> file = s3m_read_file(path);
-    KX_SND_S3M_MODULE *m = kx_snd_s3m_load(file.data(), file.size(), nullptr);
-    ASSERT_NE(m, nullptr);
-    KX_SND_S3M_LENGTH ours{};
-    kx_snd_s3m_length_get(m, 7200, &ours);
-    kx_snd_s3m_free(m);
-    Reference ref = render_reference(file, KX_SND_S3M_QUALITY_MEDIUM, 1);
-    expect_same_length(ours, ref.duration);
-}
-
-INSTANTIATE_TEST_SUITE_P(Media, MediaModuleLength, ::testing::Values("AdlibZeroVolumeNote.s3m", "PatternDelaysRetrig.s3m"));
-
+                         ::testing::Values(MediaCase{"blah_blob.s3m", false}, MediaCase{"openmpt_test.s3m", false},
+                                           MediaCase{"ParamMemory.s3m", false}, MediaCase{"OffsetPastSampleEnd.s3m", false},
+                                           MediaCase{"VibratoTypeChange.s3m", false}, MediaCase{"PortaAfterArp.s3m", false},
+                                           MediaCase{"libxmp_stereo.s3m", false}, MediaCase{"libxmp_pattern_loop_st321.s3m", false},
+                                           MediaCase{"AdlibZeroVolumeNote.s3m", true}, MediaCase{"PatternDelaysRetrig.s3m", true}),
+                         [](const ::testing::TestParamInfo<MediaCase> &i) {
+                             std::string n = i.param.name;
+                             return n.substr(0, n.size() - 4);
+                         });
 
 // ---------------------------------------------------------------------------------------------
 // Small modules built here, one per effect family
@@ -146,23 +108,16 @@ INSTANTIATE_TEST_SUITE_P(Media, MediaModuleLength, ::testing::Values("AdlibZeroV
 
 // Two instruments: a looped tone (4 cycles in 64 samples, about 520 Hz at C-4) and a one-shot
 // noise burst; one pattern of rows filled by the family.
-S3mSong family_song(std::vector<S3mEvent> events, int channels = 2)
+S3mSong family_song(std::vector<S3mEvent> events)
 {
-    S3mSong song;
-    song.channels = channels;
-    song.samples.push_back(s3m_tone(64, 4));
-    song.samples.push_back(s3m_burst(6000));
-    song.orders = {0};
-    song.patterns.push_back(std::move(events));
-    return song;
+    return S3mSong{6, 125, 2, {0}, {s3m_tone(64, 4), s3m_burst(6000)}, {std::move(events)}};
 }
 
 void expect_family(const S3mSong &song, bool pitch)
 {
-    std::vector<uint8_t> file = s3m_build(song);
     for (int quality : {KX_SND_S3M_QUALITY_LOW, KX_SND_S3M_QUALITY_MEDIUM, KX_SND_S3M_QUALITY_HIGH}) {
         SCOPED_TRACE(quality);
-        expect_match(compare(file, 60, quality), pitch);
+        expect_match(s3m_build(song), 60, pitch, quality);
     }
 }
 
