@@ -71,13 +71,9 @@ int kx_list_append(KX_LIST *list, void *data)
     node->owns_data = 0;
     node->data = data;
     node->next = nullptr;
-    if (!list->first) {
-        list->first = node;
-    } else {
-        KX_LIST_NODE *last = list->first;
-        while (last->next) last = last->next;
-        last->next = node;
-    }
+    if (list->last) list->last->next = node;
+    else list->first = node;
+    list->last = node;
     list->count++;
     return 1;
 }
@@ -90,6 +86,7 @@ int kx_list_remove(KX_LIST *list, void *data)
         if (n->data != data) continue;
         if (prev) prev->next = n->next;
         else list->first = n->next;
+        if (list->last == n) list->last = prev;
         if (list->cursor == n) list->cursor = n->next;
         list->count--;
         kx_mem_free_untracked(n, KX_LIST_NODE_SIZE);
@@ -110,6 +107,7 @@ int kx_list_clear(KX_LIST *list)
         n = next;
     }
     list->first = nullptr;
+    list->last = nullptr;
     list->cursor = nullptr;
     list->count = 0;
     return 1;

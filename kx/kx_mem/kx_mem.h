@@ -106,9 +106,9 @@ struct KX_LIST_NODE {
 
 struct KX_LIST {
     KX_LIST_NODE *first;
-    int32_t spare1;
+    KX_LIST_NODE *last;    // kept in the header's spare word, so appending needs no walk
     int32_t count;
-    int32_t spare2;
+    int32_t spare;
     KX_LIST_NODE *cursor;
 };
 
