@@ -28,12 +28,10 @@ std::string content_temp_dir(const std::string &tag)
     return p.string();
 }
 
-int content_run_assetgen(const std::string &out, const std::string &generators)
+int content_run_assetgen(const std::string &out)
 {
-    return content_run(std::string("\"") + VM_ASSETGEN + "\" \"" + content_assets_dir() + "\" \"" + out + "\" " + generators + " >/dev/null");
+    return content_run(std::string("\"") + VM_ASSETGEN + "\" \"" + content_assets_dir() + "\" \"" + out + "\" >/dev/null");
 }
-
-namespace {
 
 // The shared generated folder, removed when the test process ends.
 struct generated_folder {
@@ -44,8 +42,6 @@ struct generated_folder {
         if (!dir.empty()) fs::remove_all(dir, ec);
     }
 };
-
-} // namespace
 
 const std::string &content_generated_dir()
 {
@@ -65,18 +61,14 @@ const std::string &content_generated_dir()
 bool content_read(const std::string &path, std::string &bytes)
 {
     std::ifstream f(path, std::ios::binary);
-    if (!f) return false;
     std::stringstream ss;
-    ss << f.rdbuf();
-    bytes = ss.str();
-    return true;
+    return f && (ss << f.rdbuf(), bytes = ss.str(), true);
 }
 
-std::string content_path(const std::string &root, const std::string &game_name)
+std::string content_path(const std::string &root, std::string game_name)
 {
-    std::string rel = game_name;
-    std::replace(rel.begin(), rel.end(), '\\', '/');
-    return root + "/" + rel;
+    std::replace(game_name.begin(), game_name.end(), '\\', '/');
+    return root + "/" + game_name;
 }
 
 std::vector<std::string> content_cr_lines(const std::string &text)
@@ -84,13 +76,13 @@ std::vector<std::string> content_cr_lines(const std::string &text)
     std::vector<std::string> lines;
     std::string line;
     for (size_t i = 0; i < text.size(); i++) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
+        unsigned char c = text[i];
         if (c == 13 || c == 255) {
-            if (c == 13) i++;
+            i += c == 13;
             lines.push_back(line);
             line.clear();
         } else if (c > 31) {
-            line += static_cast<char>(c);
+            line += char(c);
         }
     }
     if (!line.empty()) lines.push_back(line);
@@ -101,7 +93,7 @@ namespace {
 
 std::string lower(std::string s)
 {
-    for (char &c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char &c : s) c = char(std::tolower((unsigned char)c));
     return s;
 }
 
@@ -125,12 +117,9 @@ void split_line(const std::string &rest, std::string &name, std::vector<std::str
 
 bool to_int(const std::string &s, int &out)
 {
-    if (s.empty()) return false;
     char *end = nullptr;
-    long v = std::strtol(s.c_str(), &end, 10);
-    if (*end != 0) return false;
-    out = static_cast<int>(v);
-    return true;
+    out = int(std::strtol(s.c_str(), &end, 10));
+    return !s.empty() && *end == 0;
 }
 
 } // namespace
@@ -153,24 +142,23 @@ def_world content_parse_def(const std::string &text)
                 else w.files.push_back(v[0]);
                 continue;
             }
-            int n = 0;
-            if (!to_int(trim(rest.substr(1)), n)) err("bad world parameter line: " + line);
-            w.numbers[rest[0]] = n;
-        } else if (key == '#' || key == '^') {
+            if (!to_int(trim(rest.substr(1)), w.numbers[rest[0]])) err("bad world parameter line: " + line);
+            continue;
+        }
+        split_line(rest, name, v);
+        if (!name.empty() && name[0] == '*' && (key == ']' || key == '>' || key == '<')) name = name.substr(1);
+        if (key == '#' || key == '^') {
             if (!(w.numbers.count('d') && w.numbers.count('e') && w.numbers.count('f'))) err("bitmap before @d, @e and @f: " + line);
-            split_line(rest, name, v);
             if (v.size() != 1 || name.empty() || name.size() > 39) err("bad bitmap line: " + line);
             auto &table = key == '#' ? w.bitmaps : w.sprite_bitmaps;
             if (!table.insert(lower(name)).second) err("bitmap defined twice: " + name);
             if (!v.empty()) w.files.push_back(v[0]);
         } else if (key == ']') {
-            split_line(rest, name, v);
             int frames = 0, delay = 0;
             if (v.size() != 3 || !to_int(v[1], frames) || !to_int(v[2], delay) || frames < 1 || frames > 40) {
                 err("bad frame sequence: " + line);
                 continue;
             }
-            if (!name.empty() && name[0] == '*') name = name.substr(1);
             for (int k = 0; k < frames; k++) {
                 char num[16];
                 std::snprintf(num, sizeof num, "%02d", k);
@@ -179,15 +167,12 @@ def_world content_parse_def(const std::string &text)
             }
             if (!w.sprite_bitmaps.insert(lower(name)).second) err("animation name taken: " + name);
         } else if (key == '>' || key == '<') {
-            split_line(rest, name, v);
-            if (!name.empty() && name[0] == '*') name = name.substr(1);
             auto &table = key == '>' ? w.bitmaps : w.sprite_bitmaps;
             if (v.empty() || v.size() % 2 != 0 || v.size() > 80) err("bad animation: " + line);
             for (size_t k = 0; k + 1 < v.size(); k += 2)
                 if (!table.count(lower(v[k]))) err("animation frame missing: " + v[k]);
             if (!table.insert(lower(name)).second) err("animation name taken: " + name);
         } else if (key == '%') {
-            split_line(rest, name, v);
             int n = 0;
             if (!to_int(name, n) || n < 1 || n > 299) {
                 err("bad tile number: " + line);
@@ -204,7 +189,6 @@ def_world content_parse_def(const std::string &text)
             }
             if (!w.tiles.emplace(n, v).second) err("tile defined twice: " + name);
         } else if (key == '&') {
-            split_line(rest, name, v);
             int n = 0;
             if (!to_int(name, n) || n < 0 || n > 298) {
                 err("bad sprite number: " + line);
@@ -214,8 +198,7 @@ def_world content_parse_def(const std::string &text)
                 err("sprite without twelve values: " + line);
                 continue;
             }
-            def_sprite s;
-            s.bitmap = lower(v[0]);
+            def_sprite s{lower(v[0]), 0, 0, {}};
             if (!w.sprite_bitmaps.count(s.bitmap)) err("sprite bitmap missing: " + v[0]);
             bool ok = to_int(v[1], s.height) && to_int(v[2], s.width);
             for (size_t k = 3; k < 12; k++) {
@@ -226,7 +209,6 @@ def_world content_parse_def(const std::string &text)
             if (!ok) err("bad sprite values: " + line);
             if (!w.sprites.emplace(n, s).second) err("sprite defined twice: " + name);
         } else if (key == '*' || key == '+') {
-            split_line(rest, name, v);
             size_t per = key == '*' ? 3 : 5, head = key == '*' ? 4 : 0;
             if (v.size() < head + per || (v.size() - head) % per != 0) err("bad moving cell or animated object: " + line);
             int n = 0;

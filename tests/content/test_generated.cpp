@@ -25,16 +25,14 @@ std::map<std::string, std::string> tree(const std::string &root)
 
 uint32_t be32(const std::string &b, size_t at)
 {
-    return (static_cast<uint32_t>(static_cast<uint8_t>(b[at])) << 24) | (static_cast<uint32_t>(static_cast<uint8_t>(b[at + 1])) << 16) |
-           (static_cast<uint32_t>(static_cast<uint8_t>(b[at + 2])) << 8) | static_cast<uint8_t>(b[at + 3]);
+    return uint32_t(uint8_t(b[at])) << 24 | uint8_t(b[at + 1]) << 16 | uint8_t(b[at + 2]) << 8 | uint8_t(b[at + 3]);
 }
 
 // Walks the chunks, checks their CRCs, inflates the image data and checks its size. Empty on
 // success, else what is wrong.
 std::string check_png(const std::string &png)
 {
-    static const char sig[8] = {'\x89', 'P', 'N', 'G', '\r', '\n', '\x1a', '\n'};
-    if (png.size() < 8 || png.compare(0, 8, std::string(sig, 8)) != 0) return "no signature";
+    if (png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return "no signature";
     size_t at = 8;
     uint32_t w = 0, h = 0;
     int type = -1;
@@ -44,14 +42,10 @@ std::string check_png(const std::string &png)
         uint32_t len = be32(png, at);
         if (at + 12 + len > png.size()) return "chunk past the end";
         std::string kind = png.substr(at + 4, 4);
-        uLong crc = crc32(0L, reinterpret_cast<const Bytef *>(png.data() + at + 4), len + 4);
-        if (crc != be32(png, at + 8 + len)) return "bad CRC in " + kind;
+        if (crc32(0L, (const Bytef *)png.data() + at + 4, len + 4) != be32(png, at + 8 + len)) return "bad CRC in " + kind;
         if (kind == "IHDR") {
-            w = be32(png, at + 8);
-            h = be32(png, at + 12);
-            if (png[at + 16] != 8) return "not 8-bit";
-            type = static_cast<uint8_t>(png[at + 17]);
-            if (png[at + 20] != 0) return "interlaced";
+            w = be32(png, at + 8), h = be32(png, at + 12), type = uint8_t(png[at + 17]);
+            if (png[at + 16] != 8 || png[at + 20] != 0) return "not 8-bit or interlaced";
         } else if (kind == "IDAT") {
             idat += png.substr(at + 8, len);
         } else if (kind == "IEND") {
@@ -62,10 +56,10 @@ std::string check_png(const std::string &png)
     if (!end) return "no IEND";
     static const int samples[7] = {1, 0, 3, 1, 2, 0, 4};
     if (type < 0 || type > 6 || samples[type] == 0) return "colour type " + std::to_string(type);
-    size_t expect = static_cast<size_t>(h) * (1 + static_cast<size_t>(w) * samples[type]);
+    size_t expect = size_t(h) * (1 + size_t(w) * samples[type]);
     std::vector<uint8_t> raw(expect + 1);
-    uLongf raw_len = static_cast<uLongf>(raw.size());
-    if (uncompress(raw.data(), &raw_len, reinterpret_cast<const Bytef *>(idat.data()), static_cast<uLong>(idat.size())) != Z_OK) return "bad deflate data";
+    uLongf raw_len = raw.size();
+    if (uncompress(raw.data(), &raw_len, (const Bytef *)idat.data(), idat.size()) != Z_OK) return "bad deflate data";
     if (raw_len != expect) return "wrong amount of image data";
     for (uint32_t y = 0; y < h; y++)
         if (raw[y * (expect / h)] > 4) return "bad filter byte";
@@ -111,13 +105,13 @@ TEST(Generated, TransparencyTables)
     ASSERT_TRUE(content_read(content_generated_dir() + "/data/transp.tab", tab));
     ASSERT_TRUE(content_read(content_generated_dir() + "/gfx/game.pal", pal));
     ASSERT_GE(tab.size(), 1u);
-    int n = static_cast<uint8_t>(tab[0]);
+    int n = uint8_t(tab[0]);
     EXPECT_GE(n, 5);
-    ASSERT_EQ(tab.size(), 1 + static_cast<size_t>(n) * 65536);
-    auto entry = [&](int table, int row, int col) { return static_cast<uint8_t>(tab[1 + static_cast<size_t>(table) * 65536 + row * 256 + col]); };
+    ASSERT_EQ(tab.size(), 1 + size_t(n) * 65536);
+    auto entry = [&](int table, int row, int col) { return uint8_t(tab[1 + size_t(table) * 65536 + row * 256 + col]); };
     // Table 4 holds the colour codes: tint 0 at full light leaves every colour as it is,
     // tint 14 is black, and a lower light never brightens a colour.
-    auto lum = [&](int i) { return static_cast<uint8_t>(pal[i * 3]) + static_cast<uint8_t>(pal[i * 3 + 1]) + static_cast<uint8_t>(pal[i * 3 + 2]); };
+    auto lum = [&](int i) { return uint8_t(pal[i * 3]) + uint8_t(pal[i * 3 + 1]) + uint8_t(pal[i * 3 + 2]); };
     for (int c = 0; c < 256; c++) {
         EXPECT_EQ(pal.substr(entry(4, 15, c) * 3, 3), pal.substr(c * 3, 3)) << "colour " << c;
         EXPECT_EQ(lum(entry(4, 14 * 16 + 15, c)), 0);
@@ -134,17 +128,10 @@ TEST(Generated, EditorFontAndHighScores)
     ASSERT_EQ(font.size(), 224u * 7);
     for (int g = 0; g < 224; g++) {
         int bits = 0;
-        for (int r = 0; r < 7; r++) {
-            uint8_t row = static_cast<uint8_t>(font[g * 7 + r]);
-            EXPECT_EQ(row & 0xE0, 0) << "glyph " << g << " is wider than 5 pixels";
-            bits |= row;
-        }
+        for (int r = 0; r < 7; r++) bits |= uint8_t(font[g * 7 + r]);
+        EXPECT_EQ(bits & 0xE0, 0) << "glyph " << g << " is wider than 5 pixels";
         // Letters, digits and signs are drawn (62 is the space); the rest are blank.
-        if (g < 83 && g != 62) {
-            EXPECT_NE(bits, 0) << "glyph " << g;
-        } else if (g >= 83) {
-            EXPECT_EQ(bits, 0) << "glyph " << g;
-        }
+        EXPECT_TRUE(g == 62 || (bits != 0) == (g < 83)) << "glyph " << g;
     }
     std::string hs;
     ASSERT_TRUE(content_read(content_generated_dir() + "/data/highscor.ori", hs));
@@ -152,8 +139,8 @@ TEST(Generated, EditorFontAndHighScores)
     const std::string alphabet = " ABCDEFGHIJKLMNOPQRSTUVWXYZ.,;!@#$%&*()+-=";
     int32_t previous = INT32_MAX;
     for (int i = 0; i < 5; i++) {
-        int32_t score = static_cast<int32_t>(static_cast<uint8_t>(hs[i * 8]) | (static_cast<uint8_t>(hs[i * 8 + 1]) << 8) |
-                                             (static_cast<uint8_t>(hs[i * 8 + 2]) << 16) | (static_cast<uint32_t>(static_cast<uint8_t>(hs[i * 8 + 3])) << 24));
+        const char *e = hs.data() + i * 8;
+        int32_t score = int32_t(uint8_t(e[0]) | uint8_t(e[1]) << 8 | uint8_t(e[2]) << 16 | uint32_t(uint8_t(e[3])) << 24);
         EXPECT_GT(score, 0);
         EXPECT_LE(score, previous) << "entry " << i;
         previous = score;

@@ -10,18 +10,14 @@
 
 namespace {
 
-int check_crlf(const std::vector<std::string> &files)
+// Runs the build's line-end check on `files` (joined with ';'), with an optional stamp file.
+int check_crlf(const std::vector<std::string> &files, const std::string &stamp = "")
 {
     std::string list;
     for (const std::string &f : files) list += (list.empty() ? "" : ";") + f;
-    return content_run(std::string("\"") + VM_CMAKE_COMMAND + "\" \"-DFILES=" + list + "\" -P \"" + content_assets_dir() +
+    return content_run(std::string("\"") + VM_CMAKE_COMMAND + "\" \"-DFILES=" + list + "\"" +
+                       (stamp.empty() ? "" : " -DSTAMP=" + stamp) + " -P \"" + content_assets_dir() +
                        "/check_crlf.cmake\" >/dev/null 2>&1");
-}
-
-void write(const std::string &path, const std::string &bytes)
-{
-    std::ofstream f(path, std::ios::binary);
-    f << bytes;
 }
 
 // Values of one INI section: key=value lines up to the next '[' line.
@@ -48,18 +44,17 @@ std::map<std::string, std::string> ini_section(const std::string &text, const st
 TEST(LineEnds, CheckAcceptsCrLfAndCatchesStrippedFiles)
 {
     std::string dir = content_temp_dir("crlf");
-    write(dir + "/good.txt", "!AAAA\r\n@6500\r\n}5\r\n");
-    write(dir + "/stripped.txt", "!AAAA\n@6500\n}5\n");
-    write(dir + "/lone_cr.txt", "!AAAA\r@6500\r\n");
+    std::ofstream(dir + "/good.txt", std::ios::binary) << "!AAAA\r\n@6500\r\n}5\r\n";
+    std::ofstream(dir + "/stripped.txt", std::ios::binary) << "!AAAA\n@6500\n}5\n";
+    std::ofstream(dir + "/lone_cr.txt", std::ios::binary) << "!AAAA\r@6500\r\n";
     EXPECT_EQ(check_crlf({dir + "/good.txt"}), 0);
     EXPECT_NE(check_crlf({dir + "/stripped.txt"}), 0);
     EXPECT_NE(check_crlf({dir + "/lone_cr.txt"}), 0);
     EXPECT_NE(check_crlf({dir + "/good.txt", dir + "/stripped.txt"}), 0);
     // The stamp that lets the build skip the check is written only when every file passes.
-    std::string stamp = dir + "/ok.stamp", bytes;
-    content_run(std::string("\"") + VM_CMAKE_COMMAND + "\" \"-DFILES=" + dir + "/stripped.txt\" -DSTAMP=" + stamp + " -P \"" +
-                content_assets_dir() + "/check_crlf.cmake\" >/dev/null 2>&1");
-    EXPECT_FALSE(content_read(stamp, bytes));
+    std::string bytes;
+    check_crlf({dir + "/stripped.txt"}, dir + "/ok.stamp");
+    EXPECT_FALSE(content_read(dir + "/ok.stamp", bytes));
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
 }
@@ -78,10 +73,7 @@ TEST(Texts, ApplicationSectionAndSplashes)
     // Keys with the buffer sizes the program reads them into.
     const std::pair<const char *, size_t> keys[] = {{"StartSplash", 30}, {"INIFile", 50}, {"Title", 30}, {"LNGFile", 50},
                                                     {"Class", 30},       {"HLPFile", 50}, {"PALFile", 50}};
-    for (const auto &[key, size] : keys) {
-        EXPECT_FALSE(app[key].empty()) << key;
-        EXPECT_LE(app[key].size(), size) << key;
-    }
+    for (const auto &[key, size] : keys) EXPECT_TRUE(!app[key].empty() && app[key].size() <= size) << key << " = " << app[key];
     EXPECT_FALSE(app["Version"].empty());
     std::string pal;
     EXPECT_TRUE(content_read(content_path(content_generated_dir(), app["PALFile"]), pal));
@@ -101,11 +93,8 @@ TEST(Texts, DefaultSettings)
     EXPECT_EQ(ini_section(text, "Preferences")["Floor"], "1");
     EXPECT_EQ(ini_section(text, "Preferences")["Background"], "1");
     auto sound = ini_section(text, "Sound");
-    for (const char *k : {"MusicVolume", "SoundVolume"}) {
-        int v = std::atoi(sound[k].c_str());
-        EXPECT_GE(v, 0);
-        EXPECT_LE(v, 100);
-    }
+    for (const char *k : {"MusicVolume", "SoundVolume"})
+        EXPECT_TRUE(std::atoi(sound[k].c_str()) >= 0 && std::atoi(sound[k].c_str()) <= 100) << k << " = " << sound[k];
     // No language is preset, so that the first start shows the language screen.
     EXPECT_TRUE(ini_section(text, "Application")["Language"].empty());
 }
@@ -115,53 +104,39 @@ TEST(ParticleEffects, DeclaredEffectsAndTextures)
     std::string text;
     ASSERT_TRUE(content_read(content_assets_dir() + "/data/part_fx.txt", text));
     int declared = -1;
-    std::vector<int> wanted, found;
+    std::vector<std::pair<int, int>> effects;   // emitters wanted and found
     std::set<int> textures;
     for (const std::string &raw : content_cr_lines(text)) {
         std::string line = raw.substr(std::min(raw.find_first_not_of(' '), raw.size()));
         if (line.empty()) continue;
         if (line[0] == '@') declared = std::atoi(line.c_str() + 1);
-        if (line[0] == '!') {
-            wanted.push_back(std::atoi(line.c_str() + 1));
-            found.push_back(0);
-        }
+        if (line[0] == '!') effects.emplace_back(std::atoi(line.c_str() + 1), 0);
         if (line.rfind("##", 0) == 0) {
-            ASSERT_FALSE(found.empty());
-            found.back()++;
+            ASSERT_FALSE(effects.empty());
+            effects.back().second++;
         }
         if (line.rfind("#I", 0) == 0) {
             std::stringstream ss(line.substr(3));
-            std::string v;
-            int count = 0, texture = -1;
-            while (ss >> v) {
-                if (count == 0) texture = std::atoi(v.c_str());
-                count++;
-            }
-            EXPECT_EQ(count, 11) << line;
-            if (texture > 0) {
-                EXPECT_TRUE(textures.count(texture)) << "texture " << texture << " used before it is defined";
-            }
+            std::vector<std::string> v;
+            for (std::string item; ss >> item;) v.push_back(item);
+            ASSERT_EQ(v.size(), 11u) << line;
+            int texture = std::atoi(v[0].c_str());
+            EXPECT_TRUE(texture <= 0 || textures.count(texture)) << "texture " << texture << " used before it is defined";
         }
         if (line[0] == '%') {
             int n = std::atoi(line.c_str() + 1);
             EXPECT_TRUE(textures.insert(n).second) << "texture " << n << " twice";
             std::stringstream ss(line.substr(line.find('=') + 1));
-            std::string item;
-            int k = 0;
-            while (std::getline(ss, item, ',')) {
-                item.erase(0, item.find_first_not_of(' '));
-                item.erase(item.find_last_not_of(' ') + 1);
-                std::string bytes;
-                if (k++ % 2 == 0) {
-                    EXPECT_TRUE(content_read(content_path(content_generated_dir(), item), bytes)) << item;
-                } else {
-                    EXPECT_GT(std::atoi(item.c_str()), 0) << line;
-                }
+            std::string item, bytes;
+            for (int k = 0; std::getline(ss, item, ','); k++) {
+                std::stringstream(item) >> item;   // without its spaces
+                EXPECT_TRUE(k % 2 ? std::atoi(item.c_str()) > 0 : content_read(content_path(content_generated_dir(), item), bytes))
+                    << item << " in " << line;
             }
         }
     }
     // The game starts effects 0 to 3.
     EXPECT_GE(declared, 4);
-    ASSERT_EQ(static_cast<int>(wanted.size()), declared);
-    for (size_t i = 0; i < wanted.size(); i++) EXPECT_EQ(found[i], wanted[i]) << "effect " << i;
+    ASSERT_EQ(int(effects.size()), declared);
+    for (size_t i = 0; i < effects.size(); i++) EXPECT_EQ(effects[i].second, effects[i].first) << "effect " << i;
 }

@@ -15,29 +15,24 @@ def_world load_brick_def()
     return content_parse_def(text);
 }
 
-// Tiles the game writes into the map: bricks of the three families, the seven variants of each
-// floor type and the three border pieces of each border type.
+// Tiles the game writes into the map (bricks of the three families, seven variants of each floor
+// type, three border pieces of each border type) and sprites it places or draws (paddles,
+// enemies, balls, shots, bonuses, menu highlight, score signs, attract sprite, alphabet, lives
+// and score).
 std::vector<int> game_tiles()
 {
     std::vector<int> t;
-    for (int i = 1; i <= 10; i++) t.push_back(i);
-    for (int i = 20; i <= 45; i++) t.push_back(i);
-    for (int i = 50; i <= 75; i++) t.push_back(i);
-    for (int type = 1; type <= 4; type++) {
-        for (int v = 0; v <= 6; v++) t.push_back((type + 9) * 10 + v);
-        for (int k = 0; k <= 2; k++) t.push_back((type + 13) * 10 + k);
-    }
+    for (auto [lo, hi] : {std::pair{1, 10}, {20, 45}, {50, 75}, {100, 106}, {110, 116}, {120, 126}, {130, 136}, {140, 142},
+                          {150, 152}, {160, 162}, {170, 172}})
+        for (int i = lo; i <= hi; i++) t.push_back(i);
     return t;
 }
 
-// Sprites the game places or draws: paddles, enemies, balls, shots, bonuses, the menu highlight,
-// score signs, the attract sprite, the sprite alphabet, lives and score.
 std::vector<int> game_sprites()
 {
     std::vector<int> s = {1, 2, 3, 4, 5, 50, 51, 70, 75, 100, 130, 131, 132, 159, 295, 296, 298};
-    for (int i = 20; i <= 39; i++) s.push_back(i);
-    for (int i = 80; i <= 95; i++) s.push_back(i);
-    for (int i = 200; i <= 265; i++) s.push_back(i);
+    for (auto [lo, hi] : {std::pair{20, 39}, {80, 95}, {200, 265}})
+        for (int i = lo; i <= hi; i++) s.push_back(i);
     return s;
 }
 
@@ -45,62 +40,40 @@ int16_t le16(const std::string &b, size_t at) { return static_cast<int16_t>(stat
 
 } // namespace
 
-TEST(BrickWorld, DefinitionIsWellFormed)
+TEST(BrickWorld, DefinitionIsWellFormedAndDefinesEverythingTheGameUses)
 {
     def_world w = load_brick_def();
     for (const std::string &e : w.errors) ADD_FAILURE() << e;
     // The game's rules use fixed numbers that assume these world parameters.
-    EXPECT_EQ(w.numbers['a'], 100);
-    EXPECT_EQ(w.numbers['b'], 100);
-    EXPECT_EQ(w.numbers['c'], 12);
-}
-
-TEST(BrickWorld, DefinesEveryTileAndSpriteTheGameUses)
-{
-    def_world w = load_brick_def();
+    EXPECT_EQ((std::vector<int>{w.numbers['a'], w.numbers['b'], w.numbers['c']}), (std::vector<int>{100, 100, 12}));
     for (int t : game_tiles()) EXPECT_TRUE(w.tiles.count(t)) << "tile " << t;
     for (int s : game_sprites()) EXPECT_TRUE(w.sprites.count(s)) << "sprite " << s;
-    // The bonus count stops at the first undefined sprite from 80: exactly the 16 kinds.
+    // The bonus count stops at the first undefined sprite from 80: exactly the 16 kinds, whose
+    // parameter 4 is a drop chance.
     EXPECT_FALSE(w.sprites.count(96));
     for (int b = 80; b <= 95; b++) {
         ASSERT_TRUE(w.sprites.count(b));
-        int chance = w.sprites[b].params[1];
-        EXPECT_GE(chance, 0) << "bonus " << b;
-        EXPECT_LE(chance, 100) << "bonus " << b;
+        EXPECT_TRUE(w.sprites[b].params[1] >= 0 && w.sprites[b].params[1] <= 100) << "bonus " << b;
     }
+    // Every file it names is generated.
+    ASSERT_FALSE(w.files.empty());
+    std::string bytes;
+    for (const std::string &f : w.files) EXPECT_TRUE(content_read(content_path(content_generated_dir(), f), bytes)) << f;
 }
 
 TEST(BrickWorld, SpritesHaveSensibleSizesAndTransparency)
 {
     def_world w = load_brick_def();
-    for (const auto &[n, s] : w.sprites) {
-        EXPECT_GT(s.height, 0) << "sprite " << n;
-        EXPECT_GT(s.width, 0) << "sprite " << n;
-        EXPECT_GE(s.params[0], 0) << "sprite " << n;
-        EXPECT_LE(s.params[0], 3) << "sprite " << n;
-    }
+    for (const auto &[n, s] : w.sprites)
+        EXPECT_TRUE(s.height > 0 && s.width > 0 && s.params[0] >= 0 && s.params[0] <= 3) << "sprite " << n;
     // The paddle must leave room to move between the walls at x 36 and 204.
     EXPECT_LT(w.sprites[1].width, 168 / 2);
-    // Placement parameters of the score and lives words lie on the 160 x 120 overlay.
-    for (int n : {296, 298}) {
-        const def_sprite &s = w.sprites[n];
+    // Placement parameters (x, y pairs) of the score and lives words lie on the 160 x 120 overlay.
+    for (int n : {296, 298})
         for (int k = 1; k <= 6; k += 2) {
-            EXPECT_GE(s.params[k], 0) << "sprite " << n << " x parameter " << k + 3;
-            EXPECT_LT(s.params[k], 160) << "sprite " << n << " x parameter " << k + 3;
-            EXPECT_GE(s.params[k + 1], 0) << "sprite " << n << " y parameter " << k + 4;
-            EXPECT_LT(s.params[k + 1], 120) << "sprite " << n << " y parameter " << k + 4;
+            const std::vector<int> &p = w.sprites[n].params;
+            EXPECT_TRUE(p[k] >= 0 && p[k] < 160 && p[k + 1] >= 0 && p[k + 1] < 120) << "sprite " << n << " parameters " << k + 3;
         }
-    }
-}
-
-TEST(BrickWorld, EveryNamedFileIsGenerated)
-{
-    def_world w = load_brick_def();
-    ASSERT_FALSE(w.files.empty());
-    for (const std::string &f : w.files) {
-        std::string bytes;
-        EXPECT_TRUE(content_read(content_path(content_generated_dir(), f), bytes)) << f;
-    }
 }
 
 TEST(BrickWorld, MapMatchesTheDefinition)

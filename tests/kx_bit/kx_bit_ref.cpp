@@ -6,7 +6,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <jpeglib.h>
 
 namespace kxref {
@@ -27,80 +26,68 @@ bytes make_pixels(int width, int height, int channels, uint32_t seed)
     return out;
 }
 
-static void png_write_cb(png_structp png, png_bytep data, png_size_t size)
+// Row pointers into packed rows of `row` bytes.
+static std::vector<png_bytep> row_pointers(const bytes &rows, size_t row, int height)
 {
-    auto *out = static_cast<bytes *>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + size);
+    std::vector<png_bytep> ptrs(static_cast<size_t>(height));
+    for (size_t y = 0; y < ptrs.size(); y++) ptrs[y] = const_cast<png_bytep>(rows.data() + y * row);
+    return ptrs;
 }
 
 bytes png_write(int width, int height, const bytes &rows, const png_options &o)
 {
-    bytes out;
+    char *mem = nullptr;
+    size_t size = 0;
+    FILE *f = open_memstream(&mem, &size);
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return {};
-    }
-    png_set_write_fn(png, &out, png_write_cb, nullptr);
-    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), o.bit_depth, o.color_type,
-                 o.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> pal;
-    if (o.palette_size > 0) {
-        for (int i = 0; i < o.palette_size; i++)
-            pal.push_back({png_byte(i * 7), png_byte(255 - i), png_byte(i * 3 + 1)});
-        png_set_PLTE(png, info, pal.data(), o.palette_size);
+    bool ok = false;
+    if (!setjmp(png_jmpbuf(png))) {
+        png_init_io(png, f);
+        png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), o.bit_depth, o.color_type,
+                     o.interlace ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
+        for (int i = 0; i < o.palette_size; i++) pal.push_back({png_byte(i * 7), png_byte(255 - i), png_byte(i * 3 + 1)});
+        if (o.palette_size > 0) png_set_PLTE(png, info, pal.data(), o.palette_size);
+        if (o.filters >= 0) png_set_filter(png, 0, o.filters);
+        png_set_compression_level(png, o.compression);
+        png_write_info(png, info);
+        std::vector<png_bytep> ptrs = row_pointers(rows, png_get_rowbytes(png, info), height);
+        png_write_image(png, ptrs.data());
+        png_write_end(png, nullptr);
+        ok = true;
     }
-    if (o.filters >= 0) png_set_filter(png, 0, o.filters);
-    png_set_compression_level(png, o.compression);
-    png_write_info(png, info);
-    size_t row = png_get_rowbytes(png, info);
-    std::vector<png_bytep> ptrs(static_cast<size_t>(height));
-    for (int y = 0; y < height; y++) ptrs[size_t(y)] = const_cast<png_bytep>(rows.data() + size_t(y) * row);
-    png_write_image(png, ptrs.data());
-    png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+    bytes out = ok ? bytes(mem, mem + size) : bytes();
+    std::free(mem);
     return out;
-}
-
-struct png_reader {
-    const bytes *file;
-    size_t pos;
-};
-
-static void png_read_cb(png_structp png, png_bytep data, png_size_t size)
-{
-    auto *r = static_cast<png_reader *>(png_get_io_ptr(png));
-    if (r->pos + size > r->file->size()) png_error(png, "short");
-    std::memcpy(data, r->file->data() + r->pos, size);
-    r->pos += size;
 }
 
 bool png_read(const bytes &file, int *width, int *height, bytes *rows)
 {
+    FILE *f = fmemopen(const_cast<uint8_t *>(file.data()), file.size(), "rb");
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
-    png_reader r = {&file, 0};
-    std::vector<png_bytep> ptrs;
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        return false;
+    bool ok = false;
+    if (!setjmp(png_jmpbuf(png))) {
+        png_init_io(png, f);
+        png_read_info(png, info);
+        *width = int(png_get_image_width(png, info));
+        *height = int(png_get_image_height(png, info));
+        if (png_get_interlace_type(png, info) != PNG_INTERLACE_NONE) png_set_interlace_handling(png);
+        png_read_update_info(png, info);
+        size_t row = png_get_rowbytes(png, info);
+        rows->assign(row * size_t(*height), 0);
+        std::vector<png_bytep> ptrs = row_pointers(*rows, row, *height);
+        png_read_image(png, ptrs.data());
+        png_read_end(png, nullptr);
+        ok = true;
     }
-    png_set_read_fn(png, &r, png_read_cb);
-    png_read_info(png, info);
-    *width = int(png_get_image_width(png, info));
-    *height = int(png_get_image_height(png, info));
-    if (png_get_interlace_type(png, info) != PNG_INTERLACE_NONE) png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-    size_t row = png_get_rowbytes(png, info);
-    rows->assign(row * size_t(*height), 0);
-    ptrs.resize(size_t(*height));
-    for (int y = 0; y < *height; y++) ptrs[size_t(y)] = rows->data() + size_t(y) * row;
-    png_read_image(png, ptrs.data());
-    png_read_end(png, nullptr);
     png_destroy_read_struct(&png, &info, nullptr);
-    return true;
+    std::fclose(f);
+    return ok;
 }
 
 struct jpeg_error {
@@ -108,50 +95,48 @@ struct jpeg_error {
     jmp_buf jump;
 };
 
-static void jpeg_error_exit(j_common_ptr cinfo)
+static jpeg_error_mgr *quiet_errors(jpeg_error *err)
 {
-    longjmp(reinterpret_cast<jpeg_error *>(cinfo->err)->jump, 1);
+    jpeg_std_error(&err->mgr);
+    err->mgr.error_exit = [](j_common_ptr c) { longjmp(reinterpret_cast<jpeg_error *>(c->err)->jump, 1); };
+    err->mgr.emit_message = [](j_common_ptr, int) {};
+    return &err->mgr;
 }
-
-static void jpeg_quiet(j_common_ptr, int) {}
 
 bytes jpeg_write(int width, int height, const bytes &pixels, const jpeg_options &o)
 {
     jpeg_compress_struct c;
     jpeg_error err;
-    c.err = jpeg_std_error(&err.mgr);
-    err.mgr.error_exit = jpeg_error_exit;
+    c.err = quiet_errors(&err);
     unsigned char *mem = nullptr;
     unsigned long size = 0;
-    if (setjmp(err.jump)) {
-        jpeg_destroy_compress(&c);
-        std::free(mem);
-        return {};
-    }
+    bool ok = false;
     jpeg_create_compress(&c);
-    jpeg_mem_dest(&c, &mem, &size);
-    c.image_width = JDIMENSION(width);
-    c.image_height = JDIMENSION(height);
-    c.input_components = o.components;
-    c.in_color_space = o.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, o.quality, TRUE);
-    for (int i = 0; i < o.components; i++) {
-        c.comp_info[i].h_samp_factor = o.components == 1 ? 1 : o.h[i];
-        c.comp_info[i].v_samp_factor = o.components == 1 ? 1 : o.v[i];
+    if (!setjmp(err.jump)) {
+        jpeg_mem_dest(&c, &mem, &size);
+        c.image_width = JDIMENSION(width);
+        c.image_height = JDIMENSION(height);
+        c.input_components = o.components;
+        c.in_color_space = o.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+        jpeg_set_defaults(&c);
+        jpeg_set_quality(&c, o.quality, TRUE);
+        for (int i = 0; i < o.components; i++) {
+            c.comp_info[i].h_samp_factor = o.components == 1 ? 1 : o.h[i];
+            c.comp_info[i].v_samp_factor = o.components == 1 ? 1 : o.v[i];
+        }
+        c.restart_in_rows = o.restart_rows;
+        c.optimize_coding = o.optimize ? TRUE : FALSE;
+        if (o.progressive) jpeg_simple_progression(&c);
+        jpeg_start_compress(&c, TRUE);
+        while (c.next_scanline < c.image_height) {
+            JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + c.next_scanline * size_t(width) * size_t(o.components));
+            jpeg_write_scanlines(&c, &row, 1);
+        }
+        jpeg_finish_compress(&c);
+        ok = true;
     }
-    c.restart_in_rows = o.restart_rows;
-    c.optimize_coding = o.optimize ? TRUE : FALSE;
-    if (o.progressive) jpeg_simple_progression(&c);
-    jpeg_start_compress(&c, TRUE);
-    size_t stride = size_t(width) * size_t(o.components);
-    while (c.next_scanline < c.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + c.next_scanline * stride);
-        jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
     jpeg_destroy_compress(&c);
-    bytes out(mem, mem + size);
+    bytes out = ok ? bytes(mem, mem + size) : bytes();
     std::free(mem);
     return out;
 }
@@ -160,28 +145,26 @@ bool jpeg_read(const bytes &file, int *width, int *height, bytes *rgb)
 {
     jpeg_decompress_struct d;
     jpeg_error err;
-    d.err = jpeg_std_error(&err.mgr);
-    err.mgr.error_exit = jpeg_error_exit;
-    err.mgr.emit_message = jpeg_quiet;
-    if (setjmp(err.jump)) {
-        jpeg_destroy_decompress(&d);
-        return false;
-    }
+    d.err = quiet_errors(&err);
+    bool ok = false;
     jpeg_create_decompress(&d);
-    jpeg_mem_src(&d, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_read_header(&d, TRUE);
-    d.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&d);
-    *width = int(d.output_width);
-    *height = int(d.output_height);
-    rgb->assign(size_t(*width) * size_t(*height) * 3, 0);
-    while (d.output_scanline < d.output_height) {
-        JSAMPROW row = rgb->data() + size_t(d.output_scanline) * size_t(*width) * 3;
-        jpeg_read_scanlines(&d, &row, 1);
+    if (!setjmp(err.jump)) {
+        jpeg_mem_src(&d, file.data(), static_cast<unsigned long>(file.size()));
+        jpeg_read_header(&d, TRUE);
+        d.out_color_space = JCS_RGB;
+        jpeg_start_decompress(&d);
+        *width = int(d.output_width);
+        *height = int(d.output_height);
+        rgb->assign(size_t(*width) * size_t(*height) * 3, 0);
+        while (d.output_scanline < d.output_height) {
+            JSAMPROW row = rgb->data() + size_t(d.output_scanline) * size_t(*width) * 3;
+            jpeg_read_scanlines(&d, &row, 1);
+        }
+        jpeg_finish_decompress(&d);
+        ok = true;
     }
-    jpeg_finish_decompress(&d);
     jpeg_destroy_decompress(&d);
-    return true;
+    return ok;
 }
 
 }  // namespace kxref

@@ -1,54 +1,30 @@
 // Pictures and palettes: allocation sizes, every conversion of the table with its refusals and
 // messages, transparency and the alpha key, palette references and shared gray palettes.
-#include "kx/kx_bit/kx_bit.h"
+#include "tests/kx_bit/kx_bit_test.h"
+
 #include "kx/kx_mem/kx_mem.h"
-
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
-
-namespace {
-
-KX_BITMAP make(int w, int h, int depth)
-{
-    KX_BITMAP b;
-    KX_RECT r = {0, 0, int16_t(w), int16_t(h)};
-    EXPECT_EQ(kx_bit_alloc(&b, &r, depth), 1);
-    return b;
-}
-
-std::string message() { return kx_bit_message_get(); }
-
-}  // namespace
 
 TEST(KxBitCore, AllocationSizesAndRefusals)
 {
-    KX_BITMAP b = make(3, 2, 4);
+    pic b(3, 2, 4);
     EXPECT_EQ(kx_bit_buffer_bytes(&b), 4u);   // (3 + 1) / 2 bytes a row
     kx_bit_free(&b);
     EXPECT_EQ(b.pixels, nullptr);
-    KX_RECT r = {5, 6, 7, 3};
+    KX_RECT r = {5, 6, 7, 3}, empty = {0, 0, 0, 5}, negative = {0, 0, -4, -5};
     ASSERT_EQ(kx_bit_alloc(&b, &r, 15), 1);
-    EXPECT_EQ(b.x, 5);
-    EXPECT_EQ(b.y, 6);
+    EXPECT_EQ((std::vector<int>{b.x, b.y}), (std::vector<int>{5, 6}));
     EXPECT_EQ(kx_bit_buffer_bytes(&b), 42u);
     kx_bit_free(&b);
-    KX_RECT empty = {0, 0, 0, 5};
-    EXPECT_EQ(kx_bit_alloc(&b, &empty, 8), 0);
-    KX_RECT negative = {0, 0, -4, -5};
-    EXPECT_EQ(kx_bit_alloc(&b, &negative, 8), 0);
-    EXPECT_EQ(kx_bit_alloc(&b, nullptr, 8), 0);
+    for (const KX_RECT *bad : {&empty, &negative, static_cast<KX_RECT *>(nullptr)})
+        EXPECT_EQ(kx_bit_alloc(&b, bad, 8), 0);
     ASSERT_EQ(kx_bit_alloc(&b, &r, 12), 1);
-    EXPECT_EQ(message(), "Invalid options in parameter of kx_bit_alloc ()");
-    kx_bit_free(&b);
+    EXPECT_EQ(msg(), "Invalid options in parameter of kx_bit_alloc ()");
 }
 
 TEST(KxBitCore, EightToTwentyFourThenBackIsRefusedAndKeepsThePicture)
 {
-    KX_BITMAP b = make(4, 2, 8);
+    pic b(4, 2, 8, -1);
     b.palette = kx_pal_alloc(nullptr, 256, 1);
-    for (int i = 0; i < 8; i++) b.pixels[i] = uint8_t(i);
     for (int i = 0; i < 256; i++) {
         b.palette->colors[i * 3] = uint8_t(i * 2);
         b.palette->colors[i * 3 + 1] = uint8_t(i + 10);
@@ -57,22 +33,17 @@ TEST(KxBitCore, EightToTwentyFourThenBackIsRefusedAndKeepsThePicture)
     ASSERT_EQ(kx_bit_convert(&b, 24), 1);
     EXPECT_EQ(b.depth, 24);
     EXPECT_EQ(b.palette, nullptr);
-    const uint8_t expect_px5[3] = {10, 15, 250};
-    EXPECT_EQ(0, std::memcmp(b.pixels + 15, expect_px5, 3));
-    std::string before(reinterpret_cast<char *>(b.pixels), 24);
+    EXPECT_EQ(px(b, 6), (bytes{2, 11, 254, 4, 12, 253}));
+    bytes before = px(b);
     EXPECT_EQ(kx_bit_convert(&b, 8), 0);
-    EXPECT_EQ(message(), "24->8 BPP conversion parameter in function kx_bit_convert isn't supported yet.");
+    EXPECT_EQ(msg(), "24->8 BPP conversion parameter in function kx_bit_convert isn't supported yet.");
     EXPECT_EQ(b.depth, 24);
-    EXPECT_EQ(std::string(reinterpret_cast<char *>(b.pixels), 24), before);
-    kx_bit_free(&b);
+    EXPECT_EQ(px(b), before);
 }
 
 TEST(KxBitCore, RefusalsOfTheConversionTable)
 {
-    struct refusal {
-        int source, target;
-        const char *text;
-    } refusals[] = {
+    struct refusal { int source, target; const char *text; } refusals[] = {
         {1, 8, "1->4, 8, 16, 24, 32 BPP conversion parameter in function kx_bit_convert isn't supported yet."},
         {4, 16, "4->16 BPP conversion parameter in function kx_bit_convert isn't supported yet."},
         {15, 8, "15->8 BPP conversion parameter in function kx_bit_convert isn't supported yet."},
@@ -87,102 +58,90 @@ TEST(KxBitCore, RefusalsOfTheConversionTable)
     };
     for (const refusal &r : refusals) {
         SCOPED_TRACE(testing::Message() << r.source << " -> " << r.target);
-        KX_BITMAP b = make(3, 3, r.source);
+        pic b(3, 3, r.source);
         uint8_t *pixels = b.pixels;
         EXPECT_EQ(kx_bit_convert(&b, r.target), 0);
-        EXPECT_EQ(message(), r.text);
+        EXPECT_EQ(msg(), r.text);
         EXPECT_EQ(b.depth, r.source);
         EXPECT_EQ(b.pixels, pixels);
-        kx_bit_free(&b);
     }
     // A depth outside the table names both depths; a target equal to the depth does nothing.
-    KX_BITMAP b = make(2, 2, 8);
+    pic b(2, 2, 8);
     b.depth = 2;
     EXPECT_EQ(kx_bit_convert(&b, 24), 0);
-    EXPECT_EQ(message(), "Invalid conversion from 2 to 24 BPP in function kx_bit_convert.");
+    EXPECT_EQ(msg(), "Invalid conversion from 2 to 24 BPP in function kx_bit_convert.");
     b.depth = 8;
     EXPECT_EQ(kx_bit_convert(&b, 8), 1);
     EXPECT_EQ(kx_bit_convert(&b, 15), 1);   // read as 8
     EXPECT_EQ(b.depth, 8);
-    kx_bit_free(&b);
     EXPECT_EQ(kx_bit_convert(nullptr, 24), 0);
 }
 
 TEST(KxBitCore, FourBitRowsUnpackHighNibbleFirst)
 {
-    KX_BITMAP b = make(3, 2, 4);
+    pic b(3, 2, 4);
     const uint8_t packed[4] = {0x12, 0x30, 0x45, 0x60};
-    std::memcpy(b.pixels, packed, 4);
+    std::copy(packed, packed + 4, b.pixels);
     b.palette = kx_pal_alloc(nullptr, 16, 1 | 4);
     ASSERT_EQ(kx_bit_convert(&b, 8), 1);
-    EXPECT_EQ(kx_bit_buffer_bytes(&b), 6u);
-    const uint8_t expect[6] = {1, 2, 3, 4, 5, 6};
-    EXPECT_EQ(0, std::memcmp(b.pixels, expect, 6));
+    EXPECT_EQ(px(b), (bytes{1, 2, 3, 4, 5, 6}));
     EXPECT_NE(b.palette, nullptr);   // still a palette picture
     ASSERT_EQ(kx_bit_convert(&b, 24), 1);
     EXPECT_EQ(b.pixels[3 * 5], 6 * 17);   // gray ramp of 16: 256 / 15 = 17 a step
-    kx_bit_free(&b);
 }
 
 TEST(KxBitCore, MagentaAndTheTransparentIndexUnderTheAlphaKey)
 {
-    KX_BITMAP b = make(4, 1, 8);
+    pic b(4, 1, 8);
     b.palette = kx_pal_alloc(nullptr, 8, 1);
     uint8_t *c = b.palette->colors;
     c[5 * 3] = 255, c[5 * 3 + 1] = 0, c[5 * 3 + 2] = 255;
     c[2 * 3] = 10, c[2 * 3 + 1] = 20, c[2 * 3 + 2] = 30;
     const uint8_t idx[4] = {5, 2, 5, 7};
-    std::memcpy(b.pixels, idx, 4);
+    std::copy(idx, idx + 4, b.pixels);
     b.transparent = 7;
     ASSERT_EQ(kx_bit_convert(&b, 32 + KX_BIT_ALPHA_KEY), 1);
     EXPECT_TRUE(b.flags & KX_BIT_FLAG_TRANSPARENT);
-    const uint8_t expect[16] = {127, 127, 127, 0, 10, 20, 30, 255, 127, 127, 127, 0, 127, 127, 127, 0};
-    EXPECT_EQ(0, std::memcmp(b.pixels, expect, 16));
-    kx_bit_free(&b);
+    EXPECT_EQ(px(b), (bytes{127, 127, 127, 0, 10, 20, 30, 255, 127, 127, 127, 0, 127, 127, 127, 0}));
 
     // Without the key the colours stay and alpha is 255.
-    b = make(1, 1, 8);
-    b.palette = kx_pal_alloc(nullptr, 1, 1);
-    b.palette->colors[0] = 255, b.palette->colors[2] = 255;
-    b.transparent = 9;
-    ASSERT_EQ(kx_bit_convert(&b, 32), 1);
-    const uint8_t magenta[4] = {255, 0, 255, 255};
-    EXPECT_EQ(0, std::memcmp(b.pixels, magenta, 4));
-    EXPECT_TRUE(b.flags & KX_BIT_FLAG_TRANSPARENT);
-    kx_bit_free(&b);
+    pic m(1, 1, 8);
+    m.palette = kx_pal_alloc(nullptr, 1, 1);
+    m.palette->colors[0] = 255, m.palette->colors[2] = 255;
+    m.transparent = 9;
+    ASSERT_EQ(kx_bit_convert(&m, 32), 1);
+    EXPECT_EQ(px(m), (bytes{255, 0, 255, 255}));
+    EXPECT_TRUE(m.flags & KX_BIT_FLAG_TRANSPARENT);
 }
 
 TEST(KxBitCore, TrueColourConversions)
 {
     // 15 bits: channels move to the top of the byte; 248,0,248 widens to magenta.
-    KX_BITMAP b = make(2, 1, 15);
+    pic b(2, 1, 15);
     const uint16_t words[2] = {uint16_t(31 << 10 | 16 << 5 | 1), uint16_t(31 << 10 | 31)};
     for (int i = 0; i < 2; i++) b.pixels[i * 2] = uint8_t(words[i]), b.pixels[i * 2 + 1] = uint8_t(words[i] >> 8);
+    const bytes rgb = {248, 128, 8, 255, 0, 255};
     ASSERT_EQ(kx_bit_convert(&b, 24), 1);
-    const uint8_t rgb[6] = {248, 128, 8, 255, 0, 255};
-    EXPECT_EQ(0, std::memcmp(b.pixels, rgb, 6));
+    EXPECT_EQ(px(b), rgb);
     EXPECT_TRUE(b.flags & KX_BIT_FLAG_TRANSPARENT);
 
-    // 24 -> 16 (5-6-5 without a display) -> 24 keeps the top bits.
+    // 24 -> 16 (5-6-5 without a display) -> 32 -> 24 keeps the top bits.
     ASSERT_EQ(kx_bit_convert(&b, 16), 1);
     EXPECT_EQ(b.pixels[0] | b.pixels[1] << 8, 31 << 11 | 32 << 5 | 1);
     ASSERT_EQ(kx_bit_convert(&b, 32), 1);
-    const uint8_t rgba[8] = {248, 128, 8, 255, 255, 0, 255, 255};
-    EXPECT_EQ(0, std::memcmp(b.pixels, rgba, 8));
+    EXPECT_EQ(px(b), (bytes{248, 128, 8, 255, 255, 0, 255, 255}));
     ASSERT_EQ(kx_bit_convert(&b, 24), 1);
-    EXPECT_EQ(0, std::memcmp(b.pixels, rgb, 6));
-    kx_bit_free(&b);
+    EXPECT_EQ(px(b), rgb);
 
     // 15 -> 16 on a 5-5-5 display only relabels.
     KX_BIT_DISPLAY d = {};
     d.red_shift = 10, d.red_width = 5, d.green_shift = 5, d.green_width = 5, d.blue_width = 5;
     kx_bit_display_set(&d);
-    b = make(1, 1, 15);
-    uint8_t *before = b.pixels;
-    ASSERT_EQ(kx_bit_convert(&b, 16), 1);
-    EXPECT_EQ(b.pixels, before);
-    EXPECT_EQ(b.depth, 16);
-    kx_bit_free(&b);
+    pic w(1, 1, 15);
+    uint8_t *before = w.pixels;
+    ASSERT_EQ(kx_bit_convert(&w, 16), 1);
+    EXPECT_EQ(w.pixels, before);
+    EXPECT_EQ(w.depth, 16);
     kx_bit_display_set(nullptr);
 }
 
@@ -194,14 +153,11 @@ TEST(KxBitCore, PalettesCountReferencesAndShareGrayRamps)
     rgb->colors[3] = 9, rgb->colors[4] = 8, rgb->colors[5] = 7;
     KX_PALETTE *rgba = kx_pal_alloc(rgb, 6, 0);
     EXPECT_EQ(rgba->type, KX_PALETTE_RGBA);
-    const uint8_t second[4] = {9, 8, 7, 255};
-    EXPECT_EQ(0, std::memcmp(rgba->colors + 4, second, 4));
+    EXPECT_EQ(bytes(rgba->colors + 4, rgba->colors + 8), (bytes{9, 8, 7, 255}));
     KX_PALETTE *back = kx_pal_alloc(rgba, 2, 1);
     EXPECT_EQ(back->count, 2);
-    EXPECT_EQ(0, std::memcmp(back->colors + 3, second, 3));
-    kx_pal_free(back);
-    kx_pal_free(rgba);
-    kx_pal_free(rgb);
+    EXPECT_EQ(bytes(back->colors + 3, back->colors + 6), (bytes{9, 8, 7}));
+    for (KX_PALETTE *p : {back, rgba, rgb}) kx_pal_free(p);
 
     KX_PALETTE *g1 = kx_pal_grayscale_get(16);
     uint32_t refs = g1->references;
@@ -213,22 +169,16 @@ TEST(KxBitCore, PalettesCountReferencesAndShareGrayRamps)
     EXPECT_EQ(g3->colors[200 * 3 + 1], 200);
     EXPECT_EQ(g1->colors[15 * 3], 255);
     // Ramps whose step overshoots hold the last colour at white; one colour is black.
-    KX_PALETTE *two = kx_pal_alloc(nullptr, 2, 1 | 4);
+    KX_PALETTE *two = kx_pal_alloc(nullptr, 2, 1 | 4), *one = kx_pal_alloc(nullptr, 1, 1 | 4);
     EXPECT_EQ(two->colors[3], 255);
-    kx_pal_free(two);
-    KX_PALETTE *one = kx_pal_alloc(nullptr, 1, 1 | 4);
     EXPECT_EQ(one->colors[0], 0);
-    kx_pal_free(one);
-    kx_pal_free(g1);
-    kx_pal_free(g2);
-    kx_pal_free(g3);
+    for (KX_PALETTE *p : {two, one, g1, g2, g3}) kx_pal_free(p);
     kx_bit_deinit();   // empties the shared list
 
-    KX_PALETTE bogus = {1, 1, 7, nullptr};
-    auto *heap = static_cast<KX_PALETTE *>(kx_mem_malloc(sizeof(KX_PALETTE)));
-    *heap = bogus;
-    kx_pal_free(heap);
-    EXPECT_EQ(message(), "Wrong palette type");
+    auto *bogus = static_cast<KX_PALETTE *>(kx_mem_malloc(sizeof(KX_PALETTE)));
+    *bogus = {1, 1, 7, nullptr};
+    kx_pal_free(bogus);
+    EXPECT_EQ(msg(), "Wrong palette type");
 
     const uint8_t file[800] = {1, 2, 3};
     EXPECT_EQ(kx_pal_decode(file, 700), nullptr);

@@ -1,13 +1,9 @@
 // File level: the reader is chosen by the name, files are read through kx_io, pictures are saved
 // and read back, snapshots take the first free number.
-#include "kx/kx_bit/kx_bit.h"
-#include "tests/kx_bit/kx_bit_ref.h"
-
-#include <gtest/gtest.h>
+#include "tests/kx_bit/kx_bit_test.h"
 
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <unistd.h>
 
 namespace {
@@ -30,7 +26,7 @@ protected:
         fs::current_path(old_);
         fs::remove_all(dir_);
     }
-    static void write(const std::string &name, const kxref::bytes &b)
+    static void write(const std::string &name, const bytes &b)
     {
         std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char *>(b.data()), long(b.size()));
     }
@@ -41,40 +37,35 @@ protected:
 
 TEST_F(KxBitFile, ReaderChosenByNameInAnyCase)
 {
-    kxref::png_options o;
-    kxref::bytes png = kxref::png_write(6, 4, kxref::make_pixels(6, 4, 3, 1), o);
-    kxref::jpeg_options j;
-    kxref::bytes jpg = kxref::jpeg_write(6, 4, kxref::make_pixels(6, 4, 3, 1), j);
+    bytes png = kxref::png_write(6, 4, kxref::make_pixels(6, 4, 3, 1), {});
     write("pic.png", png);
-    write("pic.jpeg", jpg);
+    write("pic.jpeg", kxref::jpeg_write(6, 4, kxref::make_pixels(6, 4, 3, 1), {}));
     write("pic.dat", png);
     write("png_named.tga", png);   // a PNG under a TGA name goes to the TGA reader
 
-    KX_BITMAP b;
+    pic b;
     ASSERT_EQ(kx_bit_load(&b, "pic.png", 1), 1);
     EXPECT_EQ(b.depth, 24);
     kx_bit_free(&b);
     ASSERT_EQ(kx_bit_load_at("here.cpp", 7, &b, "pic.jpeg", 1), 1);
     EXPECT_EQ(b.width, 6);
     kx_bit_free(&b);
-    EXPECT_EQ(kx_bit_load(&b, "pic.dat", 1), 0);
-    EXPECT_EQ(kx_bit_load(&b, "png_named.tga", 1), 0);
-    EXPECT_EQ(kx_bit_load(&b, "missing.png", 1), 0);
-    EXPECT_EQ(b.pixels, nullptr);
+    for (const char *refused : {"pic.dat", "png_named.tga", "missing.png"}) {
+        EXPECT_EQ(kx_bit_load(&b, refused, 1), 0) << refused;
+        EXPECT_EQ(b.pixels, nullptr);
+    }
 }
 
 TEST_F(KxBitFile, SaveChoosesTheFormatByDepthAndSnapshotsNumberThemselves)
 {
-    KX_BITMAP pic;
-    KX_RECT r = {0, 0, 5, 3};
-    ASSERT_EQ(kx_bit_alloc(&pic, &r, 8), 1);
-    for (int i = 0; i < 15; i++) pic.pixels[i] = uint8_t(i * 17);
-    pic.palette = kx_pal_alloc(nullptr, 256, 1 | 4);
+    pic p(5, 3, 8);
+    for (int i = 0; i < 15; i++) p.pixels[i] = uint8_t(i * 17);
+    p.palette = kx_pal_alloc(nullptr, 256, 1 | 4);
     // The name does not decide: an 8-bit picture is PCX whatever it is called.
-    ASSERT_EQ(kx_bit_save(&pic, "eight.pcx", nullptr, 0), 1);
-    KX_BITMAP back;
+    ASSERT_EQ(kx_bit_save(&p, "eight.pcx", nullptr, 0), 1);
+    pic back;
     ASSERT_EQ(kx_bit_load(&back, "eight.pcx", 1), 1);
-    EXPECT_TRUE(std::equal(pic.pixels, pic.pixels + 15, back.pixels));
+    EXPECT_EQ(px(back), px(p));
     kx_bit_free(&back);
     KX_PALETTE *pal = kx_pal_load("eight.pcx");
     ASSERT_NE(pal, nullptr);
@@ -82,24 +73,22 @@ TEST_F(KxBitFile, SaveChoosesTheFormatByDepthAndSnapshotsNumberThemselves)
     kx_pal_free(pal);
     EXPECT_EQ(kx_pal_load("none.pal"), nullptr);
 
-    ASSERT_EQ(kx_bit_snapshot_save(&pic, 8), 1);
-    ASSERT_EQ(kx_bit_snapshot_save(&pic, 8), 1);
+    ASSERT_EQ(kx_bit_snapshot_save(&p, 8), 1);
+    ASSERT_EQ(kx_bit_snapshot_save(&p, 8), 1);
     EXPECT_TRUE(fs::exists("Snap0000.pcx"));
     EXPECT_TRUE(fs::exists("Snap0001.pcx"));
-    ASSERT_EQ(kx_bit_convert(&pic, 24), 1);
-    ASSERT_EQ(kx_bit_snapshot_save(&pic, 24), 1);
+    ASSERT_EQ(kx_bit_convert(&p, 24), 1);
+    ASSERT_EQ(kx_bit_snapshot_save(&p, 24), 1);
     ASSERT_EQ(kx_bit_load(&back, "Snap0000.tga", 0), 1);
     EXPECT_EQ(back.depth, 24);
-    EXPECT_TRUE(std::equal(pic.pixels, pic.pixels + 45, back.pixels));
-    kx_bit_free(&back);
+    EXPECT_EQ(px(back), px(p));
 
     KX_BIT_DISPLAY d = {};
     d.use_3d = 1;
     d.vendor = "SGI";
     d.renderer = "Generic GDI";
     kx_bit_display_set(&d);
-    EXPECT_EQ(kx_bit_snapshot_save(&pic, 24), 0);
-    EXPECT_EQ(std::string(kx_bit_message_get()).rfind("Sorry, it's not possible to take a snapshot under SGI's", 0), 0u);
+    EXPECT_EQ(kx_bit_snapshot_save(&p, 24), 0);
+    EXPECT_EQ(msg().rfind("Sorry, it's not possible to take a snapshot under SGI's", 0), 0u);
     kx_bit_display_set(nullptr);
-    kx_bit_free(&pic);
 }

@@ -1,18 +1,11 @@
 // TGA and PCX readers on files built here byte by byte from pixels the test knows, both row
 // orders, run-length coding, palettes; the writers read back through the readers; hostile
 // headers and cut files.
-#include "kx/kx_bit/kx_bit.h"
+#include "tests/kx_bit/kx_bit_test.h"
+
 #include "kx/kx_mem/kx_mem.h"
 
-#include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
-#include <vector>
-
 namespace {
-
-using bytes = std::vector<uint8_t>;
 
 void put16(bytes &b, size_t at, int v)
 {
@@ -21,10 +14,10 @@ void put16(bytes &b, size_t at, int v)
 }
 
 // Known RGBA pixels with runs of equal ones (for the run-length packets).
-bytes sample_rgba(int w, int h)
+bytes sample_rgba(int count)
 {
-    bytes px(size_t(w) * size_t(h) * 4);
-    for (int i = 0; i < w * h; i++) {
+    bytes px(size_t(count) * 4);
+    for (int i = 0; i < count; i++) {
         int k = (i / 3) * 37;
         px[size_t(i) * 4] = uint8_t(k & 0xF8);
         px[size_t(i) * 4 + 1] = uint8_t((k * 3) & 0xF8);
@@ -84,18 +77,13 @@ bytes make_tga(int type, int bits, bool top_down, int w, int h, const bytes &rgb
     return f;
 }
 
-// The picture our reader should give for `rgba` at `bits`.
-bytes expected(const bytes &rgba, int bits, int count)
+// The picture our reader should give for `rgba` at `bits`: 16-bit files keep their words.
+bytes expected(const bytes &rgba, int bits)
 {
     bytes out;
-    for (int i = 0; i < count; i++) {
-        const uint8_t *p = rgba.data() + size_t(i) * 4;
-        if (bits == 16) {
-            bytes t = tga_pixel(p, 16);
-            out.insert(out.end(), t.begin(), t.end());
-        } else {
-            out.insert(out.end(), p, p + bits / 8);
-        }
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        bytes p = bits == 16 ? tga_pixel(&rgba[i], 16) : bytes(&rgba[i], &rgba[i] + bits / 8);
+        out.insert(out.end(), p.begin(), p.end());
     }
     return out;
 }
@@ -117,20 +105,16 @@ bytes pcx_header(int bits, int planes, int xmax, int ymax, int line)
 TEST(KxBitTga, TrueColourInBothRowOrdersAndRunLength)
 {
     const int w = 7, h = 5;
-    bytes rgba = sample_rgba(w, h);
+    bytes rgba = sample_rgba(w * h);
     for (int type : {2, 10})
-        for (int bits : {16, 24, 32}) {
-            bytes want = expected(rgba, bits, w * h);
+        for (int bits : {16, 24, 32})
             for (bool top : {false, true}) {
                 SCOPED_TRACE(testing::Message() << "type " << type << " bits " << bits << " top " << top);
                 bytes f = make_tga(type, bits, top, w, h, rgba);
-                KX_BITMAP b;
+                pic b;
                 ASSERT_EQ(kx_bit_decode_tga(&b, f.data(), f.size(), 1, "t.tga"), 1);
-                EXPECT_EQ(b.depth, bits == 16 ? 15 : bits);
-                EXPECT_EQ(b.width, w);
-                EXPECT_EQ(b.height, h);
-                ASSERT_EQ(kx_bit_buffer_bytes(&b), want.size());
-                EXPECT_EQ(0, std::memcmp(b.pixels, want.data(), want.size()));
+                EXPECT_EQ(dims(b), (std::vector<int>{w, h, bits == 16 ? 15 : bits}));
+                EXPECT_EQ(px(b), expected(rgba, bits));
                 kx_bit_free(&b);
                 // Every cut of the file is refused without a leak or a stray read.
                 for (size_t cut = 0; cut < f.size(); cut += 5) {
@@ -138,42 +122,31 @@ TEST(KxBitTga, TrueColourInBothRowOrdersAndRunLength)
                     EXPECT_EQ(b.pixels, nullptr);
                 }
             }
-        }
 }
 
 TEST(KxBitTga, ColourMappedPicturesAndUnsupportedTypes)
 {
-    bytes f(18, 0);
-    f[1] = 1;
-    f[2] = 1;
-    put16(f, 3, 0);
-    put16(f, 5, 2);   // two map entries
-    f[7] = 24;
-    put16(f, 12, 2);
-    put16(f, 14, 1);
-    f[16] = 8;
-    f[17] = 0x20;
-    f.insert(f.end(), {30, 20, 10, 3, 2, 1});   // B, G, R of each entry
-    f.insert(f.end(), {1, 0});
-    KX_BITMAP b;
+    // Type 1, a map of two 24-bit entries, 2 x 1 pixels of 8 bits stored top-down.
+    bytes f = {0, 1, 1, 0, 0, 2, 0, 24, 0, 0, 0, 0, 2, 0, 1, 0, 8, 0x20,
+               30, 20, 10, 3, 2, 1,   // B, G, R of each entry
+               1, 0};
+    pic b;
     ASSERT_EQ(kx_bit_decode_tga(&b, f.data(), f.size(), 1, "m.tga"), 1);
     EXPECT_EQ(b.depth, 8);
     ASSERT_NE(b.palette, nullptr);
     EXPECT_EQ(b.palette->count, 256);
-    const uint8_t map[6] = {10, 20, 30, 1, 2, 3};
-    EXPECT_EQ(0, std::memcmp(b.palette->colors, map, 6));
-    EXPECT_EQ(b.pixels[0], 1);
-    EXPECT_EQ(b.pixels[1], 0);
+    EXPECT_EQ(bytes(b.palette->colors, b.palette->colors + 6), (bytes{10, 20, 30, 1, 2, 3}));
+    EXPECT_EQ(px(b), (bytes{1, 0}));
     kx_bit_free(&b);
     // Without option 1 the map is skipped, not taken for pixels.
     ASSERT_EQ(kx_bit_decode_tga(&b, f.data(), f.size(), 0, "m.tga"), 1);
     EXPECT_EQ(b.palette, nullptr);
-    EXPECT_EQ(b.pixels[0], 1);
+    EXPECT_EQ(px(b), (bytes{1, 0}));
     kx_bit_free(&b);
 
     f[2] = 3;
     EXPECT_EQ(kx_bit_decode_tga(&b, f.data(), f.size(), 1, "gray.tga"), 0);
-    EXPECT_EQ(std::string(kx_bit_message_get()), "TGA format not supported yet. (File gray.tga)");
+    EXPECT_EQ(msg(), "TGA format not supported yet. (File gray.tga)");
 }
 
 TEST(KxBitPcx, EightBitWithPaletteFourBitPlanesAndTwentyFourBitPlanes)
@@ -181,29 +154,26 @@ TEST(KxBitPcx, EightBitWithPaletteFourBitPlanesAndTwentyFourBitPlanes)
     // 8 bits, 3 x 2: a run of three 200s (count byte 0xC3), then 5, 6 and a lone 0xC1 value
     // written as a run of one.
     bytes f = pcx_header(8, 1, 2, 1, 3);
-    f.insert(f.end(), {0xC3, 200, 5, 6, 0xC1, 0xC1});
-    f.push_back(12);
+    f.insert(f.end(), {0xC3, 200, 5, 6, 0xC1, 0xC1, 12});
     for (int i = 0; i < 256; i++) f.insert(f.end(), {uint8_t(i), uint8_t(255 - i), 7});
-    KX_BITMAP b;
+    pic b;
     ASSERT_EQ(kx_bit_decode_pcx(&b, f.data(), f.size(), 1, "a.pcx"), 1);
-    const uint8_t px[6] = {200, 200, 200, 5, 6, 0xC1};
     EXPECT_EQ(b.depth, 8);
-    EXPECT_EQ(0, std::memcmp(b.pixels, px, 6));
+    EXPECT_EQ(px(b), (bytes{200, 200, 200, 5, 6, 0xC1}));
     ASSERT_NE(b.palette, nullptr);
     EXPECT_EQ(b.palette->colors[200 * 3 + 1], 55);
     kx_bit_free(&b);
     for (size_t cut : {size_t(100), size_t(128), size_t(131), size_t(133)})
         EXPECT_EQ(kx_bit_decode_pcx(&b, f.data(), cut, 0, "a.pcx"), 0) << cut;
 
-    // 4 bits as four bit planes: 3 pixels with values 1, 10, 15.
+    // 4 bits as four bit planes: 3 pixels with values 1, 10, 15; plane p holds bit p of each
+    // pixel, leftmost pixel in the top bit.
     bytes g = pcx_header(1, 4, 2, 0, 2);
     for (int i = 0; i < 48; i++) g[16 + size_t(i)] = uint8_t(i * 5);
-    // plane p holds bit p of each pixel, leftmost pixel in the top bit.
     g.insert(g.end(), {0xA0, 0, 0x60, 0, 0x20, 0, 0x60, 0});
     ASSERT_EQ(kx_bit_decode_pcx(&b, g.data(), g.size(), 1, "b.pcx"), 1);
     EXPECT_EQ(b.depth, 4);
-    const uint8_t nibbles[2] = {0x1A, 0xF0};
-    EXPECT_EQ(0, std::memcmp(b.pixels, nibbles, 2));
+    EXPECT_EQ(px(b), (bytes{0x1A, 0xF0}));
     ASSERT_NE(b.palette, nullptr);
     EXPECT_EQ(b.palette->count, 16);
     EXPECT_EQ(b.palette->colors[47], 235);
@@ -215,14 +185,13 @@ TEST(KxBitPcx, EightBitWithPaletteFourBitPlanesAndTwentyFourBitPlanes)
     bytes t = pcx_header(8, 3, 1, 0, 2);
     t.insert(t.end(), {1, 2, 3, 4, 0xC2, 9});
     ASSERT_EQ(kx_bit_decode_pcx(&b, t.data(), t.size(), 1, "c.pcx"), 1);
-    const uint8_t rgb[6] = {1, 3, 9, 2, 4, 9};
     EXPECT_EQ(b.depth, 24);
-    EXPECT_EQ(0, std::memcmp(b.pixels, rgb, 6));
+    EXPECT_EQ(px(b), (bytes{1, 3, 9, 2, 4, 9}));
     kx_bit_free(&b);
 
     t[65] = 2;
     EXPECT_EQ(kx_bit_decode_pcx(&b, t.data(), t.size(), 1, "d.pcx"), 0);
-    EXPECT_EQ(std::string(kx_bit_message_get()), "PCX format not supported yet. (File d.pcx)");
+    EXPECT_EQ(msg(), "PCX format not supported yet. (File d.pcx)");
     // A bytes-per-line shorter than the width would overrun the line.
     t[65] = 3;
     put16(t, 8, 200);
@@ -232,19 +201,17 @@ TEST(KxBitPcx, EightBitWithPaletteFourBitPlanesAndTwentyFourBitPlanes)
 TEST(KxBitSave, WrittenFilesReadBackThroughOurReaders)
 {
     // 8 bits -> PCX with long runs (over 63) and high bytes.
-    KX_BITMAP b;
-    KX_RECT r = {0, 0, 150, 3};
-    ASSERT_EQ(kx_bit_alloc(&b, &r, 8), 1);
+    pic b(150, 3, 8);
     for (int i = 0; i < 450; i++) b.pixels[i] = uint8_t(i < 140 ? 7 : i < 300 ? 250 : i);
     b.palette = kx_pal_alloc(nullptr, 256, 1 | 4);
     uint8_t *data = nullptr;
     size_t size = 0;
     ASSERT_EQ(kx_bit_encode(&b, nullptr, &data, &size), 1);
     EXPECT_EQ(data[size - 769], 12);
-    KX_BITMAP back;
+    pic back;
     ASSERT_EQ(kx_bit_decode_pcx(&back, data, size, 1, "s.pcx"), 1);
-    EXPECT_EQ(0, std::memcmp(back.pixels, b.pixels, 450));
-    EXPECT_EQ(0, std::memcmp(back.palette->colors, b.palette->colors, 768));
+    EXPECT_EQ(px(back), px(b));
+    EXPECT_EQ(bytes(back.palette->colors, back.palette->colors + 768), bytes(b.palette->colors, b.palette->colors + 768));
     kx_bit_free(&back);
     kx_mem_free(data);
 
@@ -252,28 +219,23 @@ TEST(KxBitSave, WrittenFilesReadBackThroughOurReaders)
     KX_RECT part = {140, 1, 20, 5};
     ASSERT_EQ(kx_bit_encode(&b, &part, &data, &size), 1);
     ASSERT_EQ(kx_bit_decode_pcx(&back, data, size, 0, "s.pcx"), 1);
-    EXPECT_EQ(back.width, 10);
-    EXPECT_EQ(back.height, 2);
-    EXPECT_EQ(0, std::memcmp(back.pixels, b.pixels + 150 + 140, 10));
+    EXPECT_EQ((std::vector<int>{back.width, back.height}), (std::vector<int>{10, 2}));
+    EXPECT_EQ(px(back, 10), bytes(b.pixels + 150 + 140, b.pixels + 150 + 150));
     kx_bit_free(&back);
     kx_mem_free(data);
 
     // 24 -> TGA, 32 -> TGA keeping alpha, 15 -> TGA.
+    pic fifteen(150, 3, 15);
+    for (int i = 0; i < 900; i++) fifteen.pixels[i] = uint8_t(i * 13);
     for (int depth : {24, 32, 15}) {
+        SCOPED_TRACE(depth);
         ASSERT_EQ(kx_bit_convert(&b, depth == 15 ? 24 : depth), 1);
-        KX_BITMAP src = b;
-        if (depth == 15) {
-            KX_RECT rr = {0, 0, 150, 3};
-            ASSERT_EQ(kx_bit_alloc(&src, &rr, 15), 1);
-            for (int i = 0; i < 900; i++) src.pixels[i] = uint8_t(i * 13);
-        }
+        const KX_BITMAP &src = depth == 15 ? fifteen : b;
         ASSERT_EQ(kx_bit_encode(&src, nullptr, &data, &size), 1);
         ASSERT_EQ(kx_bit_decode_tga(&back, data, size, 0, "s.tga"), 1);
         EXPECT_EQ(back.depth, depth);
-        EXPECT_EQ(0, std::memcmp(back.pixels, src.pixels, kx_bit_buffer_bytes(&src)));
+        EXPECT_EQ(px(back), px(src));
         kx_bit_free(&back);
         kx_mem_free(data);
-        if (depth == 15) kx_bit_free(&src);
     }
-    kx_bit_free(&b);
 }

@@ -6,6 +6,7 @@
 #include "kx/kx_dsp/kx_dsp_local.h"
 #include "platform/plat_menu.h"
 
+#include <functional>
 #include <map>
 #include <set>
 
@@ -56,38 +57,28 @@ TEST_F(CaptureAlerts, EveryDefaultSlotReportsItsOwnTextOncePerCallAndReturnsZero
     KX_BITMAP bitmap{};
     KX_RECT rect{0, 0, 1, 1};
     char a[KX_DSP_3D_NAME_MAX], b[KX_DSP_3D_NAME_MAX];
-    for (int round = 0; round < 2; round++) {
-        EXPECT_EQ(t->init(nullptr, &rect, a, b), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_dsp_3d_init_default"));
-        EXPECT_EQ(t->deinit(), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_dsp_3d_deinit_default"));
-        EXPECT_EQ(t->video_mode_set(nullptr, 0), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_dsp_3d_video_mode_set_default"));
-        EXPECT_EQ(t->resize(0, 0, 1, 1), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_dsp_3d_resize_default"));
-        EXPECT_EQ(t->flush(), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_dsp_3d_flush_default"));
-        EXPECT_EQ(t->put(&bitmap, &rect, &rect, 0), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_bit_3d_put"));
-        EXPECT_EQ(t->save("x.tga", &rect), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_bit_3d_save"));
-        EXPECT_EQ(t->free(&bitmap), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_bit_3d_free_default"));
-        EXPECT_EQ(t->screen_clear(), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_dsp_3d_screen_clear_default"));
-        EXPECT_EQ(t->display_update(), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_dsp_3d_display_update_default"));
-        EXPECT_EQ(t->draw_pixel(&bitmap, 0, 0, 0), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_bit_3d_draw_pixel_default"));
-        EXPECT_EQ(t->draw_line(&bitmap, 0, 0, 1, 1, 0), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_bit_3d__draw_line_default"));
-        EXPECT_EQ(t->draw_rectangle(&bitmap, &rect, 0, 1), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_bit_3d__draw_rectangle_default"));
-        EXPECT_EQ(t->draw_circle(&bitmap, 0, 0, 3, 0, 0), 0);
-        EXPECT_EQ(expect_one_report(), suffix("kx_bit_3d__draw_circle_default"));
-        EXPECT_EQ(t->get_pixel(&bitmap, 0, 0), 0u);
-        EXPECT_EQ(expect_one_report(), suffix("kx_bit_3d_get_pixel_default"));
-    }
+    const std::pair<const char *, std::function<long()>> slots[] = {
+        {"kx_dsp_3d_init_default", [&] { return t->init(nullptr, &rect, a, b); }},
+        {"kx_dsp_3d_deinit_default", [&] { return t->deinit(); }},
+        {"kx_dsp_3d_video_mode_set_default", [&] { return t->video_mode_set(nullptr, 0); }},
+        {"kx_dsp_3d_resize_default", [&] { return t->resize(0, 0, 1, 1); }},
+        {"kx_dsp_3d_flush_default", [&] { return t->flush(); }},
+        {"kx_bit_3d_put", [&] { return t->put(&bitmap, &rect, &rect, 0); }},
+        {"kx_bit_3d_save", [&] { return t->save("x.tga", &rect); }},
+        {"kx_bit_3d_free_default", [&] { return t->free(&bitmap); }},
+        {"kx_dsp_3d_screen_clear_default", [&] { return t->screen_clear(); }},
+        {"kx_dsp_3d_display_update_default", [&] { return t->display_update(); }},
+        {"kx_bit_3d_draw_pixel_default", [&] { return t->draw_pixel(&bitmap, 0, 0, 0); }},
+        {"kx_bit_3d__draw_line_default", [&] { return t->draw_line(&bitmap, 0, 0, 1, 1, 0); }},
+        {"kx_bit_3d__draw_rectangle_default", [&] { return t->draw_rectangle(&bitmap, &rect, 0, 1); }},
+        {"kx_bit_3d__draw_circle_default", [&] { return t->draw_circle(&bitmap, 0, 0, 3, 0, 0); }},
+        {"kx_bit_3d_get_pixel_default", [&] { return static_cast<long>(t->get_pixel(&bitmap, 0, 0)); }},
+    };
+    for (int round = 0; round < 2; round++)
+        for (const auto &[name, call] : slots) {
+            EXPECT_EQ(call(), 0) << name;
+            EXPECT_EQ(expect_one_report(), suffix(name));
+        }
 }
 
 TEST_F(CaptureAlerts, EmptySlotsOfAnInstalledTableKeepTheirDefaults)

@@ -10,25 +10,19 @@
 
 using flic_bytes = std::vector<uint8_t>;
 
-inline void flic_put16(flic_bytes &b, unsigned v)
+// Appends 16-bit little-endian words.
+inline flic_bytes &flic_put16(flic_bytes &b, std::initializer_list<unsigned> words)
 {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-inline void flic_put32(flic_bytes &b, uint32_t v)
-{
-    flic_put16(b, v & 0xFFFF);
-    flic_put16(b, v >> 16);
+    for (unsigned v : words) b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)});
+    return b;
 }
 
 // A chunk: u32 size (header included), u16 type, the data.
 inline flic_bytes flic_chunk(unsigned type, const flic_bytes &data)
 {
+    uint32_t size = uint32_t(data.size() + 6);
     flic_bytes b;
-    flic_put32(b, static_cast<uint32_t>(data.size() + 6));
-    flic_put16(b, type);
-    b.insert(b.end(), data.begin(), data.end());
+    flic_put16(b, {size & 0xFFFF, size >> 16, type}).insert(b.end(), data.begin(), data.end());
     return b;
 }
 
@@ -37,14 +31,7 @@ struct flic_file {
 
     flic_file(unsigned magic, unsigned frames, unsigned width, unsigned height, uint32_t speed)
     {
-        flic_put32(bytes, 0);
-        flic_put16(bytes, magic);
-        flic_put16(bytes, frames);
-        flic_put16(bytes, width);
-        flic_put16(bytes, height);
-        flic_put16(bytes, 8);
-        flic_put16(bytes, 0);
-        flic_put32(bytes, speed);
+        flic_put16(bytes, {0, 0, magic, frames, width, height, 8, 0, speed & 0xFFFF, speed >> 16});
         bytes.resize(128, 0);
     }
 
@@ -54,16 +41,14 @@ struct flic_file {
     void frame(const std::vector<flic_bytes> &subs)
     {
         flic_bytes body;
-        flic_put16(body, static_cast<unsigned>(subs.size()));
-        body.resize(10, 0);
+        flic_put16(body, {unsigned(subs.size()), 0, 0, 0, 0});
         for (const flic_bytes &s : subs) body.insert(body.end(), s.begin(), s.end());
         raw(flic_chunk(0xF1FA, body));
     }
 
     const flic_bytes &done()
     {
-        uint32_t size = static_cast<uint32_t>(bytes.size());
-        for (int i = 0; i < 4; i++) bytes[i] = static_cast<uint8_t>(size >> (8 * i));
+        for (int i = 0; i < 4; i++) bytes[i] = uint8_t(bytes.size() >> (8 * i));
         return bytes;
     }
 };
@@ -81,8 +66,7 @@ inline flic_bytes flic_ffmpeg_rgb(const std::string &path)
     FILE *p = popen(cmd.c_str(), "r");
     if (!p) return out;
     uint8_t buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.insert(out.end(), buf, buf + n);
+    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.insert(out.end(), buf, buf + n);
     pclose(p);
     return out;
 }

@@ -55,13 +55,31 @@ protected:
         kx_inp_update();
     }
 
-    static PLAT_INJECT_JOYSTICK stick(int axes = 2, uint32_t fail = 0)
+    static PLAT_INJECT_JOYSTICK stick(int axes = 2, uint32_t fail = 0) { return PLAT_INJECT_JOYSTICK{axes, fail, {}, {}}; }
+
+    // Gives an injected joystick a new state and polls twice (a pad is acquired by its first poll).
+    static void set_stick(int32_t id, const PLAT_INJECT_JOYSTICK &j)
     {
-        PLAT_INJECT_JOYSTICK j{};
-        j.axes = axes;
-        j.fail = fail;
-        return j;
+        plat_input_inject_joystick_state(id, &j);
+        kx_inp_update();
+        kx_inp_update();
+    }
+
+    // kx_inp_key_down of `count` codes from `first`.
+    static std::vector<int> down(int first, int count)
+    {
+        std::vector<int> v;
+        for (int c = first; c < first + count; c++) v.push_back(kx_inp_key_down(c));
+        return v;
     }
 };
+
+// `count` zeros with `value` at `at`.
+inline std::vector<int> one_hot(int count, int at, int value)
+{
+    std::vector<int> v(count, 0);
+    v[at] = value;
+    return v;
+}
 
 } // namespace inp_test

@@ -55,7 +55,9 @@ TEST_F(PlayerTest, DefaultBindingsOfTheFirstPlayer)
     for (int k = 0; k < 10; k++) {
         hold({keys_for[k]});
         poll();
-        for (int c = 0; c < 10; c++) EXPECT_EQ(one.controls[c], keys_for[c] == keys_for[k] ? 0x80 : 0) << k << " " << c;
+        C want;
+        for (int c = 0; c < 10; c++) want.push_back(keys_for[c] == keys_for[k] ? 0x80 : 0);
+        EXPECT_EQ(controls(one), want) << k;
     }
     hold({});
     poll_with_mouse(0, -20);
@@ -80,22 +82,6 @@ TEST_F(PlayerTest, SwappedButtonsSwapTheFireControls)
     buttons[0] = 1;
     poll();
     EXPECT_EQ(controls(one), (C{0, 0, 0, 0, 0, 0, 0, 0x80, 0, 0}));
-}
-
-TEST_F(PlayerTest, JoystickDefaults)
-{
-    PLAT_INJECT_JOYSTICK j = stick();
-    j.axis[0] = -32768;
-    j.buttons[0] = 1;
-    j.buttons[1] = 1;
-    plat_input_inject_joystick_plug(&j, 0);
-    start();
-    ASSERT_EQ(kx_play_add(&one), 1);
-    poll();
-    poll();
-    EXPECT_EQ(controls(one), (C{0, 0, 128, 0, 0, 0, 0x80, 0x80, 0, 0}));
-    EXPECT_EQ(one.joystick[2], 128);
-    EXPECT_EQ(one.joystick[8], 0x80);
 }
 
 TEST_F(PlayerTest, SetupReplacesOnlyItsDevicesBinding)
@@ -190,14 +176,17 @@ TEST_F(PlayerTest, SecondPlayerHasNoMouseAndReadsJoystickOne)
     kx_play_update();
     EXPECT_EQ(one.controls[0], 50);
     EXPECT_EQ(controls(two), C(10, 0));
+    // The first player's stick keeps its default bindings: left, fire 1 and fire 2.
+    a.axis[0] = -32768;
+    a.buttons[0] = a.buttons[1] = 1;
     b.axis[0] = 32767;
-    a.buttons[0] = 1;
     plat_input_inject_joystick_state(second, &b);
     plat_input_inject_joystick_state(first, &a);
     poll();
     poll();
-    EXPECT_EQ(controls(one), (C{0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0}));
+    EXPECT_EQ(controls(one), (C{0, 0, 128, 0, 0, 0, 0x80, 0x80, 0, 0}));
     EXPECT_EQ(controls(two), (C{0, 0, 0, 128, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ((std::pair{one.joystick[2], one.joystick[8]}), (std::pair<uint8_t, uint8_t>{128, 0x80}));
     EXPECT_EQ(two.joystick[3], 128);
     // A joystick code given to the second player binds in its own block.
     const int16_t codes[10] = {-1, -1, -1, -1, -1, -1, 511, -1, -1, -1};

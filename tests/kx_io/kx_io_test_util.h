@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -22,8 +23,7 @@ namespace fs = std::filesystem;
 inline void write_file(const fs::path &p, const std::string &bytes)
 {
     if (p.has_parent_path()) fs::create_directories(p.parent_path());
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(p, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
 }
 
 inline std::string read_file(const fs::path &p)
@@ -32,9 +32,28 @@ inline std::string read_file(const fs::path &p)
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// What `fn` writes to stderr.
+inline std::string stderr_of(const std::function<void()> &fn)
+{
+    testing::internal::CaptureStderr();
+    fn();
+    return testing::internal::GetCapturedStderr();
+}
+
+// The whole file through kx_io_fopen, "<null>" when it does not open.
+inline std::string kx_read_all(const char *name)
+{
+    KX_IO *f = kx_io_fopen(name, "rb");
+    if (!f) return "<null>";
+    std::string s;
+    for (int c; (c = kx_io_fgetc(f)) != -1;) s += char(c);
+    kx_io_fclose(f);
+    return s;
+}
+
 inline void put32(std::string &s, uint32_t v)
 {
-    for (int i = 0; i < 4; i++) s += static_cast<char>(v >> (8 * i));
+    for (int i = 0; i < 4; i++) s += char(v >> (8 * i));
 }
 
 struct raw_entry {
@@ -47,13 +66,13 @@ inline std::string pack_table(const std::vector<raw_entry> &entries, std::string
 {
     std::string table;
     for (const raw_entry &e : entries) {
-        uint32_t offset = static_cast<uint32_t>(data.size());
-        for (char c : e.data) data += static_cast<char>(c ^ e.key);
+        uint32_t offset = uint32_t(data.size());
+        for (char c : e.data) data += char(c ^ e.key);
         table += e.name + '\0' + e.alt + '\0';
         put32(table, offset);
-        put32(table, static_cast<uint32_t>(e.data.size()));
+        put32(table, uint32_t(e.data.size()));
         put32(table, reserved);
-        table += static_cast<char>(e.key);
+        table += char(e.key);
     }
     return table;
 }
@@ -62,13 +81,12 @@ inline std::string pack_table(const std::vector<raw_entry> &entries, std::string
 inline std::string build_inside_pack(const std::vector<raw_entry> &entries, uint8_t table_key)
 {
     std::string out, table = pack_table(entries, out);
-    uint32_t table_offset = static_cast<uint32_t>(out.size());
-    for (char c : table) out += static_cast<char>(c ^ table_key);
+    uint32_t table_offset = uint32_t(out.size());
+    for (char c : table) out += char(c ^ table_key);
     put32(out, 0xBABEFACE);
     put32(out, table_offset);
-    put32(out, static_cast<uint32_t>(entries.size()));
-    out += static_cast<char>(table_key);
-    return out;
+    put32(out, uint32_t(entries.size()));
+    return out + char(table_key);
 }
 
 // A working folder of its own for each test, made the current directory; kx_io is started
@@ -95,7 +113,7 @@ protected:
 
     void TearDown() override
     {
-        if (started) kx_io_deinit();
+        stop();
         fs::current_path(old_cwd);
         std::error_code ec;
         fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ec);
@@ -109,6 +127,14 @@ protected:
         started = true;
         return kx_io_init(&settings);
     }
+
+    void stop()
+    {
+        if (started) kx_io_deinit();
+        started = false;
+    }
+
+    fs::path user_dir() const { return dir / "xdg" / "Pellovar" / "Veltramondo"; }
 };
 
 } // namespace kxio_test

@@ -9,23 +9,9 @@ using namespace kxio_test;
 
 namespace {
 
-const std::string SAMPLE =
-    "; settings\n"
-    "[Display]\n"
-    "Fullscreen=1\n"
-    "Resolution=640x480x16\n"
-    "\n"
-    "Late=after the blank line\n"
-    "[Sound]\r\n"
-    "Volume=  12 \r\n"
-    "Fullscreen=0\r\n"
-    "Levels=7\r\n"
-    "Ratio=0.25\r\n"
-    "Name=Two words \r\n"
-    "[Order]\n"
-    "A=1\n"
-    "B=2\n"
-    "C=3\n";
+const std::string SAMPLE = "; settings\n[Display]\nFullscreen=1\nResolution=640x480x16\n\nLate=after the blank line\n"
+                           "[Sound]\r\nVolume=  12 \r\nFullscreen=0\r\nLevels=7\r\nRatio=0.25\r\nName=Two words \r\n"
+                           "[Order]\nA=1\nB=2\nC=3\n";
 
 class IniTest : public IoTest {
 protected:
@@ -36,16 +22,23 @@ protected:
         ASSERT_EQ(start(), 1);
     }
 
-    std::string get(const char *section, const char *key, int size = 255)
+    std::string get(const char *section, const char *key)
     {
-        std::vector<char> buf(static_cast<size_t>(size) + 1, 'x');
-        kx_io_ini_get_string(section, key, buf.data(), size, "test.ini");
+        std::vector<char> buf(256, 'x');
+        kx_io_ini_get_string(section, key, buf.data(), 255, "test.ini");
         return buf.data();
     }
 
     void expect_values(std::initializer_list<std::array<const char *, 3>> cases)
     {
         for (const auto &[section, key, value] : cases) EXPECT_EQ(get(section, key), value) << section << "/" << key;
+    }
+
+    // SAMPLE with `from` replaced by `to`.
+    static std::string sample_with(const std::string &from, const std::string &to)
+    {
+        std::string s = SAMPLE;
+        return s.replace(s.find(from), from.size(), to);
     }
 };
 
@@ -86,12 +79,17 @@ TEST_F(IniTest, NumbersTrimSpacesMissingKeysGiveZeroLongValuesAreCut)
         kx_io_ini_get_float("Sound", unreadable, &f, "test.ini");
         EXPECT_FLOAT_EQ(f, 5.0f) << unreadable;
     }
-    // Long values are cut to the buffer.
     std::memset(text, 'x', sizeof text);
     EXPECT_EQ(kx_io_ini_get_string("Display", "Resolution", text, 4, "test.ini"), 4);
     EXPECT_STREQ(text, "640x");
     EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_SIZE);
     EXPECT_EQ(kx_io_ini_failed(1), 0);
+    // The 1,024th character of an overlong line starts what looks like a section header.
+    write_file(dir / "long.ini", "[Real]\nLong=" + std::string(1018, 'v') + "[Fake]\nKey=1\n[Fake]\nKey=2\n");
+    char big[2048];
+    EXPECT_EQ(kx_io_ini_get_string("Real", "Long", big, 2000, "long.ini"), 1018);
+    EXPECT_EQ(kx_io_ini_get_string("Fake", "Key", big, 10, "long.ini"), 1);
+    EXPECT_STREQ(big, "2");
 }
 
 TEST_F(IniTest, KeepOpenFindsKeysOutOfOrderAndAcrossSections)
@@ -118,13 +116,9 @@ TEST_F(IniTest, KeepOpenFindsKeysOutOfOrderAndAcrossSections)
 
 TEST_F(IniTest, QuietSwitchesSilenceOnlyTheirOwnReport)
 {
-    kx_io_deinit();
+    stop();
     ASSERT_EQ(start(nullptr, 1), 1);
-    auto shown = [&](const char *section, const char *key) {
-        testing::internal::CaptureStderr();
-        get(section, key);
-        return testing::internal::GetCapturedStderr();
-    };
+    auto shown = [&](const char *section, const char *key) { return stderr_of([&] { get(section, key); }); };
     EXPECT_NE(shown("Display", "Nope").find("Can't find the key in the string file"), std::string::npos);
     EXPECT_NE(shown("Nope", "Key").find("Can't find the section in the string file"), std::string::npos);
     EXPECT_NE(shown("Nope", "Key").find("test.ini,[Nope]Key"), std::string::npos);
@@ -139,17 +133,7 @@ TEST_F(IniTest, QuietSwitchesSilenceOnlyTheirOwnReport)
     EXPECT_NE(shown("Display", "Nope"), "");
 }
 
-TEST_F(IniTest, OverlongLinesDoNotSpillIntoTheNextLine)
-{
-    // The 1,024th character of the line starts what looks like a section header.
-    write_file(dir / "long.ini", "[Real]\nLong=" + std::string(1018, 'v') + "[Fake]\nKey=1\n[Fake]\nKey=2\n");
-    char text[2048];
-    EXPECT_EQ(kx_io_ini_get_string("Real", "Long", text, 2000, "long.ini"), 1018);
-    EXPECT_EQ(kx_io_ini_get_string("Fake", "Key", text, 10, "long.ini"), 1);
-    EXPECT_STREQ(text, "2");
-}
-
-TEST_F(IniTest, WritingAMissingFileCreatesSectionAndKey)
+TEST_F(IniTest, WritingNewFilesAndLineEnds)
 {
     ASSERT_EQ(kx_io_ini_set_string("Display", "Fullscreen", "1", "new.ini"), 1);
     EXPECT_EQ(read_file(dir / "new.ini"), "[Display]\nFullscreen=1\n");
@@ -158,50 +142,29 @@ TEST_F(IniTest, WritingAMissingFileCreatesSectionAndKey)
     EXPECT_EQ(read_file(dir / "new.ini"), "[Display]\nFullscreen=1\nDepth=-16\n\n[Sound]\nRatio=0.500000\n");
     EXPECT_FALSE(fs::exists(dir / "new.ini.tmp"));
     EXPECT_FALSE(fs::exists(dir / "new.ini.bak"));
-}
-
-TEST_F(IniTest, ExistingKeysKeepTheirPlaceAndNewKeysEndTheFirstBlock)
-{
-    ASSERT_EQ(kx_io_ini_set_string("Display", "Resolution", "800x600x32", "test.ini"), 1);
-    std::string expected = SAMPLE;
-    expected.replace(expected.find("640x480x16"), 10, "800x600x32");
-    EXPECT_EQ(read_file(dir / "test.ini"), expected);
-
-    ASSERT_EQ(kx_io_ini_set_string("Display", "WindowPosition", "1,2,3,4", "test.ini"), 1);
-    expected.insert(expected.find("\n\nLate=") + 1, "WindowPosition=1,2,3,4\n");
-    EXPECT_EQ(read_file(dir / "test.ini"), expected);
-
-    // A key in the section's second block is replaced where it stands, not duplicated.
-    ASSERT_EQ(kx_io_ini_set_string("Display", "Late", "moved", "test.ini"), 1);
-    expected.replace(expected.find("after the blank line"), 20, "moved");
-    EXPECT_EQ(read_file(dir / "test.ini"), expected);
-
-    // A new key in the last section lands at the end of the file.
-    ASSERT_EQ(kx_io_ini_set_string("Order", "D", "4", "test.ini"), 1);
-    expected += "D=4\n";
-    EXPECT_EQ(read_file(dir / "test.ini"), expected);
-    EXPECT_EQ(get("Order", "D"), "4");
-    EXPECT_EQ(get("Display", "Late"), "moved");
-}
-
-TEST_F(IniTest, NewLinesFollowTheFilesLineEnds)
-{
+    // New lines follow the file's own line ends.
     write_file(dir / "dos.ini", "[A]\r\nX=1\r\n\r\n[B]\r\nY=2");
     ASSERT_EQ(kx_io_ini_set_string("A", "Z", "3", "dos.ini"), 1);
     ASSERT_EQ(kx_io_ini_set_string("B", "W", "4", "dos.ini"), 1);
     EXPECT_EQ(read_file(dir / "dos.ini"), "[A]\r\nX=1\r\nZ=3\r\n\r\n[B]\r\nY=2\r\nW=4\r\n");
 }
 
-TEST_F(IniTest, WritesGoToThePerUserFolder)
+TEST_F(IniTest, ExistingKeysKeepTheirPlaceAndNewKeysEndTheFirstBlock)
 {
-    ASSERT_EQ(kx_io_app_folder_init("game.ini", "Veltramondo"), 1);
-    ASSERT_EQ(kx_io_ini_set_int("Application", "Language", 3, "game.ini"), 1);
-    fs::path user = dir / "xdg" / "Pellovar" / "Veltramondo" / "game.ini";
-    EXPECT_EQ(read_file(user), "[Application]\nLanguage=3\n");
-    int language = 0;
-    EXPECT_GT(kx_io_ini_get_int("Application", "Language", &language, "game.ini"), 0);
-    EXPECT_EQ(language, 3);
-    EXPECT_FALSE(fs::exists(dir / "game.ini"));
+    ASSERT_EQ(kx_io_ini_set_string("Display", "Resolution", "800x600x32", "test.ini"), 1);
+    std::string expected = sample_with("640x480x16", "800x600x32");
+    EXPECT_EQ(read_file(dir / "test.ini"), expected);
+    ASSERT_EQ(kx_io_ini_set_string("Display", "WindowPosition", "1,2,3,4", "test.ini"), 1);
+    expected.insert(expected.find("\n\nLate=") + 1, "WindowPosition=1,2,3,4\n");
+    EXPECT_EQ(read_file(dir / "test.ini"), expected);
+    // A key in the section's second block is replaced where it stands, not duplicated.
+    ASSERT_EQ(kx_io_ini_set_string("Display", "Late", "moved", "test.ini"), 1);
+    expected.replace(expected.find("after the blank line"), 20, "moved");
+    EXPECT_EQ(read_file(dir / "test.ini"), expected);
+    // A new key in the last section lands at the end of the file.
+    ASSERT_EQ(kx_io_ini_set_string("Order", "D", "4", "test.ini"), 1);
+    EXPECT_EQ(read_file(dir / "test.ini"), expected + "D=4\n");
+    expect_values({{"Order", "D", "4"}, {"Display", "Late", "moved"}});
 }
 
 TEST_F(IniTest, ReplaceOnlyOverwritesAValueOfTheSameLength)
@@ -214,15 +177,13 @@ TEST_F(IniTest, ReplaceOnlyOverwritesAValueOfTheSameLength)
     EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_KEY);
     EXPECT_EQ(kx_io_ini_replace("Nowhere", "Late", "x", "test.ini"), 0);
     EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_SECTION);
-    std::string expected = SAMPLE;
-    expected.replace(expected.find("640x480x16"), 10, "320x200x08");
-    EXPECT_EQ(read_file(dir / "test.ini"), expected);
+    EXPECT_EQ(read_file(dir / "test.ini"), sample_with("640x480x16", "320x200x08"));
     EXPECT_EQ(kx_io_open_count(), 0);
 }
 
 TEST_F(IniTest, StringFilesInThePackReadButNeverWrite)
 {
-    kx_io_deinit();
+    stop();
     write_file(dir / "resource.dat",
                build_inside_pack({{"DATA\\TEXTS.TXT", "", "[Application]\r\nTitle=Veltramondo\r\n", 0x42}}, 0x24));
     ASSERT_EQ(start("resource.dat"), 1);
@@ -230,9 +191,7 @@ TEST_F(IniTest, StringFilesInThePackReadButNeverWrite)
     char text[64];
     EXPECT_EQ(kx_io_ini_get_string("Application", "Title", text, 63, "Data\\Texts.txt"), 11);
     EXPECT_STREQ(text, "Veltramondo");
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(kx_io_ini_set_string("Application", "Title", "Xeltramondo", "data\\texts.txt"), 0);
-    testing::internal::GetCapturedStderr();
+    stderr_of([] { EXPECT_EQ(kx_io_ini_set_string("Application", "Title", "Xeltramondo", "data\\texts.txt"), 0); });
     EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_PACK_WRITE);
     EXPECT_EQ(read_file(dir / "resource.dat"), before);
     EXPECT_FALSE(fs::exists(dir / "data"));

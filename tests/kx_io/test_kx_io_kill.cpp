@@ -3,7 +3,6 @@
 #include "kx_io_test_util.h"
 
 #include <csignal>
-#include <sstream>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,9 +23,7 @@ std::string settings_text()
 // The file without its Counter line, and the Counter value ("" when the line is missing).
 std::pair<std::string, std::string> split_counter(const std::string &text)
 {
-    size_t at = text.find("Counter=");
-    if (at == std::string::npos) return {text, ""};
-    size_t end = text.find('\n', at);
+    size_t at = text.find("Counter="), end = at == std::string::npos ? at : text.find('\n', at);
     if (end == std::string::npos) return {text, ""};
     return {text.substr(0, at) + text.substr(end + 1), text.substr(at + 8, end - at - 8)};
 }
@@ -46,15 +43,14 @@ TEST_F(IoTest, SettingsSurviveAKillDuringAWrite)
         ASSERT_GE(child, 0);
         if (child == 0) {
             close(pipe_fd[0]);
-            KX_IO_SETTINGS s{0, 0, nullptr, nullptr};
-            kx_io_init(&s);
+            kx_io_init(&settings);
             for (int n = 1;; n++) {
                 if (!kx_io_ini_set_int("Main", "Counter", n, "big.ini")) _exit(3);
                 if (n == 1 && write(pipe_fd[1], "x", 1) != 1) _exit(4);
             }
         }
         close(pipe_fd[1]);
-        char ready = 0;
+        char ready;
         ASSERT_EQ(read(pipe_fd[0], &ready, 1), 1) << "the writer failed before its first write";
         close(pipe_fd[0]);
         // Let it run into one of the following writes; any moment is a fair test.
@@ -64,9 +60,10 @@ TEST_F(IoTest, SettingsSurviveAKillDuringAWrite)
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself with status " << status;
 
+        SCOPED_TRACE(round);
         auto [text_rest, counter] = split_counter(read_file(dir / "big.ini"));
-        EXPECT_EQ(text_rest, rest) << "round " << round;
-        EXPECT_FALSE(counter.empty()) << "round " << round;
+        EXPECT_EQ(text_rest, rest);
+        EXPECT_FALSE(counter.empty());
         EXPECT_EQ(counter.find_first_not_of("0123456789"), std::string::npos) << counter;
     }
 

@@ -8,6 +8,21 @@
 
 #include <vector>
 
+inline KX_MEM_STATS stats()
+{
+    KX_MEM_STATS s;
+    kx_mem_stats_get(&s);
+    return s;
+}
+
+// Sizes of the free blocks in address order.
+inline std::vector<int> free_sizes()
+{
+    int sizes[64], count = 0;
+    kx_mem_free_block_sizes(sizes, 64, &count);
+    return std::vector<int>(sizes, sizes + (count < 64 ? count : 64));
+}
+
 class KxMem : public ::testing::Test {
 protected:
     KX_MEM_SETTINGS settings{0, 64 * 1024};
@@ -25,20 +40,4 @@ protected:
     {
         if (kx_mem_heap_check() != 1) kx_mem_deinit();
     }
-
-    static KX_MEM_STATS stats()
-    {
-        KX_MEM_STATS s;
-        kx_mem_stats_get(&s);
-        return s;
-    }
-
-    static std::vector<int> free_sizes()
-    {
-        int sizes[64], count = 0;
-        kx_mem_free_block_sizes(sizes, 64, &count);
-        return std::vector<int>(sizes, sizes + (count < 64 ? count : 64));
-    }
-
-    int memory_module() const { return stats().module; }
 };

@@ -3,25 +3,26 @@
 #include "kx_mem_fixture.h"
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 namespace {
 
-TEST_F(KxMem, NamesChainWithTheirPreviousNames)
+TEST_F(KxMem, NamesChainRecordCallSitesAndRefuseStrayPointers)
 {
     void *p = kx_mem_malloc(10);
-    EXPECT_EQ(kx_mem_name(p, "a"), 1);
-    EXPECT_EQ(kx_mem_name(p, "b"), 1);
-    EXPECT_EQ(kx_mem_name(p, "c"), 1);
+    for (const char *name : {"a", "b", "c"}) EXPECT_EQ(kx_mem_name(p, name), 1);
     EXPECT_STREQ(kx_mem_name_get(p), "c (Previously known as b (Previously known as a))");
     kx_mem_free(p);
-}
+    // A long name with its call site outgrows the name buffer.
+    p = kx_mem_malloc(4);
+    std::string long_name(300, 'n');
+    EXPECT_EQ(kx_mem_name_at(p, long_name.c_str(), "src/file.cpp", 42), 1);
+    EXPECT_EQ(std::string(kx_mem_name_get(p)), long_name + " (Allocated or Named in file: src/file.cpp, on line: 42)");
+    EXPECT_STREQ(kx_error_pending.location, "(File: src/file.cpp, Line: 42)");
+    kx_mem_free(p);
 
-TEST_F(KxMem, NamingErrors)
-{
     kx_error_pending.code = -1;
     EXPECT_EQ(kx_mem_name(nullptr, "x"), 0);
     EXPECT_EQ(kx_error_pending.code, KX_MEM_ERR_NAME_NULL);
@@ -30,16 +31,6 @@ TEST_F(KxMem, NamingErrors)
     EXPECT_EQ(kx_error_pending.code, KX_MEM_ERR_NAME_UNKNOWN);
     EXPECT_STREQ(kx_error_pending.detail, "Name: stray");
     EXPECT_EQ(kx_mem_name(&local, nullptr), 0);
-}
-
-TEST_F(KxMem, NameAtRecordsTheCallSiteAndGrowsItsBuffer)
-{
-    void *p = kx_mem_malloc(4);
-    std::string long_name(300, 'n');
-    EXPECT_EQ(kx_mem_name_at(p, long_name.c_str(), "src/file.cpp", 42), 1);
-    EXPECT_EQ(std::string(kx_mem_name_get(p)), long_name + " (Allocated or Named in file: src/file.cpp, on line: 42)");
-    EXPECT_STREQ(kx_error_pending.location, "(File: src/file.cpp, Line: 42)");
-    kx_mem_free(p);
 }
 
 TEST_F(KxMem, TrackedBytesCountRecordsNamesAndListNodes)
@@ -55,13 +46,13 @@ TEST_F(KxMem, TrackedBytesCountRecordsNamesAndListNodes)
     EXPECT_EQ(kx_mem_used_get(), before);
     EXPECT_EQ(kx_mem_used_max_get(), peak);
 
-    void *z = kx_mem_calloc(10, 7);
-    for (int i = 0; i < 70; i++) ASSERT_EQ(static_cast<char *>(z)[i], 0);
+    char *z = static_cast<char *>(kx_mem_calloc(10, 7));
+    EXPECT_EQ(std::string(z, 70), std::string(70, '\0'));
     EXPECT_EQ(kx_mem_used_get() - before, 70 + 12 + 12);
     kx_mem_free(z);
 }
 
-TEST_F(KxMem, FreeOfNullAndOfAnUntrackedBlock)
+TEST_F(KxMem, NullUntrackedAndUnknownPointers)
 {
     kx_error_pending.code = -1;
     EXPECT_EQ(kx_mem_free(nullptr), 1);
@@ -72,12 +63,8 @@ TEST_F(KxMem, FreeOfNullAndOfAnUntrackedBlock)
     EXPECT_EQ(kx_mem_free(raw), 0);
     EXPECT_EQ(stats().count, before.count);
     EXPECT_GT(stats().heap_free, before.heap_free);
-}
-
-TEST_F(KxMem, ReallocOfUnknownPointerAllocatesAnew)
-{
+    // Reallocating an unknown pointer allocates anew and leaves the old memory alone.
     int local = 5;
-    kx_error_pending.code = -1;
     void *p = kx_mem_realloc(&local, 16);
     EXPECT_EQ(kx_error_pending.code, KX_MEM_ERR_REALLOC_UNKNOWN);
     ASSERT_NE(p, nullptr);
@@ -90,19 +77,15 @@ TEST_F(KxMem, ReallocOfUnknownPointerAllocatesAnew)
 
 TEST_F(KxMem, NameDumpListsEveryRecord)
 {
-    void *a = kx_mem_malloc(10);
-    void *b = kx_mem_malloc(20);
+    void *a = kx_mem_malloc(10), *b = kx_mem_malloc(20);
     kx_mem_name(a, "first");
     std::string path = ::testing::TempDir() + "kx_mem_dump.txt";
     ASSERT_EQ(kx_mem_name_dump(path.c_str()), 1);
     std::ifstream f(path);
-    std::stringstream text;
-    text << f.rdbuf();
-    std::string s = text.str();
-    EXPECT_NE(s.find("*** kx_mem_name_dump() begin ***"), std::string::npos);
-    EXPECT_NE(s.find("Size =         10, Name = first\n"), std::string::npos);
-    EXPECT_NE(s.find("Size =         20, Name = (null)\n"), std::string::npos);
-    EXPECT_NE(s.find("*** kx_mem_name_dump() end ***"), std::string::npos);
+    std::string s((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    for (const char *line : {"*** kx_mem_name_dump() begin ***", "Size =         10, Name = first\n",
+                             "Size =         20, Name = (null)\n", "*** kx_mem_name_dump() end ***"})
+        EXPECT_NE(s.find(line), std::string::npos) << line;
     kx_mem_free(a);
     kx_mem_free(b);
     std::remove(path.c_str());
@@ -126,12 +109,10 @@ TEST_F(KxMem, CleanRunEndsBalancedAndALeakDoesNot)
 
 TEST(KxMemPassThrough, BeforeStartUpTheCRuntimeServes)
 {
-    void *p = kx_mem_malloc(16);
-    ASSERT_NE(p, nullptr);
-    p = kx_mem_realloc(p, 64);
+    void *p = kx_mem_realloc(kx_mem_malloc(16), 64);
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(kx_mem_free(p), 0);
     EXPECT_EQ(kx_mem_heap_check(), 1);
 }
 
-} // namespace
+}  // namespace

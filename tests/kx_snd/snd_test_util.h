@@ -13,26 +13,23 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace snd_test {
 
 namespace fs = std::filesystem;
+using V = std::vector<int>;
 
 inline void put(std::string &s, uint32_t v, int bytes)
 {
     for (int i = 0; i < bytes; i++) s += static_cast<char>(v >> (8 * i));
 }
 
-// PCM samples: 16-bit signed little-endian, or 8-bit unsigned.
+// 16-bit signed little-endian PCM.
 inline std::string pcm16(const std::vector<int16_t> &samples)
 {
     std::string s;
@@ -48,8 +45,7 @@ inline std::vector<int16_t> sine(int frames, double hz, int rate, double amplitu
 }
 
 struct wave_layout {
-    uint16_t tag = 1;
-    uint16_t channels = 1;
+    uint16_t tag = 1, channels = 1;
     uint32_t rate = 22050;
     uint16_t bits = 16;
     uint32_t fmt_size = 16;        // 18 adds the extra-size word
@@ -73,6 +69,14 @@ inline std::string wave(const std::string &data, const wave_layout &w = {})
     return out + body + data;
 }
 
+// A chunk of `size` zero bytes with the given id.
+inline std::string chunk(const char *id, uint32_t size)
+{
+    std::string c = id;
+    put(c, size, 4);
+    return c + std::string(size, '\0');
+}
+
 inline void write_file(const fs::path &p, const std::string &bytes)
 {
     if (p.has_parent_path()) fs::create_directories(p.parent_path());
@@ -87,18 +91,14 @@ inline int capture(const char *text, const char *title, unsigned)
     return 1;
 }
 
-// Words of the game's settings block, with the game's defaults.
-struct words {
-    std::atomic<int32_t> audible{0};
-    int32_t music_enabled = 1, effects_enabled = 1, music_volume = 75, effects_volume = 75, quality = 4;
-};
-
 class SoundTest : public ::testing::Test {
 protected:
     fs::path dir, old_cwd;
     KX_IO_SETTINGS io{0, 0, "", "sound.ini"};
-    words w;
-    KX_SND_SETTINGS settings{};
+    // The game's settings words with its defaults: music on, effects on, volumes, quality.
+    std::atomic<int32_t> audible{0};
+    int32_t music_on = 1, effects_on = 1, music_volume = 75, effects_volume = 75, quality = 4;
+    KX_SND_SETTINGS settings{0, &audible, &music_on, &effects_on, &music_volume, &effects_volume, &quality, 2, 3};
     PLAT_AUDIO_TEST_DEVICE device{44100, 2, 16, 2, nullptr, 0, PLAT_AUDIO_FAIL_NONE};
     bool started = false;
 
@@ -115,8 +115,6 @@ protected:
         alerts.clear();
         ASSERT_EQ(kx_io_init(&io), 1);
         kx_io_app_folder_init("sound.ini", "Veltramondo");
-        settings = KX_SND_SETTINGS{0, &w.audible, &w.music_enabled, &w.effects_enabled, &w.music_volume,
-                                   &w.effects_volume, &w.quality, 2, 3};
     }
 
     void TearDown() override
@@ -133,9 +131,8 @@ protected:
     int start()
     {
         plat_audio_test_device(&device);
-        int ok = kx_snd_init(&settings);
         started = true;
-        return ok;
+        return kx_snd_init(&settings);
     }
 
     void stop()
@@ -153,27 +150,16 @@ protected:
         return "snd\\" + name;
     }
 
-    int ini_int(const char *key)
+    // The "Sound" keys written in the settings file, in the order of words().
+    V ini_keys()
     {
-        int v = -999;
-        kx_io_ini_get_int("Sound", key, &v, kx_io_settings_path_get());
+        V v;
+        for (const char *k : {"DigitalMusic", "SoundEffects", "MusicVolume", "SoundVolume", "Interpolation"})
+            kx_io_ini_get_int("Sound", k, &v.emplace_back(-999), kx_io_settings_path_get());
         return v;
     }
 
-    // The settings file's "Sound" keys, in the order DigitalMusic, SoundEffects, MusicVolume,
-    // SoundVolume, Interpolation.
-    std::vector<int> ini_keys()
-    {
-        std::vector<int> v;
-        for (const char *k : {"DigitalMusic", "SoundEffects", "MusicVolume", "SoundVolume", "Interpolation"}) v.push_back(ini_int(k));
-        return v;
-    }
-
-    // The words in the same order.
-    std::vector<int> words_now() const
-    {
-        return {w.music_enabled, w.effects_enabled, w.music_volume, w.effects_volume, w.quality};
-    }
+    V words() const { return {music_on, effects_on, music_volume, effects_volume, quality}; }
 };
 
 } // namespace snd_test

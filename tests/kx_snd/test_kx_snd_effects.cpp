@@ -16,7 +16,7 @@ protected:
         tone = effect_file("tone.wav", wave(pcm16(sine(2205, 440, 22050, 8000))));
     }
 
-    int buffer_volume(const KX_SND_EFFECT *e)
+    static int buffer_volume(const KX_SND_EFFECT *e)
     {
         int v = 1;
         EXPECT_EQ(plat_audio_buffer_volume_get(e->buffer, &v), 1);
@@ -39,10 +39,8 @@ TEST_F(SoundEffects, AttenuationFollowsTheLogRule)
 TEST_F(SoundEffects, SwitchAndVolumeReachEveryLoadedEffect)
 {
     ASSERT_EQ(start(), 1);
-    KX_SND_EFFECT *a = kx_snd_load(tone.c_str());
-    KX_SND_EFFECT *b = kx_snd_load(tone.c_str());
-    ASSERT_NE(a, nullptr);
-    ASSERT_NE(b, nullptr);
+    KX_SND_EFFECT *a = kx_snd_load(tone.c_str()), *b = kx_snd_load(tone.c_str());
+    ASSERT_TRUE(a && b);
     EXPECT_STREQ(a->file_name, "snd\\tone.wav");
     EXPECT_EQ(a->data, nullptr);
     EXPECT_EQ((std::vector<uint32_t>{a->data_size, a->desc.size, a->desc.bytes}), (std::vector<uint32_t>{4410, 20, 4410}));
@@ -70,30 +68,22 @@ TEST_F(SoundEffects, SwitchAndVolumeReachEveryLoadedEffect)
 TEST_F(SoundEffects, TheArraysGrowByTenAndKeepTheirVolumes)
 {
     ASSERT_EQ(start(), 1);
-    EXPECT_EQ(kx_snd_effect_capacity(), 10);
     std::vector<KX_SND_EFFECT *> loaded;
-    for (int i = 0; i < 9; i++) {
-        loaded.push_back(kx_snd_load(tone.c_str()));
-        ASSERT_NE(loaded.back(), nullptr);
-        kx_snd_set_volume(loaded.back(), 10 + i);
+    V volumes, capacity;
+    for (int i = 0; i < 11; i++) {
+        ASSERT_NE(loaded.emplace_back(kx_snd_load(tone.c_str())), nullptr);
+        capacity.push_back(kx_snd_effect_capacity());
+        if (i < 9) kx_snd_set_volume(loaded.back(), 10 + i);
     }
-    EXPECT_EQ(kx_snd_effect_capacity(), 10);
-    loaded.push_back(kx_snd_load(tone.c_str()));
-    loaded.push_back(kx_snd_load(tone.c_str()));
-    ASSERT_NE(loaded[10], nullptr);
-    EXPECT_EQ(kx_snd_effect_capacity(), 20);
+    EXPECT_EQ(capacity, (V{10, 10, 10, 10, 10, 10, 10, 10, 10, 20, 20}));   // grown when the count reaches it
     EXPECT_EQ(kx_snd_effect_count(), 11);
-    for (int i = 0; i < 9; i++) EXPECT_EQ(kx_snd_effect_volume(loaded[i]), 10 + i);
-    EXPECT_EQ(kx_snd_effect_volume(loaded[9]), 100);
-    EXPECT_EQ(kx_snd_effect_volume(loaded[10]), 100);
-
+    for (KX_SND_EFFECT *e : loaded) volumes.push_back(kx_snd_effect_volume(e));
+    EXPECT_EQ(volumes, (V{10, 11, 12, 13, 14, 15, 16, 17, 18, 100, 100}));
     // A freed slot is the next one taken, at volume 100.
     ASSERT_EQ(kx_snd_free(loaded[3]), 1);
     EXPECT_EQ(kx_snd_effect_count(), 10);
-    KX_SND_EFFECT *again = kx_snd_load(tone.c_str());
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(kx_snd_effect_volume(again), 100);
-    loaded[3] = again;
+    ASSERT_NE(loaded[3] = kx_snd_load(tone.c_str()), nullptr);
+    EXPECT_EQ(kx_snd_effect_volume(loaded[3]), 100);
     kx_snd_set_effects_volume(100);
     EXPECT_EQ(buffer_volume(loaded[4]), kx_snd_attenuation(14));
     for (KX_SND_EFFECT *e : loaded) EXPECT_EQ(kx_snd_free(e), 1);
@@ -105,52 +95,52 @@ TEST_F(SoundEffects, PlayRestartsStopEndsAndOnceOnlyRunsOut)
     ASSERT_EQ(start(), 1);
     KX_SND_EFFECT *e = kx_snd_load(tone.c_str());
     ASSERT_NE(e, nullptr);
+    auto position = [e] {
+        uint32_t p = 99;
+        plat_audio_buffer_position_get(e->buffer, &p);
+        return p;
+    };
+    std::vector<int16_t> out(2 * 5000);
     EXPECT_EQ(kx_snd_is_playing(e), 0);
     ASSERT_EQ(kx_snd_play(e, 0), 1);
     EXPECT_EQ(kx_snd_is_playing(e), 1);
-    std::vector<int16_t> out(2 * 2000);
     plat_audio_render(out.data(), 2000);
-    uint32_t position = 0;
-    plat_audio_buffer_position_get(e->buffer, &position);
-    EXPECT_EQ(position, 2000u);   // 1000 frames of 22050 Hz in 2000 frames of 44100 Hz
+    EXPECT_EQ(position(), 2000u);   // 1000 frames of 22050 Hz in 2000 frames of 44100 Hz
     ASSERT_EQ(kx_snd_play(e, 0), 1);
-    plat_audio_buffer_position_get(e->buffer, &position);
-    EXPECT_EQ(position, 0u);
+    EXPECT_EQ(position(), 0u);
     plat_audio_render(out.data(), 2000);
     ASSERT_EQ(kx_snd_stop(e), 1);
     EXPECT_EQ(kx_snd_is_playing(e), 0);
     ASSERT_EQ(kx_snd_play(e, 0), 1);
-    std::vector<int16_t> rest(2 * 5000);
-    plat_audio_render(rest.data(), 5000);
+    plat_audio_render(out.data(), 5000);
     EXPECT_EQ(kx_snd_is_playing(e), 0);
     ASSERT_EQ(kx_snd_play(e, 1), 1);
-    plat_audio_render(rest.data(), 5000);
+    plat_audio_render(out.data(), 5000);
     EXPECT_EQ(kx_snd_is_playing(e), 1);
     EXPECT_EQ(kx_snd_free(e), 1);
 }
 
 TEST_F(SoundEffects, NullAndFailedEffectsRaiseTheirErrors)
 {
+    // Nothing loads before start-up.
+    EXPECT_EQ(kx_snd_load(tone.c_str()), nullptr);
+    EXPECT_EQ(kx_snd_effects_enabled(), 0);
     ASSERT_EQ(start(), 1);
     EXPECT_EQ(kx_snd_play(nullptr, 0), 0);
     EXPECT_EQ(kx_error_pending.code, KX_SND_ERR_NULL_SOUND);
     EXPECT_EQ(kx_snd_set_volume(nullptr, 10), 0);
     EXPECT_EQ(kx_snd_free(nullptr), 0);
     EXPECT_STREQ(kx_error_module_name(kx_error_pending.module), "Sound");
-
-    std::string list = "LIST";
-    put(list, 0, 4);
-    std::string bad = effect_file("bad.wav", wave(pcm16({1, 2}), {.between = list}));
-    EXPECT_EQ(kx_snd_load(bad.c_str()), nullptr);
-    EXPECT_EQ(kx_error_pending.code, KX_SND_ERR_LOAD);
-    EXPECT_STREQ(kx_error_pending.detail, "snd\\bad.wav");
-    EXPECT_EQ(kx_snd_load("snd\\none.wav"), nullptr);
-    EXPECT_EQ(kx_error_pending.code, KX_SND_ERR_LOAD);
-
-    // A format the device cannot make a buffer for.
-    std::string unplayable = effect_file("odd.wav", wave(std::string(12, '\0'), {.bits = 24}));
-    EXPECT_EQ(kx_snd_load(unplayable.c_str()), nullptr);
-    EXPECT_EQ(kx_error_pending.code, KX_SND_ERR_SECONDARY);
+    // A refused file and a missing one name it; a format the device cannot make a buffer for.
+    const std::string bad = effect_file("bad.wav", wave(pcm16({1, 2}), {.between = chunk("LIST", 0)}));
+    const std::tuple<std::string, int, std::string> cases[] = {{bad, KX_SND_ERR_LOAD, bad},
+                                                               {"snd\\none.wav", KX_SND_ERR_LOAD, "snd\\none.wav"},
+                                                               {effect_file("odd.wav", wave(std::string(12, '\0'), {.bits = 24})), KX_SND_ERR_SECONDARY, ""}};
+    for (const auto &[file, code, detail] : cases) {
+        EXPECT_EQ(kx_snd_load(file.c_str()), nullptr);
+        EXPECT_EQ(kx_error_pending.code, code);
+        EXPECT_EQ(kx_error_pending.detail, detail);
+    }
     EXPECT_EQ(kx_snd_effect_count(), 0);
 }
 
@@ -164,16 +154,8 @@ TEST_F(SoundEffects, ReportedRefusalsShowTheReaderCodeThenTheLoadError)
     std::vector<std::string> boxes;
     for (auto &a : alerts)
         if (a.second == "Alert") boxes.push_back(a.first);
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0], "In module Sound \n\n This file is not in MicroSoft PCM format\n\nsnd\\adpcm.wav");
-    EXPECT_EQ(boxes[1], "In module Sound \n\n Unable to load wave\n\nsnd\\adpcm.wav");
-}
-
-TEST_F(SoundEffects, NothingLoadsBeforeStartUp)
-{
-    EXPECT_EQ(kx_snd_load(tone.c_str()), nullptr);
-    EXPECT_EQ(kx_snd_play(nullptr, 0), 0);
-    EXPECT_EQ(kx_snd_effects_enabled(), 0);
+    EXPECT_EQ(boxes, (std::vector<std::string>{"In module Sound \n\n This file is not in MicroSoft PCM format\n\nsnd\\adpcm.wav",
+                                               "In module Sound \n\n Unable to load wave\n\nsnd\\adpcm.wav"}));
 }
 
 } // namespace

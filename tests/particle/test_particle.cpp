@@ -5,6 +5,7 @@
 #include "world/particle.h"
 
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,30 +14,11 @@ namespace {
 std::vector<std::string> errors;
 std::vector<std::string> loaded_files;
 
-void capture_error(const char *message)
-{
-    errors.emplace_back(message);
-}
-
-// Every file loads; its texture is 100 + the number of files loaded so far.
-int fake_load(uint32_t *texture, const char *file_name)
-{
-    loaded_files.emplace_back(file_name);
-    if (std::string(file_name).find("missing") != std::string::npos) return 0;
-    *texture = 100u + static_cast<uint32_t>(loaded_files.size());
-    return 1;
-}
-
 struct Quad {
     uint32_t texture;
     float x, y, w, h, angle, alpha;
 };
 std::vector<Quad> quads;
-
-void capture_quad(uint32_t texture, float x, float y, float w, float h, float angle, float alpha)
-{
-    quads.push_back({texture, x, y, w, h, angle, alpha});
-}
 
 class Particles : public ::testing::Test {
 protected:
@@ -45,9 +27,16 @@ protected:
         errors.clear();
         loaded_files.clear();
         quads.clear();
-        particle_fx_error_hook_set(capture_error);
-        particle_fx_loader_set(fake_load);
-        particle_fx_draw_set(capture_quad);
+        particle_fx_error_hook_set([](const char *message) { errors.emplace_back(message); });
+        // Every file but "missing" loads; its texture is 100 + the number of files loaded so far.
+        particle_fx_loader_set([](uint32_t *texture, const char *file_name) {
+            loaded_files.emplace_back(file_name);
+            *texture = 100u + loaded_files.size();
+            return int(std::string(file_name).find("missing") == std::string::npos);
+        });
+        particle_fx_draw_set([](uint32_t texture, float x, float y, float w, float h, float angle, float alpha) {
+            quads.push_back({texture, x, y, w, h, angle, alpha});
+        });
         particle_random_seed(12345);
     }
     void TearDown() override
@@ -58,7 +47,7 @@ protected:
         particle_fx_loader_set(nullptr);
         particle_fx_draw_set(nullptr);
     }
-    int load(const std::string &text) { return particle_fx_init_text("fx.txt", text.data(), static_cast<long>(text.size())); }
+    int load(const std::string &text) { return particle_fx_init_text("fx.txt", text.data(), long(text.size())); }
     // Expects the text to fail with exactly this message.
     void expect_error(const std::string &text, const std::string &message)
     {
@@ -86,14 +75,9 @@ TEST_F(Particles, RandomValues)
     EXPECT_EQ(particle_mov_get_num(&fixed), 250);
     // 5#1 draws 1..5, every value in time, nothing outside.
     PARTICLE_RANDOM range = {1, 5, 1};
-    std::vector<int> seen(7, 0);
-    for (int i = 0; i < 500; i++) {
-        int v = particle_mov_get_num(&range);
-        ASSERT_GE(v, 1);
-        ASSERT_LE(v, 5);
-        seen[v]++;
-    }
-    for (int v = 1; v <= 5; v++) EXPECT_GT(seen[v], 0) << v;
+    std::set<int> seen;
+    for (int i = 0; i < 500; i++) seen.insert(particle_mov_get_num(&range));
+    EXPECT_EQ(seen, (std::set<int>{1, 2, 3, 4, 5}));
     PARTICLE_RANDOM wide = {1, INT32_MIN, INT32_MAX};
     (void)particle_mov_get_num(&wide);
     PARTICLE_RANDOM odd = {7, 1, 2};
@@ -101,10 +85,12 @@ TEST_F(Particles, RandomValues)
     EXPECT_EQ(errors.back(), "particle_mov_get_num: unknown type 7");
     // The same seed gives the same draws.
     particle_random_seed(99);
-    int a = particle_mov_get_num(&range), b = particle_mov_get_num(&range);
-    particle_random_seed(99);
-    EXPECT_EQ(particle_mov_get_num(&range), a);
-    EXPECT_EQ(particle_mov_get_num(&range), b);
+    std::vector<int> draws[2];
+    for (auto &d : draws) {
+        particle_random_seed(99);
+        for (int i = 0; i < 4; i++) d.push_back(particle_mov_get_num(&range));
+    }
+    EXPECT_EQ(draws[0], draws[1]);
 }
 
 TEST_F(Particles, ParsesTheFile)
@@ -118,18 +104,9 @@ TEST_F(Particles, ParsesTheFile)
     const PARTICLE_DEF &d = particle_fx_table[0].defs[0];
     EXPECT_EQ(particle_fx_table[0].count, 1);
     EXPECT_EQ(particle_fx_table[1].defs, nullptr);
-    EXPECT_EQ(d.life.type, 1);
-    EXPECT_EQ(d.life.a, 100);
-    EXPECT_EQ(d.life.b, 200);
-    EXPECT_EQ(d.x.a, -5);
-    EXPECT_EQ(d.y.a, 7);
-    EXPECT_EQ(d.max_particles, 4);
-    EXPECT_EQ(d.total, 3);
-    EXPECT_EQ(d.start_creating.a, -2);
-    EXPECT_EQ(d.move_type, 1);
-    EXPECT_EQ(d.move[4].a, -60);
-    EXPECT_EQ(d.look[2].a, -1);
-    EXPECT_EQ(d.look[10].a, 500);
+    EXPECT_EQ((std::vector<int>{d.life.type, d.life.a, d.life.b, d.x.a, d.y.a, d.max_particles, d.total, d.start_creating.a,
+                                d.move_type, d.move[4].a, d.look[2].a, d.look[10].a}),
+              (std::vector<int>{1, 100, 200, -5, 7, 4, 3, -2, 1, -60, -1, 500}));
     // Blanks dropped from file names; a file shared by two textures is loaded once.
     EXPECT_EQ(loaded_files, (std::vector<std::string>{"gfx\\ab.png", "s0.png", "s1.png"}));
     EXPECT_EQ(particle_textures[3].frames, 1);
@@ -143,22 +120,23 @@ TEST_F(Particles, ParsesTheFile)
 
 TEST_F(Particles, TextureErrors)
 {
-    expect_error("%1 = a.png, 70\n", "fx.txt : texture num 1 has only 1 frame so it doesnt need the time parameter");
-    expect_error("%1 = a.png, b.png\n", "fx.txt : texture num 1 is missing a time parameter");
-    expect_error("%1 = a.png, 70, b.png\n", "fx.txt : texture num 1 is missing a time parameter");
-    expect_error("%1 = a.png, 70, b.png, 0\n", "fx.txt : texture num 1 has a wrong time parameter (has to be more than 0)");
-    expect_error("%1 = \n", "fx.txt : texture num 1 is missing a filename");
-    expect_error("%1 = a.png, 5, , 5\n", "fx.txt : texture num 1 is missing a filename");
-    expect_error("% = a.png\n", "fx.txt : missing a texture num");
-    expect_error("%128 = a.png\n", "fx.txt : texture num 128 is out of range");
-    expect_error("%-1 = a.png\n", "fx.txt : texture num -1 is out of range");
-    expect_error("%2 = a.png\n%2 = b.png\n", "fx.txt : texture num 2 is already defined");
-    expect_error("%2 = missing.png\n", "fx.txt : cant load bitmap missing.png in texture num 2");
-    std::string many = "%1 = f0.png";
-    for (int i = 1; i < 256; i++) many += ", 5, f.png";
-    expect_error(many + ", 5\n", "fx.txt : texture num 1 has too many frames");
+    const std::string T = "fx.txt : texture num ";
+    const std::pair<const char *, std::string> cases[] = {
+        {"%1 = a.png, 70\n", T + "1 has only 1 frame so it doesnt need the time parameter"},
+        {"%1 = a.png, b.png\n", T + "1 is missing a time parameter"},
+        {"%1 = a.png, 70, b.png\n", T + "1 is missing a time parameter"},
+        {"%1 = a.png, 70, b.png, 0\n", T + "1 has a wrong time parameter (has to be more than 0)"},
+        {"%1 = \n", T + "1 is missing a filename"},
+        {"%1 = a.png, 5, , 5\n", T + "1 is missing a filename"},
+        {"% = a.png\n", "fx.txt : missing a texture num"},
+        {"%128 = a.png\n", T + "128 is out of range"},
+        {"%-1 = a.png\n", T + "-1 is out of range"},
+        {"%2 = a.png\n%2 = b.png\n", T + "2 is already defined"},
+        {"%2 = missing.png\n", "fx.txt : cant load bitmap missing.png in texture num 2"}};
+    for (const auto &[text, message] : cases) expect_error(text, message);
     std::string most = "%1 = f0.png";
     for (int i = 1; i < 255; i++) most += ", 5, f.png";
+    expect_error(most + ", 5, f.png, 5\n", T + "1 has too many frames");
     EXPECT_EQ(load(most + ", 5\n"), 1);
     EXPECT_EQ(particle_textures[1].frames, 255);
     // 128 distinct files fill the bitmap slots; one more is refused.
@@ -181,30 +159,32 @@ TEST_F(Particles, EffectAndFieldErrors)
     expect_error("@1\n!1\n#A 5\n", "fx.txt : No emiter defined yet");
     expect_error("@1\n!1\n## 0\n## 1\n", "fx.txt: Too many emiters for particle fx number 0, try increasing the number");
     const std::string head = "@1\n!1\n## 0\n";
-    expect_error(head + "#A\n", "fx.txt: life of particle or emiter creates requires a parameter, on particle fx 0, emiter 0");
-    expect_error(head + "#A -3\n", "fx.txt: wrong particle life parameter, on particle fx 0, emiter 0");
-    expect_error(head + "#A x\n", "fx.txt: wrong particle life parameter, on particle fx 0, emiter 0");
-    expect_error(head + "#B 5\n",
-                 "fx.txt: position of emiter requires 2 parameters (x and y)separated by spaces, on particle fx 0, emiter 0");
-    expect_error(head + "#B 5 1#z\n", "fx.txt: wrong parameter 2 for position, on particle fx 0, emiter 0");
-    expect_error(head + "#F\n", "fx.txt: time_before_start_creating requires a parameter, on particle fx 0, emiter 0");
-    expect_error(head + "#F -4\n", "fx.txt: wrong time_before_start_creating parameter, on particle fx 0, emiter 0");
-    expect_error(head + "#G\n", "fx.txt: movement type requires at least 1 parameter, on particle fx 0, emiter 0");
-    expect_error(head + "#G 6\n", "fx.txt: movement type out of range (6), on particle fx 0, emiter 0");
-    expect_error(head + "#G 1 1 2 3\n", "fx.txt: wrong number of parameters (3) for that movement type, on particle fx 0, emiter 0");
-    expect_error(head + "#G 0 1\n", "fx.txt: wrong number of parameters (1) for that movement type, on particle fx 0, emiter 0");
-    expect_error(head + "#G 2 1 2 3 4 5\n", "fx.txt: wrong number of parameters (5) for that movement type, on particle fx 0, emiter 0");
-    expect_error(head + "#G 3 1 2 x 4 5\n", "fx.txt: wrong parameter 3 for movement type, on particle fx 0, emiter 0");
-    expect_error(head + "#H\n", "fx.txt: time_before_start_moving requires a parameter, on particle fx 0, emiter 0");
-    expect_error(head + "#H -1\n", "fx.txt: wrong time_before_start_moving parameter, on particle fx 0, emiter 0");
-    expect_error(head + "#I 1 2 3\n",
-                 "fx.txt: the appearance requires 11 parameters but 3 were found, on particle fx 0, emiter 0");
-    expect_error(head + "#I 1 2 3 4 5 6 7 8 9 10 1.5\n", "fx.txt: wrong parameter 11 for texture, on particle fx 0, emiter 0");
-    expect_error(head + "#I 200 2 3 4 5 6 7 8 9 10 11\n", "fx.txt: wrong parameter 1 for texture, on particle fx 0, emiter 0");
-    expect_error(head + "#J\n", "fx.txt: type of particle emiter creates requires a parameters, on particle fx 0, emiter 0");
-    expect_error(head + "#J -1\n", "fx.txt: wrong particle type parameter, on particle fx 0, emiter 0");
-    expect_error(head + "#C 99999\n", "fx.txt: wrong parameter for #C, on particle fx 0, emiter 0");
-    expect_error(head + "#K 1\n", "fx.txt: unknown field #K, on particle fx 0, emiter 0");
+    // Field errors name the effect and the emitter.
+    const std::pair<const char *, const char *> fields[] = {
+        {"#A\n", "life of particle or emiter creates requires a parameter"},
+        {"#A -3\n", "wrong particle life parameter"},
+        {"#A x\n", "wrong particle life parameter"},
+        {"#B 5\n", "position of emiter requires 2 parameters (x and y)separated by spaces"},
+        {"#B 5 1#z\n", "wrong parameter 2 for position"},
+        {"#F\n", "time_before_start_creating requires a parameter"},
+        {"#F -4\n", "wrong time_before_start_creating parameter"},
+        {"#G\n", "movement type requires at least 1 parameter"},
+        {"#G 6\n", "movement type out of range (6)"},
+        {"#G 1 1 2 3\n", "wrong number of parameters (3) for that movement type"},
+        {"#G 0 1\n", "wrong number of parameters (1) for that movement type"},
+        {"#G 2 1 2 3 4 5\n", "wrong number of parameters (5) for that movement type"},
+        {"#G 3 1 2 x 4 5\n", "wrong parameter 3 for movement type"},
+        {"#H\n", "time_before_start_moving requires a parameter"},
+        {"#H -1\n", "wrong time_before_start_moving parameter"},
+        {"#I 1 2 3\n", "the appearance requires 11 parameters but 3 were found"},
+        {"#I 1 2 3 4 5 6 7 8 9 10 1.5\n", "wrong parameter 11 for texture"},
+        {"#I 200 2 3 4 5 6 7 8 9 10 11\n", "wrong parameter 1 for texture"},
+        {"#J\n", "type of particle emiter creates requires a parameters"},
+        {"#J -1\n", "wrong particle type parameter"},
+        {"#C 99999\n", "wrong parameter for #C"},
+        {"#K 1\n", "unknown field #K"}};
+    for (auto [field, message] : fields)
+        expect_error(head + field, std::string("fx.txt: ") + message + ", on particle fx 0, emiter 0");
     // Types 4 and 5 take any number of values.
     EXPECT_EQ(load(head + "#G 4 1\n#G 5 1 2 3 4 5 6 7\n"), 1);
     expect_error(std::string(5000, 'x') + "\n", "fx.txt : line 1 is too long (at most 4095 characters)");
@@ -222,9 +202,7 @@ TEST_F(Particles, StartErrors)
     EXPECT_EQ(errors.back(), "particle_fx_start: fx number 3 is out of range");
     EXPECT_EQ(particle_fx_start(pool, 2, 0, 0, 1), 0);
     EXPECT_EQ(errors.back(), "particle_fx_start: fx number 2 is not defined or has no emiters");
-    EXPECT_EQ(particle_fx_start(pool, 0, 0, 0, 1), 1);
-    EXPECT_EQ(particle_fx_start(pool, 0, 0, 0, 1), 1);
-    EXPECT_EQ(particle_fx_start(pool, 0, 0, 0, 1), 0);
+    for (int ok : {1, 1, 0}) EXPECT_EQ(particle_fx_start(pool, 0, 0, 0, 1), ok);
     EXPECT_EQ(errors.back(), "em_fx_init: cant create more emiters, increase that number when initing the particle system");
     particle_fx_pool_stop_tag(pool, 1);
     ASSERT_EQ(load("@1\n!2\n## 0\n#J 0\n## 1\n"), 1);
@@ -266,9 +244,7 @@ TEST_F(Particles, IntervalZeroFillsEverySlotAtOnce)
     particle_fx_pool_stop_tag(pool, 1);
     ASSERT_EQ(load(simple("#C 6\n#E 20", "")), 1);
     ASSERT_EQ(particle_fx_start(pool, 0, 0, 0, 1), 1);
-    particle_fx_pool_update(pool, 10);
-    particle_fx_pool_update(pool, 10);
-    particle_fx_pool_update(pool, 10);
+    for (int i = 0; i < 3; i++) particle_fx_pool_update(pool, 10);
     EXPECT_EQ(pool->emitters[0].live_particles, 2);
 }
 
@@ -331,18 +307,14 @@ TEST_F(Particles, MovementsLooksAndFrames)
     EXPECT_FLOAT_EQ(quads[3].x, 30.0f);
     EXPECT_NEAR(quads[2].y, 0.002f * 10 * 10, 1e-4);
     // Size and alpha change per ms; height -1 took the width.
-    EXPECT_FLOAT_EQ(quads[0].w, 10.0f);
-    EXPECT_FLOAT_EQ(quads[0].h, 10.0f);
-    EXPECT_FLOAT_EQ(quads[1].w, 20.0f);
-    EXPECT_FLOAT_EQ(quads[1].alpha, 0.99f);
-    EXPECT_FLOAT_EQ(quads[1].angle, 90.0f);
+    EXPECT_EQ((std::vector<float>{quads[0].w, quads[0].h, quads[1].w, quads[1].alpha, quads[1].angle}),
+              (std::vector<float>{10, 10, 20, 0.99f, 90}));
     // Frames of 20 and 10 ms: f0, f0, f1, f0.
     uint32_t f0 = particle_bitmaps[particle_textures[2].frame_bitmaps[0]].texture;
     uint32_t f1 = particle_bitmaps[particle_textures[2].frame_bitmaps[1]].texture;
-    EXPECT_EQ(quads[0].texture, f0);
-    EXPECT_EQ(quads[1].texture, f0);
-    EXPECT_EQ(quads[2].texture, f1);
-    EXPECT_EQ(quads[3].texture, f0);
+    std::vector<uint32_t> textures;
+    for (const Quad &q : quads) textures.push_back(q.texture);
+    EXPECT_EQ(textures, (std::vector<uint32_t>{f0, f0, f1, f0}));
     // Visible only from 20 to 30 ms of age.
     quads.clear();
     ASSERT_EQ(load(simple("#C 1", "#I 1 10 -1 100 0 0 0 0 0 20 30")), 1);
@@ -418,9 +390,7 @@ TEST_F(Particles, GameEffectsFileParsesAndRuns)
     FILE *f = std::fopen(path.c_str(), "rb");
     if (!f) GTEST_SKIP() << "no game content";
     std::string text;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    for (int c; (c = std::fgetc(f)) != EOF;) text += char(c);
     std::fclose(f);
     ASSERT_EQ(load(text), 1) << (errors.empty() ? "" : errors.back());
     pool = particle_fx_pool_create(50);

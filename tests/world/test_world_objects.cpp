@@ -36,11 +36,9 @@ TEST_F(WorldTest, AnObjectIsListedInEveryCellItsWidthCovers)
     // trunc((60 - 15) / 12) = 3.
     int16_t o = create_object(1, 60.0, 5.0, 30.0);
     ASSERT_EQ(o, 1);
-    EXPECT_EQ(world_objects[o].link_z, 2);
-    EXPECT_EQ(world_objects[o].link_x, 3);
+    const WORLD_OBJECT &obj = world_objects[o];
+    EXPECT_EQ((std::vector<int>{obj.link_z, obj.link_x, obj.light, obj.transparency}), (std::vector<int>{2, 3, 15, 1}));
     EXPECT_EQ(listed_columns(2), (std::vector<int>{3, 4, 5, 6}));
-    EXPECT_EQ(world_objects[o].light, 15);
-    EXPECT_EQ(world_objects[o].transparency, 1);
     // Moving it takes it out of the old cells.
     EXPECT_EQ(place_object(o, 120.0, 5.0, 30.0), 4);
     EXPECT_EQ(listed_columns(2), (std::vector<int>{8, 9, 10, 11}));
@@ -88,37 +86,32 @@ TEST_F(WorldTest, NoMoreThan997Objects)
     EXPECT_EQ(world_max_object, 997);
 }
 
-TEST_F(WorldTest, PingPongPlaysForwardThenBack)
+TEST_F(WorldTest, AnimationsLoopForwardOrPingPong)
 {
     ASSERT_EQ(load({"@d 32", "@e 32", "@f 64", "] *pp = walk, 4, 1", "] fw = walk, 3, 1"}), WORLD_LOADED);
+    WORLD_ANIMATION &pp = world_animations[0], &fw = world_animations[1];
+    auto restart = [](WORLD_ANIMATION &a, int loops) { a.frame = 0, a.direction = 0, a.loops = loops; };
     std::vector<int> shown = frames_shown(0, 60);
     shown.resize(13);
     EXPECT_EQ(shown, (std::vector<int>{0, 1, 2, 3, 2, 1, 0, 1, 2, 3, 2, 1, 0}));
     // The target sprite bitmap shows each frame's texture.
-    EXPECT_EQ(world_sprite_bitmaps[4].texture, world_sprite_bitmaps[world_animations[0].frames[world_animations[0].frame]].texture);
+    EXPECT_EQ(world_sprite_bitmaps[pp.target].texture, world_sprite_bitmaps[pp.frames[pp.frame]].texture);
     // With one loop it ends after its first return to frame 0.
     reset_world_tables();
-    world_animations[0].loops = 1;
-    world_animations[0].frame = 0;
-    world_animations[0].direction = 0;
+    restart(pp, 1);
     EXPECT_EQ(frames_shown(0, 60), (std::vector<int>{0, 1, 2, 3, 2, 1, 0}));
-    EXPECT_EQ(world_animations[0].loops, 0);
-}
-
-TEST_F(WorldTest, ForwardAnimationsLoopOrStopOnTheirLastFrame)
-{
-    ASSERT_EQ(load({"@d 32", "@e 32", "@f 64", "] fw = walk, 3, 1"}), WORLD_LOADED);
-    std::vector<int> shown = frames_shown(0, 60);
+    EXPECT_EQ(pp.loops, 0);
+    // Forward: loops, or stops on its last frame after the given loops; inactive stands still.
+    restart(fw, -1);
+    shown = frames_shown(1, 60);
     shown.resize(7);
     EXPECT_EQ(shown, (std::vector<int>{0, 1, 2, 0, 1, 2, 0}));
-    world_animations[0].frame = 0;
-    world_animations[0].loops = 2;
-    EXPECT_EQ(frames_shown(0, 60), (std::vector<int>{0, 1, 2, 0, 1, 2}));
-    EXPECT_EQ(world_animations[0].frame, 2);
-    // An inactive animation stands still.
-    world_animations[0].frame = 0;
-    world_animations[0].active = 0;
-    EXPECT_EQ(frames_shown(0, 10), std::vector<int>{0});
+    restart(fw, 2);
+    EXPECT_EQ(frames_shown(1, 60), (std::vector<int>{0, 1, 2, 0, 1, 2}));
+    EXPECT_EQ(fw.frame, 2);
+    restart(fw, 2);
+    fw.active = 0;
+    EXPECT_EQ(frames_shown(1, 10), std::vector<int>{0});
 }
 
 TEST_F(WorldTest, AnObjectGetsItsOwnCopyOfAnAnimation)
@@ -130,16 +123,11 @@ TEST_F(WorldTest, AnObjectGetsItsOwnCopyOfAnAnimation)
     ASSERT_EQ(world_count.sprite_bitmaps, sprite_bitmaps + 1);
     ASSERT_EQ(world_count.animations, animations + 1);
     const WORLD_OBJECT_ESTUFF &own = Object_EStuff[o];
-    EXPECT_EQ(own.sprite_bitmap, sprite_bitmaps);
-    EXPECT_EQ(own.animation, animations);
-    EXPECT_EQ(own.loops, 1);
-    EXPECT_EQ(world_objects[o].sprite_bitmap, own.sprite_bitmap);
     const WORLD_ANIMATION &a = world_animations[own.animation];
-    EXPECT_EQ(a.frame, 1);
-    EXPECT_EQ(a.object, o);
-    EXPECT_EQ(a.target, own.sprite_bitmap);
+    EXPECT_EQ((std::vector<int>{own.sprite_bitmap, own.animation, own.loops, world_objects[o].sprite_bitmap, a.frame, a.object,
+                                a.target, world_sprite_bitmaps[own.sprite_bitmap].animation}),
+              (std::vector<int>{sprite_bitmaps, animations, 1, sprite_bitmaps, 1, o, sprite_bitmaps, animations}));
     EXPECT_EQ(world_sprite_bitmaps[own.sprite_bitmap].texture, world_sprite_bitmaps[a.frames[1]].texture);
-    EXPECT_EQ(world_sprite_bitmaps[own.sprite_bitmap].animation, own.animation);
     // Its loop count is reported back to the object.
     EXPECT_EQ(frames_shown(own.animation, 30), (std::vector<int>{1, 2}));
     EXPECT_EQ(Object_EStuff[o].loops, 0);
@@ -154,62 +142,51 @@ TEST_F(WorldTest, MovingCellsRiseWaitAndComeBack)
 {
     ASSERT_EQ(load(with_base({"*2, 3 = 1, 10, 0, 0, 20, 10, 3, 10, 20, 1", "*4, 5 = 1, 10, 4, 1, 16, 10, 1, 10, 10, 1"})),
               WORLD_LOADED)
-        << (errors.empty() ? "" : errors[0]);
-    const WORLD_CELL &block = *world_cell_at(2, 3);
-    const WORLD_CELL &top = *world_cell_at(4, 5);
-    update_moving_cells(1.0);   // first call: the cells take the tile and the start altitudes
+        << first_error();
+    const WORLD_CELL &block = *world_cell_at(2, 3), &top = *world_cell_at(4, 5);
+    auto step = [](int n) { while (n--) update_moving_cells(1.0); };
+    // The four corners' common altitude (-999 when they differ).
+    auto all = [](const int16_t *v) { return v[0] == v[1] && v[1] == v[2] && v[2] == v[3] ? v[0] : -999; };
+    // Block up and down, top up and down, the block's frame.
+    auto state = [&] {
+        return std::vector<int>{all(block.up), all(block.down), all(top.up), all(top.down), mov_cell_index[0].frame};
+    };
+    step(1);   // first call: the cells take the tile and the start altitudes
     EXPECT_EQ(block.tile, 1);
-    EXPECT_EQ(block.up[0], 10);
-    EXPECT_EQ(block.down[3], 0);
-    EXPECT_EQ(top.up[2], 10);
-    EXPECT_EQ(top.down[2], 4);
-    update_moving_cells(1.0);   // speed 10: one unit per step of 1
-    EXPECT_EQ(block.up[1], 11);
-    EXPECT_EQ(block.down[1], 1) << "the whole block moves";
-    EXPECT_EQ(top.up[1], 11);
-    EXPECT_EQ(top.down[1], 4) << "only the up face moves";
-    for (int i = 0; i < 9; i++) update_moving_cells(1.0);
-    EXPECT_EQ(block.up[0], 20) << "it stops exactly at the target";
-    EXPECT_EQ(block.down[0], 10);
-    EXPECT_EQ(top.up[0], 14) << "up to 16, a step's wait, and on its way back";
-    EXPECT_EQ(top.down[0], 4);
+    EXPECT_EQ(state(), (std::vector<int>{10, 0, 10, 4, 0}));
+    step(1);   // speed 10: one unit per step of 1; the whole block moves, only the top's up face
+    EXPECT_EQ(state(), (std::vector<int>{11, 1, 11, 4, 0}));
+    step(9);   // the block stops exactly at the target; the top went up to 16, waited and comes back
+    EXPECT_EQ(state(), (std::vector<int>{20, 10, 14, 4, 0}));
     // The delay of 3 holds it for three more steps; the fourth starts the next frame.
-    for (int i = 0; i < 3; i++) update_moving_cells(1.0);
+    step(3);
     EXPECT_EQ(mov_cell_index[0].frame, 0);
-    update_moving_cells(1.0);
+    step(1);
     EXPECT_EQ(mov_cell_index[0].frame, 1);
-    EXPECT_EQ(block.up[0], 20);
+    EXPECT_EQ(all(block.up), 20);
     // Back down at speed 20: two units a step, then on to frame 0 after its delay of 1.
-    for (int i = 0; i < 5; i++) update_moving_cells(1.0);
-    EXPECT_EQ(block.up[0], 10);
-    EXPECT_EQ(block.down[0], 0);
-    EXPECT_EQ(mov_cell_index[0].frame, 1);
-    for (int i = 0; i < 2; i++) update_moving_cells(1.0);
+    step(5);
+    EXPECT_EQ(state()[0], 10);
+    EXPECT_EQ(state()[1], 0);
+    EXPECT_EQ(state()[4], 1);
+    step(2);
     EXPECT_EQ(mov_cell_index[0].frame, 0);
 }
 
 TEST_F(WorldTest, AnimatedObjectsTravelBetweenTheirFrames)
 {
-    ASSERT_EQ(load(with_base({"+1 = 0, 0, 30, 2, 3, 24, 0, 30, 2, 3"})), WORLD_LOADED) << (errors.empty() ? "" : errors[0]);
+    ASSERT_EQ(load(with_base({"+1 = 0, 0, 30, 2, 3, 24, 0, 30, 2, 3"})), WORLD_LOADED) << first_error();
     ASSERT_EQ(world_max_object, 1);
-    int16_t o = Ani_Objects_Index[0].sprite;
-    ASSERT_EQ(o, 1);
-    EXPECT_EQ(world_objects[o].sprite, 1);
-    EXPECT_EQ(world_objects[o].width, 30);
-    EXPECT_EQ(world_objects[o].x, 0.0);
+    ASSERT_EQ(Ani_Objects_Index[0].sprite, 1);
+    const WORLD_OBJECT &o = world_objects[1];
+    EXPECT_EQ((std::vector<double>{double(o.sprite), double(o.width), o.x}), (std::vector<double>{1, 30, 0}));
     // 24 units at speed 2: 12 time units, 2 units a time unit.
     EXPECT_DOUBLE_EQ(Ani_Objects_Index[0].travel[0], 12.0);
     EXPECT_DOUBLE_EQ(Ani_Objects_Index[0].step_x[0], 2.0);
-    update_animated_objects(1.0);
-    EXPECT_DOUBLE_EQ(world_objects[o].x, 2.0);
-    for (int i = 0; i < 11; i++) update_animated_objects(1.0);
-    EXPECT_DOUBLE_EQ(world_objects[o].x, 24.0) << "placed exactly on arrival";
-    EXPECT_EQ(Ani_Objects_Index[0].frame, 1);
-    // The delay of 3 holds it, then it heads back.
-    for (int i = 0; i < 3; i++) update_animated_objects(1.0);
-    EXPECT_DOUBLE_EQ(world_objects[o].x, 24.0);
-    update_animated_objects(1.0);
-    EXPECT_DOUBLE_EQ(world_objects[o].x, 22.0);
+    // The x after each of 16 steps: placed exactly on arrival, held by the delay of 3, back.
+    std::vector<double> xs;
+    for (int i = 0; i < 16; i++) update_animated_objects(1.0), xs.push_back(o.x);
+    EXPECT_EQ(xs, (std::vector<double>{2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 24, 24, 24, 22}));
     EXPECT_EQ(listed_columns(2), (std::vector<int>{0, 1, 2, 3}));
     // Without the flag no object is made and the updates leave the objects alone.
     free_level();

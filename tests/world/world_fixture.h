@@ -12,8 +12,9 @@
 #include <zlib.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <fstream>
 #include <initializer_list>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,83 +23,38 @@ namespace world_test {
 inline std::vector<std::string> errors;
 inline std::vector<std::string> alerts;
 
-inline void capture_error(const char *message)
+inline std::string be32(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
+
+inline void file_write(const std::string &path, const std::string &bytes)
 {
-    errors.emplace_back(message);
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
-inline int capture_alert(const char *text, const char *title, unsigned)
+inline std::string file_read(const std::string &path)
 {
-    alerts.push_back(std::string(title ? title : "") + "|" + (text ? text : ""));
-    return 1;
-}
-
-inline void put32(std::string &s, uint32_t v)
-{
-    for (int i = 3; i >= 0; i--) s.push_back(static_cast<char>(v >> (8 * i)));
-}
-
-inline void chunk(std::string &png, const char *type, const std::string &data)
-{
-    put32(png, static_cast<uint32_t>(data.size()));
-    std::string body = std::string(type, 4) + data;
-    png += body;
-    put32(png, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(body.data()), static_cast<uInt>(body.size()))));
+    std::stringstream ss;
+    ss << std::ifstream(path, std::ios::binary).rdbuf();
+    return ss.str();
 }
 
 // A w x h RGB PNG of one colour.
 inline void png_write(const std::string &path, int w, int h, uint32_t rgb)
 {
-    std::string raw;
-    for (int y = 0; y < h; y++) {
-        raw.push_back(0);
-        for (int x = 0; x < w; x++) {
-            raw.push_back(static_cast<char>(rgb >> 16));
-            raw.push_back(static_cast<char>(rgb >> 8));
-            raw.push_back(static_cast<char>(rgb));
-        }
-    }
-    std::vector<Bytef> packed(compressBound(static_cast<uLong>(raw.size())));
+    std::string raw, row = std::string(1, '\0');
+    for (int x = 0; x < w; x++) row += {char(rgb >> 16), char(rgb >> 8), char(rgb)};
+    for (int y = 0; y < h; y++) raw += row;
+    std::vector<Bytef> packed(compressBound(raw.size()));
     uLongf size = packed.size();
-    compress(packed.data(), &size, reinterpret_cast<const Bytef *>(raw.data()), static_cast<uLong>(raw.size()));
+    compress(packed.data(), &size, (const Bytef *)raw.data(), raw.size());
     std::string png = "\x89PNG\r\n\x1a\n";
-    std::string ihdr;
-    put32(ihdr, static_cast<uint32_t>(w));
-    put32(ihdr, static_cast<uint32_t>(h));
-    ihdr += std::string("\x08\x02\x00\x00\x00", 5);
-    chunk(png, "IHDR", ihdr);
-    chunk(png, "IDAT", std::string(reinterpret_cast<const char *>(packed.data()), size));
-    chunk(png, "IEND", "");
-    FILE *f = std::fopen(path.c_str(), "wb");
-    std::fwrite(png.data(), 1, png.size(), f);
-    std::fclose(f);
-}
-
-inline void file_write(const std::string &path, const std::string &bytes)
-{
-    FILE *f = std::fopen(path.c_str(), "wb");
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-inline std::string file_read(const std::string &path)
-{
-    std::string s;
-    FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) return s;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
-
-// Definition lines, each ended by a carriage return and line feed.
-inline void def_write(const std::string &path, std::initializer_list<std::string> lines)
-{
-    std::string text;
-    for (const std::string &l : lines) text += l + "\r\n";
-    file_write(path, text);
+    auto chunk = [&](const char *type, const std::string &data) {
+        std::string body = type + data;
+        png += be32(data.size()) + body + be32(crc32(0, (const Bytef *)body.data(), body.size()));
+    };
+    chunk("IHDR", be32(w) + be32(h) + std::string("\x08\x02\x00\x00\x00", 5));
+    chunk("IDAT", std::string((const char *)packed.data(), size));
+    chunk("IEND", "");
+    file_write(path, png);
 }
 
 // The opening lines most test worlds share: a 20 x 10 world of 12-unit cells, the texture units,
@@ -111,11 +67,12 @@ inline std::vector<std::string> base_lines()
             "&1 = ball, 20, 30, 1, 4, 5, 6, 7, 8, 9, 10, 11"};
 }
 
-inline void def_write(const std::string &path, const std::vector<std::string> &lines)
+// The base lines followed by `extra`.
+inline std::vector<std::string> with_base(std::initializer_list<std::string> extra)
 {
-    std::string text;
-    for (const std::string &l : lines) text += l + "\r\n";
-    file_write(path, text);
+    std::vector<std::string> lines = base_lines();
+    lines.insert(lines.end(), extra);
+    return lines;
 }
 
 class WorldTest : public ::testing::Test {
@@ -125,7 +82,9 @@ protected:
         char dir[] = "/tmp/vm_world_XXXXXX";
         ASSERT_NE(mkdtemp(dir), nullptr);
         ASSERT_EQ(plat_files_chdir(dir), 0);
-        plat_alert_capture(capture_alert);
+        plat_alert_capture([](const char *text, const char *title, unsigned) {
+            return alerts.push_back(std::string(title ? title : "") + "|" + (text ? text : "")), 1;
+        });
         gl = gen_wrap_headless_start(64, 64, 0);
         png_write("stone.png", 32, 32, 0x808080);
         png_write("grass.png", 32, 32, 0x20A020);
@@ -140,7 +99,7 @@ protected:
     }
     void SetUp() override
     {
-        world_error_hook_set(capture_error);
+        world_error_hook_set([](const char *message) { errors.emplace_back(message); });
         world_params_reset();
         errors.clear();
         alerts.clear();
@@ -150,18 +109,16 @@ protected:
         free_level();
         world_error_hook_set(nullptr);
     }
-    // Loads `lines` as t.def with the given map; the result of Load_Level.
+    // Loads `lines` (each ended by CR LF) as t.def with the given map; the result of Load_Level.
     uint8_t load(const std::vector<std::string> &lines, const char *map = nullptr, int make_objects = 1)
     {
-        def_write("t.def", lines);
+        std::string text;
+        for (const std::string &l : lines) text += l + "\r\n";
+        file_write("t.def", text);
         return Load_Level("t.def", map, make_objects);
     }
-    static std::vector<std::string> with_base(std::initializer_list<std::string> extra)
-    {
-        std::vector<std::string> lines = base_lines();
-        lines.insert(lines.end(), extra);
-        return lines;
-    }
+    // The first error, for failure messages.
+    static std::string first_error() { return errors.empty() ? "" : errors[0]; }
     static bool gl;
 };
 inline bool WorldTest::gl = false;

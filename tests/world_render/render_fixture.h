@@ -1,12 +1,7 @@
-// Shared by the renderer and particle tests: a small world built in memory (no files), an
-// offscreen OpenGL context, flat-coloured test textures, and golden pictures: small PNGs under
-// tests/world_render/golden/ compared within a per-pixel tolerance.
-//
-// Regenerating the goldens (after a deliberate change of the picture): run the test executables
-// with VM_GOLDEN_UPDATE=1 in the environment, e.g.
-//   VM_GOLDEN_UPDATE=1 SDL_VIDEODRIVER=offscreen ./tests/world_render/test_world_render
-//   VM_GOLDEN_UPDATE=1 SDL_VIDEODRIVER=offscreen ./tests/particle/test_particle
-// and look at the new files before keeping them.
+// Shared by the renderer and particle tests: a world built in memory, geometry captured from the
+// sink, flat-coloured test textures and golden pictures (PNGs under tests/world_render/golden/).
+// Regenerate the goldens after a deliberate change by running the test executables with
+// VM_GOLDEN_UPDATE=1 SDL_VIDEODRIVER=offscreen, and look at the new files before keeping them.
 #pragma once
 
 #include "gen/gen_bit.h"
@@ -17,18 +12,15 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace render_test {
 
-// ---------------------------------------------------------------------------------------------
-// A world in memory
-// ---------------------------------------------------------------------------------------------
-
+// An a x b world of empty cells of size c at full light; the world's tables point here.
 struct TestWorld {
     std::vector<WORLD_CELL> cells;
     std::vector<WORLD_CELL_LIST> lists;
@@ -38,86 +30,56 @@ struct TestWorld {
     std::vector<WORLD_SPRITE> sprites = std::vector<WORLD_SPRITE>(WORLD_SPRITES);
     std::vector<WORLD_OBJECT> objects = std::vector<WORLD_OBJECT>(WORLD_OBJECTS);
 
-    // a x b cells of size c, all empty; the world's tables point here.
-    TestWorld(int a, int b, int c)
+    TestWorld(int a, int b, int c) : cells(size_t(a) * b), lists(size_t(a) * b)
     {
         world_params_reset();
-        world_param.width = a;
-        world_param.depth = b;
-        world_param.cell = c;
-        world_param.floor_unit = 32;
-        world_param.wall_width = 32;
-        world_param.wall_height = 32;
-        world_param.distance = 0;
-        cells.assign(static_cast<size_t>(a) * b, WORLD_CELL{});
-        lists.assign(static_cast<size_t>(a) * b, WORLD_CELL_LIST{});
+        world_param.width = a, world_param.depth = b, world_param.cell = c, world_param.distance = 0;
+        world_param.floor_unit = world_param.wall_width = world_param.wall_height = 32;
         for (WORLD_CELL &cell : cells) cell.light = 15;
-        world_cells = cells.data();
-        tiles_obj = lists.data();
-        world_tiles = tiles.data();
-        world_bitmaps = bitmaps.data();
-        world_sprite_bitmaps = sprite_bitmaps.data();
-        world_sprites = sprites.data();
-        world_objects = objects.data();
-        world_max_object = 0;
+        set(cells.data(), lists.data(), tiles.data(), bitmaps.data(), sprite_bitmaps.data(), sprites.data(), objects.data());
     }
-    ~TestWorld()
+    ~TestWorld() { set(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr); }
+    static void set(WORLD_CELL *c, WORLD_CELL_LIST *l, WORLD_TILE *t, WORLD_BITMAP *b, WORLD_SPRITE_BITMAP *sb,
+                    WORLD_SPRITE *s, WORLD_OBJECT *o)
     {
-        world_cells = nullptr;
-        tiles_obj = nullptr;
-        world_tiles = nullptr;
-        world_bitmaps = nullptr;
-        world_sprite_bitmaps = nullptr;
-        world_sprites = nullptr;
-        world_objects = nullptr;
-        world_max_object = 0;
+        world_cells = c, tiles_obj = l, world_tiles = t, world_bitmaps = b, world_sprite_bitmaps = sb;
+        world_sprites = s, world_objects = o, world_max_object = 0;
     }
-    WORLD_CELL &at(int row, int col) { return cells[static_cast<size_t>(row) * world_param.width + col]; }
+    WORLD_CELL &at(int row, int col) { return cells[size_t(row) * world_param.width + col]; }
 
     // Tile n with the given face bitmaps (name order 1..6 of the % line; -1 = not drawn).
     void tile(int n, int up, int down, int near, int left, int right, int back)
     {
         WORLD_TILE &t = tiles[n];
         t.defined = 1;
-        t.face[WORLD_FACE_UP] = static_cast<int16_t>(up);
-        t.face[WORLD_FACE_DOWN] = static_cast<int16_t>(down);
-        t.face[WORLD_FACE_BACK] = static_cast<int16_t>(back);
-        t.face[WORLD_FACE_NEAR] = static_cast<int16_t>(near);
-        t.face[WORLD_FACE_LEFT] = static_cast<int16_t>(left);
-        t.face[WORLD_FACE_RIGHT] = static_cast<int16_t>(right);
+        t.face[WORLD_FACE_UP] = up, t.face[WORLD_FACE_DOWN] = down, t.face[WORLD_FACE_BACK] = back;
+        t.face[WORLD_FACE_NEAR] = near, t.face[WORLD_FACE_LEFT] = left, t.face[WORLD_FACE_RIGHT] = right;
     }
     // A block: tile, up altitude, down altitude on all four corners.
     void block(int row, int col, int tile_number, int up, int down)
     {
         WORLD_CELL &c = at(row, col);
-        c.tile = static_cast<int16_t>(tile_number);
-        for (int i = 0; i < 4; i++) c.up[i] = static_cast<int16_t>(up), c.down[i] = static_cast<int16_t>(down);
+        c.tile = tile_number;
+        for (int i = 0; i < 4; i++) c.up[i] = up, c.down[i] = down;
     }
     // An object showing sprite bitmap `bitmap`, listed in the cells its width covers.
     int object(int bitmap, double x, double y, double z, int width, int height)
     {
         int n = ++world_max_object;
-        WORLD_OBJECT &o = objects[n];
-        o = WORLD_OBJECT{};
-        o.sprite_bitmap = static_cast<int16_t>(bitmap);
-        o.width = static_cast<int16_t>(width);
-        o.height = static_cast<int16_t>(height);
+        WORLD_OBJECT &o = objects[n] = WORLD_OBJECT{};
+        o.sprite_bitmap = bitmap, o.width = width, o.height = height, o.light = 15;
         o.x = x, o.y = y, o.z = z;
-        o.light = 15;
-        int c = world_param.cell, row = static_cast<int>(z / c);
-        for (int col = static_cast<int>((x - width / 2.0) / c); col <= static_cast<int>((x + width / 2.0) / c); col++)
+        int c = world_param.cell, row = int(z / c);
+        for (int col = int((x - width / 2.0) / c); col <= int((x + width / 2.0) / c); col++)
             if (row >= 0 && row < world_param.depth && col >= 0 && col < world_param.width) {
-                WORLD_CELL_LIST &l = lists[static_cast<size_t>(row) * world_param.width + col];
-                if (l.count < WORLD_CELL_OBJECTS) l.object[l.count++] = static_cast<int16_t>(n);
+                WORLD_CELL_LIST &l = lists[size_t(row) * world_param.width + col];
+                if (l.count < WORLD_CELL_OBJECTS) l.object[l.count++] = n;
             }
         return n;
     }
 };
 
-// ---------------------------------------------------------------------------------------------
-// Geometry captured instead of drawn
-// ---------------------------------------------------------------------------------------------
-
+// Geometry captured instead of drawn.
 struct Polygon {
     uint32_t texture;
     std::vector<WORLD_VERTEX> v;
@@ -128,22 +90,12 @@ struct Polygon {
 
 inline std::vector<Polygon> captured;
 inline int captured_lines, captured_points;
-
-inline void capture_begin() {}
-inline void capture_end() {}
-inline void capture_polygon(uint32_t texture, const WORLD_VERTEX *v, int count, uint32_t code, float alpha, int flags)
-{
-    captured.push_back({texture, std::vector<WORLD_VERTEX>(v, v + count), code, alpha, flags});
-}
-inline void capture_line(float, float, float, float)
-{
-    captured_lines++;
-}
-inline void capture_points(const float *, int count)
-{
-    captured_points += count;
-}
-inline constexpr WORLD_SINK capture_sink = {capture_begin, capture_end, capture_polygon, capture_line, capture_points};
+inline constexpr WORLD_SINK capture_sink = {
+    [] {}, [] {},
+    [](uint32_t texture, const WORLD_VERTEX *v, int count, uint32_t code, float alpha, int flags) {
+        captured.push_back({texture, std::vector<WORLD_VERTEX>(v, v + count), code, alpha, flags});
+    },
+    [](float, float, float, float) { captured_lines++; }, [](const float *, int count) { captured_points += count; }};
 
 // Starts capturing (clears what was captured before).
 inline void capture_start()
@@ -153,98 +105,68 @@ inline void capture_start()
     world_sink_set(&capture_sink);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Pictures
-// ---------------------------------------------------------------------------------------------
-
-// A texture of size x size pixels: colour `rgb`, with a darker 1-pixel frame and a white mark in
-// the top-left quarter so that orientation and mirroring show.
+// A size x size texture of colour `rgb` with a darker frame and a white mark in the top-left
+// quarter, so that orientation and mirroring show.
 inline uint32_t test_texture(uint32_t rgb, int size = 16)
 {
-    std::vector<uint8_t> px(static_cast<size_t>(size) * size * 4);
+    std::vector<uint8_t> px;
     for (int y = 0; y < size; y++)
         for (int x = 0; x < size; x++) {
-            uint8_t *p = &px[(static_cast<size_t>(y) * size + x) * 4];
-            uint32_t c = rgb;
-            if (x == 0 || y == 0 || x == size - 1 || y == size - 1) c = (rgb >> 1) & 0x7F7F7F;
-            else if (x < size / 2 && y < size / 4) c = 0xFFFFFF;
-            p[0] = static_cast<uint8_t>(c >> 16), p[1] = static_cast<uint8_t>(c >> 8), p[2] = static_cast<uint8_t>(c), p[3] = 255;
+            uint32_t c = x == 0 || y == 0 || x == size - 1 || y == size - 1 ? (rgb >> 1) & 0x7F7F7F
+                         : x < size / 2 && y < size / 4                    ? 0xFFFFFF
+                                                                           : rgb;
+            px.insert(px.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), 255});
         }
     uint32_t name = 0;
     EXPECT_EQ(gen_texture_create(px.data(), size, size, GEN_FILTER_NEAREST, &name), 1);
     return name;
 }
 
-inline void put32(std::string &s, uint32_t v)
-{
-    for (int i = 3; i >= 0; i--) s.push_back(static_cast<char>(v >> (8 * i)));
-}
-
+inline std::string be32(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
 inline uint32_t get32(const std::string &s, size_t at)
 {
-    return (uint32_t(uint8_t(s[at])) << 24) | (uint32_t(uint8_t(s[at + 1])) << 16) | (uint32_t(uint8_t(s[at + 2])) << 8) |
-           uint32_t(uint8_t(s[at + 3]));
+    return uint32_t(uint8_t(s[at])) << 24 | uint8_t(s[at + 1]) << 16 | uint8_t(s[at + 2]) << 8 | uint8_t(s[at + 3]);
 }
 
 // Writes RGB rows as a PNG (one IDAT, filter 0 on every row).
 inline bool png_save(const std::string &path, const std::vector<uint8_t> &rgb, int w, int h)
 {
     std::string raw;
-    for (int y = 0; y < h; y++) {
-        raw.push_back(0);
-        raw.append(reinterpret_cast<const char *>(&rgb[static_cast<size_t>(y) * w * 3]), static_cast<size_t>(w) * 3);
-    }
-    std::vector<Bytef> packed(compressBound(static_cast<uLong>(raw.size())));
+    for (int y = 0; y < h; y++) raw.append(1, '\0').append((const char *)&rgb[size_t(y) * w * 3], size_t(w) * 3);
+    std::vector<Bytef> packed(compressBound(raw.size()));
     uLongf size = packed.size();
-    compress2(packed.data(), &size, reinterpret_cast<const Bytef *>(raw.data()), static_cast<uLong>(raw.size()), 9);
+    compress2(packed.data(), &size, (const Bytef *)raw.data(), raw.size(), 9);
     std::string png = "\x89PNG\r\n\x1a\n";
     auto chunk = [&](const char *type, const std::string &data) {
-        put32(png, static_cast<uint32_t>(data.size()));
-        std::string body = std::string(type, 4) + data;
-        png += body;
-        put32(png, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(body.data()), static_cast<uInt>(body.size()))));
+        std::string body = type + data;
+        png += be32(data.size()) + body + be32(crc32(0, (const Bytef *)body.data(), body.size()));
     };
-    std::string ihdr;
-    put32(ihdr, static_cast<uint32_t>(w));
-    put32(ihdr, static_cast<uint32_t>(h));
-    ihdr += std::string("\x08\x02\x00\x00\x00", 5);
-    chunk("IHDR", ihdr);
-    chunk("IDAT", std::string(reinterpret_cast<const char *>(packed.data()), size));
+    chunk("IHDR", be32(w) + be32(h) + std::string("\x08\x02\x00\x00\x00", 5));
+    chunk("IDAT", std::string((const char *)packed.data(), size));
     chunk("IEND", "");
-    FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(png.data(), 1, png.size(), f) == png.size();
-    return std::fclose(f) == 0 && ok;
+    std::ofstream f(path, std::ios::binary);
+    return bool(f << png) && bool(f.flush());
 }
 
 // Reads a PNG written by png_save. Empty when absent or not of that kind.
 inline std::vector<uint8_t> png_load(const std::string &path, int *w, int *h)
 {
-    std::string s;
-    if (FILE *f = std::fopen(path.c_str(), "rb")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-        std::fclose(f);
-    }
+    std::stringstream ss;
+    ss << std::ifstream(path, std::ios::binary).rdbuf();
+    const std::string s = ss.str();
     if (s.size() < 33 || s.compare(12, 4, "IHDR") != 0) return {};
-    *w = static_cast<int>(get32(s, 16));
-    *h = static_cast<int>(get32(s, 20));
+    *w = get32(s, 16), *h = get32(s, 20);
     std::string idat;
-    for (size_t at = 8; at + 12 <= s.size();) {
-        uint32_t len = get32(s, at);
+    for (size_t at = 8, len; at + 12 <= s.size(); at += 12 + len) {
+        len = get32(s, at);
         if (at + 12 + len > s.size()) return {};
         if (s.compare(at + 4, 4, "IDAT") == 0) idat.append(s, at + 8, len);
-        at += 12 + len;
     }
-    std::vector<uint8_t> raw(static_cast<size_t>(*w) * *h * 3 + *h);
+    std::vector<uint8_t> raw(size_t(*w) * *h * 3 + *h), rgb;
     uLongf size = raw.size();
-    if (uncompress(raw.data(), &size, reinterpret_cast<const Bytef *>(idat.data()), static_cast<uLong>(idat.size())) != Z_OK ||
-        size != raw.size())
-        return {};
-    std::vector<uint8_t> rgb;
+    if (uncompress(raw.data(), &size, (const Bytef *)idat.data(), idat.size()) != Z_OK || size != raw.size()) return {};
     for (int y = 0; y < *h; y++) {
-        const uint8_t *row = &raw[static_cast<size_t>(y) * (*w * 3 + 1)];
+        const uint8_t *row = &raw[size_t(y) * (*w * 3 + 1)];
         if (row[0] != 0) return {};
         rgb.insert(rgb.end(), row + 1, row + 1 + *w * 3);
     }
@@ -256,7 +178,7 @@ inline std::vector<uint8_t> png_load(const std::string &path, int *w, int *h)
 inline void expect_golden(const std::string &dir, const std::string &name, int w, int h, int tolerance = 8,
                           int outliers = 0)
 {
-    std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
+    std::vector<uint8_t> rgb(size_t(w) * h * 3);
     ASSERT_EQ(world_render_read(0, 0, w, h, rgb.data()), 1);
     std::string path = dir + "/" + name + ".png";
     if (const char *update = std::getenv("VM_GOLDEN_UPDATE"); update && update[0] == '1') {
@@ -272,8 +194,8 @@ inline void expect_golden(const std::string &dir, const std::string &name, int w
     for (size_t i = 0; i < rgb.size(); i += 3) {
         bool off = false;
         for (int k = 0; k < 3; k++) off |= std::abs(int(rgb[i + k]) - int(golden[i + k])) > tolerance;
-        if (off && first < 0) first = static_cast<int>(i / 3);
-        bad += off ? 1 : 0;
+        if (off && first < 0) first = int(i / 3);
+        bad += off;
     }
     if (bad > outliers) png_save("/tmp/" + name + ".actual.png", rgb, w, h);
     EXPECT_LE(bad, outliers) << name << ": " << bad << " pixels differ, first at (" << first % w << ", " << first / w

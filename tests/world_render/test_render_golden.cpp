@@ -1,6 +1,5 @@
-// Headless pictures of small test worlds compared with stored ones: a flat floor, raised and
-// sloped blocks with walls hidden by neighbours, the near-plane cut, sprites (plain, mirrored,
-// see-through) and sprite text.
+// Headless pictures of small test worlds compared with stored ones: flat floor, raised and sloped
+// blocks, hidden walls, the near-plane cut, sprites (plain, mirrored, see-through) and text.
 #include "tests/world_render/render_fixture.h"
 
 #include "platform/plat_core.h"
@@ -32,77 +31,55 @@ protected:
 };
 bool RenderGolden::ready = false;
 
-// Floor, wall and sprite textures of clearly different colours.
-struct Textures {
-    uint32_t floor_a = test_texture(0x3060C0), floor_b = test_texture(0x40A040);
-    uint32_t side = test_texture(0xC08030), under = test_texture(0x808080), near = test_texture(0xC04040);
-    uint32_t sprite = test_texture(0xE0E020);
-    ~Textures()
+// Bitmaps 0-5 from textures of clearly different colours (floors, side, under, near, sprite);
+// tile 1 a floor, tile 2 a block with every face, tile 3 the floor in the other colour. With
+// the world, a checkerboard floor of tiles 1 and 3 at altitude 0.
+struct Scene : TestWorld {
+    uint32_t t[6] = {test_texture(0x3060C0), test_texture(0x40A040), test_texture(0xC08030),
+                     test_texture(0x808080), test_texture(0xC04040), test_texture(0xE0E020)};
+    Scene() : TestWorld(16, 24, 12)
     {
-        for (uint32_t t : {floor_a, floor_b, side, under, near, sprite}) gen_texture_delete(t);
+        for (int i = 0; i < 6; i++) bitmaps[i].texture = t[i];
+        sprite_bitmaps[0].texture = t[5];
+        tile(1, 0, 3, 2, 2, 2, -1);
+        tile(2, 1, 3, 4, 2, 2, 2);
+        tiles[3] = tiles[1];
+        tiles[3].face[WORLD_FACE_UP] = 1;
+        for (int r = 0; r < world_param.depth; r++)
+            for (int c = 0; c < world_param.width; c++) block(r, c, (r + c) % 2 ? 3 : 1, 0, -6);
+    }
+    ~Scene()
+    {
+        for (uint32_t name : t) gen_texture_delete(name);
     }
 };
-
-// Bitmaps 0-5 of the world from the textures; tile 1 a floor, tile 2 a block with every face.
-void standard_tiles(TestWorld &w, const Textures &t)
-{
-    const uint32_t names[] = {t.floor_a, t.floor_b, t.side, t.under, t.near, t.sprite};
-    for (int i = 0; i < 6; i++) w.bitmaps[i].texture = names[i];
-    w.sprite_bitmaps[0].texture = t.sprite;
-    w.tile(1, 0, 3, 2, 2, 2, -1);
-    w.tile(2, 1, 3, 4, 2, 2, 2);
-}
-
-// A checkerboard floor of tiles 1 and 3 (3: tile 1 with the other floor texture) at altitude 0.
-void checker_floor(TestWorld &w)
-{
-    w.tiles[3] = w.tiles[1];
-    w.tiles[3].face[WORLD_FACE_UP] = 1;
-    for (int r = 0; r < world_param.depth; r++)
-        for (int c = 0; c < world_param.width; c++) w.block(r, c, (r + c) % 2 ? 3 : 1, 0, -6);
-}
 
 } // namespace
 
 TEST_F(RenderGolden, FlatFloor)
 {
-    TestWorld w(16, 24, 12);
-    Textures t;
-    standard_tiles(w, t);
-    checker_floor(w);
+    Scene w;
     render_world(8 * 12.0, 14.0, 22 * 12.0 + 6, 0);
     expect_golden(GOLDEN, "flat_floor", PIC_W, PIC_H, 8, 40);
 }
 
 TEST_F(RenderGolden, RaisedSlopedAndHiddenWalls)
 {
-    TestWorld w(16, 24, 12);
-    Textures t;
-    standard_tiles(w, t);
-    checker_floor(w);
+    Scene w;
     // A row of equal blocks (inner walls hidden), a taller one, a ramp along z and one along x.
     for (int c = 3; c <= 6; c++) w.block(14, c, 2, 6, -6);
     w.block(12, 9, 2, 14, -6);
-    WORLD_CELL &ramp_z = w.at(16, 10);
-    ramp_z.tile = 2;
-    ramp_z.up[0] = ramp_z.up[2] = 0;
-    ramp_z.up[1] = ramp_z.up[3] = 8;
-    for (int i = 0; i < 4; i++) ramp_z.down[i] = -6;
-    WORLD_CELL &ramp_x = w.at(17, 5);
-    ramp_x.tile = 2;
-    ramp_x.up[0] = ramp_x.up[1] = 0;
-    ramp_x.up[2] = ramp_x.up[3] = 6;
-    for (int i = 0; i < 4; i++) ramp_x.down[i] = -6;
+    w.block(16, 10, 2, 0, -6);
+    w.at(16, 10).up[1] = w.at(16, 10).up[3] = 8;
+    w.block(17, 5, 2, 0, -6);
+    w.at(17, 5).up[2] = w.at(17, 5).up[3] = 6;
     render_world(8 * 12.0, 18.0, 22 * 12.0 + 6, 0);
     expect_golden(GOLDEN, "blocks", PIC_W, PIC_H, 8, 60);
 }
 
 TEST_F(RenderGolden, NearPlaneCut)
 {
-    TestWorld w(16, 24, 12);
-    Textures t;
-    standard_tiles(w, t);
-    checker_floor(w);
+    Scene w;
     w.block(20, 7, 2, 4, -6);
     w.block(20, 8, 2, 4, -6);
     // The camera stands 7 units beyond the far edge of row 20: that row is cut at 5.0.
@@ -112,21 +89,12 @@ TEST_F(RenderGolden, NearPlaneCut)
 
 TEST_F(RenderGolden, SpritesMirroredAndText)
 {
-    TestWorld w(16, 24, 12);
-    Textures t;
-    standard_tiles(w, t);
-    checker_floor(w);
-    int plain = w.object(0, 6 * 12.0, 0.0, 16 * 12.0, 10, 14);
-    int mirrored = w.object(0, 10 * 12.0, 0.0, 16 * 12.0, 10, 14);
-    w.objects[mirrored].mirror_x = 1;
-    int ghost = w.object(0, 8 * 12.0, 0.0, 18 * 12.0, 8, 8);
-    w.objects[ghost].transparency = 2;
-    ASSERT_NE(plain, mirrored);
+    Scene w;
+    w.object(0, 6 * 12.0, 0.0, 16 * 12.0, 10, 14);
+    w.objects[w.object(0, 10 * 12.0, 0.0, 16 * 12.0, 10, 14)].mirror_x = 1;
+    w.objects[w.object(0, 8 * 12.0, 0.0, 18 * 12.0, 8, 8)].transparency = 2;
     render_world(8 * 12.0, 12.0, 22 * 12.0 + 6, 0);
-    for (int s = 200; s < 266; s++) {
-        w.sprites[s].defined = 1;
-        w.sprites[s].sprite_bitmap = 0;
-    }
+    for (int s = 200; s < 266; s++) w.sprites[s].defined = 1;
     draw_sprite_text("AB 1", 5.0, 5.0, 0, 15, 0, 8.0, 6.0, 8.0);
     draw_sprite_text("TINT", 5.0, 20.0, 3, 15, 0, 8.0, 6.0, 8.0);
     draw_screen_sprite(200, 60.0, 5.0, 0, 15, 0, 12.0, 12.0, 1, 1);
