@@ -13,7 +13,7 @@
 // The filter banks carry the decoder's arithmetic; on x86-64 they get a second, AVX2 build that
 // is chosen at load time when the processor has it. Both give the same results: the loops have
 // no sums across lanes and no contracted multiply-adds.
-#if defined(__x86_64__) && defined(__GNUC__)
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 #define KX_SND_MP3_VECTOR __attribute__((target_clones("avx2", "default")))
 #define KX_SND_MP3_INLINE __attribute__((always_inline)) inline
 #else
