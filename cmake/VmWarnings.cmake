@@ -10,6 +10,12 @@ if(VM_SANITIZE)
   target_compile_options(vm_options INTERFACE -O1 -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(vm_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(VM_FUZZ)
+  # Coverage instrumentation everywhere, so that libFuzzer sees into the parsers' libraries;
+  # only the fuzz executables link libFuzzer's own main.
+  target_compile_options(vm_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(vm_options INTERFACE -fsanitize=address,undefined)
+endif()
 target_include_directories(vm_options INTERFACE ${PROJECT_SOURCE_DIR})
 
 # vm_module(NAME SOURCES... [DEPS libs...]): one static library per engine module.
