@@ -17,27 +17,29 @@ S3mSong one_pattern(std::vector<S3mEvent> events, int speed = 6, int tempo = 125
 // A module loaded (and so installed in the player) for the length of a test.
 struct Loaded {
     std::vector<uint8_t> file;
-    KX_SND_S3M_MODULE *m;
-    explicit Loaded(std::vector<uint8_t> bytes) : file(std::move(bytes)), m(kx_snd_s3m_load(file.data(), file.size(), nullptr))
-    {
-        EXPECT_NE(m, nullptr);
-    }
+    KX_SND_S3M_MODULE *m = kx_snd_s3m_load(file.data(), file.size(), nullptr);
     ~Loaded() { kx_snd_s3m_free(m); }
     KX_SND_S3M_LENGTH length() const
     {
         KX_SND_S3M_LENGTH len{};
+        EXPECT_NE(m, nullptr);
         kx_snd_s3m_length_get(m, 3600, &len);
         return len;
     }
 };
-
-int64_t ticks_of(const S3mSong &song) { return Loaded(s3m_build(song)).length().ticks; }
 
 std::vector<int16_t> render16(size_t frames)
 {
     std::vector<int16_t> out(frames * 2);
     EXPECT_EQ(kx_snd_s3m_render(out.data(), frames * 4), frames * 4);
     return out;
+}
+
+KX_SND_S3M_STATUS status()
+{
+    KX_SND_S3M_STATUS st{};
+    kx_snd_s3m_status_get(&st);
+    return st;
 }
 
 // Mono-mix RMS of each tick (tempo 125) in [from, to): exactly 0 (SILENT), below 1 (QUIET) or
@@ -57,10 +59,6 @@ std::vector<int16_t> render_song(const S3mSong &song, double seconds, int qualit
     return s3m_render_ours(s3m_build(song), quality, seconds);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Hostile files
-// ---------------------------------------------------------------------------------------------
-
 TEST(S3mLoad, RefusesWhatIsNotAModule)
 {
     std::vector<uint8_t> file = s3m_build(one_pattern({})), signature = file, counts = file;
@@ -77,17 +75,25 @@ TEST(S3mLoad, RefusesWhatIsNotAModule)
     EXPECT_STREQ(kx_snd_s3m_error_text(KX_SND_S3M_ERR_SIGNATURE), "Not an S3M module");
 }
 
-TEST(S3mLoad, PointersPastTheEndLeaveEmptyParts)
+// Instrument and pattern pointers past the end leave empty parts; pattern data that stops in the
+// middle of an event ends the pattern there.
+TEST(S3mLoad, OffsetsPastTheEnd)
 {
-    std::vector<uint8_t> file = s3m_build(one_pattern({{0, 0, 48, 1}, {0, 1, 48, 2}}));
-    size_t ins_ptr = 0x60 + 2;   // two orders (0 and the padding 255)
-    s3m_put(file, ins_ptr, 0xFFFF, 2);       // instrument 1 far past the end
-    s3m_put(file, ins_ptr + 4, 0xFFF0, 2);   // pattern 0 far past the end
-    Loaded song(file);
-    ASSERT_NE(song.m, nullptr);
-    EXPECT_EQ(song.length().ticks, 64 * 6);   // the missing pattern plays as 64 empty rows
-    s3m_play(KX_SND_S3M_QUALITY_MEDIUM);
-    EXPECT_EQ(s3m_rms(render16(44100), 0, 44100), 0);
+    std::vector<uint8_t> file = s3m_build(one_pattern({{0, 0, 48, 1}, {0, 1, 48, 2}})), broken = file;
+    const size_t ins_ptr = 0x60 + 2;   // two orders (0 and the padding 255)
+    s3m_put(file, ins_ptr, 0xFFFF, 2);
+    s3m_put(file, ins_ptr + 4, 0xFFF0, 2);
+    {
+        Loaded song{file};
+        ASSERT_NE(song.m, nullptr);
+        EXPECT_EQ(song.length().ticks, 64 * 6);   // the missing pattern plays as 64 empty rows
+        s3m_play(KX_SND_S3M_QUALITY_MEDIUM);
+        EXPECT_EQ(s3m_rms(render16(44100), 0, 44100), 0);
+    }
+    size_t at = s3m_paragraph(broken);
+    broken.insert(broken.end(), {0x40, 0x00, 0x20 | 0x80, 48, 1, 'A' - 'A' + 1, 3, 0x00, 0xA0, 50});
+    s3m_put(broken, ins_ptr + 4, static_cast<uint32_t>(at / 16), 2);
+    EXPECT_EQ(Loaded{broken}.length().ticks, 64 * 3);   // row 0's speed 3 was read; the broken row 1 was not
 }
 
 // A sample whose header claims more data than the file holds plays only what is there.
@@ -102,77 +108,51 @@ TEST(S3mLoad, SampleLengthPastTheEndIsClipped)
     EXPECT_EQ(s3m_rms(audio, 13000, 20000), 0);
 }
 
-// Pattern data that stops in the middle of an event ends the pattern there; the rows before it play.
-TEST(S3mLoad, PatternDataPastTheEndStopsThePattern)
+// Speed and tempo (A, T), pattern loops (SBx), pattern delays (SEx), breaks and jumps, by the
+// song length they give.
+TEST(S3mTiming, SongLength)
 {
-    std::vector<uint8_t> file = s3m_build(one_pattern({}));
-    size_t at = s3m_paragraph(file);
-    file.insert(file.end(), {0x40, 0x00, 0x20 | 0x80, 48, 1, 'A' - 'A' + 1, 3, 0x00, 0xA0, 50});
-    s3m_put(file, 0x60 + 2 + 2 * 2, static_cast<uint32_t>(at / 16), 2);
-    Loaded song(file);
-    ASSERT_NE(song.m, nullptr);
-    EXPECT_EQ(song.length().ticks, 64 * 3);   // row 0's speed 3 was read; the broken row 1 was not
+    S3mSong jumps = one_pattern({{3, 0, -1, 0, -1, 'C', 0x62}}, 1);   // break to row 62 of the next order
+    jumps.patterns.push_back({{63, 0, -1, 0, -1, 'B', 0x01}});         // back to row 0 of that order
+    jumps.orders = {0, 1, 254, 1};
+    S3mSong past_end = jumps, empty = jumps;
+    past_end.patterns[1] = {{63, 0, -1, 0, -1, 'B', 0x40}};
+    empty.orders = {254, 255};
+    struct { const char *name; S3mSong song; int64_t ticks; double seconds; } cases[] = {
+        {"speed 3 tempo 150", one_pattern({}, 3, 150), 64 * 3, 64 * 3 * 2.5 / 150},
+        {"speed 2 from row 16, tempo 250 from row 32", one_pattern({{16, 0, -1, 0, -1, 'A', 2}, {32, 0, -1, 0, -1, 'T', 250}}),
+         16 * 6 + 48 * 2, 16 * 6 * 0.02 + 16 * 2 * 0.02 + 32 * 2 * 0.01},
+        // Rows 4-7 three times; then a second loop without SB0 starts after the first one's end.
+        {"loops", one_pattern({{4, 0, -1, 0, -1, 'S', 0xB0}, {7, 0, -1, 0, -1, 'S', 0xB2}, {9, 1, -1, 0, -1, 'S', 0xB1}}, 1),
+         64 + 2 * 4 + 1 * 2, 0},
+        {"delay", one_pattern({{10, 0, -1, 0, -1, 'S', 0xE3}}, 2), (64 + 3) * 2, 0},
+        // Several delays on one row: the first nonzero one counts.
+        {"delays on one row",
+         one_pattern({{10, 0, -1, 0, -1, 'S', 0xE0}, {10, 1, -1, 0, -1, 'S', 0xE2}, {10, 2, -1, 0, -1, 'S', 0xE5}}, 2), (64 + 2) * 2, 0},
+        {"break and jump back to a played row", jumps, 4 + 2 + 62, 0},
+        {"jump past the order list", past_end, 4 + 2, 0},
+        {"no pattern in the order list", empty, 0, 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        KX_SND_S3M_LENGTH len = Loaded{s3m_build(c.song)}.length();
+        EXPECT_EQ(len.ticks, c.ticks);
+        // At tempo 125 a tick lasts 20 ms.
+        EXPECT_NEAR(len.seconds, c.seconds ? c.seconds : static_cast<double>(c.ticks) * 0.02, 1e-9);
+    }
+    EXPECT_NEAR(Loaded{s3m_build(cases[1].song)}.length().tick_seconds, 0.01, 1e-12);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Timing and flow
-// ---------------------------------------------------------------------------------------------
-
-TEST(S3mTiming, SpeedAndTempoGiveTheLength)
-{
-    KX_SND_S3M_LENGTH len = Loaded(s3m_build(one_pattern({}, 3, 150))).length();
-    EXPECT_EQ(len.ticks, 64 * 3);
-    EXPECT_NEAR(len.seconds, 64 * 3 * 2.5 / 150, 1e-9);
-    // Speed 2 from row 16, tempo 250 from row 32.
-    len = Loaded(s3m_build(one_pattern({{16, 0, -1, 0, -1, 'A', 2}, {32, 0, -1, 0, -1, 'T', 250}}))).length();
-    EXPECT_EQ(len.ticks, 16 * 6 + 48 * 2);
-    EXPECT_NEAR(len.seconds, 16 * 6 * 0.02 + 16 * 2 * 0.02 + 32 * 2 * 0.01, 1e-9);
-    EXPECT_NEAR(len.tick_seconds, 0.01, 1e-12);
-}
-
-// Pattern loops (SBx), pattern delays (SEx) and their corner cases, by the song length they give.
-TEST(S3mTiming, LoopsAndDelaysStretchTheSong)
-{
-    // Rows 4-7 three times; then a second loop without SB0 starts after the first one's end.
-    EXPECT_EQ(ticks_of(one_pattern({{4, 0, -1, 0, -1, 'S', 0xB0}, {7, 0, -1, 0, -1, 'S', 0xB2}, {9, 1, -1, 0, -1, 'S', 0xB1}}, 1)),
-              64 + 2 * 4 + 1 * 2);
-    EXPECT_EQ(ticks_of(one_pattern({{10, 0, -1, 0, -1, 'S', 0xE3}}, 2)), (64 + 3) * 2);
-    // Several delays on one row: the first nonzero one counts.
-    EXPECT_EQ(ticks_of(one_pattern({{10, 0, -1, 0, -1, 'S', 0xE0}, {10, 1, -1, 0, -1, 'S', 0xE2}, {10, 2, -1, 0, -1, 'S', 0xE5}}, 2)),
-              (64 + 2) * 2);
-}
-
-TEST(S3mTiming, JumpsAndBreaks)
-{
-    S3mSong song = one_pattern({{3, 0, -1, 0, -1, 'C', 0x62}}, 1);   // break to row 62 of the next order
-    song.patterns.push_back({{63, 0, -1, 0, -1, 'B', 0x01}});         // back to row 0 of that order
-    song.orders = {0, 1, 254, 1};
-    EXPECT_EQ(ticks_of(song), 4 + 2 + 62);   // rows 0-61 are new; row 62 was played: the song ends
-    song.patterns[1] = {{63, 0, -1, 0, -1, 'B', 0x40}};   // a jump past the order list ends the song
-    EXPECT_EQ(ticks_of(song), 4 + 2);
-    song.orders = {254, 255};   // an order list with no pattern in it is an empty song
-    EXPECT_EQ(ticks_of(song), 0);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Effects that start, stop or scale notes
-// ---------------------------------------------------------------------------------------------
-
-TEST(S3mEffects, NoteDelayAndNoteCut)
+TEST(S3mEffects, NoteDelayCutAndSampleOffset)
 {
     std::vector<int16_t> audio =
         render_song(one_pattern({{0, 0, 48, 1, -1, 'S', 0xD3}, {1, 0, -1, 0, -1, 'S', 0xC2}, {2, 0, 48, 1, -1, 'S', 0xD9}}), 0.5);
     expect_ticks(audio, 0, 3, SILENT);
     expect_ticks(audio, 3, 8, 1000);
     expect_ticks(audio, 8, 18, QUIET);   // cut at tick 2 of row 1; delay 9 >= speed never plays
-}
-
-TEST(S3mEffects, SampleOffsetPastTheEnd)
-{
-    std::vector<int16_t> audio =
-        render_song(one_pattern({{0, 0, 48, 2, -1, 'O', 0x80}, {2, 0, 48, 1, -1, 'O', 0x80}}), 0.5, KX_SND_S3M_QUALITY_HIGH);
-    expect_ticks(audio, 0, 12, SILENT);   // one-shot: nothing left to play
-    expect_ticks(audio, 12, 20, 1000);    // looped: lands inside the loop
+    // An offset past the end: a one-shot sample has nothing left, a looped one lands in the loop.
+    audio = render_song(one_pattern({{0, 0, 48, 2, -1, 'O', 0x80}, {2, 0, 48, 1, -1, 'O', 0x80}}), 0.5, KX_SND_S3M_QUALITY_HIGH);
+    expect_ticks(audio, 0, 12, SILENT);
+    expect_ticks(audio, 12, 20, 1000);
 }
 
 TEST(S3mEffects, RetriggerRestartsTheSample)
@@ -198,23 +178,17 @@ TEST(S3mEffects, GlobalVolumeScalesEverything)
 // length scan says, and the second pass sounds like the first.
 TEST(S3mEnd, SongWrapsAndCountsEachPass)
 {
-    Loaded song(s3m_build(one_pattern({{0, 0, 48, 1, -1, 'A', 0x02}, {1, 0, 55, 2, -1, 'T', 0xFA}, {60, 0, 254}}, 3, 125)));
+    Loaded song{s3m_build(one_pattern({{0, 0, 48, 1, -1, 'A', 0x02}, {1, 0, 55, 2, -1, 'T', 0xFA}, {60, 0, 254}}, 3, 125))};
     ASSERT_NE(song.m, nullptr);
     double seconds = song.length().seconds;
     s3m_play(KX_SND_S3M_QUALITY_MEDIUM);
     std::vector<int16_t> audio = render16(2 * static_cast<size_t>(std::ceil(seconds * 44100)) + 4410);
-    KX_SND_S3M_STATUS st{};
-    kx_snd_s3m_status_get(&st);
-    EXPECT_EQ(st.song_ends, 2);
-    EXPECT_NEAR(static_cast<double>(st.end_frame), seconds * 44100, 1);
-    size_t end = static_cast<size_t>(st.end_frame);
+    EXPECT_EQ(status().song_ends, 2);
+    EXPECT_NEAR(static_cast<double>(status().end_frame), seconds * 44100, 1);
+    size_t end = static_cast<size_t>(status().end_frame);
     for (size_t i = 0; i < 2 * end; i++) ASSERT_EQ(audio[i], audio[2 * end + i]) << i;
     EXPECT_GT(s3m_rms(audio, 2 * end, 2000), 1000);   // still playing after the second end
 }
-
-// ---------------------------------------------------------------------------------------------
-// Controls
-// ---------------------------------------------------------------------------------------------
 
 class S3mControls : public ::testing::Test {
 protected:
@@ -231,12 +205,6 @@ protected:
         return kx_snd_s3m_control_set(&c);
     }
     static double level(size_t frames) { return s3m_rms(render16(frames), 0, frames); }
-    static KX_SND_S3M_STATUS status()
-    {
-        KX_SND_S3M_STATUS st{};
-        kx_snd_s3m_status_get(&st);
-        return st;
-    }
     Loaded song{s3m_build(one_pattern({{0, 0, 48, 1}, {32, 0, 55, 1}}))};
 };
 
@@ -245,8 +213,6 @@ TEST_F(S3mControls, PauseKeepsThePlace)
     render16(4410);
     set([](auto &c) { c.play_state = KX_SND_S3M_PAUSE; });
     EXPECT_EQ(level(4410), 0);
-    EXPECT_EQ(status().frames, 4410);
-    render16(4410);
     EXPECT_EQ(status().frames, 4410);
     EXPECT_EQ(status().play_state, KX_SND_S3M_PAUSE);
     set([](auto &c) { c.play_state = KX_SND_S3M_PLAY; });
@@ -285,8 +251,7 @@ TEST_F(S3mControls, OutputFormats)
     EXPECT_EQ(silent, std::vector<uint8_t>(100, 128));
     // 16-bit stereo: a request that is not whole frames is cut to whole frames.
     set([](auto &c) { c.mode = KX_SND_S3M_MODE_STEREO | KX_SND_S3M_MODE_16BIT; });
-    std::vector<uint8_t> odd(103, 0);
-    EXPECT_EQ(kx_snd_s3m_render(odd.data(), odd.size()), 100u);
+    EXPECT_EQ(kx_snd_s3m_render(silent.data(), 99), 96u);
 }
 
 TEST_F(S3mControls, PositionRateAndRefusals)

@@ -8,9 +8,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
 // One event of a pattern. note: -1 none, 0..119 octave x 12 + semitone, 254 note off.
@@ -50,40 +47,35 @@ inline size_t s3m_paragraph(std::vector<uint8_t> &f)
 inline std::vector<uint8_t> s3m_pack_pattern(const std::vector<S3mEvent> &events)
 {
     std::vector<uint8_t> out = {0, 0};
-    for (int row = 0; row < 64; row++) {
+    for (int row = 0; row < 64; out.push_back(0), row++)
         for (const S3mEvent &e : events) {
             if (e.row != row) continue;
-            uint8_t what = static_cast<uint8_t>((e.channel & 31) | (e.note >= 0 || e.instrument ? 32 : 0) |
-                                                (e.volume >= 0 ? 64 : 0) | (e.command ? 128 : 0));
-            out.push_back(what);
-            if (what & 32) {
-                int n = e.note == 254 ? 254 : e.note >= 0 ? ((e.note / 12) << 4) | (e.note % 12) : 255;
-                out.insert(out.end(), {static_cast<uint8_t>(n), static_cast<uint8_t>(e.instrument)});
-            }
+            int what = (e.channel & 31) | (e.note >= 0 || e.instrument ? 32 : 0) | (e.volume >= 0 ? 64 : 0) | (e.command ? 128 : 0);
+            int note = e.note == 254 ? 254 : e.note >= 0 ? ((e.note / 12) << 4) | (e.note % 12) : 255;
+            out.push_back(static_cast<uint8_t>(what));
+            if (what & 32) out.insert(out.end(), {static_cast<uint8_t>(note), static_cast<uint8_t>(e.instrument)});
             if (what & 64) out.push_back(static_cast<uint8_t>(e.volume));
             if (what & 128) out.insert(out.end(), {static_cast<uint8_t>(e.command - 'A' + 1), static_cast<uint8_t>(e.param)});
         }
-        out.push_back(0);
-    }
     s3m_put(out, 0, static_cast<uint32_t>(out.size()), 2);
     return out;
 }
 
+// Unsigned samples, global volume 64, stereo at amplification 48.
 inline std::vector<uint8_t> s3m_build(const S3mSong &song)
 {
     std::vector<uint8_t> orders = song.orders;
     if (orders.size() % 2) orders.push_back(255);
     std::vector<uint8_t> f(0x60, 0);
     std::memcpy(f.data(), "test module", 11);
-    f[0x1C] = 0x1A;
-    f[0x1D] = 16;
-    // Unsigned samples; global volume 64; stereo at amplification 48.
+    f[0x1C] = 0x1A, f[0x1D] = 16;
     const uint32_t header_words[] = {static_cast<uint32_t>(orders.size()), static_cast<uint32_t>(song.samples.size()),
                                      static_cast<uint32_t>(song.patterns.size()), 0, 0x1320, 2};
     for (size_t i = 0; i < 6; i++) s3m_put(f, 0x20 + 2 * i, header_words[i], 2);
     std::memcpy(&f[0x2C], "SCRM", 4);
     s3m_put(f, 0x30, 64u | static_cast<uint32_t>(song.speed) << 8 | static_cast<uint32_t>(song.tempo) << 16 | 0xB0u << 24, 4);
-    for (int i = 0; i < 32; i++) f[0x40 + static_cast<size_t>(i)] = static_cast<uint8_t>(i >= song.channels ? 255 : (i % 2) ? 8 + i / 2 : i / 2);
+    for (int i = 0; i < 32; i++)
+        f[0x40 + static_cast<size_t>(i)] = static_cast<uint8_t>(i >= song.channels ? 255 : (i % 2) ? 8 + i / 2 : i / 2);
     f.insert(f.end(), orders.begin(), orders.end());
     size_t ins_ptr = f.size(), pat_ptr = ins_ptr + 2 * song.samples.size();
     f.resize(pat_ptr + 2 * song.patterns.size(), 0);
@@ -100,17 +92,13 @@ inline std::vector<uint8_t> s3m_build(const S3mSong &song)
     }
     for (size_t i = 0; i < song.samples.size(); i++) {
         const S3mSampleDef &s = song.samples[i];
-        size_t h = ins_at[i];
-        f[h] = 1;
+        size_t h = ins_at[i], at = s3m_paragraph(f) / 16;
+        f[h] = 1, f[h + 0x1C] = 64, f[h + 0x0D] = static_cast<uint8_t>(at >> 16), f[h + 0x1F] = s.loop ? 1 : 0;
         std::memcpy(&f[h + 0x4C], "SCRS", 4);
-        f[h + 0x1C] = 64;
         s3m_put(f, h + 0x20, 8363, 4);
-        size_t at = s3m_paragraph(f) / 16;
-        f[h + 0x0D] = static_cast<uint8_t>(at >> 16);
         s3m_put(f, h + 0x0E, static_cast<uint32_t>(at & 0xFFFF), 2);
         s3m_put(f, h + 0x10, s.header_length ? s.header_length : static_cast<uint32_t>(s.data.size()), 4);
         s3m_put(f, h + 0x18, s.loop ? static_cast<uint32_t>(s.data.size()) : 0, 4);   // loop start 0
-        f[h + 0x1F] = s.loop ? 1 : 0;
         for (int16_t v : s.data) f.push_back(static_cast<uint8_t>((v >> 8) + 128));
     }
     return f;
@@ -119,8 +107,7 @@ inline std::vector<uint8_t> s3m_build(const S3mSong &song)
 // A looped sine tone: `cycles` periods over `length` samples.
 inline S3mSampleDef s3m_tone(int length, int cycles)
 {
-    S3mSampleDef s;
-    s.loop = true;
+    S3mSampleDef s{{}, true};
     for (int i = 0; i < length; i++) s.data.push_back(static_cast<int16_t>(std::sin(2 * M_PI * cycles * i / length) * 30000));
     return s;
 }
@@ -129,8 +116,7 @@ inline S3mSampleDef s3m_tone(int length, int cycles)
 inline S3mSampleDef s3m_burst(int length)
 {
     S3mSampleDef s;
-    uint32_t r = 12345;
-    for (int i = 0; i < length; i++) {
+    for (uint32_t i = 0, r = 12345; i < static_cast<uint32_t>(length); i++) {
         r = r * 1103515245u + 12345u;
         s.data.push_back(static_cast<int16_t>((static_cast<int>((r >> 16) & 0xFFFF) - 32768) * std::exp(-5.0 * i / length)));
     }
@@ -142,12 +128,8 @@ inline void s3m_play(int quality)
 {
     kx_snd_s3m_start();
     KX_SND_S3M_CONTROLS c = kx_snd_s3m_controls_unchanged();
-    c.master_volume = KX_SND_S3M_MASTER_MAX;
-    c.mix_rate = 44100;
-    c.mode = static_cast<uint8_t>(KX_SND_S3M_MODE_STEREO | KX_SND_S3M_MODE_16BIT | quality);
-    c.play_state = KX_SND_S3M_PLAY;
-    c.separation = 256;
-    c.pan = 128;
+    c.master_volume = KX_SND_S3M_MASTER_MAX, c.mix_rate = 44100, c.separation = 256, c.pan = 128;
+    c.mode = static_cast<uint8_t>(KX_SND_S3M_MODE_STEREO | KX_SND_S3M_MODE_16BIT | quality), c.play_state = KX_SND_S3M_PLAY;
     kx_snd_s3m_control_set(&c);
 }
 
@@ -176,104 +158,10 @@ inline std::vector<int16_t> s3m_render_ours(const std::vector<uint8_t> &file, in
 // RMS of the mono mix of interleaved stereo over `frames` frames from `from`.
 inline double s3m_rms(const std::vector<int16_t> &stereo, size_t from, size_t frames)
 {
-    double sum = 0;
-    size_t n = 0;
+    double sum = 0, n = 0;
     for (size_t i = from; i < from + frames && 2 * i + 1 < stereo.size(); i++, n++) {
         double m = (stereo[2 * i] + stereo[2 * i + 1]) / 2.0;
         sum += m * m;
     }
-    return n ? std::sqrt(sum / static_cast<double>(n)) : 0;
-}
-
-// Pearson correlation; two flat series match when their levels do, one flat against one moving
-// does not.
-inline double s3m_correlation(const std::vector<double> &a, const std::vector<double> &b)
-{
-    size_t n = std::min(a.size(), b.size());
-    if (n < 2) return 1;
-    double ma = 0, mb = 0, sab = 0, saa = 0, sbb = 0;
-    for (size_t i = 0; i < n; i++) ma += a[i], mb += b[i];
-    ma /= static_cast<double>(n);
-    mb /= static_cast<double>(n);
-    for (size_t i = 0; i < n; i++) {
-        sab += (a[i] - ma) * (b[i] - mb);
-        saa += (a[i] - ma) * (a[i] - ma);
-        sbb += (b[i] - mb) * (b[i] - mb);
-    }
-    bool flat_a = saa <= 1e-9 * (1 + ma * ma) * static_cast<double>(n), flat_b = sbb <= 1e-9 * (1 + mb * mb) * static_cast<double>(n);
-    if (flat_a && flat_b) return std::fabs(ma - mb) <= 0.05 * std::max(std::fabs(ma), std::fabs(mb)) + 1 ? 1 : 0;
-    return flat_a || flat_b ? 0 : sab / std::sqrt(saa * sbb);
-}
-
-inline std::vector<uint8_t> s3m_read_file(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-// Envelope match of two renders over their common frames: RMS per 20 ms window of the mono mix.
-// Ours is cut into 5-second segments, each lined up with the reference at the lag (within
-// +-200 ms) that correlates best, which absorbs a peer whose ticks last whole samples and so
-// drifts slowly; the lined-up windows of all segments are then correlated as one series.
-struct S3mMatch {
-    double correlation = 1;            // RMS envelopes (Pearson)
-    double crossing_correlation = 1;   // zero crossings per window, same alignment
-    double level_db = 0;               // overall level of ours against the reference
-    double ours_rms = 0, ref_rms = 0;
-};
-
-inline S3mMatch s3m_match(const std::vector<int16_t> &ours, const std::vector<int16_t> &ref)
-{
-    constexpr long W = 882;   // 20 ms at 44100 Hz
-    const long n = static_cast<long>(std::min(ours.size(), ref.size()) / 2);
-    // Running sums of each mix's energy and zero crossings: any window at any lag costs two lookups.
-    struct Prefix {
-        std::vector<double> energy;
-        std::vector<int> crossings;
-        double rms(long at) const { return std::sqrt(std::max(0.0, energy[static_cast<size_t>(at + W)] - energy[static_cast<size_t>(at)]) / W); }
-        double cross(long at) const { return crossings[static_cast<size_t>(at + W)] - crossings[static_cast<size_t>(at)]; }
-    } p[2];
-    for (int k = 0; k < 2; k++) {
-        const std::vector<int16_t> &s = k ? ref : ours;
-        p[k].energy.assign(static_cast<size_t>(n) + 1, 0);
-        p[k].crossings.assign(static_cast<size_t>(n) + 1, 0);
-        double prev = 0;
-        for (size_t i = 0; i < static_cast<size_t>(n); i++) {
-            double m = (s[2 * i] + s[2 * i + 1]) / 2.0;
-            p[k].energy[i + 1] = p[k].energy[i] + m * m;
-            p[k].crossings[i + 1] = p[k].crossings[i] + ((prev < 0) != (m < 0) ? 1 : 0);
-            prev = m;
-        }
-    }
-    S3mMatch m;
-    m.ours_rms = s3m_rms(ours, 0, static_cast<size_t>(n));
-    m.ref_rms = s3m_rms(ref, 0, static_cast<size_t>(n));
-    double ea = 0, eb = 0;
-    for (long at = 0; at + W <= n; at += W) ea += p[0].rms(at) * p[0].rms(at), eb += p[1].rms(at) * p[1].rms(at);
-    m.level_db = ea < 1 && eb < 1 ? 0 : 10 * std::log10((ea + 1) / (eb + 1));
-    const long segment = 5 * 44100, max_lag = 8820, lag_step = 22;
-    std::vector<double> all[4];   // envelopes of ours and the reference, then their crossings
-    for (long at = 0; at + W <= n; at += segment) {
-        long end = std::min(at + segment, n) - W, best_lag = 0;
-        double best = -2;
-        size_t best_n = 0;
-        for (long lag = -max_lag; lag <= max_lag; lag += lag_step) {
-            std::vector<double> wa, wb;
-            for (long w = at; w <= end; w += W)
-                if (w + lag >= 0 && w + lag + W <= n) wa.push_back(p[0].rms(w)), wb.push_back(p[1].rms(w + lag));
-            double r = wa.size() >= 2 ? s3m_correlation(wa, wb) : -2;
-            if (r > best || best_n == 0) best = r, best_lag = lag, best_n = wa.size();
-        }
-        for (long w = at, j = at + best_lag; w <= end; w += W, j += W) {
-            if (j < 0 || j + W > n) continue;
-            all[0].push_back(p[0].rms(w));
-            all[1].push_back(p[1].rms(j));
-            // Crossings of a near-silent window (below -60 dBFS) are noise, not pitch.
-            all[2].push_back(p[0].rms(w) < 33 ? 0 : p[0].cross(w));
-            all[3].push_back(p[1].rms(j) < 33 ? 0 : p[1].cross(j));
-        }
-    }
-    m.correlation = s3m_correlation(all[0], all[1]);
-    m.crossing_correlation = s3m_correlation(all[2], all[3]);
-    return m;
+    return n ? std::sqrt(sum / n) : 0;
 }
