@@ -6,6 +6,9 @@ game="$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+# A per-user folder of its own: another copy of the game running beside this test (CTest runs
+# tests in parallel) would otherwise hold the single-instance lock.
+export XDG_DATA_HOME="$work/userdata"
 "$game" --headless --frames 40 --report >"$work/out" 2>"$work/err"
 status=$?
 cat "$work/out" "$work/err"

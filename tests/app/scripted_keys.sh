@@ -6,6 +6,9 @@ set -u
 game="$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# A per-user folder of its own: another copy of the game running beside this test (CTest runs
+# tests in parallel) would otherwise hold the single-instance lock.
+export XDG_DATA_HOME="$work/userdata"
 cat >"$work/keys.txt" <<'KEYS'
 # pass scancode down|up
 5 203 down
