@@ -253,7 +253,39 @@ static inline uint8_t kx_jpeg_clamp(float v)
     return uint8_t(i < 0 ? 0 : i > 255 ? 255 : i);
 }
 
-// Floating-point AAN inverse DCT of dequantised, prescaled coefficients into 8 x 8 samples.
+// One pass of the AAN butterfly over eight values p[0], p[s], ..., p[7s], giving eight
+// outputs in natural order.
+static inline void kx_jpeg_idct_1d(const float *p, int s, float out[8])
+{
+    float t0 = p[0], t1 = p[2 * s], t2 = p[4 * s], t3 = p[6 * s];
+    float t10 = t0 + t2, t11 = t0 - t2;
+    float t13 = t1 + t3, t12 = (t1 - t3) * 1.414213562f - t13;
+    t0 = t10 + t13;
+    t3 = t10 - t13;
+    t1 = t11 + t12;
+    t2 = t11 - t12;
+    float t4 = p[s], t5 = p[3 * s], t6 = p[5 * s], t7 = p[7 * s];
+    float z13 = t6 + t5, z10 = t6 - t5, z11 = t4 + t7, z12 = t4 - t7;
+    t7 = z11 + z13;
+    t11 = (z11 - z13) * 1.414213562f;
+    float z5 = (z10 + z12) * 1.847759065f;
+    t10 = z5 - z12 * 1.082392200f;
+    t12 = z5 - z10 * 2.613125930f;
+    t6 = t12 - t7;
+    t5 = t11 - t6;
+    t4 = t10 - t5;
+    out[0] = t0 + t7;
+    out[7] = t0 - t7;
+    out[1] = t1 + t6;
+    out[6] = t1 - t6;
+    out[2] = t2 + t5;
+    out[5] = t2 - t5;
+    out[3] = t3 + t4;
+    out[4] = t3 - t4;
+}
+
+// Floating-point AAN inverse DCT of dequantised, prescaled coefficients into 8 x 8 samples:
+// columns first, then rows.
 static void kx_jpeg_idct(const float *in, uint8_t *out, int stride, int last)
 {
     if (last == 0) {
@@ -261,64 +293,15 @@ static void kx_jpeg_idct(const float *in, uint8_t *out, int stride, int last)
         for (int y = 0; y < 8; y++) std::memset(out + y * stride, v, 8);
         return;
     }
-    float ws[64];
+    float ws[64], v[8];
     for (int c = 0; c < 8; c++) {
-        const float *p = in + c;
-        float t0 = p[0], t1 = p[16], t2 = p[32], t3 = p[48];
-        float t10 = t0 + t2, t11 = t0 - t2;
-        float t13 = t1 + t3, t12 = (t1 - t3) * 1.414213562f - t13;
-        t0 = t10 + t13;
-        t3 = t10 - t13;
-        t1 = t11 + t12;
-        t2 = t11 - t12;
-        float t4 = p[8], t5 = p[24], t6 = p[40], t7 = p[56];
-        float z13 = t6 + t5, z10 = t6 - t5, z11 = t4 + t7, z12 = t4 - t7;
-        t7 = z11 + z13;
-        t11 = (z11 - z13) * 1.414213562f;
-        float z5 = (z10 + z12) * 1.847759065f;
-        t10 = z5 - z12 * 1.082392200f;
-        t12 = z5 - z10 * 2.613125930f;
-        t6 = t12 - t7;
-        t5 = t11 - t6;
-        t4 = t10 - t5;
-        float *w = ws + c;
-        w[0] = t0 + t7;
-        w[56] = t0 - t7;
-        w[8] = t1 + t6;
-        w[48] = t1 - t6;
-        w[16] = t2 + t5;
-        w[40] = t2 - t5;
-        w[24] = t3 + t4;
-        w[32] = t3 - t4;
+        kx_jpeg_idct_1d(in + c, 8, v);
+        for (int k = 0; k < 8; k++) ws[c + 8 * k] = v[k];
     }
     for (int y = 0; y < 8; y++) {
-        const float *p = ws + y * 8;
-        float t0 = p[0], t1 = p[2], t2 = p[4], t3 = p[6];
-        float t10 = t0 + t2, t11 = t0 - t2;
-        float t13 = t1 + t3, t12 = (t1 - t3) * 1.414213562f - t13;
-        t0 = t10 + t13;
-        t3 = t10 - t13;
-        t1 = t11 + t12;
-        t2 = t11 - t12;
-        float t4 = p[1], t5 = p[3], t6 = p[5], t7 = p[7];
-        float z13 = t6 + t5, z10 = t6 - t5, z11 = t4 + t7, z12 = t4 - t7;
-        t7 = z11 + z13;
-        t11 = (z11 - z13) * 1.414213562f;
-        float z5 = (z10 + z12) * 1.847759065f;
-        t10 = z5 - z12 * 1.082392200f;
-        t12 = z5 - z10 * 2.613125930f;
-        t6 = t12 - t7;
-        t5 = t11 - t6;
-        t4 = t10 - t5;
+        kx_jpeg_idct_1d(ws + y * 8, 1, v);
         uint8_t *o = out + y * stride;
-        o[0] = kx_jpeg_clamp(t0 + t7);
-        o[7] = kx_jpeg_clamp(t0 - t7);
-        o[1] = kx_jpeg_clamp(t1 + t6);
-        o[6] = kx_jpeg_clamp(t1 - t6);
-        o[2] = kx_jpeg_clamp(t2 + t5);
-        o[5] = kx_jpeg_clamp(t2 - t5);
-        o[3] = kx_jpeg_clamp(t3 + t4);
-        o[4] = kx_jpeg_clamp(t3 - t4);
+        for (int k = 0; k < 8; k++) o[k] = kx_jpeg_clamp(v[k]);
     }
 }
 
