@@ -24,6 +24,9 @@ void vtool_engine_stop();
 // open, then the disk); false with a message on stderr when it cannot.
 bool vtool_file_read(const std::string &name, std::vector<unsigned char> &out);
 
+// Writes 16-bit PCM as a WAVE file; false with a message on stderr when it cannot.
+bool vtool_wave_write(const std::string &path, unsigned rate, unsigned channels, const std::vector<unsigned char> &pcm);
+
 #define VTOOL_CONCAT2(a, b) a##b
 #define VTOOL_CONCAT(a, b) VTOOL_CONCAT2(a, b)
 #define VTOOL_COMMAND(name, usage, fn) \

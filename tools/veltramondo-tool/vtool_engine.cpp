@@ -82,3 +82,35 @@ bool vtool_file_read(const std::string &name, std::vector<unsigned char> &out)
     if (started_here) vtool_engine_stop();
     return data != nullptr;
 }
+
+bool vtool_wave_write(const std::string &path, unsigned rate, unsigned channels, const std::vector<unsigned char> &pcm)
+{
+    if (pcm.size() > 0xFFFFFFFFu - 36) {
+        std::fprintf(stderr, "%s: too long for a WAVE file\n", path.c_str());
+        return false;
+    }
+    std::vector<unsigned char> h;
+    auto tag = [&h](const char *four) { h.insert(h.end(), four, four + 4); };
+    auto put = [&h](uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; i++) h.push_back(static_cast<unsigned char>(v >> (8 * i)));
+    };
+    tag("RIFF");
+    put(static_cast<uint32_t>(36 + pcm.size()), 4);
+    tag("WAVE");
+    tag("fmt ");
+    put(16, 4);
+    put(1, 2);   // PCM
+    put(channels, 2);
+    put(rate, 4);
+    put(rate * channels * 2, 4);
+    put(channels * 2, 2);
+    put(16, 2);
+    tag("data");
+    put(static_cast<uint32_t>(pcm.size()), 4);
+    FILE *f = std::fopen(path.c_str(), "wb");
+    bool ok = f && std::fwrite(h.data(), 1, h.size(), f) == h.size() &&
+              (pcm.empty() || std::fwrite(pcm.data(), 1, pcm.size(), f) == pcm.size());
+    if (f && std::fclose(f) != 0) ok = false;
+    if (!ok) std::fprintf(stderr, "cannot write %s\n", path.c_str());
+    return ok;
+}

@@ -5,31 +5,7 @@
 #include "kx/kx_snd/kx_snd_s3m.h"
 
 #include <cstdio>
-#include <fstream>
 #include <cstdlib>
-
-static void vtool_s3m_put(std::vector<uint8_t> &out, uint32_t v, int bytes)
-{
-    for (int i = 0; i < bytes; i++) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-static std::vector<uint8_t> vtool_s3m_wave_header(uint32_t rate, uint32_t data_bytes)
-{
-    std::vector<uint8_t> h;
-    h.insert(h.end(), {'R', 'I', 'F', 'F'});
-    vtool_s3m_put(h, 36 + data_bytes, 4);
-    h.insert(h.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    vtool_s3m_put(h, 16, 4);
-    vtool_s3m_put(h, 1, 2);          // PCM
-    vtool_s3m_put(h, 2, 2);          // stereo
-    vtool_s3m_put(h, rate, 4);
-    vtool_s3m_put(h, rate * 4, 4);
-    vtool_s3m_put(h, 4, 2);
-    vtool_s3m_put(h, 16, 2);
-    h.insert(h.end(), {'d', 'a', 't', 'a'});
-    vtool_s3m_put(h, data_bytes, 4);
-    return h;
-}
 
 static int vtool_s3m_usage()
 {
@@ -95,14 +71,7 @@ static int vtool_s3m(const std::vector<std::string> &args)
     }
     kx_snd_s3m_free(module);
 
-    std::ofstream out(args[1], std::ios::binary);
-    std::vector<uint8_t> header = vtool_s3m_wave_header(static_cast<uint32_t>(rate), static_cast<uint32_t>(pcm.size()));
-    out.write(reinterpret_cast<const char *>(header.data()), static_cast<std::streamsize>(header.size()));
-    out.write(reinterpret_cast<const char *>(pcm.data()), static_cast<std::streamsize>(pcm.size()));
-    if (!out) {
-        std::fprintf(stderr, "s3m: cannot write %s\n", args[1].c_str());
-        return 1;
-    }
+    if (!vtool_wave_write(args[1], static_cast<unsigned>(rate), 2, pcm)) return 1;
     std::printf("%s: %.3f s, %d Hz, quality %ld\n", args[1].c_str(), static_cast<double>(pcm.size() / 4) / static_cast<double>(rate),
                 static_cast<int>(rate), quality);
     return 0;
