@@ -21,7 +21,8 @@ struct APP_STATE {
     int show;
     char pack_name[51];
     char start_splash[31], ini_file[51], title[31], lng_file[51], class_name[31], hlp_file[51], pal_file[51];
-    int language;
+    int language;                         // "Language" of the settings file
+    int language_option;                  // "--language N": play in language N (0: none)
     int running;
     std::atomic<int> window_active;
     std::atomic<int> display_ready;

@@ -3,6 +3,7 @@
 #include "app/app.h"
 
 #include "app/app_help.h"
+#include "app/app_texts.h"
 #include "game/game.h"
 #include "kx/kx_inp/kx_inp.h"
 
@@ -56,7 +57,7 @@ void app_commands_build()
     if (ctrl_shift_released(KEY_I)) no_life_loss = !no_life_loss;
     if (kx_inp_key_down(KEY_ESC)) mapa_teclado[CMD_ESC] = 1;
     if (kx_inp_key_released(KEY_P)) mapa_teclado[CMD_P] = 1;
-    if (kx_inp_key_released(KEY_F1)) Help_Screen_Show(app.hlp_file);
+    if (kx_inp_key_released(KEY_F1)) Help_Screen_Show(Texts_Help_File());
     else if (!menu_shown && kx_inp_key_down(KEY_ENTER)) mapa_teclado[CMD_ENTER] = 1;
     if (menu_shown && app_confirm_released()) mapa_teclado[CMD_ENTER] = 1;
     if (kx_inp_key_down(KEY_TAB)) mapa_teclado[CMD_TAB] = 1;

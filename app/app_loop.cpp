@@ -8,6 +8,7 @@
 #include "kx/kx_inp/kx_inp.h"
 #include "kx/kx_play/kx_play.h"
 #include "platform/plat_core.h"
+#include "platform/plat_script.h"
 #include "world/world_render.h"
 
 namespace {
@@ -85,7 +86,7 @@ int app_loop_pass(int *exit_code)
     screen_draw();
     float t = static_cast<float>(app.ticks.load() + 1);
     if (!Help_Screen_Shown() && language_chosen) Game_Overlay(t);
-    if (kx_dsp_snapshot_requested(1)) kx_dsp_snapshot();
+    if (kx_dsp_snapshot_requested(1) | plat_script_snapshot_take()) kx_dsp_snapshot();
     kx_dsp_present();
     Key_Delay_Tick(t);
     Pass_Events(t);

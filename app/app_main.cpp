@@ -5,6 +5,7 @@
 #include "app/app_config.h"
 #include "app/app_help.h"
 #include "app/app_language.h"
+#include "app/app_texts.h"
 #include "game/game.h"
 #include "kx/kx_bit/kx_bit.h"
 #include "kx/kx_dsp/kx_dsp.h"
@@ -82,6 +83,7 @@ void usage(FILE *out)
                  "  --script FILE     scripted key presses: lines \"PASS SCANCODE down|up\"\n"
                  "  --report          let the engine modules report their errors\n"
                  "  --trace-commands FILE  write each frame's game commands to FILE\n"
+                 "  --language N      play in the language numbered N, without the language screen\n"
                  "  -stop             ask a running copy to close\n"
                  "  --version         print the version\n"
                  "  --help            print this help\n");
@@ -124,6 +126,14 @@ int parse(int argc, char **argv)
                 std::fprintf(stderr, "veltramondo: cannot write the command trace %s\n", argv[i]);
                 return 2;
             }
+        } else if (!std::strcmp(a, "--language") && i + 1 < argc) {
+            char *end;
+            long n = std::strtol(argv[++i], &end, 10);
+            if (*end || n <= 0 || n > 0x7FFFFFFF) {
+                std::fprintf(stderr, "veltramondo: --language takes a language number\n");
+                return 2;
+            }
+            app.language_option = static_cast<int>(n);
         } else if (!std::strcmp(a, "-stop")) {
             app.stop_requested = 1;
         } else {
@@ -149,7 +159,8 @@ void text_get(const char *key, char *buffer, int size)
 }
 
 // Steps 5 to 8: names from "data\\texts.txt", the settings file, the language and the splash.
-void names_and_language()
+// 0 when the language list or the texts failed (the alert has been shown).
+int names_and_language()
 {
     text_get("StartSplash", app.start_splash, sizeof app.start_splash - 1);
     text_get("INIFile", app.ini_file, sizeof app.ini_file - 1);
@@ -158,9 +169,11 @@ void names_and_language()
     Config_Start(app.ini_file, app.title);
 
     text_get("LNGFile", app.lng_file, sizeof app.lng_file - 1);
-    Languages_Load(app.lng_file);
-    language_chosen = Config_Language_Get(&app.language);
-    if (language_chosen) Language_Select(app.language);
+    if (!Languages_Load(app.lng_file)) return 0;
+    // A stored number that names no language of the list asks again, as a first start does.
+    if (app.language_option) language_chosen = Language_Select(app.language_option);
+    else language_chosen = Config_Language_Get(&app.language) && Language_Select(app.language);
+    if (!language_chosen && !read_languages()) return 0;
 
     char splash[64];
     std::snprintf(splash, sizeof splash, "%s_%s", app.start_splash, Language_Abbreviation());
@@ -168,6 +181,8 @@ void names_and_language()
 
     text_get("Class", app.class_name, sizeof app.class_name - 1);
     text_get("HLPFile", app.hlp_file, sizeof app.hlp_file - 1);
+    Texts_Help_File_Set(app.hlp_file);
+    return !language_chosen || load_texts();
 }
 
 } // namespace
@@ -198,7 +213,7 @@ int WinMain(void *, void *, const char *command_line, int show)
     kx_bit_init(&app_bit_settings);
     kx_font_init(&app_font_settings);
 
-    names_and_language();
+    if (!names_and_language()) return 0;
 
     app_display.window_active = &app.window_active;
     app_display.display_ready = &app.display_ready;

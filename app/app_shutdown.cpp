@@ -3,6 +3,7 @@
 
 #include "app/app_help.h"
 #include "app/app_language.h"
+#include "app/app_texts.h"
 #include "gen/gen_info.h"
 #include "game/game.h"
 #include "kx/kx_bit/kx_bit.h"
@@ -21,8 +22,10 @@ void Game_Shutdown()
     kx_dsp_timer_deinit();
     app.ticks.store(0);
     Help_Screen_Close();
+    Language_Screen_Free();
     kx_snd_music_stop();
     Game_Cleanup();
+    Texts_Free();
     kx_snd_music_free();
     for (KX_SND_EFFECT *&effect : app.effects) {
         if (effect) kx_snd_free(effect);

@@ -3,6 +3,8 @@
 #include "app/app.h"
 
 #include "app/app_help.h"
+#include "app/app_language.h"
+#include "app/app_texts.h"
 #include "game/game.h"
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_inp/kx_inp.h"
@@ -26,9 +28,14 @@ intptr_t Window_Proc(uint32_t message, uintptr_t wparam, intptr_t lparam)
         switch (wparam & 0xFFFF) {
         case APP_MENU_BACK_TO_GAME: plat_message_post(PLAT_WM_LBUTTONDOWN, 0, 0); break;
         case APP_MENU_EXIT: plat_message_post(PLAT_WM_CLOSE, 0, 0); break;
-        case APP_MENU_HELP_TOPICS: Help_Screen_Show(app.hlp_file); break;
+        case APP_MENU_HELP_TOPICS: Help_Screen_Show(Texts_Help_File()); break;
         case APP_MENU_ABOUT: About_Box_Show(); break;
         default: break;
+        }
+        uintptr_t id = wparam & 0xFFFF;
+        if (id >= KX_DSP_CMD_LANGUAGE && id < KX_DSP_CMD_LANGUAGE + 100) {
+            int number = Language_Menu_Number(static_cast<int>(id - KX_DSP_CMD_LANGUAGE));
+            if (number >= 0 && number != Language_Number()) Language_Switch(number);
         }
     }
     kx_inp_window_message(message, wparam, lparam);

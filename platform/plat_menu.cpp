@@ -1,6 +1,7 @@
 // plat_menu on Dear ImGui: the window menu bar, its popups, check marks and grey items.
 #include "platform/plat_menu.h"
 
+#include "platform/plat_about.h"
 #include "platform/plat_core.h"
 #include "platform/plat_gl.h"
 
@@ -265,7 +266,8 @@ int plat_menu_bar_height()
 void plat_menu_draw()
 {
 #if VM_HAVE_IMGUI
-    if (!menu.ready || !menu.shown || menu.entries.empty() || !plat_gl_make_current()) return;
+    bool bar = menu.shown && !menu.entries.empty();
+    if (!menu.ready || (!bar && !plat_about_shown()) || !plat_gl_make_current()) return;
     ImGuiContext &g = *GImGui;
     if (menu.keyboard_toggle) {
         // The same path a lone Alt press takes: the layer flips when the next frame starts.
@@ -279,11 +281,12 @@ void plat_menu_draw()
     menu.drawn.clear();
     // The bar keeps the keyboard focus while nothing else has it, so Alt and F10 reach it.
     if (!g.NavWindow) ImGui::SetNextWindowFocus();
-    if (ImGui::BeginMainMenuBar()) {
+    if (bar && ImGui::BeginMainMenuBar()) {
         size_t i = 0;
         draw_level(i, 0);
         ImGui::EndMainMenuBar();
     }
+    plat_about_draw();
     ImGui::Render();
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
 #endif
@@ -297,8 +300,15 @@ void plat_menu_keyboard_toggle()
 int plat_menu_event(const void *sdl_event)
 {
 #if VM_HAVE_IMGUI
-    if (!menu.ready || !menu.shown || !sdl_event || menu.entries.empty()) return 0;
+    if (!menu.ready || !sdl_event) return 0;
     const SDL_Event &e = *static_cast<const SDL_Event *>(sdl_event);
+    // The About dialog is modal: it takes every key and click while it is up.
+    if (plat_about_shown()) {
+        ImGui_ImplSDL2_ProcessEvent(&e);
+        return e.type == SDL_KEYDOWN || e.type == SDL_KEYUP || e.type == SDL_TEXTINPUT || e.type == SDL_MOUSEBUTTONDOWN ||
+               e.type == SDL_MOUSEBUTTONUP || e.type == SDL_MOUSEWHEEL;
+    }
+    if (!menu.shown || menu.entries.empty()) return 0;
     ImGuiContext &g = *GImGui;
     if (e.type == SDL_KEYDOWN) {
         SDL_Keycode key = e.key.keysym.sym;

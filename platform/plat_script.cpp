@@ -1,6 +1,7 @@
 // plat_script: scripted key presses for tests, demos and headless runs. Each event says at
 // which pass of the frame loop a key (by scan code) goes down or up.
 #include "platform/plat_core.h"
+#include "platform/plat_script.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,6 +18,8 @@ struct PLAT_SCRIPT_EVENT {
 
 std::vector<PLAT_SCRIPT_EVENT> plat_script_events;
 uint8_t plat_script_state[256];
+int plat_script_snapshot;
+constexpr int PLAT_SCRIPT_F9 = 67;
 
 } // namespace
 
@@ -57,8 +60,17 @@ void plat_script_pass(uint32_t pass)
 {
     for (const PLAT_SCRIPT_EVENT &e : plat_script_events) {
         if (e.pass > pass) break;
-        if (e.pass == pass) plat_script_state[e.key] = static_cast<uint8_t>(e.down ? 0x80 : 0);
+        if (e.pass != pass) continue;
+        if (e.key == PLAT_SCRIPT_F9 && e.down && !plat_script_state[e.key]) plat_script_snapshot = 1;
+        plat_script_state[e.key] = static_cast<uint8_t>(e.down ? 0x80 : 0);
     }
+}
+
+int plat_script_snapshot_take()
+{
+    int asked = plat_script_snapshot;
+    plat_script_snapshot = 0;
+    return asked;
 }
 
 const uint8_t *plat_script_keys()

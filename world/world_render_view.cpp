@@ -34,8 +34,15 @@ void sprite_font_build()
     for (int i = 0; signs[i]; i++) world_sprite_font[static_cast<unsigned char>(signs[i])] = static_cast<int16_t>(69 + i);
     const unsigned char accented[] = {199, 213, 195, 201, 205, 218, 193};
     for (int i = 0; i < 7; i++) world_sprite_font[accented[i]] = static_cast<int16_t>(89 + i);
+    // The rest of the Latin-1 capitals and signs that the six languages' messages use.
+    const unsigned char more[] = {192, 194, 196, 200, 202, 203, 204, 206, 207, 209, 210,
+                                  211, 212, 214, 217, 219, 220, 223, 161, 191, 170, 186};
+    for (int i = 0; i < 22; i++) world_sprite_font[more[i]] = static_cast<int16_t>(96 + i);
     for (int16_t &entry : world_sprite_font) entry = static_cast<int16_t>(entry + WORLD_SPRITE_TEXT_BASE);
+    // Lower case draws as upper case, Latin-1 letters included (but not the division sign).
     for (int i = 0; i < 26; i++) world_sprite_font['a' + i] = world_sprite_font['A' + i];
+    for (int c = 224; c < 255; c++)
+        if (c != 247) world_sprite_font[c] = world_sprite_font[c - 32];
 }
 
 int cell_size()

@@ -158,6 +158,7 @@ int kx_dsp_3d_start()
     kx_dsp.use_3d = kx_dsp.started_3d = 1;
     KX_BIT_DISPLAY bit{};
     bit.use_3d = 1;
+    bit.screen = kx_dsp_screen();   // copies to the screen go to the back end's put
     bit.put = t->put;
     bit.save = t->save;
     bit.free = t->free;

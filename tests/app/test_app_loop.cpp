@@ -2,12 +2,14 @@
 #include "app/app.h"
 
 #include "app/app_help.h"
+#include "app/app_texts.h"
 #include "game/game.h"
 #include "platform/plat_core.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -139,9 +141,17 @@ TEST_F(AppLoop, MenuCommandsPostTheirMessages)
     Window_Proc(PLAT_WM_COMMAND, APP_MENU_BACK_TO_GAME, 0);
     ASSERT_TRUE(plat_message_peek(&m, 1));
     EXPECT_EQ(m.message, PLAT_WM_LBUTTONDOWN);
+    // Help opens the current language's help file; one that cannot be read is reported.
+    static std::string alert;
+    plat_alert_capture([](const char *text, const char *, unsigned) {
+        alert = text;
+        return 1;
+    });
+    Texts_Help_File_Set("data\\none.txt");
     Window_Proc(PLAT_WM_COMMAND, APP_MENU_HELP_TOPICS, 0);
-    EXPECT_TRUE(Help_Screen_Shown());
-    Help_Screen_Close();
+    plat_alert_capture(nullptr);
+    EXPECT_EQ(alert, "Cant read the help file data\\none.txt");
+    EXPECT_FALSE(Help_Screen_Shown());
 }
 
 } // namespace

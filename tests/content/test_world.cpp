@@ -31,7 +31,7 @@ std::vector<int> game_tiles()
 std::vector<int> game_sprites()
 {
     std::vector<int> s = {1, 2, 3, 4, 5, 50, 51, 70, 75, 100, 130, 131, 132, 159, 295, 296, 298};
-    for (auto [lo, hi] : {std::pair{20, 39}, {80, 95}, {200, 265}})
+    for (auto [lo, hi] : {std::pair{20, 39}, {80, 95}, {200, 287}})
         for (int i = lo; i <= hi; i++) s.push_back(i);
     return s;
 }

@@ -462,7 +462,7 @@ ag_image life_icon()
     return img;
 }
 
-// Sprite alphabet: the character that each of sprites 200..265 shows (Latin-1 bytes), or 0 for
+// Sprite alphabet: the character that each of sprites 200..287 shows (Latin-1 bytes), or 0 for
 // the blank space glyph.
 std::vector<int> alphabet()
 {
@@ -471,6 +471,9 @@ std::vector<int> alphabet()
     for (int c = '0'; c <= '9'; c++) chars.push_back(c);
     const int rest[] = {0, '-', 255, '!', '#', '$', '%', '&', '\'', '(', ')', '@', '*', '\\', ':', ',', '=', '/', '+', '?', '"', ';', '.', 199, 213, 195, 201, 205, 218, 193};
     for (int c : rest) chars.push_back(c);
+    // Sprites 266-287: the other letters and signs the six languages' messages use.
+    const int more[] = {192, 194, 196, 200, 202, 203, 204, 206, 207, 209, 210, 211, 212, 214, 217, 219, 220, 223, 161, 191, 170, 186};
+    for (int c : more) chars.push_back(c);
     return chars;
 }
 

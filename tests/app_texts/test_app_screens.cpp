@@ -1,0 +1,183 @@
+// The real program, headless, with scripted keys: the language screen of a first start and the
+// pick it stores, the help screen with its time-out, both compared with stored pictures. Update
+// the pictures after a deliberate change with VM_GOLDEN_UPDATE=1 and look at them first.
+#include "tests/world_render/render_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using render_test::png_load;
+using render_test::png_save;
+
+const std::string GOLDEN = std::string(VM_SOURCE_DIR) + "/tests/app_texts/golden";
+constexpr int F1 = 59, F9 = 67, ESC = 1, ENTER = 28, DOWN = 208;
+
+struct Picture {
+    int w = 0, h = 0;
+    std::vector<uint8_t> rgb;
+};
+
+// A snapshot the game wrote: uncompressed TGA, 24 or 32 bits, top-left origin.
+Picture tga_load(const fs::path &path)
+{
+    Picture p;
+    std::ifstream f(path, std::ios::binary);
+    std::string b((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    if (b.size() < 18 || b[2] != 2) return p;
+    int w = uint8_t(b[12]) | uint8_t(b[13]) << 8, h = uint8_t(b[14]) | uint8_t(b[15]) << 8, bpp = uint8_t(b[16]) / 8;
+    if ((bpp != 3 && bpp != 4) || b.size() < 18 + size_t(uint8_t(b[0])) + size_t(w) * h * bpp) return p;
+    bool top_down = (b[17] & 0x20) != 0;
+    const char *src = b.data() + 18 + uint8_t(b[0]);
+    p.w = w;
+    p.h = h;
+    p.rgb.resize(size_t(w) * h * 3);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            const char *s = src + (size_t(top_down ? y : h - 1 - y) * w + x) * bpp;
+            uint8_t *d = &p.rgb[(size_t(y) * w + x) * 3];
+            d[0] = uint8_t(s[2]);
+            d[1] = uint8_t(s[1]);
+            d[2] = uint8_t(s[0]);
+        }
+    return p;
+}
+
+// Pixels whose channels differ by more than `tolerance`.
+int differing(const Picture &a, const Picture &b, int tolerance)
+{
+    if (a.w != b.w || a.h != b.h) return a.w * a.h + 1;
+    int bad = 0;
+    for (size_t i = 0; i < a.rgb.size(); i += 3) {
+        bool off = false;
+        for (int k = 0; k < 3; k++) off |= std::abs(int(a.rgb[i + k]) - int(b.rgb[i + k])) > tolerance;
+        bad += off;
+    }
+    return bad;
+}
+
+// Within 8 per channel on all but 1 % of the pixels (rasterisers differ on glyph edges).
+void expect_golden(const Picture &p, const std::string &name)
+{
+    ASSERT_GT(p.w, 0) << name << ": no snapshot";
+    std::string path = GOLDEN + "/" + name + ".png";
+    if (const char *update = std::getenv("VM_GOLDEN_UPDATE"); update && update[0] == '1') {
+        ASSERT_TRUE(png_save(path, p.rgb, p.w, p.h)) << path;
+        return;
+    }
+    Picture g;
+    g.rgb = png_load(path, &g.w, &g.h);
+    ASSERT_FALSE(g.rgb.empty()) << "missing golden picture " << path;
+    int bad = differing(p, g, 8);
+    if (bad > p.w * p.h / 100) png_save("/tmp/" + name + ".actual.png", p.rgb, p.w, p.h);
+    EXPECT_LE(bad, p.w * p.h / 100) << name << ": " << bad << " pixels differ; see /tmp/" << name << ".actual.png";
+}
+
+class Screens : public ::testing::Test {
+protected:
+    fs::path dir, user;
+
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("vm_screens_" + std::to_string(getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        user = dir / "user";
+        fs::create_directories(user);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path folder() const { return user / "Pellovar" / "Veltramondo"; }
+
+    // Runs the game for `frames` frames with the key events (pass, key, down); 0 on a clean end.
+    int run(int frames, const std::vector<std::tuple<int, int, int>> &keys, const std::string &options = "")
+    {
+        std::ofstream script(dir / "keys.txt");
+        for (auto [pass, key, down] : keys) script << pass << ' ' << key << (down ? " down\n" : " up\n");
+        script.close();
+        std::string command = "XDG_DATA_HOME='" + user.string() + "' '" + VM_GAME + "' --headless --frames " +
+                              std::to_string(frames) + " --script '" + (dir / "keys.txt").string() + "' " + options +
+                              " >'" + (dir / "log").string() + "' 2>&1";
+        int rc = std::system(command.c_str());
+        return rc == -1 ? -1 : WEXITSTATUS(rc);
+    }
+
+    Picture snap(int n) const
+    {
+        char name[32];
+        std::snprintf(name, sizeof name, "Snap%04d.tga", n);
+        return tga_load(folder() / name);
+    }
+
+    std::string settings() const
+    {
+        std::ifstream f(folder() / "veltramondo.ini");
+        std::stringstream s;
+        s << f.rdbuf();
+        return s.str();
+    }
+};
+
+// Key events for a press of `key` that goes down at `pass` and is released at the next one.
+void press(std::vector<std::tuple<int, int, int>> &keys, int pass, int key)
+{
+    keys.emplace_back(pass, key, 1);
+    keys.emplace_back(pass + 1, key, 0);
+}
+
+} // namespace
+
+TEST_F(Screens, FirstStartPicksTheThirdLanguageAndTheNextStartKeepsIt)
+{
+    std::vector<std::tuple<int, int, int>> keys;
+    press(keys, 8, F9);
+    press(keys, 12, DOWN);
+    press(keys, 16, DOWN);
+    press(keys, 20, F9);
+    press(keys, 24, ENTER);
+    ASSERT_EQ(run(30, keys), 0);
+    Picture first = snap(0), third = snap(1);
+    expect_golden(first, "language_first");
+    expect_golden(third, "language_third");
+    EXPECT_NE(settings().find("Language=3"), std::string::npos) << settings();
+
+    // The second start goes straight on: Down and Return would otherwise pick the second language.
+    keys.clear();
+    press(keys, 8, F9);
+    press(keys, 10, DOWN);
+    press(keys, 14, ENTER);
+    ASSERT_EQ(run(20, keys), 0);
+    EXPECT_GT(differing(snap(2), first, 24), first.w * first.h / 4);
+    EXPECT_NE(settings().find("Language=3"), std::string::npos) << settings();
+}
+
+TEST_F(Screens, HelpScreenIgnoresKeysUntilItsTimeOutThenCloses)
+{
+    std::vector<std::tuple<int, int, int>> keys;
+    press(keys, 5, F1);
+    press(keys, 5, ESC);        // released in the pass that opens the screen: inside the time-out
+    press(keys, 12, F9);
+    press(keys, 150, ESC);      // a pass waits for at least one 10 ms tick: 1.4 s later, past it
+    press(keys, 160, F9);
+    ASSERT_EQ(run(165, keys, "--language 1"), 0);
+    Picture help = snap(0);
+    expect_golden(help, "help_en");
+    EXPECT_GT(differing(snap(1), help, 24), help.w * help.h / 4);
+}
+
+TEST_F(Screens, HelpScreenOfAnotherLanguage)
+{
+    std::vector<std::tuple<int, int, int>> keys;
+    press(keys, 5, F1);
+    press(keys, 12, F9);
+    ASSERT_EQ(run(15, keys, "--language 2"), 0);
+    expect_golden(snap(0), "help_de");
+}
