@@ -372,7 +372,8 @@ TEST_F(RenderGeometry, ObjectsAtTheNearPlaneMirroredAndTransparent)
 TEST_F(RenderGeometry, SpriteFontTableAndEditorGlyphs)
 {
     const std::pair<int, int> sprites[] = {{'A', 200}, {'z', 225}, {'0', 226}, {' ', 236}, {'-', 237}, {255, 238},
-                                           {'!', 239}, {'.', 258}, {199, 259}, {193, 265}, {'~', 236}};
+                                           {'!', 239}, {'.', 258}, {199, 259}, {193, 265}, {'~', 236}, {220, 282},
+                                           {252, 282}, {231, 259}, {191, 285}, {186, 287}, {247, 236}};
     for (auto [c, sprite] : sprites) EXPECT_EQ(world_sprite_font[c], sprite) << c;
     const std::pair<int, int> glyphs[] = {{'a', 0}, {'Z', 51}, {'9', 61}, {' ', 62}, {'-', 75}, {'@', 82}, {'~', -1}, {0, -1}};
     for (auto [c, glyph] : glyphs) EXPECT_EQ(world_font_glyph(c), glyph) << c;
