@@ -22,6 +22,7 @@ protected:
         std::memset(commands, 0, sizeof commands);
         mapa_teclado = commands;
         menu_shown = attract_mode = paused = 0;
+        language_chosen = 1;
         game_over_timer = world_show_timer = 0.0f;
         std::memset(&app.player, 0, sizeof app.player);
         app.ticks.store(0);
