@@ -35,6 +35,10 @@ uint8_t amount(uint8_t state)
     return static_cast<uint8_t>(n == 0 ? 32 : 4 * n + 12);
 }
 
+// The player's primary button as it stood at the previous poll: its release confirms in the menu,
+// so that a gamepad or a mouse bound to it drives the menu as Enter does.
+uint8_t primary_before;
+
 bool ctrl_shift_released(int key)
 {
     return kx_inp_key_released(key) && kx_inp_key_down(KEY_CTRL) && kx_inp_key_down(KEY_LSHIFT);
@@ -68,6 +72,8 @@ void app_commands_build()
     if (c[CONTROL_UP]) mapa_teclado[CMD_UP] = amount(c[CONTROL_UP]);
     else if (c[CONTROL_DOWN]) mapa_teclado[CMD_DOWN] = amount(c[CONTROL_DOWN]);
     if (c[CONTROL_PRIMARY] && !menu_shown) mapa_teclado[CMD_SPACE] = 1;
+    if (primary_before && !c[CONTROL_PRIMARY] && menu_shown) mapa_teclado[CMD_ENTER] = 1;
+    primary_before = c[CONTROL_PRIMARY];
     if (c[CONTROL_SECONDARY] && !menu_shown) mapa_teclado[CMD_ENTER] = 1;
 }
 

@@ -141,6 +141,8 @@ int kx_io_fgetdir(const char *path, char *out, int size);
 int kx_io_exists(const char *name, int where);
 int kx_io_copy(const char *destination, const char *source, int where);
 void *kx_io_load(const char *name, uint32_t *size);
+// Writes a whole file (a bare name goes to the per-user folder) through a temporary file that is
+// forced to the disk and renamed over the name: a crash mid-write leaves the old or the new file.
 int kx_io_save(const char *name, const void *data, uint32_t size);
 int kx_io_remove(const char *name);
 // `out` holds KX_IO_PATH_MAX bytes. 1: out is a folder to put before the name; 0: out is the name.

@@ -118,21 +118,11 @@ static uint8_t *kx_io_disk_load(const char *path, uint32_t *size)
     return data;
 }
 
-int kx_io_copy(const char *destination, const char *source, int where)
+// Writes a whole file beside its destination, forces it to the disk and renames it over the
+// destination, so that a write cut short (a crash, a kill, a full disk) never leaves a damaged
+// file under the real name: afterwards the name holds either the old or the new contents.
+static int kx_io_replace_write(const char *destination, const void *data, uint32_t size)
 {
-    if (!destination || !source) return 0;
-    uint32_t size = 0;
-    uint8_t *data = nullptr;
-    if (where & KX_IO_WHERE_KX) {
-        data = static_cast<uint8_t *>(kx_io_load(source, &size));
-    } else {
-        char path[KX_IO_PATH_MAX];
-        if (kx_io_disk_path(source, path, sizeof path)) data = kx_io_disk_load(path, &size);
-    }
-    if (!data) return 0;
-
-    // Written beside the destination and renamed over it, so a copy cut short never leaves a
-    // half-written file under the real name.
     char dest[KX_IO_PATH_MAX], temp[KX_IO_PATH_MAX];
     if (!kx_io_is_bare(destination) || !kx_io_private_path(destination, dest, sizeof dest))
         kx_io_strcpy(dest, sizeof dest, destination);
@@ -152,6 +142,23 @@ int kx_io_copy(const char *destination, const char *source, int where)
         else
             plat_files_remove(temp);
     }
+    return ok;
+}
+
+int kx_io_copy(const char *destination, const char *source, int where)
+{
+    if (!destination || !source) return 0;
+    uint32_t size = 0;
+    uint8_t *data = nullptr;
+    if (where & KX_IO_WHERE_KX) {
+        data = static_cast<uint8_t *>(kx_io_load(source, &size));
+    } else {
+        char path[KX_IO_PATH_MAX];
+        if (kx_io_disk_path(source, path, sizeof path)) data = kx_io_disk_load(path, &size);
+    }
+    if (!data) return 0;
+
+    int ok = kx_io_replace_write(destination, data, size);
     if (!ok) kx_io_raise(0, KX_IO_ERR_WRITE, "%s", destination);
     kx_mem_free(data);
     return ok;
@@ -182,11 +189,14 @@ void *kx_io_load(const char *name, uint32_t *size)
 
 int kx_io_save(const char *name, const void *data, uint32_t size)
 {
-    KX_IO *f = kx_io_fopen(name, "wb");
-    if (!f) return 0;
-    long put = size ? kx_io_fwrite(data, 1, size, f) : 0;
-    int closed = kx_io_fclose(f);
-    return put == static_cast<long>(size) && closed == 0;
+    if (!name || !*name || (size && !data)) return 0;
+    if (kx_io_pack_find(name)) {
+        kx_io_raise(0, KX_IO_ERR_READ_ONLY, "%s", name);
+        return 0;
+    }
+    int ok = kx_io_replace_write(name, data, size);
+    if (!ok) kx_io_raise(0, KX_IO_ERR_WRITE, "%s", name);
+    return ok;
 }
 
 int kx_io_remove(const char *name)

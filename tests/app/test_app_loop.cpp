@@ -94,6 +94,23 @@ TEST_F(AppLoop, ButtonsFireOnlyOutsideTheMenu)
     EXPECT_EQ(commands[CMD_ENTER], 0);
 }
 
+TEST_F(AppLoop, ReleasingThePrimaryButtonConfirmsInTheMenu)
+{
+    app.player.controls[6] = 0x80;
+    app_commands_build();   // a press begun outside the menu confirms on its release inside
+    menu_shown = 1;
+    const struct {
+        uint8_t primary;
+        int enter;
+    } polls[] = {{0, 1}, {0, 0}, {0x80, 0}, {0x80, 0}, {0, 1}, {0, 0}, {40, 0}, {0, 1}};
+    for (const auto &p : polls) {
+        app.player.controls[6] = p.primary;
+        app_commands_build();
+        EXPECT_EQ(commands[CMD_ENTER], p.enter) << int(p.primary);
+        EXPECT_EQ(commands[CMD_SPACE], 0);
+    }
+}
+
 TEST_F(AppLoop, ClearKeepsDirectionsUnlessTheMenuIsShown)
 {
     const int one_pass[] = {CMD_SPACE, CMD_ESC, CMD_P, CMD_ENTER, CMD_TAB, CMD_ANY, CMD_NEXT_LEVEL, CMD_DEMO_RECORD};
