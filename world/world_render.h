@@ -21,7 +21,7 @@ constexpr int WORLD_FONT_ADVANCE = 6;
 constexpr int WORLD_TABLE_BYTES = 65536;        // one transparency table
 constexpr int WORLD_CODE_TABLE = 4;             // the transparency table behind the colour codes
 constexpr uint32_t WORLD_CODE_WHITE = 3840;     // tint 0, light 15
-constexpr int WORLD_SPRITE_TEXT_BASE = 170;     // sprites 200-265 are the sprite alphabet
+constexpr int WORLD_SPRITE_TEXT_BASE = 170;     // sprites 200-287 are the sprite alphabet
 
 // Face flags handed to the drawing of one face.
 enum : int {
