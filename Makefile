@@ -3,9 +3,11 @@
 # real build; this file only drives it.
 RELEASE_DIR ?= build/release
 TEST_DIR ?= build/test
+TSAN_DIR ?= build/tsan
+TSAN_TESTS ?= test_kx_snd test_game_music
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build-release build-test clean
+.PHONY: run test test-tsan build-release build-test clean
 
 build-release:
 	@scripts/install-deps.sh run
@@ -26,6 +28,13 @@ build-test:
 
 test: build-test
 	@cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# The threads flavour: ThreadSanitizer on the tests whose code runs on more than one thread.
+test-tsan:
+	@scripts/install-deps.sh test
+	@cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVM_TSAN=ON -DVM_WERROR=ON -DVM_CONTENT=OFF >/dev/null
+	@cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TESTS)
+	@cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS) --timeout 600 -R "Sound|GameMusic"
 
 clean:
 	rm -rf build

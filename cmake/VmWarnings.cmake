@@ -10,6 +10,14 @@ if(VM_SANITIZE)
   target_compile_options(vm_options INTERFACE -O1 -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(vm_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(VM_TSAN)
+  if(VM_SANITIZE OR VM_FUZZ)
+    message(FATAL_ERROR "VM_TSAN cannot be combined with VM_SANITIZE or VM_FUZZ")
+  endif()
+  # The threads flavour: every access that crosses the tick thread is checked.
+  target_compile_options(vm_options INTERFACE -O1 -g -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(vm_options INTERFACE -fsanitize=thread)
+endif()
 if(VM_FUZZ)
   # Coverage instrumentation everywhere, so that libFuzzer sees into the parsers' libraries;
   # only the fuzz executables link libFuzzer's own main.

@@ -29,7 +29,7 @@ struct PLAT_AUDIO_BUFFER {
     uint64_t position;              // 32.32 fixed point, in frames
     bool playing;
     bool looping;
-    bool locked;
+    std::atomic<bool> locked;       // a caller holds the staging range (any thread)
     uint32_t lock_offset, lock_bytes;
     int volume;
     float gain;
@@ -414,10 +414,12 @@ int plat_audio_buffer_lock(int buffer, uint32_t offset, uint32_t bytes, void **p
                            uint32_t *size2)
 {
     PLAT_AUDIO_BUFFER *b = slot(buffer);
-    if (!b || b->locked || !part1 || !size1 || offset >= b->bytes || bytes == 0 || bytes > b->bytes) return 0;
+    if (!b || !part1 || !size1 || offset >= b->bytes || bytes == 0 || bytes > b->bytes) return 0;
     uint32_t first = std::min(bytes, b->bytes - offset);
     uint32_t second = bytes - first;
     if (second && (!part2 || !size2)) return 0;
+    bool unlocked = false;
+    if (!b->locked.compare_exchange_strong(unlocked, true)) return 0;
     // Only unlock writes `data`, and only on this side, so reading it here needs no lock.
     std::memcpy(b->staging.data() + offset, b->data.data() + offset, first);
     if (second) std::memcpy(b->staging.data(), b->data.data(), second);
@@ -425,7 +427,6 @@ int plat_audio_buffer_lock(int buffer, uint32_t offset, uint32_t bytes, void **p
     *size1 = first;
     if (part2) *part2 = second ? b->staging.data() : nullptr;
     if (size2) *size2 = second;
-    b->locked = true;
     b->lock_offset = offset;
     b->lock_bytes = bytes;
     return 1;

@@ -151,10 +151,33 @@ const char *kx_snd_error_text(int code);
 // Music stream
 // ---------------------------------------------------------------------------------------------
 
+// The game's sequence to change music: stop the current number, unload it, load the next file,
+// play the number it returned. Module numbers are 1-based; every call returns 0 (and does nothing)
+// before sound start-up.
+
+// Loads "*.s3m" or "*.mp3" (the extension test ignores case) through the file layer; the module
+// number, or 0 with the alert "File not found %s" or "Could not load %s".
+int kx_snd_load_music(const char *file_name);
+// Starts a loaded piece from its beginning. Refused with music switched off (the number is kept
+// and starts when music is switched on), for an unknown number and while another piece is current.
+int kx_snd_play_music(int number);
+// Stops the current piece; the stream plays silence.
+int kx_snd_stop_music(int number);
+// Pause: the stream plays silence and the piece keeps its place. Resume: it goes on from there.
+int kx_snd_pause_music(int number, int pause);
+// Frees a piece and its list entry; waits for a running refill.
+int kx_snd_unload_music(int number);
+// One refill step of the stream for the current piece (tick thread). 0 when refused or when the
+// music lock stays taken for 5000 ms.
+int kx_snd_update_music(int number);
+// The current piece (0 = none) and whether a number names a loaded piece.
+int kx_snd_music_current();
+int kx_snd_music_loaded(int number);
+
 // Stops the current piece: the stream plays silence.
 void kx_snd_music_stop();
 // Unloads every loaded piece (waits for a running refill).
 void kx_snd_music_free();
-// Tick-thread entry: refills the played part of the stream while a piece is current and
-// audible. Skipped when the music lock stays taken for 5000 ms.
+// Tick-thread entry: refills the played part of the stream while music is switched on and a
+// piece is current and audible.
 void kx_snd_music_refill();

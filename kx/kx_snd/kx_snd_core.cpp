@@ -6,6 +6,7 @@
 #include "kx/kx_error/kx_error.h"
 #include "kx/kx_io/kx_io.h"
 #include "kx/kx_mem/kx_mem.h"
+#include "kx/kx_snd/kx_snd_s3m.h"
 #include "platform/plat_audio.h"
 
 #include <cstring>
@@ -212,6 +213,7 @@ int kx_snd_init(KX_SND_SETTINGS *settings)
     kx_snd.current = 0;
     kx_snd.last_request = 0;
     kx_snd.busy = 0;
+    kx_snd.paused = 0;
     kx_snd.mutex_ready = 0;
 
     settings_read();
@@ -231,6 +233,9 @@ int kx_snd_init(KX_SND_SETTINGS *settings)
     kx_snd.chunk_size = kx_snd.mix_bytes / KX_SND_CHUNKS / block * block;
     kx_snd_stream_silence();
     kx_snd.initialized = 1;
+    // The lock cannot fail to exist here, so music never runs without it, even when an array
+    // below cannot be allocated.
+    kx_snd.mutex_ready = 1;
     kx_snd_menu_grey(0);
 
     kx_snd.effect_count = 0;
@@ -262,8 +267,6 @@ int kx_snd_init(KX_SND_SETTINGS *settings)
     }
     if (settings->report) kx_mem_name(kx_snd.music, "Module Type Array");
     kx_snd.music_capacity = KX_SND_GROW;
-
-    kx_snd.mutex_ready = 1;
     return 1;
 }
 
@@ -275,6 +278,7 @@ void kx_snd_done()
     }
     kx_snd.current = 0;
     settings_write();
+    kx_snd_s3m_stop();
     kx_mem_free(kx_snd.mix_buffer);
     kx_snd.mix_buffer = nullptr;
     if (kx_snd.effects) kx_mem_free(kx_snd.effects);

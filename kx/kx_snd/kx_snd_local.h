@@ -56,7 +56,9 @@ struct KX_SND_STATE {
     int music_capacity;
     std::atomic<int> current;    // current piece (1-based), 0 = none
     int last_request;
+    // Guarded by the music lock: the tick thread's refill reads and writes them.
     int last_chunk;
+    int paused;                  // the current piece is paused: refills leave the silence alone
     std::atomic<int> busy;
     int mutex_ready;
 };
@@ -78,15 +80,17 @@ void kx_snd_menu_update();
 void kx_snd_menu_grey(int grey);
 // Sets every effect's buffer volume again from the volume array.
 void kx_snd_effects_reapply();
-// Writes `bytes` bytes of the mix buffer from `offset` into the stream buffer at the same offset.
+// The music lock, when start-up created it: refills give up after 5000 ms (timed), the main
+// thread waits. Every path that reads the music list or writes the stream holds it.
+bool kx_snd_music_lock(bool timed);
+void kx_snd_music_unlock();
+// Writes `bytes` bytes of the mix buffer from `offset` into the stream buffer at the same offset;
+// 0 when the stream could not be locked (that range keeps what it held). Never reports, so the
+// tick thread may call it. The caller holds the music lock.
 int kx_snd_stream_write(uint32_t offset, uint32_t bytes);
-// Zeroes the mix buffer, writes it whole into the stream and plays it looping from 0.
+// Zeroes the mix buffer, writes it whole into the stream and plays it looping from 0. The caller
+// holds the music lock.
 void kx_snd_stream_silence();
-// Restarts the stream with one second of the current piece (resume after a pause).
-void kx_snd_music_resume();
-// Adds a piece to the music list; its module number, or 0.
+// Adds a piece to the music list (under the music lock); its module number, or 0. The render
+// function is what the refill calls: tests hand in their own.
 int kx_snd_music_add(int type, void *handle, KX_SND_RENDER_FN render);
-// Makes a listed piece current: renders one second and restarts the stream from 0.
-int kx_snd_music_start(int number);
-// One refill step for the current piece (the tick thread's work).
-int kx_snd_update_music(int number);

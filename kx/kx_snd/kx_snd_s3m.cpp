@@ -56,6 +56,11 @@ void kx_snd_s3m_free(KX_SND_S3M_MODULE *m)
     kx_snd_s3m_module_free(m);
 }
 
+void kx_snd_s3m_install(KX_SND_S3M_MODULE *m)
+{
+    if (m) kx_snd_s3m_slot = m;
+}
+
 const char *kx_snd_s3m_error_text(int error)
 {
     return error >= 0 && error < KX_SND_S3M_ERR_COUNT ? kx_snd_s3m_errors[error] : "Unknown error";

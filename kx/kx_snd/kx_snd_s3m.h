@@ -94,6 +94,8 @@ struct KX_SND_S3M_INFO {
 KX_SND_S3M_MODULE *kx_snd_s3m_load(const uint8_t *data, size_t size, int *error);
 // Frees a module; when it is the installed one the player stops and the slot empties.
 void kx_snd_s3m_free(KX_SND_S3M_MODULE *module);
+// Installs an already loaded module in the player's slot again (the next start plays it).
+void kx_snd_s3m_install(KX_SND_S3M_MODULE *module);
 const char *kx_snd_s3m_error_text(int error);
 int kx_snd_s3m_info_get(const KX_SND_S3M_MODULE *module, KX_SND_S3M_INFO *info);
 

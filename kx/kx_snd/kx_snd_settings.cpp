@@ -73,7 +73,10 @@ int kx_snd_set_music_volume(int volume)
             c.master_volume = static_cast<uint32_t>(kx_snd.music_volume) * KX_SND_S3M_MASTER_MAX / 100;
             kx_snd_s3m_control_set(&c);
         } else if (e->type == KX_SND_MUSIC_MP3) {
-            static_cast<KX_SND_MP3 *>(e->handle)->volume = kx_snd.music_volume;
+            // The refill reads the stream's volume while it decodes.
+            kx_snd_music_lock(false);
+            kx_snd_mp3_set_volume(static_cast<KX_SND_MP3 *>(e->handle), kx_snd.music_volume);
+            kx_snd_music_unlock();
         }
     }
     return 1;
@@ -112,18 +115,11 @@ int kx_snd_toggle_music()
     if (!kx_snd.initialized) return 0;
     kx_snd.music_on = !kx_snd.music_on;
     if (kx_snd.music_on) {
-        if (kx_snd.current) kx_snd_music_resume();
-        else if (kx_snd.last_request) kx_snd_music_start(kx_snd.last_request);
+        if (kx_snd.current) kx_snd_pause_music(kx_snd.current, 0);
+        else if (kx_snd.last_request) kx_snd_play_music(kx_snd.last_request);
         kx_snd_set_music_volume(kx_snd.music_volume);
     } else {
-        if (const KX_SND_MUSIC_ENTRY *e = current_entry()) {
-            if (e->type == KX_SND_MUSIC_S3M) {
-                KX_SND_S3M_CONTROLS c = kx_snd_s3m_controls_unchanged();
-                c.play_state = KX_SND_S3M_PAUSE;
-                kx_snd_s3m_control_set(&c);
-            }
-            kx_snd_stream_silence();
-        }
+        if (kx_snd.current) kx_snd_pause_music(kx_snd.current, 1);
         store(kx_snd.settings->music_volume, KX_SND_VOLUME_OFF);
     }
     kx_snd_menu_update();

@@ -136,8 +136,8 @@ TEST_F(SoundMixer, TheStreamIsRefilledInTenthsBehindThePlayCursor)
     // A type of its own: unloading then leaves the handle alone.
     int n = kx_snd_music_add(9, &music, counter_render);
     ASSERT_EQ(n, 1);
-    ASSERT_EQ(kx_snd_music_start(n), 1);
-    EXPECT_EQ(kx_snd_music_start(n), 0);   // one piece at a time
+    ASSERT_EQ(kx_snd_play_music(n), 1);
+    EXPECT_EQ(kx_snd_play_music(n), 0);   // one piece at a time
     EXPECT_EQ(music.calls, (Calls{{0, 176400}}));
     EXPECT_EQ(kx_snd.chunk_size, CHUNK);
 
