@@ -127,9 +127,11 @@ void plat_alert_capture(PLAT_ALERT_FN fn);
 // Scripted input for tests and demos: "at pass N, key K down/up"
 // ---------------------------------------------------------------------------------------------
 
-// Loads lines "PASS KEY down|up" (KEY a keyboard scan code, decimal); '#' starts a comment.
+// Loads lines "PASS KEY down|up" (KEY a keyboard scan code, decimal) and "PASS menu ID" (a
+// window-menu command posted at that pass); '#' starts a comment.
 int plat_script_load(const char *file_name);
 void plat_script_add(uint32_t pass, int key, int down);
+void plat_script_menu_add(uint32_t pass, uint32_t command);
 // Applies the events of this pass to the scripted keyboard.
 void plat_script_pass(uint32_t pass);
 // The scripted keyboard, indexed by scan code: nonzero while held.

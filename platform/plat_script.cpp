@@ -1,5 +1,6 @@
 // plat_script: scripted key presses for tests, demos and headless runs. Each event says at
-// which pass of the frame loop a key (by scan code) goes down or up.
+// which pass of the frame loop a key (by scan code) goes down or up, or which window-menu
+// command is picked then (as a click on the menu would post it).
 #include "platform/plat_core.h"
 #include "platform/plat_script.h"
 
@@ -14,6 +15,7 @@ struct PLAT_SCRIPT_EVENT {
     uint32_t pass;
     int key;
     int down;
+    uint32_t menu;   // a window-menu command, or 0 for a key event
 };
 
 std::vector<PLAT_SCRIPT_EVENT> plat_script_events;
@@ -21,15 +23,27 @@ uint8_t plat_script_state[256];
 int plat_script_snapshot;
 constexpr int PLAT_SCRIPT_F9 = 67;
 
+// Keeps the events in pass order; events of one pass stay in the order they were added.
+void event_insert(const PLAT_SCRIPT_EVENT &e)
+{
+    auto at = std::upper_bound(plat_script_events.begin(), plat_script_events.end(), e,
+                               [](const PLAT_SCRIPT_EVENT &a, const PLAT_SCRIPT_EVENT &b) { return a.pass < b.pass; });
+    plat_script_events.insert(at, e);
+}
+
 } // namespace
 
 void plat_script_add(uint32_t pass, int key, int down)
 {
     if (key < 0 || key > 255) return;
-    PLAT_SCRIPT_EVENT e{pass, key, down};
-    auto at = std::upper_bound(plat_script_events.begin(), plat_script_events.end(), e,
-                               [](const PLAT_SCRIPT_EVENT &a, const PLAT_SCRIPT_EVENT &b) { return a.pass < b.pass; });
-    plat_script_events.insert(at, e);
+    PLAT_SCRIPT_EVENT e{pass, key, down, 0};
+    event_insert(e);
+}
+
+void plat_script_menu_add(uint32_t pass, uint32_t command)
+{
+    PLAT_SCRIPT_EVENT e{pass, 0, 0, command};
+    event_insert(e);
 }
 
 int plat_script_load(const char *file_name)
@@ -41,9 +55,14 @@ int plat_script_load(const char *file_name)
     while (std::fgets(line, sizeof line, f)) {
         char *hash = std::strchr(line, '#');
         if (hash) *hash = 0;
-        unsigned pass;
+        unsigned pass, menu;
         int key;
         char what[16];
+        if (std::sscanf(line, "%u menu %u", &pass, &menu) == 2) {
+            if (menu == 0 || menu > 0xFFFF) ok = 0;
+            else plat_script_menu_add(pass, menu);
+            continue;
+        }
         int n = std::sscanf(line, "%u %d %15s", &pass, &key, what);
         if (n <= 0) continue;
         if (n != 3 || key < 0 || key > 255 || (std::strcmp(what, "down") && std::strcmp(what, "up"))) {
@@ -61,6 +80,10 @@ void plat_script_pass(uint32_t pass)
     for (const PLAT_SCRIPT_EVENT &e : plat_script_events) {
         if (e.pass > pass) break;
         if (e.pass != pass) continue;
+        if (e.menu) {
+            plat_message_post(PLAT_WM_COMMAND, e.menu, 0);
+            continue;
+        }
         if (e.key == PLAT_SCRIPT_F9 && e.down && !plat_script_state[e.key]) plat_script_snapshot = 1;
         plat_script_state[e.key] = static_cast<uint8_t>(e.down ? 0x80 : 0);
     }

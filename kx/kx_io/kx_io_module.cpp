@@ -132,7 +132,9 @@ int kx_io_init(KX_IO_SETTINGS *settings)
     if (!settings || !settings->pack_name || !*settings->pack_name) return 1;
 
     if (!kx_io_pack_toc_read(settings->pack_name, 1, &kx_io.toc)) {
-        if (kx_io.last_error == KX_IO_ERR_OPEN) kx_io_raise(1, KX_IO_ERR_OPEN, "%s", settings->pack_name);
+        // Without its pack the game cannot start: say why whatever the report flag, a missing
+        // pack and a damaged one alike, so a broken install never ends without a word.
+        kx_io_raise(1, kx_io.last_error, "%s", settings->pack_name);
         return 0;
     }
     kx_io_strcpy(kx_io.pack_path, sizeof kx_io.pack_path, settings->pack_name);

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
 namespace {
 
 class AppLoop : public ::testing::Test {
@@ -170,6 +172,28 @@ TEST_F(AppLoop, MenuCommandsPostTheirMessages)
     plat_alert_capture(nullptr);
     EXPECT_EQ(alert, "Cant read the help file data\\none.txt");
     EXPECT_FALSE(Help_Screen_Shown());
+}
+
+TEST_F(AppLoop, ScriptedMenuCommandsArriveAtTheirPass)
+{
+    char path[] = "/tmp/vm_script_XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    const char text[] = "3 menu 50301\n3 42 down\n4 menu 0\n";
+    ASSERT_EQ(write(fd, text, sizeof text - 1), static_cast<ssize_t>(sizeof text - 1));
+    close(fd);
+    EXPECT_EQ(plat_script_load(path), 0);   // "menu 0" is refused, the rest still loads
+    unlink(path);
+    PLAT_MSG m;
+    plat_script_pass(2);
+    EXPECT_FALSE(plat_message_peek(&m, 1));
+    plat_script_pass(3);
+    ASSERT_TRUE(plat_message_peek(&m, 1));
+    EXPECT_EQ(m.message, PLAT_WM_COMMAND);
+    EXPECT_EQ(m.wparam, 50301u);
+    EXPECT_TRUE(plat_script_keys()[42]);
+    plat_script_add(5, 42, 0);
+    plat_script_pass(5);
 }
 
 } // namespace
