@@ -80,7 +80,7 @@ void usage(FILE *out)
                  "usage: veltramondo [options]\n"
                  "  --headless        run without a display or sound device (offscreen drivers)\n"
                  "  --frames N        run N frames, then close as if the window were closed\n"
-                 "  --script FILE     scripted key presses: lines \"PASS SCANCODE down|up\"\n"
+                 "  --script FILE     scripted input: lines \"PASS SCANCODE down|up\" or \"PASS menu ID\"\n"
                  "  --report          let the engine modules report their errors\n"
                  "  --trace-commands FILE  write each frame's game commands to FILE\n"
                  "  --language N      play in the language numbered N, without the language screen\n"

@@ -20,6 +20,7 @@ struct PLAT_STATE {
     int initialised;
     int headless;
     SDL_Window *window;
+    char window_error[256];   // why the window could not be made
     PLAT_WNDPROC proc;
     uint32_t wake_event;
     std::mutex queue_lock;
@@ -161,9 +162,19 @@ int plat_window_create(const char *title, int width, int height, int fullscreen,
         plat_gl_attributes_set(fallback);
         plat.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
     }
-    if (!plat.window) return 0;
+    if (!plat.window) {
+        // Every window here carries an OpenGL context, so a refusal means OpenGL is missing.
+        std::snprintf(plat.window_error, sizeof plat.window_error, "OpenGL is not available: %s", SDL_GetError());
+        return 0;
+    }
+    plat.window_error[0] = 0;
     plat.proc = proc;
     return 1;
+}
+
+const char *plat_window_error()
+{
+    return plat.window_error;
 }
 
 void plat_window_destroy()

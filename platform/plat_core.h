@@ -82,6 +82,8 @@ int plat_display_available();
 // ---------------------------------------------------------------------------------------------
 
 int plat_window_create(const char *title, int width, int height, int fullscreen, PLAT_WNDPROC proc);
+// Why the last plat_window_create failed, in words a player can act on ("" after a success).
+const char *plat_window_error();
 void plat_window_destroy();
 // The window as the other platform files know it (an SDL_Window); null when there is none.
 void *plat_window_handle();

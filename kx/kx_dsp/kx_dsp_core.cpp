@@ -9,6 +9,7 @@
 #include "platform/plat_gl.h"
 #include "platform/plat_instance.h"
 
+#include <cstdio>
 #include <cstring>
 
 // ---------------------------------------------------------------------------------------------
@@ -185,7 +186,9 @@ int kx_dsp_init(KX_DSP_SETUP *setup)
     kx_dsp.width = kx_dsp.window_w;
     kx_dsp.height = kx_dsp.window_h;
     if (!plat_window_create(setup->title ? setup->title : "", kx_dsp.window_w, kx_dsp.window_h, 0, setup->window_proc)) {
-        kx_dsp_alert("Could not create the main window", "Alert", KX_DSP_ALERT_ERROR);
+        char text[320];
+        std::snprintf(text, sizeof text, "Could not create the main window\n\n%s", plat_window_error());
+        kx_dsp_alert(text, "Alert", KX_DSP_ALERT_ERROR);
         kx_dsp_deinit();
         return 0;
     }
