@@ -7,7 +7,7 @@ TSAN_DIR ?= build/tsan
 TSAN_TESTS ?= test_kx_snd
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-tsan build-release build-test clean
+.PHONY: run test test-tsan package build-release build-test clean
 
 build-release:
 	@scripts/install-deps.sh run
@@ -20,6 +20,11 @@ run: build-release
 	else \
 	    $(RELEASE_DIR)/app/veltramondo; \
 	fi
+
+# The Debian package of the release build: $(RELEASE_DIR)/package/veltramondo_<version>_amd64.deb.
+package: build-release
+	@scripts/install-deps.sh package
+	@cmake --build $(RELEASE_DIR) --target package
 
 build-test:
 	@scripts/install-deps.sh test

@@ -262,7 +262,7 @@ int plat_files_data_folder_find(const char *pack_name, char *out, size_t size)
         exe[n] = 0;
         std::string dir(exe);
         dir.erase(dir.rfind('/') + 1);
-        std::string share = dir + "../share/veltramondo";
+        std::string share = dir + VM_DATA_FROM_GAME;
         struct stat st;
         if (pack_name && *pack_name && plat_exists_raw(dir + pack_name))
             found = dir;

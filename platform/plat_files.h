@@ -47,8 +47,9 @@ int plat_files_user_base_get(char *out, size_t size);
 int plat_files_run(const char *program, const char *dir, int wait);
 
 // The folder holding the game's data, as described for the start-up: $VELTRAMONDO_DATA, else the
-// executable's folder when `pack_name` lies there, else <executable>/../share/veltramondo when it
-// exists. Native form. 0 when none of them applies.
+// executable's folder when `pack_name` lies there, else the installed data folder beside it
+// (<prefix>/share/games/veltramondo for <prefix>/games/veltramondo) when it exists. Native form.
+// 0 when none of them applies.
 int plat_files_data_folder_find(const char *pack_name, char *out, size_t size);
 
 // chdir on a native or game path; 0 on success.

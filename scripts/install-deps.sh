@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game (run) or the tests (test) need, and only those missing.
+# Installs the Debian packages the game (run), the tests (test) or the Debian package (package)
+# need, and only those missing.
 # Safe to run again: with everything present it does nothing.
 set -euo pipefail
 
 run_packages=(cmake ninja-build g++ make pkg-config zlib1g-dev libsdl2-dev libgl-dev libglu1-mesa-dev
               libimgui-dev libstb-dev libfreetype-dev fonts-dejavu-core)
 test_packages=("${run_packages[@]}" googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libjpeg-dev
-               libmpg123-dev libopenmpt-dev lame sox ffmpeg xvfb xauth netpbm clang libclang-rt-14-dev)
+               libmpg123-dev libopenmpt-dev lame sox ffmpeg xvfb xauth netpbm clang libclang-rt-14-dev
+               desktop-file-utils appstream man-db lintian dpkg-dev)
 
 case "${1:-}" in
     run) wanted=("${run_packages[@]}") ;;
+    package) wanted=("${run_packages[@]}" dpkg-dev) ;;
     test) wanted=("${test_packages[@]}") ;;
-    *) echo "usage: $0 run|test" >&2; exit 2 ;;
+    *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -13,6 +13,8 @@
 using ag_fn = int (*)(const std::string &assets, const std::string &out);
 
 int ag_register(const char *name, ag_fn run);
+// A generator of files that are not game data (desktop icons): it runs only when named.
+int ag_register_on_request(const char *name, ag_fn run);
 
 // Writes bytes to out/<game name>, creating folders; returns 0 or prints an error and returns 1.
 int ag_write_file(const std::string &out, const std::string &game_name, const std::vector<uint8_t> &bytes);
@@ -20,3 +22,5 @@ int ag_write_file(const std::string &out, const std::string &game_name, const st
 #define AG_CONCAT2(a, b) a##b
 #define AG_CONCAT(a, b) AG_CONCAT2(a, b)
 #define AG_GENERATOR(name, fn) static const int AG_CONCAT(ag_registered_, __LINE__) = ag_register(name, fn)
+#define AG_GENERATOR_ON_REQUEST(name, fn) \
+    static const int AG_CONCAT(ag_registered_, __LINE__) = ag_register_on_request(name, fn)

@@ -1,5 +1,5 @@
 // assetgen entry point: `assetgen ASSETS_DIR OUT_DIR [GENERATOR...]` runs every registered
-// generator (or the named ones) in name order.
+// generator of game data (or the named ones, on-request generators included) in name order.
 #include "tools/assetgen/ag.h"
 
 #include <algorithm>
@@ -13,6 +13,7 @@ namespace {
 struct ag_entry {
     const char *name;
     ag_fn run;
+    bool on_request;
 };
 
 std::vector<ag_entry> &ag_generators()
@@ -25,7 +26,13 @@ std::vector<ag_entry> &ag_generators()
 
 int ag_register(const char *name, ag_fn run)
 {
-    ag_generators().push_back({name, run});
+    ag_generators().push_back({name, run, false});
+    return 1;
+}
+
+int ag_register_on_request(const char *name, ag_fn run)
+{
+    ag_generators().push_back({name, run, true});
     return 1;
 }
 
@@ -55,7 +62,7 @@ int main(int argc, char **argv)
     std::sort(list.begin(), list.end(), [](const ag_entry &a, const ag_entry &b) { return std::strcmp(a.name, b.name) < 0; });
     int failed = 0;
     for (const ag_entry &g : list) {
-        bool wanted = argc == 3;
+        bool wanted = argc == 3 && !g.on_request;
         for (int i = 3; i < argc; i++) wanted = wanted || std::strcmp(argv[i], g.name) == 0;
         if (!wanted) continue;
         if (g.run(argv[1], argv[2]) != 0) {

@@ -4,6 +4,7 @@
 // and the scenery sprites. Animated sprites are written as numbered frames "<prefix>NN.png",
 // which the world definition reads with its numbered-sequence lines.
 #include "tools/assetgen/ag.h"
+#include "tools/assetgen/ag_art.h"
 #include "tools/assetgen/ag_draw.h"
 
 #include <array>
@@ -588,3 +589,13 @@ int gen_sprites(const std::string &, const std::string &out)
 } // namespace
 
 AG_GENERATOR("sprites", gen_sprites);
+
+ag_image ag_art_paddle()
+{
+    return paddle(1, 0);
+}
+
+ag_image ag_art_ball()
+{
+    return ball(false, 0);
+}

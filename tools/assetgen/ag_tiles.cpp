@@ -6,6 +6,7 @@
 // side. Side textures are drawn on 12 x 6 unit walls, so they are painted for a 2:1 squeeze.
 // Light comes from the near left and above, so raised cells throw their shadow to +x and -z.
 #include "tools/assetgen/ag.h"
+#include "tools/assetgen/ag_art.h"
 #include "tools/assetgen/ag_draw.h"
 
 #include <array>
@@ -489,3 +490,9 @@ int gen_tiles(const std::string &, const std::string &out)
 } // namespace
 
 AG_GENERATOR("tiles", gen_tiles);
+
+ag_image ag_art_brick(int letter)
+{
+    int i = ((letter % 26) + 26) % 26;
+    return brick_top(ag_hex(LETTER_COLOURS[i]), STYLE_ONE, 200 + i);
+}
