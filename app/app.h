@@ -87,7 +87,8 @@ int app_loop_run();
 void app_commands_build();
 // Runs the game steps for the ticks counted so far (the loop's step phase).
 void app_steps_run();
-// A confirm key (Enter, Space, Esc, F1 or the primary mouse button) was released this poll.
+// A confirm key (Enter, Space, Esc, F1, the primary mouse button, or a pad's south, east or
+// Start button) was released this poll.
 int app_confirm_released();
 void Commands_Clear();
 void Commands_Decay();

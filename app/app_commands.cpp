@@ -2,6 +2,7 @@
 // command array that the game, the menu and the name entry read.
 #include "app/app.h"
 
+#include "app/app_controls.h"
 #include "app/app_help.h"
 #include "app/app_texts.h"
 #include "game/game.h"
@@ -24,7 +25,7 @@ enum : int {
     MOUSE_RIGHT = 409,
 };
 
-enum : int { CONTROL_UP, CONTROL_DOWN, CONTROL_LEFT, CONTROL_RIGHT, CONTROL_PRIMARY = 6, CONTROL_SECONDARY = 7 };
+enum : int { CONTROL_UP, CONTROL_DOWN, CONTROL_LEFT, CONTROL_RIGHT, CONTROL_PRIMARY = 6, CONTROL_SECONDARY = 7, CONTROL_MENU = 9 };
 
 // A state of 1..127 is an analog amount; a state with the top bit set is a digital press, whose
 // amount grows with the steps the previous pass ran so that motion keeps pace with the frame rate.
@@ -50,7 +51,8 @@ int app_confirm_released()
 {
     int mouse = kx_inp_mouse_swapped() ? MOUSE_RIGHT : MOUSE_LEFT;
     return kx_inp_key_released(KEY_ENTER) || kx_inp_key_released(KEY_SPACE) || kx_inp_key_released(KEY_ESC) ||
-           kx_inp_key_released(KEY_F1) || kx_inp_key_released(mouse);
+           kx_inp_key_released(KEY_F1) || kx_inp_key_released(mouse) || kx_inp_key_released(APP_PAD_SOUTH) ||
+           kx_inp_key_released(APP_PAD_EAST) || kx_inp_key_released(APP_PAD_START);
 }
 
 void app_commands_build()
@@ -59,14 +61,14 @@ void app_commands_build()
     if (attract_mode && kx_inp_first_pressed()) mapa_teclado[CMD_ANY] = 1;
     if (ctrl_shift_released(KEY_L)) mapa_teclado[CMD_NEXT_LEVEL] = 1;
     if (ctrl_shift_released(KEY_I)) no_life_loss = !no_life_loss;
-    if (kx_inp_key_down(KEY_ESC)) mapa_teclado[CMD_ESC] = 1;
+    const uint8_t *c = app.player.controls;
+    if (kx_inp_key_down(KEY_ESC) || c[CONTROL_MENU]) mapa_teclado[CMD_ESC] = 1;
     if (kx_inp_key_released(KEY_P)) mapa_teclado[CMD_P] = 1;
     if (kx_inp_key_released(KEY_F1)) Help_Screen_Show(Texts_Help_File());
     else if (!menu_shown && kx_inp_key_down(KEY_ENTER)) mapa_teclado[CMD_ENTER] = 1;
     if (menu_shown && app_confirm_released()) mapa_teclado[CMD_ENTER] = 1;
     if (kx_inp_key_down(KEY_TAB)) mapa_teclado[CMD_TAB] = 1;
 
-    const uint8_t *c = app.player.controls;
     if (c[CONTROL_LEFT]) mapa_teclado[CMD_LEFT] = amount(c[CONTROL_LEFT]);
     else if (c[CONTROL_RIGHT]) mapa_teclado[CMD_RIGHT] = amount(c[CONTROL_RIGHT]);
     if (c[CONTROL_UP]) mapa_teclado[CMD_UP] = amount(c[CONTROL_UP]);

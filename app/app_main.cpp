@@ -3,6 +3,7 @@
 #include "app/app.h"
 
 #include "app/app_config.h"
+#include "app/app_controls.h"
 #include "app/app_help.h"
 #include "app/app_language.h"
 #include "app/app_texts.h"
@@ -237,6 +238,7 @@ int WinMain(void *, void *, const char *command_line, int show)
     for (int i = 0; i < APP_EFFECTS; i++) app.effects[i] = app_effect_files[i] ? kx_snd_load(app_effect_files[i]) : nullptr;
     kx_play_add(&app.player);
     kx_play_setup(&app.player, 1, app_default_controls);
+    App_Controls_Setup(&app.player);
 
     if (!App_3D_Start()) return 0;
     text_get("PALFile", app.pal_file, sizeof app.pal_file - 1);

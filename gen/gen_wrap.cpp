@@ -306,7 +306,10 @@ int gen_wrap_display_update()
     if (!gen_gl_ready()) return 0;
     if (gen_wrap.snapshot_pending) snapshot_take();
     plat_gl_swap();
+    // The whole buffer, so that the bars beside a picture smaller than its window stay black.
+    glDisable(GL_SCISSOR_TEST);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
     return 1;
 }

@@ -129,6 +129,13 @@ void plat_window_position(int *x, int *y)
     if (y) *y = py;
 }
 
+void plat_window_resizable(int resizable, int min_w, int min_h)
+{
+    if (!window()) return;
+    SDL_SetWindowResizable(window(), resizable ? SDL_TRUE : SDL_FALSE);
+    if (min_w > 0 && min_h > 0) SDL_SetWindowMinimumSize(window(), min_w, min_h);
+}
+
 void plat_window_bordered(int bordered)
 {
     if (window()) SDL_SetWindowBordered(window(), bordered ? SDL_TRUE : SDL_FALSE);

@@ -37,6 +37,8 @@ void plat_window_client_size_set(int width, int height);
 void plat_window_client_size(int *width, int *height);
 void plat_window_position_set(int x, int y);
 void plat_window_position(int *x, int *y);
+// Lets the player resize the window (not below min_w x min_h client pixels), or not.
+void plat_window_resizable(int resizable, int min_w, int min_h);
 void plat_window_bordered(int bordered);
 void plat_window_topmost(int topmost);
 void plat_window_minimize();

@@ -221,8 +221,19 @@ uint32_t hat_to_pov(Uint8 hat)
     }
 }
 
+// The D-pad (or a plain joystick's first hat) steers like the stick: a pressed direction reads
+// as the X or Y axis at the end of its range, whatever the stick does on that axis.
+void dpad_steer(const PLAT_JOY_SLOT *s, Uint8 hat, PLAT_JOY_STATE *st)
+{
+    if (hat & SDL_HAT_LEFT) st->x = s->axis[PLAT_JOY_AXIS_X].minimum;
+    if (hat & SDL_HAT_RIGHT) st->x = s->axis[PLAT_JOY_AXIS_X].maximum;
+    if (hat & SDL_HAT_UP) st->y = s->axis[PLAT_JOY_AXIS_Y].minimum;
+    if (hat & SDL_HAT_DOWN) st->y = s->axis[PLAT_JOY_AXIS_Y].maximum;
+}
+
 // Game controllers are laid out as DirectInput shows such pads: left stick X/Y, both triggers on
-// Z (left negative, right positive), right stick on X/Y rotation, the D-pad as the first hat.
+// Z (left negative, right positive), right stick on X/Y rotation, the D-pad as the first hat (and
+// on X/Y), the buttons in the order of PLAT_PAD_BUTTON_*.
 void controller_read(PLAT_JOY_SLOT *s, PLAT_JOY_STATE *st)
 {
     SDL_GameController *c = s->controller;
@@ -233,7 +244,7 @@ void controller_read(PLAT_JOY_SLOT *s, PLAT_JOY_STATE *st)
     st->z = axis_scale(s->axis[PLAT_JOY_AXIS_Z], std::clamp(z, -32768, 32767));
     st->rx = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_RIGHTX);
     st->ry = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_RIGHTY);
-    static constexpr SDL_GameControllerButton order[] = {
+    static constexpr SDL_GameControllerButton order[PLAT_PAD_BUTTONS] = {
         SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B,          SDL_CONTROLLER_BUTTON_X,
         SDL_CONTROLLER_BUTTON_Y,         SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
         SDL_CONTROLLER_BUTTON_BACK,      SDL_CONTROLLER_BUTTON_START,      SDL_CONTROLLER_BUTTON_LEFTSTICK,
@@ -247,6 +258,7 @@ void controller_read(PLAT_JOY_SLOT *s, PLAT_JOY_STATE *st)
     if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) hat |= SDL_HAT_LEFT;
     if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) hat |= SDL_HAT_RIGHT;
     st->pov[0] = hat_to_pov(hat);
+    dpad_steer(s, hat, st);
 }
 
 // Plain joysticks: axes 0-3 are X, Y, Z and Z-rotation, 4 and 5 the sliders.
@@ -264,6 +276,7 @@ void joystick_read(PLAT_JOY_SLOT *s, PLAT_JOY_STATE *st)
     st->slider[1] = raw[5];
     int hats = std::min(SDL_JoystickNumHats(j), 4);
     for (int i = 0; i < 4; i++) st->pov[i] = i < hats ? hat_to_pov(SDL_JoystickGetHat(j, i)) : 0xFFFFFFFFu;
+    if (hats > 0) dpad_steer(s, SDL_JoystickGetHat(j, 0), st);
     int buttons = std::min(SDL_JoystickNumButtons(j), static_cast<int>(PLAT_INPUT_JOY_BUTTONS));
     for (int i = 0; i < buttons; i++) st->buttons[i] = SDL_JoystickGetButton(j, i) ? 0x80 : 0;
 }
@@ -294,6 +307,9 @@ int plat_input_init()
         return 1;
     }
     if (!pin.started) {
+        // Face buttons by position (south, east ...) on every pad, Nintendo's included, whose
+        // labels SDL would otherwise follow.
+        SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
         if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0) return 0;
         SDL_AddEventWatch(event_watch, nullptr);
         pin.started = 1;

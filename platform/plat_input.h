@@ -39,8 +39,26 @@ struct PLAT_MOUSE_STATE {
 };
 static_assert(sizeof(PLAT_MOUSE_STATE) == 16);
 
+// Buttons of a known gamepad (SDL's game-controller mapping gives every Xbox, PlayStation or
+// Switch pad this layout): their places in PLAT_JOY_STATE.buttons.
+enum : int {
+    PLAT_PAD_BUTTON_SOUTH = 0,    // A, Cross
+    PLAT_PAD_BUTTON_EAST = 1,     // B, Circle
+    PLAT_PAD_BUTTON_WEST = 2,
+    PLAT_PAD_BUTTON_NORTH = 3,
+    PLAT_PAD_BUTTON_LEFT_SHOULDER = 4,
+    PLAT_PAD_BUTTON_RIGHT_SHOULDER = 5,
+    PLAT_PAD_BUTTON_BACK = 6,
+    PLAT_PAD_BUTTON_START = 7,
+    PLAT_PAD_BUTTON_LEFT_STICK = 8,
+    PLAT_PAD_BUTTON_RIGHT_STICK = 9,
+    PLAT_PAD_BUTTON_GUIDE = 10,
+    PLAT_PAD_BUTTONS = 11,
+};
+
 // One read of a joystick: axes in the range set for them (0 where the device has none), hats as
-// hundredths of degrees clockwise from north (0xFFFFFFFF centred), buttons 0x80 while down.
+// hundredths of degrees clockwise from north (0xFFFFFFFF centred), buttons 0x80 while down. A
+// pad's D-pad (a plain joystick's first hat) also sets X and Y to the ends of their range.
 struct PLAT_JOY_STATE {
     int32_t x, y, z;
     int32_t rx, ry, rz;

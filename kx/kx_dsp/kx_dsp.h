@@ -192,6 +192,9 @@ int find_video_mode(int width, int height, int depth);
 int set_video_mode(int index);
 // Switches between window and fullscreen (menu 50003, F4, Alt+Enter).
 int kx_dsp_fullscreen_toggle();
+// The largest rectangle of the proportions aspect_w : aspect_h inside an area, centred in it
+// (all zero for an empty area or aspect): where a resized window shows the picture.
+void kx_dsp_picture_fit(int area_w, int area_h, int aspect_w, int aspect_h, KX_RECT *picture);
 // The picture rectangle inside the fullscreen screen ("FullPosition").
 void kx_dsp_full_position(int *x, int *y, int *width, int *height);
 // F9 asks for a snapshot; the frame loop or the snapshot code takes the request.

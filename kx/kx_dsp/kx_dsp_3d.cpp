@@ -148,8 +148,9 @@ int kx_dsp_3d_start()
     const KX_DSP_3D *t = kx_dsp_3d();
     if (!installed || !kx_dsp.created) return 0;
     kx_dsp.renderer[0] = kx_dsp.vendor[0] = 0;
-    KX_RECT picture{static_cast<int16_t>(kx_dsp.fullscreen ? kx_dsp.full_x : 0),
-                    static_cast<int16_t>(kx_dsp.fullscreen ? kx_dsp.full_y : 0), static_cast<int16_t>(kx_dsp.width),
+    int x, y;
+    kx_dsp_picture_origin(&x, &y);
+    KX_RECT picture{static_cast<int16_t>(x), static_cast<int16_t>(y), static_cast<int16_t>(kx_dsp.width),
                     static_cast<int16_t>(kx_dsp.height)};
     int result = t->init(plat_window_handle(), &picture, kx_dsp.renderer, kx_dsp.vendor);
     kx_dsp.renderer[KX_DSP_3D_NAME_MAX - 1] = kx_dsp.vendor[KX_DSP_3D_NAME_MAX - 1] = 0;

@@ -183,8 +183,7 @@ int kx_dsp_init(KX_DSP_SETUP *setup)
         return 0;
     }
     kx_dsp_settings_read();
-    kx_dsp.width = kx_dsp.window_w;
-    kx_dsp.height = kx_dsp.window_h;
+    kx_dsp_window_fit();
     if (!plat_window_create(setup->title ? setup->title : "", kx_dsp.window_w, kx_dsp.window_h, 0, setup->window_proc)) {
         char text[320];
         std::snprintf(text, sizeof text, "Could not create the main window\n\n%s", plat_window_error());
@@ -201,6 +200,7 @@ int kx_dsp_init(KX_DSP_SETUP *setup)
     }
     plat_menu_init();
     kx_dsp_menu_load();
+    kx_dsp_window_resizable();
     int want_full = kx_dsp.fullscreen;
     kx_dsp.fullscreen = 0;
     plat_window_client_size_set(kx_dsp.window_w, kx_dsp.window_h + plat_menu_bar_height());

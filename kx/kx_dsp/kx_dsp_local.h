@@ -44,6 +44,7 @@ struct KX_DSP_STATE {
     int colors_256;
     // Window rectangle (picture size, without the menu bar) and the fullscreen picture.
     int window_x, window_y, window_w, window_h;
+    int window_pic_x, window_pic_y;    // the picture's place in the window (kx_dsp_window.cpp)
     int full_x, full_y, full_w, full_h;
     int skip_message_box;
     int saved_width, saved_height, saved_depth;   // "Resolution" as read
@@ -85,6 +86,11 @@ void kx_dsp_modes_free();
 int kx_dsp_mode_apply(int index);
 // The picture rectangle of the current state, and its application (3D resize, resize lists).
 void kx_dsp_picture_update();
+// The resizable window: the picture fitted into the window's area, its top-left corner (in the
+// window or the fullscreen screen), and the window made resizable.
+void kx_dsp_window_fit();
+void kx_dsp_picture_origin(int *x, int *y);
+void kx_dsp_window_resizable();
 // Window menu.
 int kx_dsp_menu_lang_pick(const KX_DSP_SETUP *setup, int language);
 void kx_dsp_menu_load();

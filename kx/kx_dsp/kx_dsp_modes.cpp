@@ -197,13 +197,13 @@ void kx_dsp_picture_update()
         kx_dsp.width = kx_dsp.full_w;
         kx_dsp.height = kx_dsp.full_h;
     } else {
-        kx_dsp.width = kx_dsp.window_w;
-        kx_dsp.height = kx_dsp.window_h;
+        kx_dsp_window_fit();
     }
+    int x, y;
+    kx_dsp_picture_origin(&x, &y);
     if (kx_dsp.started_3d)
-        kx_dsp.table.resize(static_cast<int16_t>(kx_dsp.fullscreen ? kx_dsp.full_x : 0),
-                            static_cast<int16_t>(kx_dsp.fullscreen ? kx_dsp.full_y : 0),
-                            static_cast<int16_t>(kx_dsp.width), static_cast<int16_t>(kx_dsp.height));
+        kx_dsp.table.resize(static_cast<int16_t>(x), static_cast<int16_t>(y), static_cast<int16_t>(kx_dsp.width),
+                            static_cast<int16_t>(kx_dsp.height));
     kx_dsp_resize_lists_apply(kx_dsp.width, kx_dsp.height);
 }
 

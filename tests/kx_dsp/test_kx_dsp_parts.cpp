@@ -203,3 +203,84 @@ TEST_F(DspTest, RegisteredRectanglesAndPointsFollowTheDisplaySize)
     kx_dsp_resize_lists_apply(640, 480);
     EXPECT_FLOAT_EQ(p[0], 640.0f);
 }
+
+TEST(KxDspPictureFit, LargestCentredRectangleOfTheProportions)
+{
+    struct Case {
+        int area_w, area_h, aspect_w, aspect_h;
+        KX_RECT want;
+    };
+    const Case cases[] = {
+        {640, 480, 640, 480, {0, 0, 640, 480}},         // exact
+        {1280, 960, 640, 480, {0, 0, 1280, 960}},       // twice
+        {700, 500, 640, 480, {17, 0, 666, 500}},        // wider: bars left and right
+        {640, 600, 640, 480, {0, 60, 640, 480}},        // taller: bars above and below
+        {1920, 1080, 640, 480, {240, 0, 1440, 1080}},
+        {321, 1, 640, 480, {160, 0, 1, 1}},             // a sliver keeps one pixel
+        {32767, 32767, 640, 480, {0, 4096, 32767, 24575}},
+        {0, 480, 640, 480, {0, 0, 0, 0}},               // nothing to fit into
+        {640, 480, 0, 480, {0, 0, 0, 0}},
+    };
+    for (const Case &c : cases) {
+        KX_RECT r{-1, -1, -1, -1};
+        kx_dsp_picture_fit(c.area_w, c.area_h, c.aspect_w, c.aspect_h, &r);
+        EXPECT_EQ((std::vector<int>{r.x, r.y, r.width, r.height}),
+                  (std::vector<int>{c.want.x, c.want.y, c.want.width, c.want.height}))
+            << c.area_w << " x " << c.area_h;
+    }
+}
+
+namespace {
+
+KX_RECT resized;
+int record_init(void *, KX_RECT *picture, char *, char *)
+{
+    resized = *picture;
+    return 1;
+}
+int record_resize(int16_t x, int16_t y, int16_t w, int16_t h)
+{
+    resized = KX_RECT{x, y, w, h};
+    return 1;
+}
+
+} // namespace
+
+TEST_F(DspTest, ADraggedWindowShowsThePictureCentredAndKeepsItsSize)
+{
+    KX_DSP_3D table{};
+    table.init = record_init;
+    table.resize = record_resize;
+    kx_dsp_3d_interface_set(&table);
+    ASSERT_EQ(start(), 1);
+    ASSERT_EQ(kx_dsp_3d_start(), 1);
+    EXPECT_EQ((std::vector<int>{resized.x, resized.y, resized.width, resized.height}), (std::vector<int>{0, 0, 640, 480}));
+    KX_RECT r{320, 240, 64, 48};
+    ASSERT_EQ(kx_dsp_rect_add(&r), 1);
+
+    const int bar = kx_dsp_menu_bar_height();
+    struct Drag {
+        int w, h;              // client area below the menu bar
+        KX_RECT picture;       // where the back end draws, inside that area
+    };
+    const Drag drags[] = {{1000, 600, {100, 0, 800, 600}}, {640, 800, {0, 160, 640, 480}}, {1280, 960, {0, 0, 1280, 960}}};
+    for (const Drag &d : drags) {
+        kx_dsp_window_proc(PLAT_WM_SIZE, 0, intptr_t((d.h + bar) << 16 | d.w));
+        EXPECT_EQ((std::vector<int>{resized.x, resized.y, resized.width, resized.height, kx_dsp_width(), kx_dsp_height()}),
+                  (std::vector<int>{d.picture.x, d.picture.y, d.picture.width, d.picture.height, d.picture.width,
+                                    d.picture.height}))
+            << d.w << " x " << d.h;
+        // The game's registered rectangles scale by the same factor both ways.
+        EXPECT_EQ(r.x * 480, r.y * 640);
+        EXPECT_EQ(r.width * 480, r.height * 640);
+    }
+    kx_dsp_rect_remove(&r);
+    // The window's size, not the picture's, is what the next start gets back.
+    kx_dsp_window_proc(PLAT_WM_SIZE, 0, intptr_t((600 + bar) << 16 | 1000));
+    stop();
+    EXPECT_NE(read_file(settings()).find(",1000,600"), std::string::npos) << read_file(settings());
+    ASSERT_EQ(start(), 1);
+    EXPECT_EQ(kx_dsp_width(), 800);
+    EXPECT_EQ(kx_dsp_height(), 600);
+    kx_dsp_3d_interface_set(nullptr);
+}
