@@ -12,8 +12,9 @@
 
 // The filter banks carry the decoder's arithmetic; on x86-64 they get a second, AVX2 build that
 // is chosen at load time when the processor has it. Both give the same results: the loops have
-// no sums across lanes and no contracted multiply-adds.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// no sums across lanes and no contracted multiply-adds. Not under ThreadSanitizer, whose
+// instrumented load-time chooser would run before the sanitizer has started.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define KX_SND_MP3_VECTOR __attribute__((target_clones("avx2", "default")))
 #define KX_SND_MP3_INLINE __attribute__((always_inline)) inline
 #else
