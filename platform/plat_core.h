@@ -28,6 +28,8 @@ enum : uint32_t {
     PLAT_WM_SYSCOMMAND = 0x0112,
     PLAT_WM_MOUSEMOVE = 0x0200,
     PLAT_WM_LBUTTONDOWN = 0x0201,
+    PLAT_WM_ENTERMENULOOP = 0x0211,   // the window menu took the keyboard (or opened a popup)
+    PLAT_WM_EXITMENULOOP = 0x0212,    // ... and gave it back
     PLAT_WM_USER = 0x0400,
 };
 

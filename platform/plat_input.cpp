@@ -349,8 +349,11 @@ int plat_input_keyboard_acquire(int acquire)
     return 1;
 }
 
+// A keyboard that is not acquired reads as lost, as the mouse does: while the window menu or
+// another window has the keys, none of them reach the game.
 int plat_input_keyboard_read(uint8_t keys[256])
 {
+    if (!pin.keyboard_acquired) return PLAT_INPUT_LOST;
     if (pin.inject) {
         if (pin.inject_keyboard_lost) {
             pin.inject_keyboard_lost = 0;

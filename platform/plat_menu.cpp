@@ -41,6 +41,7 @@ struct PLAT_MENU_STATE {
     int ready;
     int shown = 1;
     int keyboard_toggle;          // F10 asked to move the keyboard into the bar
+    int in_loop;                  // PLAT_WM_ENTERMENULOOP went out, its exit not yet
     std::vector<MENU_ENTRY> entries;
     std::unordered_map<uint32_t, int> checked;
     std::unordered_map<uint32_t, int> disabled;
@@ -135,7 +136,31 @@ bool keyboard_in_menu()
     return g.NavWindow && g.NavLayer == ImGuiNavLayer_Menu && !g.NavDisableHighlight;
 }
 
+bool any_key_down()
+{
+    int count = 0;
+    const Uint8 *state = SDL_GetKeyboardState(&count);
+    for (int i = 0; state && i < count; i++)
+        if (state[i]) return true;
+    return false;
+}
+
 #endif
+
+// Tells the window when the menu takes the keyboard and when it gives it back. The exit waits
+// until every key is up (unless the bar is hidden), so the Return or Esc that closed the menu
+// never reaches the game.
+void menu_loop_set(bool in_menu, bool wait_for_keys)
+{
+    if (in_menu == (menu.in_loop != 0)) return;
+#if VM_HAVE_IMGUI
+    if (!in_menu && wait_for_keys && any_key_down()) return;
+#else
+    (void)wait_for_keys;
+#endif
+    menu.in_loop = in_menu;
+    plat_message_post(in_menu ? PLAT_WM_ENTERMENULOOP : PLAT_WM_EXITMENULOOP, 0, 0);
+}
 
 } // namespace
 
@@ -172,6 +197,7 @@ void plat_menu_deinit()
     ImGui::DestroyContext();
 #endif
     menu.ready = 0;
+    menu.in_loop = 0;
     menu.drawn.clear();
 }
 
@@ -244,6 +270,7 @@ const char *plat_menu_text(uint32_t command)
 void plat_menu_show(int shown)
 {
     menu.shown = shown != 0;
+    if (!shown) menu_loop_set(false, false);
 }
 
 int plat_menu_shown()
@@ -289,6 +316,7 @@ void plat_menu_draw()
     plat_about_draw();
     ImGui::Render();
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+    menu_loop_set(keyboard_in_menu(), true);
 #endif
 }
 

@@ -2,7 +2,8 @@
 // above the picture while the window is windowed; hidden in fullscreen. Items are built at run
 // time from a flat list; a chosen item posts PLAT_WM_COMMAND with its command number. Mouse and
 // keyboard work: Alt (released on its own) or F10 moves the keyboard into the bar, arrows and
-// Enter choose, Esc leaves.
+// Enter choose, Esc leaves. While the bar has the keyboard or a popup is open, the window gets
+// PLAT_WM_ENTERMENULOOP; PLAT_WM_EXITMENULOOP follows once the menu is left and every key is up.
 #pragma once
 
 #include <cstdint>

@@ -187,7 +187,9 @@ int kx_inp_window_message(uint32_t message, uintptr_t wparam, intptr_t)
 {
     switch (message) {
     case PLAT_WM_ACTIVATE: kx_inp_activate(wparam != 0); break;
-    case PLAT_WM_SETFOCUS: plat_message_post(KX_INP_WM_REACTIVATE, 0, 0); break;
+    // Leaving the window menu gives the keyboard back as the focus does.
+    case PLAT_WM_SETFOCUS:
+    case KX_INP_WM_EXITMENULOOP: plat_message_post(KX_INP_WM_REACTIVATE, 0, 0); break;
     // While input is active the captured mouse owns its clicks; a click only wakes input up
     // again after it was switched off.
     case PLAT_WM_LBUTTONDOWN:

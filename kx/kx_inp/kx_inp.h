@@ -29,6 +29,7 @@ constexpr uint32_t KX_INP_WM_REACTIVATE = 0x0400 + 69;
 // Win32 message numbers the hook also reacts to.
 constexpr uint32_t KX_INP_WM_SETCURSOR = 0x0020;
 constexpr uint32_t KX_INP_WM_ENTERMENULOOP = 0x0211;
+constexpr uint32_t KX_INP_WM_EXITMENULOOP = 0x0212;
 constexpr uint32_t KX_INP_WM_ENTERSIZEMOVE = 0x0231;
 
 // Error codes of the "Input" module.
