@@ -132,12 +132,19 @@ int kx_io_ini_failed(int query)
 // Reading
 // ---------------------------------------------------------------------------------------------
 
-// Reads lines up to the end of the section; the value of `key` into `line`, else null.
+// Reads lines up to the end of the section; the value of `key` into `line`, else null. The
+// header that ends the section is put back, so a file kept open stays inside its cached section
+// and the next lookup there never starts in the following one.
 static const char *kx_io_ini_key_scan(KX_IO *f, const char *key, char *line)
 {
+    long start = kx_io_ftell(f);
     while (kx_io_ini_line(f, line)) {
-        if (line[0] == '[') return nullptr;
+        if (line[0] == '[') {
+            kx_io_fseek(f, start, 0);
+            return nullptr;
+        }
         if (const char *value = kx_io_ini_value(line, key)) return value;
+        start = kx_io_ftell(f);
     }
     return nullptr;
 }

@@ -98,9 +98,12 @@ TEST_F(IniTest, KeepOpenFindsKeysOutOfOrderAndAcrossSections)
     EXPECT_EQ(kx_io_ini_set_mode("test.ini", KX_IO_INI_KEEP_OPEN), 0);
     EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_OPEN);
     EXPECT_EQ(kx_io_open_count(), 1);
-    // Out of order, back to earlier in the file (wrapping to the start), misses, then on again.
+    // Out of order, back to earlier in the file (wrapping to the start), misses, then on again. A
+    // miss never moves the next lookup of its section into the following one ([Sound] has its
+    // own Fullscreen and the only Volume).
     expect_values({{"Order", "C", "3"}, {"Order", "A", "1"}, {"Order", "B", "2"}, {"Display", "Fullscreen", "1"},
-                   {"Order", "Z", ""}, {"Nowhere", "A", ""}, {"Order", "A", "1"}, {"Sound", "Levels", "7"},
+                   {"Display", "Nope", ""}, {"Display", "Fullscreen", "1"}, {"Display", "Nope", ""}, {"Display", "Volume", ""},
+                   {"Display", "Late", "after the blank line"}, {"Order", "Z", ""}, {"Nowhere", "A", ""}, {"Order", "A", "1"}, {"Sound", "Levels", "7"},
                    {"Sound", "Volume", "  12 "}});
     EXPECT_EQ(kx_io_open_count(), 1);
     EXPECT_EQ(kx_io_ini_set_mode("test.ini", KX_IO_INI_KEEP_CLOSE), 1);
