@@ -14,7 +14,7 @@ constexpr const char *SECTION = "Display";
 int read_rect(const char *key, int *x, int *y, int *w, int *h, const char *file)
 {
     char text[80];
-    if (!kx_io_ini_get_string(SECTION, key, text, sizeof text, file)) return 0;
+    if (!kx_io_ini_get_string(SECTION, key, text, sizeof text - 1, file)) return 0;
     long a, b, c, d;
     if (std::sscanf(text, "%ld,%ld,%ld,%ld", &a, &b, &c, &d) != 4) return 0;
     if (c <= 0 || d <= 0 || c > 32767 || d > 32767 || a < -32768 || a > 32767 || b < -32768 || b > 32767) return 0;
@@ -49,10 +49,11 @@ void kx_dsp_settings_read()
     kx_dsp.fullscreen = s->fullscreen != 0;
     kx_dsp.skip_message_box = 0;
     if (!file) return;
-    kx_io_ini_set_mode(file, KX_IO_INI_QUIET_KEY_ON | KX_IO_INI_QUIET_SECTION_ON);
+    kx_io_ini_set_mode(file, KX_IO_INI_QUIET_KEY_ON);
+    kx_io_ini_set_mode(file, KX_IO_INI_QUIET_SECTION_ON);
     char text[80];
     int w, h, d;
-    if (kx_io_ini_get_string(SECTION, "Resolution", text, sizeof text, file) &&
+    if (kx_io_ini_get_string(SECTION, "Resolution", text, sizeof text - 1, file) &&
         std::sscanf(text, "%dx%dx%d", &w, &h, &d) == 3 && w > 0 && h > 0 && d > 0 && w <= 32767 && h <= 32767 && d <= 64) {
         kx_dsp.saved_width = w;
         kx_dsp.saved_height = h;
@@ -74,7 +75,8 @@ void kx_dsp_settings_read()
     int value;
     if (kx_io_ini_get_int(SECTION, "Fullscreen", &value, file)) kx_dsp.fullscreen = value != 0;
     if (kx_io_ini_get_int(SECTION, "SkipMessageBox", &value, file)) kx_dsp.skip_message_box = value;
-    kx_io_ini_set_mode(file, KX_IO_INI_QUIET_KEY_OFF | KX_IO_INI_QUIET_SECTION_OFF);
+    kx_io_ini_set_mode(file, KX_IO_INI_QUIET_KEY_OFF);
+    kx_io_ini_set_mode(file, KX_IO_INI_QUIET_SECTION_OFF);
 }
 
 void kx_dsp_settings_write()

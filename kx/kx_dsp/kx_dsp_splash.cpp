@@ -28,15 +28,17 @@ int clamp_color(int v)
 int kx_dsp_splash_on(const char *section)
 {
     if (!section || !section[0]) return 0;
-    kx_io_ini_set_mode(TEXTS, KX_IO_INI_QUIET_KEY_ON | KX_IO_INI_QUIET_SECTION_ON);
+    kx_io_ini_set_mode(TEXTS, KX_IO_INI_QUIET_KEY_ON);
+    kx_io_ini_set_mode(TEXTS, KX_IO_INI_QUIET_SECTION_ON);
     char picture[128], text[256];
-    int has_picture = kx_io_ini_get_string(section, "Bitmap", picture, sizeof picture, TEXTS);
-    if (!kx_io_ini_get_string(section, "Text", text, sizeof text, TEXTS)) text[0] = 0;
+    int has_picture = kx_io_ini_get_string(section, "Bitmap", picture, sizeof picture - 1, TEXTS);
+    if (!kx_io_ini_get_string(section, "Text", text, sizeof text - 1, TEXTS)) text[0] = 0;
     int x = read_int(section, "PosX", 0), y = read_int(section, "PosY", 0);
     int r = clamp_color(read_int(section, "ColorR", 255));
     int g = clamp_color(read_int(section, "ColorG", 255));
     int b = clamp_color(read_int(section, "ColorB", 255));
-    kx_io_ini_set_mode(TEXTS, KX_IO_INI_QUIET_KEY_OFF | KX_IO_INI_QUIET_SECTION_OFF);
+    kx_io_ini_set_mode(TEXTS, KX_IO_INI_QUIET_KEY_OFF);
+    kx_io_ini_set_mode(TEXTS, KX_IO_INI_QUIET_SECTION_OFF);
     if (!has_picture && !text[0]) return 0;
 
     KX_BITMAP bitmap;

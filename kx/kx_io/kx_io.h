@@ -163,6 +163,8 @@ void kx_io_title_to_folder(const char *title, char *out, size_t size);
 // INI string files
 // ---------------------------------------------------------------------------------------------
 
+// `buffer` holds size + 1 bytes: at most `size` characters are stored and then the terminating
+// zero, so a caller with an array passes sizeof array - 1.
 int kx_io_ini_get_string(const char *section, const char *key, char *buffer, int size, const char *file);
 int kx_io_ini_get_int(const char *section, const char *key, int *value, const char *file);
 int kx_io_ini_get_float(const char *section, const char *key, float *value, const char *file);

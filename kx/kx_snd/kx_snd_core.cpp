@@ -9,6 +9,7 @@
 #include "kx/kx_snd/kx_snd_s3m.h"
 #include "platform/plat_audio.h"
 
+#include <algorithm>
 #include <cstring>
 
 // ---------------------------------------------------------------------------------------------
@@ -74,13 +75,21 @@ void settings_read()
 {
     const KX_SND_SETTINGS *s = kx_snd.settings;
     const char *file = kx_io_settings_path_get();
-    if (file) kx_io_ini_set_mode(file, KX_IO_INI_QUIET_KEY_ON | KX_IO_INI_QUIET_SECTION_ON);
+    if (file) {
+        kx_io_ini_set_mode(file, KX_IO_INI_QUIET_KEY_ON);
+        kx_io_ini_set_mode(file, KX_IO_INI_QUIET_SECTION_ON);
+    }
     kx_snd.music_on = read_key("DigitalMusic", s->music_enabled, file) != 0;
     kx_snd.effects_on = read_key("SoundEffects", s->effects_enabled, file) != 0;
-    kx_snd.music_volume = read_key("MusicVolume", s->music_volume, file);
-    kx_snd.effects_volume = read_key("SoundVolume", s->effects_volume, file);
+    // Clamped here, not only by the setters: a channel that starts switched off never meets them,
+    // and its volume is written back at exit.
+    kx_snd.music_volume = std::clamp(read_key("MusicVolume", s->music_volume, file), 0, 100);
+    kx_snd.effects_volume = std::clamp(read_key("SoundVolume", s->effects_volume, file), 0, 100);
     kx_snd.quality = read_key("Interpolation", s->quality, file);
-    if (file) kx_io_ini_set_mode(file, KX_IO_INI_QUIET_KEY_OFF | KX_IO_INI_QUIET_SECTION_OFF);
+    if (file) {
+        kx_io_ini_set_mode(file, KX_IO_INI_QUIET_KEY_OFF);
+        kx_io_ini_set_mode(file, KX_IO_INI_QUIET_SECTION_OFF);
+    }
 }
 
 void settings_write()

@@ -31,6 +31,8 @@ TEST_F(SoundSettings, KeysAreReadClampedAndWrittenBack)
          {1, 1, 100, 0, 0}},
         {"MusicVolume=-20\nSoundVolume=150\n", {1, 1, 0, 100, 8}, {1, 1, 0, 0, 1}, {1, 1, 0, 100, 8}},
         {"DigitalMusic=0\nSoundEffects=0\nMusicVolume=40\nSoundVolume=30\n", {0, 0, OFF, OFF, 8}, {0, 0, 0, 0, 1}, {0, 0, 40, 30, 8}},
+        // Channels that start switched off keep their volumes clamped too.
+        {"DigitalMusic=0\nSoundEffects=0\nMusicVolume=250\nSoundVolume=-7\n", {0, 0, OFF, OFF, 8}, {0, 0, 0, 0, 1}, {0, 0, 100, 0, 8}},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.ini ? c.ini : "no file");
@@ -47,6 +49,15 @@ TEST_F(SoundSettings, KeysAreReadClampedAndWrittenBack)
         EXPECT_EQ(ini_keys(), c.written);
     }
     EXPECT_TRUE(alerts.empty());
+}
+
+TEST_F(SoundSettings, ASettingsFileWithoutTheSectionReportsNothing)
+{
+    write_file(dir / "sound.ini", "[Display]\nFullscreen=0\n");
+    io.report = 1;
+    ASSERT_EQ(start(), 1);
+    EXPECT_EQ(words(), (V{1, 1, 75, 75, 4}));
+    for (const auto &a : alerts) EXPECT_EQ(a.first.find("Can't find the"), std::string::npos) << a.first;
 }
 
 TEST_F(SoundSettings, SwitchedOffChannelsComeBackWithTheirVolume)
