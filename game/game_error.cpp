@@ -22,6 +22,6 @@ void Game_Error(const char *format, ...)
     va_start(args, format);
     Game_Error_Text(text, format, args);
     va_end(args);
-    kx_dsp_alert(text, "Error", 0);
+    kx_dsp_alert(text, "Error", KX_DSP_ALERT_ERROR);
     kx_dsp_quit();
 }

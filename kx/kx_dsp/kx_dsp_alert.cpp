@@ -44,8 +44,10 @@ int kx_dsp_alert(const char *text, const char *title, unsigned flags)
 {
     bool fullscreen_gl = kx_dsp.created && kx_dsp.fullscreen && kx_dsp.use_3d;
     bool report = kx_dsp.setup && kx_dsp.setup->report;
-    // "SkipMessageBox" keeps every box away; its messages still reach the log.
-    bool skip = kx_dsp.setup && kx_dsp.skip_message_box;
+    // "SkipMessageBox" keeps boxes away (their messages still reach the log), but never an error
+    // box: a fatal error must not end the game without a word on the screen.
+    bool error = (flags & 0xF0) == KX_DSP_ALERT_ERROR;
+    bool skip = kx_dsp.setup && kx_dsp.skip_message_box && !error;
     if (fullscreen_gl || report || skip) warning_log(text, title);
     if (fullscreen_gl || skip) return 1;
 

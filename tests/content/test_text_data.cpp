@@ -95,6 +95,8 @@ TEST(Texts, DefaultSettings)
     auto sound = ini_section(text, "Sound");
     for (const char *k : {"MusicVolume", "SoundVolume"})
         EXPECT_TRUE(std::atoi(sound[k].c_str()) >= 0 && std::atoi(sound[k].c_str()) <= 100) << k << " = " << sound[k];
+    // Boxes stay on: a fatal error in a data file must show before the game closes.
+    EXPECT_NE(ini_section(text, "Display")["SkipMessageBox"], "1");
     // No language is preset, so that the first start shows the language screen.
     EXPECT_TRUE(ini_section(text, "Application")["Language"].empty());
 }
