@@ -6,7 +6,23 @@
 
 #include <SDL.h>
 
+#include <vector>
+
 namespace {
+
+struct PLAT_DISPLAY_INJECTED {
+    std::vector<PLAT_DISPLAY_MODE> modes;
+    int desktop;
+};
+
+PLAT_DISPLAY_INJECTED injected;
+
+bool injected_has(const PLAT_DISPLAY_MODE &m)
+{
+    for (const PLAT_DISPLAY_MODE &i : injected.modes)
+        if (i.width == m.width && i.height == m.height && i.depth == m.depth) return true;
+    return false;
+}
 
 SDL_Window *window()
 {
@@ -62,6 +78,11 @@ bool find_sdl_mode(const PLAT_DISPLAY_MODE &mode, SDL_DisplayMode *found)
 
 int plat_display_modes(PLAT_DISPLAY_MODE *out, int max)
 {
+    if (!injected.modes.empty()) {
+        int count = static_cast<int>(injected.modes.size());
+        for (int i = 0; i < count && i < max && out; i++) out[i] = injected.modes[static_cast<size_t>(i)];
+        return count;
+    }
     int count = SDL_GetNumDisplayModes(display_index());
     if (count < 0) return 0;
     for (int i = 0; i < count && i < max && out; i++) {
@@ -74,6 +95,10 @@ int plat_display_modes(PLAT_DISPLAY_MODE *out, int max)
 
 int plat_display_desktop(PLAT_DISPLAY_MODE *out)
 {
+    if (!injected.modes.empty()) {
+        *out = injected.modes[static_cast<size_t>(injected.desktop)];
+        return 1;
+    }
     SDL_DisplayMode m;
     if (SDL_GetDesktopDisplayMode(display_index(), &m) != 0) return 0;
     *out = from_sdl(m);
@@ -84,6 +109,8 @@ int plat_display_mode_set(const PLAT_DISPLAY_MODE *mode, int fullscreen)
 {
     if (!window()) return 0;
     if (!fullscreen) return SDL_SetWindowFullscreen(window(), 0) == 0;
+    if (!injected.modes.empty())
+        return mode && injected_has(*mode) && SDL_SetWindowFullscreen(window(), SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
     SDL_DisplayMode m;
     if (!mode || !find_sdl_mode(*mode, &m)) return 0;
     if (SDL_GetWindowFlags(window()) & SDL_WINDOW_FULLSCREEN) SDL_SetWindowFullscreen(window(), 0);
@@ -169,4 +196,10 @@ void plat_window_icon_set(const uint8_t *rgba, int width, int height)
     if (!s) return;
     SDL_SetWindowIcon(window(), s);
     SDL_FreeSurface(s);
+}
+
+void plat_display_inject_modes(const PLAT_DISPLAY_MODE *modes, int count, int desktop)
+{
+    injected.modes.assign(modes, modes + (modes && count > 0 ? count : 0));
+    injected.desktop = desktop >= 0 && desktop < count ? desktop : 0;
 }

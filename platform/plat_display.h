@@ -46,3 +46,12 @@ void plat_window_restore();
 int plat_window_minimized();
 // Sets the window icon from 32-bit pixels (bytes R, G, B, A per pixel, rows top first).
 void plat_window_icon_set(const uint8_t *rgba, int width, int height);
+
+// ---------------------------------------------------------------------------------------------
+// Test seam
+// ---------------------------------------------------------------------------------------------
+
+// Replaces the screen's modes with `count` given ones, modes[desktop] being the desktop mode, as
+// if the desktop changed (count 0: the screen's own again). Fullscreen at an injected mode keeps
+// the screen's own mode.
+void plat_display_inject_modes(const PLAT_DISPLAY_MODE *modes, int count, int desktop);

@@ -310,10 +310,7 @@ intptr_t kx_dsp_window_proc(uint32_t message, uintptr_t wparam, intptr_t lparam)
         }
         break;
     case PLAT_WM_DISPLAYCHANGE:
-        if (kx_dsp.created && !kx_dsp.fullscreen) {
-            const KX_DSP_VIDEO_MODE *d = kx_dsp_mode_get(kx_dsp.mode_desktop);
-            if (kx_dsp_modes_enumerate() && d) kx_dsp_menu_update();
-        }
+        if (kx_dsp.created && !kx_dsp.fullscreen && kx_dsp_modes_desktop_changed()) kx_dsp_menu_update();
         break;
     case PLAT_WM_INSTANCE_RAISE:
         if (plat_window_minimized()) plat_window_restore();

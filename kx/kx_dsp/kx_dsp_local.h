@@ -81,6 +81,9 @@ extern const KX_DSP_MENU_LANG kx_dsp_menu_langs[KX_DSP_MENU_LANGS];
 void kx_dsp_flag_set(std::atomic<int> *flag, int value);
 // Mode list.
 int kx_dsp_modes_enumerate();
+// The desktop mode changed under the window: the modes are listed again, the new desktop mode
+// becomes the current and the window's one, and the mode chosen for fullscreen is kept. 1 or 0.
+int kx_dsp_modes_desktop_changed();
 void kx_dsp_modes_free();
 // Applies mode `index` in the current window/fullscreen state; 1 on success.
 int kx_dsp_mode_apply(int index);

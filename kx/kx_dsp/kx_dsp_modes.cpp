@@ -149,6 +149,22 @@ int kx_dsp_modes_enumerate()
     return 1;
 }
 
+int kx_dsp_modes_desktop_changed()
+{
+    KX_DSP_VIDEO_MODE full{};
+    if (kx_dsp.mode_full >= 0) full = kx_dsp.modes[kx_dsp.mode_full];
+    if (!kx_dsp_modes_enumerate()) return 0;
+    if (kx_dsp.mode_desktop >= 0) kx_dsp.mode_current = kx_dsp.mode_window = kx_dsp.mode_desktop;
+    // The fullscreen choice stays, unless the screen no longer offers it.
+    int chosen = -1;
+    if (full.width > 0) {
+        chosen = find_exact(full.width, full.height, full.depth, full.refresh);
+        if (chosen < 0) chosen = find_exact(full.width, full.height, full.depth, -1);
+    }
+    kx_dsp.mode_full = chosen >= 0 ? chosen : kx_dsp.mode_current;
+    return 1;
+}
+
 void kx_dsp_modes_free()
 {
     if (kx_dsp.modes) kx_mem_free(kx_dsp.modes);

@@ -5,6 +5,7 @@
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_io/kx_io.h"
 #include "platform/plat_core.h"
+#include "platform/plat_display.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,7 @@ protected:
     void TearDown() override
     {
         if (started) kx_dsp_deinit();
+        plat_display_inject_modes(nullptr, 0, 0);
         kx_io_deinit();
         plat_alert_capture(nullptr);
         plat_shutdown();

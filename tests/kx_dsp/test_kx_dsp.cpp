@@ -68,6 +68,81 @@ TEST_F(DspTest, VanishedResolutionFallsBackToTheDesktopMode)
     EXPECT_EQ(kx_dsp_height(), 480);
 }
 
+TEST_F(DspTest, OverlongSettingsAreCutToTheirBuffersAndMissingOnesReadQuietly)
+{
+    ASSERT_EQ(start(), 1);
+    const KX_DSP_VIDEO_MODE desktop = *kx_dsp_mode_get(kx_dsp_mode_desktop());
+    stop();
+    std::string resolution = std::to_string(desktop.width) + "x" + std::to_string(desktop.height) + "x" + std::to_string(desktop.depth);
+    // Values that fill the readers' buffers exactly, and far longer ones; what fits still parses.
+    for (size_t length : {79u, 80u, 300u}) {
+        SCOPED_TRACE(length);
+        auto pad = [&](std::string v) { return v + std::string(length - v.size(), ' '); };
+        write_file(settings(), "[Display]\nResolution=" + pad(resolution) + "\nWindowPosition=" + pad("10,20,720,400") +
+                                   "\nFullPosition=" + pad("0,0,800,600") + "\n");
+        ASSERT_EQ(start(), 1);
+        EXPECT_EQ(kx_dsp_width(), 720);
+        EXPECT_EQ(kx_dsp_mode_current(), kx_dsp_mode_desktop());
+        stop();
+    }
+    // A settings file without the section reports nothing while the reader asks for quiet.
+    write_file(settings(), "[Sound]\nMusicVolume=10\n");
+    io.report = 1;
+    alerts.clear();
+    ASSERT_EQ(start(), 1);
+    for (const auto &a : alerts) EXPECT_EQ(a.first.find("Can't find the"), std::string::npos) << a.first;
+}
+
+TEST_F(DspTest, SplashTextsLongerThanTheirBuffersAreCutAndMissingOnesReadQuietly)
+{
+    fs::create_directories(dir / "data");
+    write_file(dir / "data" / "texts.txt", "[Splash]\nBitmap=" + std::string(127, 'b') + "\nText=" + std::string(400, 't') + "\n");
+    fs::path was = fs::current_path();
+    fs::current_path(dir);
+    int shown = kx_dsp_splash_on("Splash");
+    kx_dsp_splash_off();
+    io.report = 1;
+    int other = kx_dsp_splash_on("Other");
+    fs::current_path(was);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(other, 0);
+    EXPECT_TRUE(alerts.empty()) << alerts[0].first;
+}
+
+TEST_F(DspTest, SkippedMessageBoxesStillShowErrors)
+{
+    write_file(settings(), "[Display]\nSkipMessageBox=1\n");
+    ASSERT_EQ(start(), 1);
+    EXPECT_EQ(kx_dsp_alert("just so you know", "Alert", KX_DSP_ALERT_WARNING), 1);
+    EXPECT_TRUE(alerts.empty());
+    kx_dsp_alert("Error: bad level", "Error", KX_DSP_ALERT_ERROR);
+    ASSERT_EQ(alerts.size(), 1u);
+    EXPECT_EQ(alerts[0].second, "Error");
+    EXPECT_EQ(read_file(dir / "Warning.txt"), "Alert: just so you know\r\n");
+}
+
+TEST_F(DspTest, DesktopChangeInAWindowKeepsTheFullscreenChoice)
+{
+    PLAT_DISPLAY_MODE modes[] = {{1024, 768, 32, 60, 0xFF0000, 0xFF00, 0xFF},
+                                 {800, 600, 32, 60, 0xFF0000, 0xFF00, 0xFF},
+                                 {1280, 1024, 32, 60, 0xFF0000, 0xFF00, 0xFF}};
+    plat_display_inject_modes(modes, 2, 0);
+    ASSERT_EQ(start(), 1);
+    // 800 x 600 chosen while the game runs (the high resolution), then back to the window.
+    kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_HIGH_RES, 0);
+    ASSERT_EQ(kx_dsp_fullscreen(), 1);
+    ASSERT_EQ(kx_dsp_fullscreen_toggle(), 1);
+    // The desktop moves to 1280 x 1024: that mode becomes the current one.
+    plat_display_inject_modes(modes, 3, 2);
+    kx_dsp_window_proc(PLAT_WM_DISPLAYCHANGE, 0, 0);
+    const KX_DSP_VIDEO_MODE *m = kx_dsp_mode_get(kx_dsp_mode_current());
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(m->width, 1280);
+    EXPECT_EQ(kx_dsp_mode_current(), kx_dsp_mode_desktop());
+    stop();
+    EXPECT_NE(read_file(settings()).find("Resolution=800x600x32"), std::string::npos) << read_file(settings());
+}
+
 TEST_F(DspTest, SettingsWrittenAtExitReadBackTheSame)
 {
     write_file(settings(), "[Display]\nWindowPosition=30,40,800,500\nFullPosition=0,0,600,420\nFullscreen=0\n");
@@ -205,6 +280,41 @@ TEST_F(DspTest, LanguageCommandReloadsTheMenuInThatLanguage)
     kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_LANGUAGE + 2, 0);
     EXPECT_STREQ(plat_menu_text(40004), "&Back to Game");
     EXPECT_STREQ(plat_menu_text(KX_DSP_CMD_LANGUAGE + 2), "Klingon");
+}
+
+TEST_F(DspTest, WindowMenuTellsTheWindowWhenItTakesTheKeyboardAndGivesItBack)
+{
+    ASSERT_EQ(start(), 1);
+    // Presents a few frames (the window's events go to the menu) and collects the menu-loop
+    // messages they post.
+    auto passes = [] {
+        std::vector<uint32_t> seen;
+        for (int i = 0; i < 4; i++) {
+            kx_dsp_present();
+            PLAT_MSG m;
+            while (plat_message_peek(&m, 1))
+                if (m.message == PLAT_WM_ENTERMENULOOP || m.message == PLAT_WM_EXITMENULOOP) seen.push_back(m.message);
+        }
+        return seen;
+    };
+    auto click = [&](const char *text) {
+        int x = 0, y = 0;
+        if (!plat_menu_item_center(text, &x, &y)) return false;
+        plat_mouse_click_inject(x, y);
+        return true;
+    };
+    const std::vector<uint32_t> none, enter{PLAT_WM_ENTERMENULOOP}, exit{PLAT_WM_EXITMENULOOP};
+    EXPECT_EQ(passes(), none);
+    // An open popup has the keyboard; closing it gives it back.
+    ASSERT_TRUE(click("&Display"));
+    EXPECT_EQ(passes(), enter);
+    ASSERT_TRUE(click("&Display"));
+    EXPECT_EQ(passes(), exit);
+    // Hiding the bar with a popup open gives the keyboard back at once.
+    ASSERT_TRUE(click("&Display"));
+    EXPECT_EQ(passes(), enter);
+    plat_menu_show(0);
+    EXPECT_EQ(passes(), exit);
 }
 
 TEST_F(DspTest, AlertsGoToWarningTxtWhileReporting)
