@@ -47,6 +47,7 @@ struct LEVELS_READ {
     int line;
     int level;
     int row;
+    int lf_only;   // the file's lines end in LF alone: every message says so
 };
 
 void levels_fail(const LEVELS_READ *r, int with_line, const char *format, ...) __attribute__((format(printf, 3, 4)));
@@ -58,6 +59,8 @@ void levels_fail(const LEVELS_READ *r, int with_line, const char *format, ...)
     va_start(args, format);
     std::vsnprintf(message, sizeof message, format, args);
     va_end(args);
+    size_t n = std::strlen(message);
+    if (r->lf_only) std::snprintf(message + n, sizeof message - n, " (%s)", DEF_LINE_LF_HINT);
     if (r->fail) r->fail(with_line ? r->line : 0, message);
     else Game_Error("%s", message);
 }
@@ -262,7 +265,7 @@ int Levels_Read(KX_IO *file, LEVELS_FAIL_FN fail)
     Levels_Free();
     levels_defaults();
     level_count = 1;
-    LEVELS_READ r{fail, 0, 1, 0};
+    LEVELS_READ r{fail, 0, 1, 0, def_line_ends_lf(file)};
     char *line = static_cast<char *>(kx_mem_malloc(LEVELS_LINE_SIZE));
     if (!line) {
         levels_fail(&r, 0, "Not enough memory for buffer in Levels_Init()");
@@ -298,7 +301,7 @@ int Levels_Load(const char *file_name, LEVELS_FAIL_FN fail)
         Levels_Free();
         levels_defaults();
         level_count = 1;
-        LEVELS_READ r{fail, 0, 1, 0};
+        LEVELS_READ r{fail, 0, 1, 0, 0};
         levels_fail(&r, 0, "Cant open levels.txt file");
         return 0;
     }

@@ -290,6 +290,9 @@ void update_animated_objects(double dt);
 // restores the default, the game's fatal error report.
 using WORLD_ERROR_FN = void (*)(const char *message);
 void world_error_hook_set(WORLD_ERROR_FN fn);
+// Text added to every fatal world error until it is set again (null: none); the loader sets it
+// while it reads a definition file whose line ends it cannot take.
+void world_error_hint_set(const char *hint);
 // Reports a fatal world error and remembers it.
 void world_fatal(const char *format, ...) __attribute__((format(printf, 1, 2)));
 // The last fatal world error ("" when none since world_error_clear).

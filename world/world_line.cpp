@@ -30,6 +30,24 @@ int def_line_read(KX_IO *file, char *line, int size)
     return n == 0 && ended ? 1 : 0;
 }
 
+int def_line_ends_lf(KX_IO *file)
+{
+    if (!file) return 0;
+    long at = kx_io_ftell(file);
+    kx_io_fseek(file, 0, 0);
+    int lf = 0, cr = 0;
+    uint8_t block[4096];
+    size_t n;
+    while (!cr && (n = kx_io_fread(block, 1, sizeof block, file)) > 0) {
+        for (size_t i = 0; i < n; i++) {
+            lf |= block[i] == 10;
+            cr |= block[i] == 13;
+        }
+    }
+    kx_io_fseek(file, at, 0);
+    return lf && !cr;
+}
+
 int read_def_line(KX_IO *file, char *line)
 {
     int result = def_line_read(file, line, DEF_LINE_SIZE);

@@ -823,6 +823,7 @@ bool load(const char *def_name, const char *map_name, int make_objects, char *li
 {
     KX_IO *file = kx_io_fopen(def_name, "rb");
     if (!file) return false;
+    world_error_hint_set(def_line_ends_lf(file) ? DEF_LINE_LF_HINT : nullptr);
     bool ok = tables_alloc() && count_pass(file, line);
     kx_io_fclose(file);
     if (!ok) return false;
@@ -867,6 +868,7 @@ uint8_t Load_Level(const char *def_name, const char *map_name, int make_objects)
     kx_io_fclose(probe);
     free_level();
     bool ok = load(def_name, map_name, make_objects, line);
+    world_error_hint_set(nullptr);
     kx_mem_free(line);
     if (!ok) {
         free_level();

@@ -42,6 +42,7 @@ namespace {
 
 WORLD_ERROR_FN world_error_hook;
 char world_error_text[GAME_ERROR_SIZE];
+const char *world_error_hint;
 
 void table_free(void *&table)
 {
@@ -162,12 +163,19 @@ void world_error_hook_set(WORLD_ERROR_FN fn)
     world_error_hook = fn;
 }
 
+void world_error_hint_set(const char *hint)
+{
+    world_error_hint = hint;
+}
+
 void world_fatal(const char *format, ...)
 {
     va_list args;
     va_start(args, format);
     std::vsnprintf(world_error_text, sizeof world_error_text, format, args);
     va_end(args);
+    size_t n = std::strlen(world_error_text);
+    if (world_error_hint) std::snprintf(world_error_text + n, sizeof world_error_text - n, " (%s)", world_error_hint);
     if (world_error_hook)
         world_error_hook(world_error_text);
     else

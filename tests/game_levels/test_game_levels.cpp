@@ -217,6 +217,20 @@ TEST_F(LevelsTest, LineEndsAndTheThousandCharacterLimit)
     EXPECT_EQ(failure_line, 2);
 }
 
+TEST_F(LevelsTest, MessagesAboutAFileWithLineFeedEndsSaySo)
+{
+    const std::string hint = " (the file's lines end in LF alone; save it with CR LF line ends)";
+    std::string crlf = lines({"!AAAAAAAAAAAAAA", "!AAAAAAAAAAAAAA", "}1"}), lf = crlf;
+    for (size_t at; (at = lf.find('\r')) != std::string::npos;) lf.erase(at, 1);
+    ASSERT_EQ(load(crlf), 1);
+    EXPECT_EQ(load(lf), 0);
+    EXPECT_EQ(failure, "Row 0 is too long in level 1, maximun is 14" + hint);
+    EXPECT_EQ(load("}60\n"), 0);
+    EXPECT_EQ(failure, "Wrong enemy maximum 60 in level 1" + hint);
+    EXPECT_EQ(load("}60\r\n"), 0);
+    EXPECT_EQ(failure, "Wrong enemy maximum 60 in level 1");
+}
+
 TEST_F(LevelsTest, MissingFileAndGameErrorPath)
 {
     EXPECT_EQ(Levels_Load((dir / "absent.txt").c_str(), capture), 0);

@@ -62,6 +62,26 @@ TEST(DefLine, LineEndsDroppedBytesEndOfFileAndSizeLimit)
     for (const auto &c : cases) EXPECT_EQ(read_all(c.bytes, c.size), c.lines) << c.what;
 }
 
+TEST(DefLine, FilesWithLineFeedsAndNoCarriageReturnAreTold)
+{
+    const std::string far(5000, 'x');   // beyond the first block the check reads
+    struct {
+        std::string bytes;
+        int lf_only;
+    } cases[] = {{"a\nb\n", 1},       {"a\r\nb\r\n", 0}, {"a\nb\r\n", 0}, {"a\rb", 0},
+                 {"plain", 0},         {"", 0},            {far + "\n", 1},   {"\n" + far + "\r", 0}};
+    for (const auto &c : cases) {
+        KX_IO *f = memory_file(c.bytes);
+        char first[8];
+        def_line_read(f, first, sizeof first);
+        long at = kx_io_ftell(f);
+        EXPECT_EQ(def_line_ends_lf(f), c.lf_only) << c.bytes.substr(0, 12);
+        EXPECT_EQ(kx_io_ftell(f), at);
+        kx_io_fclose(f);
+    }
+    EXPECT_EQ(def_line_ends_lf(nullptr), 0);
+}
+
 TEST(DefLine, NullHandleEndsAtOnce)
 {
     char line[8];

@@ -100,6 +100,14 @@ TEST_F(WorldTest, OnlyCarriageReturnEndsALineAndAMissingFileChangesNothing)
     file_write("t.def", "; nothing set\r\n");
     ASSERT_EQ(Load_Level("t.def", nullptr, 1), WORLD_LOADED);
     EXPECT_EQ(world_param.width, 30);
+    // A file of line feeds alone is one line; its error says why.
+    file_write("t.def", "@a -5\n@c 6\n");
+    EXPECT_EQ(Load_Level("t.def", nullptr, 1), WORLD_FAILED);
+    EXPECT_EQ(world_error_message(), std::string("Wrong value -5 for @a in Load_Level(t.def, (null)) (the file's lines "
+                                                 "end in LF alone; save it with CR LF line ends)"));
+    file_write("t.def", "@c 0\r\n");
+    EXPECT_EQ(Load_Level("t.def", nullptr, 1), WORLD_FAILED);
+    EXPECT_EQ(world_error_message(), std::string("Wrong value 0 for @c in Load_Level(t.def, (null))"));
 }
 
 TEST_F(WorldTest, SequenceLineExpandsIntoNumberedSpriteBitmaps)

@@ -24,6 +24,10 @@ void vtool_engine_stop();
 // open, then the disk); false with a message on stderr when it cannot.
 bool vtool_file_read(const std::string &name, std::vector<unsigned char> &out);
 
+// A file of the line reader (levels, world definitions) whose lines end in LF alone is one long
+// line to the game: says so on stderr. Needs the engine started.
+void vtool_line_ends_check(const char *name);
+
 // Writes 16-bit PCM as a WAVE file; false with a message on stderr when it cannot.
 bool vtool_wave_write(const std::string &path, unsigned rate, unsigned channels, const std::vector<unsigned char> &pcm);
 

@@ -5,6 +5,7 @@
 #include "kx/kx_error/kx_error.h"
 #include "kx/kx_io/kx_io.h"
 #include "kx/kx_mem/kx_mem.h"
+#include "world/world_line.h"
 
 #include <cstdio>
 
@@ -81,6 +82,13 @@ bool vtool_file_read(const std::string &name, std::vector<unsigned char> &out)
     }
     if (started_here) vtool_engine_stop();
     return data != nullptr;
+}
+
+void vtool_line_ends_check(const char *name)
+{
+    KX_IO *file = kx_io_fopen(name, "rb");
+    if (file && def_line_ends_lf(file)) std::fprintf(stderr, "%s: warning: %s\n", name, DEF_LINE_LF_HINT);
+    if (file) kx_io_fclose(file);
 }
 
 bool vtool_wave_write(const std::string &path, unsigned rate, unsigned channels, const std::vector<unsigned char> &pcm)

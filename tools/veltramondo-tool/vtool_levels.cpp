@@ -44,6 +44,7 @@ int levels_run(const std::vector<std::string> &args)
     int ok = Levels_Load(file_name, levels_capture);
     if (ok) {
         levels_print(file_name);
+        vtool_line_ends_check(file_name);
     } else if (levels_line > 0) {
         std::fprintf(stderr, "%s:%d: Error: %s\n", file_name, levels_line, levels_message.c_str());
     } else {

@@ -67,9 +67,10 @@ int world_run(const std::vector<std::string> &args)
     uint8_t result = Load_Level(def_name, map_name, 1);
     std::fflush(stdout);
     for (const std::string &w : world_warnings) std::fprintf(stderr, "%s: warning: %s\n", def_name, w.c_str());
-    if (result == WORLD_LOADED)
+    if (result == WORLD_LOADED) {
         world_print(def_name, map_name);
-    else if (result == WORLD_NO_FILE)
+        vtool_line_ends_check(def_name);
+    } else if (result == WORLD_NO_FILE)
         std::fprintf(stderr, "%s: cannot open the definition file\n", def_name);
     else
         std::fprintf(stderr, "%s: Error: %s\n", def_name, world_message.c_str());
