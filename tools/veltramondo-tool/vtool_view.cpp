@@ -2,12 +2,15 @@
 // draws it as the game does and lets the camera fly over it: arrow keys move across, PgUp and
 // PgDn up and down, E toggles the editor marks, Esc closes. World animations run at the game's
 // step rate. With --snapshot it renders offscreen, writes the picture after N frames and exits.
+// Files come through the game's file layer: the data pack named by --pack, or "resource.dat" in
+// the current folder, first, then the disk.
 #include "tools/veltramondo-tool/vtool.h"
 
 #include "gen/gen_wrap.h"
 #include "kx/kx_bit/kx_bit.h"
 #include "kx/kx_io/kx_io.h"
 #include "platform/plat_core.h"
+#include "platform/plat_files.h"
 #include "world/world.h"
 #include "world/world_render.h"
 
@@ -18,7 +21,7 @@
 
 namespace {
 
-constexpr double STEP_TIME = 0.3;      // game time of one 10 ms tick
+constexpr double STEP_TIME = 0.3 * 3.0;   // world time of one 10 ms game step
 constexpr uint32_t TICK_MS = 10;
 constexpr double CAMERA_STEP = 2.0;    // world units per key press
 // Scan codes of PgUp and PgDn as the key messages carry them (bits 16 and up).
@@ -29,6 +32,8 @@ struct VIEW_ARGS {
     bool camera_set = false;
     double cam_x = 0, cam_y = 0, cam_z = 0;
     int width = 640, height = 480;
+    int pitch = 0;                         // horizon shift in percent of the height
+    std::string pack;
     std::string snapshot;
     int frames = 1;
 };
@@ -45,6 +50,10 @@ bool parse_args(const std::vector<std::string> &args, VIEW_ARGS &a)
         } else if (s == "--size" && has_value) {
             if (std::sscanf(args[++i].c_str(), "%dx%d", &a.width, &a.height) != 2) return false;
             if (a.width < 16 || a.height < 16 || a.width > 4096 || a.height > 4096) return false;
+        } else if (s == "--pitch" && has_value) {
+            if (std::sscanf(args[++i].c_str(), "%d", &a.pitch) != 1 || a.pitch < -100 || a.pitch > 100) return false;
+        } else if (s == "--pack" && has_value) {
+            a.pack = args[++i];
         } else if (s == "--snapshot" && has_value) {
             a.snapshot = args[++i];
         } else if (s == "--frames" && has_value) {
@@ -67,7 +76,7 @@ std::string map_beside(const std::string &def)
 {
     size_t dot = def.find_last_of('.');
     std::string map = (dot == std::string::npos ? def : def.substr(0, dot)) + ".map";
-    return kx_io_exists(map.c_str(), 0) ? map : std::string();
+    return kx_io_exists(map.c_str(), KX_IO_WHERE_KX) ? map : std::string();
 }
 
 void world_step()
@@ -134,12 +143,14 @@ int view_run(const std::vector<std::string> &args)
 {
     VIEW_ARGS a;
     if (!parse_args(args, a)) {
-        std::fprintf(stderr, "usage: veltramondo-tool view DEF [MAP] [--camera X,Y,Z] [--size WxH] "
-                             "[--snapshot FILE.tga] [--frames N]\n");
+        std::fprintf(stderr, "usage: veltramondo-tool view [--pack FILE] DEF [MAP] [--camera X,Y,Z] [--pitch PERCENT] "
+                             "[--size WxH] [--snapshot FILE.tga] [--frames N]\n");
         return 2;
     }
     bool headless = !a.snapshot.empty();
-    if (!vtool_engine_start(kx_io_exists("resource.dat", 0) ? "resource.dat" : nullptr)) return 1;
+    // Like the game in its data folder: the pack beside it first, then the disk.
+    if (a.pack.empty() && plat_files_exists("resource.dat")) a.pack = "resource.dat";
+    if (!vtool_engine_start(a.pack.empty() ? nullptr : a.pack.c_str())) return 1;
     int status = 1;
     bool window = headless ? gen_wrap_headless_start(a.width, a.height, 0)
                            : (plat_init(0) && plat_window_create("veltramondo-tool view", a.width, a.height, 0, nullptr) &&
@@ -160,7 +171,8 @@ int view_run(const std::vector<std::string> &args)
             world_view.depth = 17;
             world_view.falloff_start = 50;
             world_view.cell_shading = world_view.object_shading = 1;
-            if (kx_io_exists("data\\font.dat", 0)) load_editor_font("data\\font.dat");
+            world_view.horizon_shift = a.pitch;
+            if (kx_io_exists("data\\font.dat", KX_IO_WHERE_KX)) load_editor_font("data\\font.dat");
             if (!a.camera_set) {
                 int c = world_param.cell;
                 a.cam_x = world_param.width * c / 2.0;
@@ -191,6 +203,7 @@ int view_run(const std::vector<std::string> &args)
 
 } // namespace
 
-VTOOL_COMMAND("view", "view DEF [MAP] [--camera X,Y,Z] [--size WxH] [--snapshot FILE.tga] [--frames N]: "
-                      "show a world as the game draws it, or render it headless into a picture",
+VTOOL_COMMAND("view", "view [--pack FILE] DEF [MAP] [--camera X,Y,Z] [--pitch PERCENT] [--size WxH] "
+                      "[--snapshot FILE.tga] [--frames N]: show a world as the game draws it (the game looks "
+                      "with --pitch -40), or render it headless into a picture",
               view_run);
