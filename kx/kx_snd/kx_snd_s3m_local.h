@@ -73,8 +73,8 @@ struct KX_SND_S3M_CHANNEL {
     int32_t period, period_out, porta_target;
     int32_t c2spd;
     int32_t pan;                       // 0..256
-    uint8_t memory;                    // last nonzero parameter of D E F H I J K L Q R S T U
-    uint8_t porta_memory, offset_memory, vib_speed, vib_depth, trem_speed, trem_depth;
+    uint8_t memory;                    // last nonzero parameter of any command
+    uint8_t porta_memory, offset_memory, tempo_memory, vib_speed, vib_depth, trem_speed, trem_depth;
     int32_t vib_pos, vib_wave, vib_fine, trem_pos, trem_wave;
     int32_t tremor_count, retrig_count;
     // the row being played

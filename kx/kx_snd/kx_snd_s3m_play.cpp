@@ -67,9 +67,12 @@ static const KX_SND_S3M_CELL *pattern_row(const KX_SND_S3M_PLAYER *pl)
     return m->cells + at;
 }
 
-static int shares_memory(uint8_t command)
+// Effect memory as the tracker kept it: one byte per channel, written by every command with a
+// nonzero parameter, whatever the command. These commands take it when their parameter is 0;
+// G (portamento speed), H and U (vibrato nibbles), O (offset) and T (tempo) remember on their own.
+static int reads_memory(uint8_t command)
 {
-    return command && std::strchr("DEFHIJKLQRSTU", command) != nullptr;
+    return command && std::strchr("DEFIJKLQRS", command) != nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -245,7 +248,8 @@ static void volume_slide(KX_SND_S3M_PLAYER *pl, KX_SND_S3M_CHANNEL *ch, int firs
 }
 
 // Exx / Fxx: dir +1 lowers the pitch (period grows). xx < E0 slides 4 units per tick after the
-// first, FFx slides 4x units once, EEx x units once.
+// first, FFx slides 4x units once, EEx x units once. A slide up past the highest pitch stops the
+// note, as the tracker did.
 static void period_slide(KX_SND_S3M_CHANNEL *ch, int dir, int first)
 {
     int amount = 0;
@@ -253,7 +257,9 @@ static void period_slide(KX_SND_S3M_CHANNEL *ch, int dir, int first)
     else if (ch->param >= 0xE0) amount = first ? ch->param & 15 : 0;
     else amount = first ? 0 : ch->param * 4;
     if (!sounding(ch)) return;
-    ch->period = clamp(ch->period + dir * amount * PERIOD_ONE, PERIOD_MIN, PERIOD_MAX);
+    int32_t period = ch->period + dir * amount * PERIOD_ONE;
+    if (period < PERIOD_MIN) ch->sample = nullptr;
+    else ch->period = clamp(period, PERIOD_MIN, PERIOD_MAX);
 }
 
 static void tone_portamento(KX_SND_S3M_CHANNEL *ch)
@@ -379,12 +385,14 @@ static void effects_first(KX_SND_S3M_PLAYER *pl, KX_SND_S3M_CHANNEL *ch)
         if (ch->cell.note >= 120) retrigger(ch);
         break;
     case 'R':
-        if (p >> 4) ch->trem_speed = p >> 4;
-        if (p & 15) ch->trem_depth = p & 15;
+        // Speed and depth come from the shared memory as a whole: R40 has no depth.
+        ch->trem_speed = p >> 4;
+        ch->trem_depth = p & 15;
         break;
     case 'S': command_s_first(pl, ch); break;
     case 'T':
-        if (p >= 0x20) pl->tempo = p;
+        if (p) ch->tempo_memory = p;
+        if (ch->tempo_memory >= 0x20) pl->tempo = ch->tempo_memory;
         break;
     case 'V':
         if (p <= 64) pl->global_volume = p;
@@ -444,10 +452,8 @@ static void row_start(KX_SND_S3M_PLAYER *pl)
         if (!pl->module->channel_on[i]) continue;
         ch->cell = cells[i];
         uint8_t command = ch->cell.command, param = ch->cell.param;
-        if (shares_memory(command)) {
-            if (param == 0) param = ch->memory;
-            else ch->memory = param;
-        }
+        if (command && param) ch->memory = param;
+        else if (reads_memory(command)) param = ch->memory;
         ch->command = command;
         ch->param = param;
         ch->cut_tick = -1;
