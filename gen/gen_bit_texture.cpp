@@ -132,7 +132,7 @@ void gen_texture_delete_all()
 {
     for (int i = 0; i < gen_textures.count; i++)
         if (gen_textures.entries[i].live) gen_texture_delete(gen_textures.entries[i].name);
-    kx_mem_free(gen_textures.entries);
+    if (gen_textures.entries) kx_mem_free(gen_textures.entries);
     gen_textures.entries = nullptr;
     gen_textures.count = gen_textures.capacity = 0;
     reset_texture_binding();
