@@ -97,6 +97,7 @@ TEST_F(DspTest, SplashTextsLongerThanTheirBuffersAreCutAndMissingOnesReadQuietly
 {
     fs::create_directories(dir / "data");
     write_file(dir / "data" / "texts.txt", "[Splash]\nBitmap=" + std::string(127, 'b') + "\nText=" + std::string(400, 't') + "\n");
+    ASSERT_EQ(start(), 1);
     fs::path was = fs::current_path();
     fs::current_path(dir);
     int shown = kx_dsp_splash_on("Splash");
@@ -280,41 +281,6 @@ TEST_F(DspTest, LanguageCommandReloadsTheMenuInThatLanguage)
     kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_LANGUAGE + 2, 0);
     EXPECT_STREQ(plat_menu_text(40004), "&Back to Game");
     EXPECT_STREQ(plat_menu_text(KX_DSP_CMD_LANGUAGE + 2), "Klingon");
-}
-
-TEST_F(DspTest, WindowMenuTellsTheWindowWhenItTakesTheKeyboardAndGivesItBack)
-{
-    ASSERT_EQ(start(), 1);
-    // Presents a few frames (the window's events go to the menu) and collects the menu-loop
-    // messages they post.
-    auto passes = [] {
-        std::vector<uint32_t> seen;
-        for (int i = 0; i < 4; i++) {
-            kx_dsp_present();
-            PLAT_MSG m;
-            while (plat_message_peek(&m, 1))
-                if (m.message == PLAT_WM_ENTERMENULOOP || m.message == PLAT_WM_EXITMENULOOP) seen.push_back(m.message);
-        }
-        return seen;
-    };
-    auto click = [&](const char *text) {
-        int x = 0, y = 0;
-        if (!plat_menu_item_center(text, &x, &y)) return false;
-        plat_mouse_click_inject(x, y);
-        return true;
-    };
-    const std::vector<uint32_t> none, enter{PLAT_WM_ENTERMENULOOP}, exit{PLAT_WM_EXITMENULOOP};
-    EXPECT_EQ(passes(), none);
-    // An open popup has the keyboard; closing it gives it back.
-    ASSERT_TRUE(click("&Display"));
-    EXPECT_EQ(passes(), enter);
-    ASSERT_TRUE(click("&Display"));
-    EXPECT_EQ(passes(), exit);
-    // Hiding the bar with a popup open gives the keyboard back at once.
-    ASSERT_TRUE(click("&Display"));
-    EXPECT_EQ(passes(), enter);
-    plat_menu_show(0);
-    EXPECT_EQ(passes(), exit);
 }
 
 TEST_F(DspTest, AlertsGoToWarningTxtWhileReporting)

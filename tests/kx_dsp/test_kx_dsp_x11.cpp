@@ -136,3 +136,40 @@ TEST_F(X11Test, ClickingDisplayFullscreenSwitchesModeAndF4ComesBack)
     EXPECT_EQ(h, 480 + kx_dsp_menu_bar_height());
     EXPECT_TRUE(alerts.empty());
 }
+
+TEST_F(X11Test, MenuTellsTheWindowWhenItTakesTheKeyboardAndGivesItBack)
+{
+    ASSERT_EQ(start(), 1);
+    kx_dsp_show();
+    std::vector<uint32_t> seen;
+    auto record = [&](int n) {
+        for (int i = 0; i < n; i++) {
+            PLAT_MSG m;
+            while (plat_message_peek(&m, 1)) {
+                if (m.message == PLAT_WM_ENTERMENULOOP || m.message == PLAT_WM_EXITMENULOOP) seen.push_back(m.message);
+                plat_message_dispatch(&m);
+            }
+            kx_dsp_present();
+            plat_sleep_ms(15);
+        }
+    };
+    record(10);
+    EXPECT_TRUE(seen.empty());
+    // An open popup has the keyboard; a click on the picture closes it and gives it back.
+    int x = 0, y = 0;
+    ASSERT_TRUE(plat_menu_item_center("&Display", &x, &y));
+    plat_mouse_click_inject(x, y);
+    record(6);
+    plat_mouse_click_inject(320, 400);
+    record(6);
+    EXPECT_EQ(seen, (std::vector<uint32_t>{PLAT_WM_ENTERMENULOOP, PLAT_WM_EXITMENULOOP}));
+    // Hiding the bar with a popup open gives it back at once.
+    seen.clear();
+    ASSERT_TRUE(plat_menu_item_center("&Display", &x, &y));
+    plat_mouse_click_inject(x, y);
+    record(6);
+    plat_menu_show(0);
+    record(2);
+    EXPECT_EQ(seen, (std::vector<uint32_t>{PLAT_WM_ENTERMENULOOP, PLAT_WM_EXITMENULOOP}));
+    plat_menu_show(1);
+}
