@@ -14,6 +14,7 @@
 #include "world/world.h"
 #include "world/world_render.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -77,6 +78,25 @@ std::string map_beside(const std::string &def)
     size_t dot = def.find_last_of('.');
     std::string map = (dot == std::string::npos ? def : def.substr(0, dot)) + ".map";
     return kx_io_exists(map.c_str(), KX_IO_WHERE_KX) ? map : std::string();
+}
+
+// Without --camera the view looks over the cells that hold tiles, from five rows behind their
+// nearest row, at the game's camera height.
+void camera_default(VIEW_ARGS &a)
+{
+    int c = world_param.cell, first_col = world_param.width, last_col = -1, last_row = -1;
+    for (int z = 0; z < world_param.depth; z++)
+        for (int x = 0; x < world_param.width; x++) {
+            const WORLD_CELL *cell = world_cell_at(z, x);
+            if (!cell || !cell->tile) continue;
+            first_col = std::min(first_col, x);
+            last_col = std::max(last_col, x);
+            last_row = z;
+        }
+    if (last_col < 0) first_col = 0, last_col = world_param.width - 1, last_row = world_param.depth / 4;
+    a.cam_x = (first_col + last_col + 1) * c / 2.0;
+    a.cam_y = 38.0;
+    a.cam_z = (last_row + 6) * c;
 }
 
 void world_step()
@@ -173,12 +193,7 @@ int view_run(const std::vector<std::string> &args)
             world_view.cell_shading = world_view.object_shading = 1;
             world_view.horizon_shift = a.pitch;
             if (kx_io_exists("data\\font.dat", KX_IO_WHERE_KX)) load_editor_font("data\\font.dat");
-            if (!a.camera_set) {
-                int c = world_param.cell;
-                a.cam_x = world_param.width * c / 2.0;
-                a.cam_y = 40.0;
-                a.cam_z = world_param.depth * c * 0.25;
-            }
+            if (!a.camera_set) camera_default(a);
             if (headless) {
                 for (int f = 0; f < a.frames; f++) {
                     world_step();
