@@ -38,6 +38,11 @@ struct APP_STATE {
     int headless;
     int stop_requested;                   // "-stop": close the running copy
     void *command_trace;                  // "--trace-commands": one line of commands per frame
+    void *game_trace;                     // "--trace-game": one line of game state per pass
+    uint32_t fixed_ticks;                 // "--fixed-ticks N": N ticks every pass, no clock (0: off)
+    int seed_given;                       // "--seed N" was given
+    uint32_t seed;
+    uint32_t last_frame_ms;               // clock at the previous frame, for the particles
 };
 extern APP_STATE app;
 
@@ -96,3 +101,6 @@ void Commands_Decay();
 int app_trace_open(const char *path);
 void app_trace_frame();
 void app_trace_close();
+// The game trace: opened by "--trace-game", one line written after each pass.
+int app_game_trace_open(const char *path);
+void app_game_trace_pass();

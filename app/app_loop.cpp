@@ -38,6 +38,16 @@ void screen_draw()
     }
 }
 
+// The milliseconds the particle effects advance by: the real time since the previous frame, or
+// the time of the fixed ticks of one pass.
+void frame_time()
+{
+    uint32_t now = plat_ticks_ms();
+    if (app.fixed_ticks) game_frame_ms = static_cast<float>((app.fixed_ticks + 1) * 10);
+    else game_frame_ms = app.last_frame_ms ? static_cast<float>(now - app.last_frame_ms) : 10.0f;
+    app.last_frame_ms = now;
+}
+
 bool steps_allowed()
 {
     return !paused && game_over_timer == 0.0f && world_show_timer == 0.0f && !Help_Screen_Shown();
@@ -73,17 +83,19 @@ int app_loop_pass(int *exit_code)
         plat_message_wait(APP_INACTIVE_SLEEP_MS);
         return 0;
     }
-    if (!app.game_initialised || app.ticks.load() == 0) {
+    if (!app.game_initialised || (app.ticks.load() == 0 && !app.fixed_ticks)) {
         plat_message_wait(APP_TICK_WAIT_MS);
         return 0;
     }
     app.ticks.store(0);
+    frame_time();
     plat_script_pass(app.passes);
     kx_inp_update();
     kx_play_update();
     if (input_polling) app_commands_build();
     app_trace_frame();
     screen_draw();
+    if (app.fixed_ticks) app.ticks.store(app.fixed_ticks);
     float t = static_cast<float>(app.ticks.load() + 1);
     if (!Help_Screen_Shown() && language_chosen) Game_Overlay(t);
     if (kx_dsp_snapshot_requested(1) | plat_script_snapshot_take()) kx_dsp_snapshot();
@@ -93,6 +105,7 @@ int app_loop_pass(int *exit_code)
     app_steps_run();
     app.ticks.store(0);
     Commands_Clear();
+    app_game_trace_pass();
     app.passes++;
     if (app.frame_limit && app.passes == app.frame_limit) plat_message_post(PLAT_WM_CLOSE, 0, 0);
     return 0;

@@ -8,6 +8,7 @@
 #include "app/app_language.h"
 #include "app/app_texts.h"
 #include "game/game.h"
+#include "game/game_random.h"
 #include "kx/kx_bit/kx_bit.h"
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_error/kx_error.h"
@@ -18,6 +19,7 @@
 #include "kx/kx_play/kx_play.h"
 #include "kx/kx_snd/kx_snd.h"
 #include "platform/plat_core.h"
+#include "world/particle.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -70,6 +72,11 @@ const char *const app_effect_files[APP_EFFECTS] = {
 // The player's first control configuration: arrows, I, O, Space, B, N and Esc.
 const int16_t app_default_controls[10] = {200, 208, 203, 205, 23, 24, 57, 48, 49, 1};
 
+void app_ticks_set(uint32_t ticks)
+{
+    app.ticks.store(ticks);
+}
+
 const char *string_resource(int id)
 {
     return id == 101 ? "resource.dat" : nullptr;
@@ -85,6 +92,10 @@ void usage(FILE *out)
                  "  --report          let the engine modules report their errors\n"
                  "  --trace-commands FILE  write each frame's game commands to FILE\n"
                  "  --language N      play in the language numbered N, without the language screen\n"
+                 "  --trace-game FILE write one line of game state (level, score, lives...) per pass\n"
+                 "  --fixed-ticks N   every pass finds exactly N ticks (1-20): no clock, repeatable runs\n"
+                 "  --seed N          seed the game's random numbers with N instead of the clock\n"
+                 "  --autopilot       the computer plays the game (outside attract mode)\n"
                  "  -stop             ask a running copy to close\n"
                  "  --version         print the version\n"
                  "  --help            print this help\n");
@@ -135,6 +146,30 @@ int parse(int argc, char **argv)
                 return 2;
             }
             app.language_option = static_cast<int>(n);
+        } else if (!std::strcmp(a, "--trace-game") && i + 1 < argc) {
+            if (!app_game_trace_open(argv[++i])) {
+                std::fprintf(stderr, "veltramondo: cannot write the game trace %s\n", argv[i]);
+                return 2;
+            }
+        } else if (!std::strcmp(a, "--fixed-ticks") && i + 1 < argc) {
+            char *end;
+            long n = std::strtol(argv[++i], &end, 10);
+            if (*end || n < 1 || n > 20) {
+                std::fprintf(stderr, "veltramondo: --fixed-ticks takes a number from 1 to 20\n");
+                return 2;
+            }
+            app.fixed_ticks = static_cast<uint32_t>(n);
+        } else if (!std::strcmp(a, "--seed") && i + 1 < argc) {
+            char *end;
+            unsigned long n = std::strtoul(argv[++i], &end, 10);
+            if (*end || !argv[i][0]) {
+                std::fprintf(stderr, "veltramondo: --seed takes a number\n");
+                return 2;
+            }
+            app.seed_given = 1;
+            app.seed = static_cast<uint32_t>(n);
+        } else if (!std::strcmp(a, "--autopilot")) {
+            game_autopilot = 1;
         } else if (!std::strcmp(a, "-stop")) {
             app.stop_requested = 1;
         } else {
@@ -247,7 +282,12 @@ int WinMain(void *, void *, const char *command_line, int show)
     if (app.redraw_pending) Display_Redraw();
     app.field_width = kx_dsp_width() - 1;
     app.field_height = kx_dsp_height() - 1;
-    std::srand(plat_ticks_ms());
+    const uint32_t seed = app.seed_given ? app.seed : plat_ticks_ms();
+    std::srand(seed);
+    Game_Random_Seed(seed);
+    particle_random_seed(seed);
+    game_effect_fn = Play_Effect;
+    game_ticks_fn = app_ticks_set;
     if (!Game_Tables_Init(app.field_width, app.field_height)) return app_loop_run();
     Demo_Init();
     app.game_initialised = 1;

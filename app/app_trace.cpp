@@ -1,6 +1,8 @@
 // The command trace: for tests and for checking a key script, one line per frame with the
-// steps of the previous pass and every command that is on ("pass 12 steps 3: 75=24 30=1").
+// steps of the previous pass and every command that is on ("pass 12 steps 3: 75=24 30=1"); and
+// the game trace, one line of the game's state after each pass.
 #include "app/app.h"
+#include "app/app_help.h"
 
 #include "game/game.h"
 #include "platform/plat_files.h"
@@ -28,4 +30,23 @@ void app_trace_close()
 {
     if (app.command_trace) std::fclose(static_cast<FILE *>(app.command_trace));
     app.command_trace = nullptr;
+    if (app.game_trace) std::fclose(static_cast<FILE *>(app.game_trace));
+    app.game_trace = nullptr;
+}
+
+int app_game_trace_open(const char *path)
+{
+    if (app.game_trace) std::fclose(static_cast<FILE *>(app.game_trace));
+    app.game_trace = plat_files_fopen(path, "w");
+    return app.game_trace != nullptr;
+}
+
+void app_game_trace_pass()
+{
+    FILE *f = static_cast<FILE *>(app.game_trace);
+    if (!f) return;
+    const char *state = !language_chosen ? "language" : Help_Screen_Shown() ? "help" : Game_State_Name();
+    char line[320];
+    Game_Trace_Line(line, sizeof line, app.passes, app.steps_last_pass, state);
+    std::fputs(line, f);
 }

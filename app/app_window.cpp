@@ -14,7 +14,8 @@
 
 void Timer_Tick(void *)
 {
-    if (app.window_active.load(std::memory_order_relaxed) && app.display_ready.load(std::memory_order_relaxed)) {
+    if (!app.fixed_ticks && app.window_active.load(std::memory_order_relaxed) &&
+        app.display_ready.load(std::memory_order_relaxed)) {
         app.ticks.fetch_add(1, std::memory_order_relaxed);
         plat_wake();
     }

@@ -1,26 +1,182 @@
-// The game's shared state and the entry points the frame loop calls each pass.
+// The game's shared state and the entry points the frame loop calls each pass: the flags of the
+// game screens, the game record (score, lives, level, camera moves), the paddle, the object
+// pools in the brick world, and the functions the menu, the high scores and the demos offer.
 #pragma once
 
 #include <cstdint>
+
+struct PARTICLE_POOL;
+
+// ---------------------------------------------------------------------------------------------
+// Constants of the play field (the brick world has a tile size of 12)
+// ---------------------------------------------------------------------------------------------
+
+constexpr int GAME_TILE = 12;
+constexpr double GAME_LEFT_WALL = 36.0;
+constexpr double GAME_RIGHT_WALL = 204.0;
+constexpr double GAME_TOP_WALL = 60.0;
+constexpr double GAME_PADDLE_START_X = 114.0;
+constexpr double GAME_PADDLE_LINE = 189.0; // lowest paddle z
+constexpr double GAME_PADDLE_HIGHEST = 165.0;
+constexpr double GAME_BALL_LOST = 201.0; // paddle line + one tile
+constexpr double GAME_PADDLE_Y = -19.3;
+constexpr double GAME_CAMERA_FAR = 251.4;   // paddle line + 5.2 tiles
+constexpr double GAME_MOVE_DISTANCE = 36.0; // camera distance of the start-up move
+constexpr double GAME_MOVE_TILT = 73.2;
+constexpr double GAME_MOVE_STEP = 0.2;
+constexpr double GAME_MOVE_TILT_STEP = 0.2 * GAME_MOVE_TILT / GAME_MOVE_DISTANCE;
+constexpr int GAME_NO_THRESHOLD = 99999999;
+// The horizon shift of the game's view: the field fills the picture with the paddle near the
+// bottom edge.
+constexpr int GAME_HORIZON_SHIFT = -40;
+
+constexpr int GAME_BALLS = 30;
+constexpr int GAME_SHOTS = 30;
+constexpr int GAME_BONUSES = 20;
+constexpr int GAME_SIGNS = 30;
+constexpr int GAME_ENEMIES = 50;
+constexpr int GAME_EMITTERS = 50;
+constexpr int GAME_PADDLE_RING = 50;
+
+// Sprites of the brick world the game uses.
+enum : int {
+    SPRITE_PADDLE = 1,
+    SPRITE_FOLLOWER = 2,
+    SPRITE_PADDLE_WEAPON = 3,
+    SPRITE_PADDLE_CATCH = 4,
+    SPRITE_SWEEPER = 5,
+    SPRITE_SHADOW = 6,
+    SPRITE_BALL = 50,
+    SPRITE_WEAK_BALL = 51,
+    SPRITE_SHOT = 70,
+    SPRITE_VOLLEY = 75,
+    SPRITE_BONUS_FIRST = 80,
+    SPRITE_SIGN_1000 = 130,
+    SPRITE_TITLE = 159,
+    SPRITE_LIFE_ICON = 295,
+    SPRITE_LIVES_WORD = 296,
+    SPRITE_SCORE_WORD = 298,
+};
+
+// Bits of the step's input byte.
+enum : uint8_t {
+    INPUT_UP = 1,
+    INPUT_DOWN = 2,
+    INPUT_LEFT = 4,
+    INPUT_RIGHT = 8,
+    INPUT_FIRE = 16,
+    INPUT_ENTER = 32,
+};
+
+// Brick-map rebuilds asked for (Level_Build_Bricks runs them at the next step).
+enum : int {
+    REBUILD_NONE = 0,
+    REBUILD_FLOOR = 1,
+    REBUILD_FULL = 2,
+};
+
+// Follower paddle modes.
+enum : int {
+    FOLLOWER_NONE = 0,
+    FOLLOWER_COPY = 1,  // repeats the paddle's movement 49 steps later
+    FOLLOWER_SWEEP = 2, // sweeps between the walls on its own
+};
+
+// ---------------------------------------------------------------------------------------------
+// Types
+// ---------------------------------------------------------------------------------------------
+
+// Score, lives, level and everything a game carries from step to step.
+struct GAME_RECORD {
+    int32_t score;
+    int32_t score_previous; // score at the end of the previous step
+    int32_t lives;
+    int32_t level;
+    int32_t cycle;
+    int32_t next_life;      // next extra-life score
+    float extra_life_timer; // ticks the extra-life message still shows
+    int life_lost;
+    int start_move, won_move; // camera moves running
+    double cam_distance, cam_tilt;
+    int far_view;               // steps of the far view left
+    double cam_x, cam_y, cam_z; // camera position
+    int weapon, catch_on, fast_paddle, follower;
+    double follower_x; // sweeping follower's x and direction
+    double follower_dir;
+    float weak_timer; // steps the balls stay weak
+    int freeze_timer; // steps the enemies stay frozen
+    int speedup_counter;
+    int enemy_counter; // steps to the next enemy
+    float shot_cooldown;
+    int rebuild;       // REBUILD_*
+    int balls_in_play; // at the end of the last step
+    int start_effect;  // the start-up move plays its effect at its first step
+    int won_effect;
+    int world_loaded;              // the brick world (or a scenery world) is loaded
+    int scenery_loaded;            // the loaded world is a scenery world of the demo list
+    int music_number;              // the level music asked for last (0: none)
+    int move_steps;                // steps the running camera move has taken
+    int field_width, field_height; // play-field extent handed to Level_Start
+    uint32_t steps;                // game steps run since start-up
+};
+
+struct GAME_PADDLE {
+    double x, z, y;
+    double v; // horizontal velocity, -9..9
+    double x_min, x_max;
+    double rest_z;                 // where a held ball rides
+    double ring[GAME_PADDLE_RING]; // x movement of the last 50 steps
+    int ring_index;
+};
+
+// World objects of the loaded brick world that the game moves (object numbers).
+struct GAME_POOLS {
+    int16_t paddle, shadow, follower;
+    int16_t shots[GAME_SHOTS];
+    int16_t bonuses[GAME_BONUSES];
+    int16_t signs[GAME_SIGNS];
+    int16_t balls[GAME_BALLS];
+    int16_t enemies[GAME_ENEMIES];
+};
 
 // ---------------------------------------------------------------------------------------------
 // Shared state
 // ---------------------------------------------------------------------------------------------
 
-extern uint8_t *mapa_teclado;       // 256 commands by scan code, built by the loop every pass
-extern int input_polling;           // the loop builds commands only once the tables allow it
+extern uint8_t *mapa_teclado; // 256 commands by scan code, built by the loop every pass
+extern int input_polling;     // the loop builds commands only once the tables allow it
 extern int language_chosen;
 extern int menu_shown;
 extern int attract_mode;
 extern int paused;
 extern int no_life_loss;
-extern float game_over_timer;       // ticks
-extern float world_show_timer;      // ticks
-extern float key_delay;             // ticks
-extern double step_time;            // set to 0.3 before every game step
+extern int name_entry;         // a name is being entered into the high-score table
+extern float game_over_timer;  // ticks
+extern float world_show_timer; // ticks
+extern float key_delay;        // ticks
+extern double step_time;       // set to 0.3 before every game step
+extern int pref_floor;         // "Floor" preference
+extern int pref_background;    // "Background" preference
+extern int game_autopilot;     // --autopilot: the computer plays outside attract mode
+
+extern GAME_RECORD game;
+extern GAME_PADDLE paddle;
+extern GAME_POOLS pools;
+extern PARTICLE_POOL *game_particles; // the 50 particle emitters
+extern const int32_t game_life_table[11];
+
+// What the application lends the game: sound effects by number (1-18) and the tick counter.
+// Null hooks do nothing (tests).
+extern void (*game_effect_fn)(int number);
+extern void (*game_ticks_fn)(uint32_t ticks);
+void Game_Effect(int number);
+void Game_Ticks_Set(uint32_t ticks);
+// Real milliseconds since the previous frame (or what --fixed-ticks makes of them), set by the
+// frame loop before drawing; the particle effects advance by it.
+extern float game_frame_ms;
 
 // ---------------------------------------------------------------------------------------------
-// Entry points
+// Entry points of the frame loop
 // ---------------------------------------------------------------------------------------------
 
 // Game tables: command array, random and movement tables, the brick world, the level table,
@@ -34,4 +190,57 @@ void Game_Overlay(float t);
 void Key_Delay_Tick(float t);
 void Pass_Events(float t);
 void Game_Reset();
+// Draws the score and the lives (fatal when the brick world lacks the score or lives word).
+void Score_Display();
+
+// ---------------------------------------------------------------------------------------------
+// Progression
+// ---------------------------------------------------------------------------------------------
+
+void New_Game();
+void Level_Start(int width, int height);
+void New_Life();
+void Level_Won();
+// Leaves a finished game for attract mode with the menu shown (after game over or name entry).
+void Game_Attract_Return();
+// Asks Level_Build_Bricks for a rebuild at the next step (REBUILD_FLOOR or REBUILD_FULL).
+void Game_Rebuild_Request(int kind);
+void read_preferences();
+void write_preferences();
+
+// Where the screen state stands, as --trace-game names it.
+const char *Game_State_Name();
+// One line of --trace-game for the pass that just ended, with the screen state named by the
+// caller (the application knows the language and help screens).
+void Game_Trace_Line(char *out, int size, uint32_t pass, int steps, const char *state);
+// Breakable bricks left in the play area.
+int Game_Bricks_Left();
+int Game_Balls_In_Play();
+
+// Loads a world with the game's objects; World_Unload releases it (game message 40 first).
+void World_Load(const char *def_name, const char *map_name);
+void World_Unload();
+extern char world_def_name[64];
+extern char world_map_name[64];
+
+// ---------------------------------------------------------------------------------------------
+// Offered by the demos (game_demo), the main menu (game_menu) and the high scores (game_hiscore)
+// ---------------------------------------------------------------------------------------------
+
 void Demo_Init();
+// Writes the recorded demo ("level\\level%2d.dem").
+void Demo_Save();
+// Asks for the demo music at the next Demo_Init.
+void Demo_Music_Request();
+// The credits scroll over the attract demo: advanced once per step, drawn by Game_Render.
+void Demo_Credits_Step();
+void Demo_Credits_Draw();
+// Opens the main menu on its first page with its idle timer set.
+void Main_Menu_Open();
+void Main_Menu(float t);
+// At game over: 1 when the score earned a place and name entry started.
+int Hiscore_Qualify();
+// Name entry, once per pass while `name_entry` is on; it clears the flag when the name is saved.
+void Hiscore_Entry(float t);
+void Hiscore_Save();
+void Hiscore_Free();

@@ -1,4 +1,5 @@
-// The game's shared state flags, read by the frame loop and written by the game screens.
+// The game's shared state: the screen flags read by the frame loop, the game record, the
+// paddle and the object pools.
 #include "game/game.h"
 
 uint8_t *mapa_teclado;
@@ -8,7 +9,33 @@ int menu_shown;
 int attract_mode;
 int paused;
 int no_life_loss;
+int name_entry;
 float game_over_timer;
 float world_show_timer;
 float key_delay;
 double step_time;
+int pref_floor = 1;
+int pref_background = 1;
+int game_autopilot;
+
+GAME_RECORD game;
+GAME_PADDLE paddle;
+GAME_POOLS pools;
+PARTICLE_POOL *game_particles;
+
+const int32_t game_life_table[11] = {10000,  30000,  50000,  75000,   100000, 200000,
+                                     300000, 400000, 500000, 1000000, 5000000};
+
+void (*game_effect_fn)(int number);
+void (*game_ticks_fn)(uint32_t ticks);
+float game_frame_ms = 10.0f;
+
+void Game_Effect(int number)
+{
+    if (game_effect_fn) game_effect_fn(number);
+}
+
+void Game_Ticks_Set(uint32_t ticks)
+{
+    if (game_ticks_fn) game_ticks_fn(ticks);
+}

@@ -117,7 +117,7 @@ void world_code_color(uint32_t code, float rgb[3]);
 // Light level after the fall-off for something d rows in front of the camera's row.
 int world_light_falloff(int light, int rows);
 
-// Projects a point to OpenGL's -1..1 range. 0 (outputs untouched) when the point is not in front
+// Projects a point to OpenGL's -1..1 range, with the horizon shift that render_world uses. 0 (outputs untouched) when the point is not in front
 // of the camera.
 int project_point(float x, float y, float z, float cam_x, float cam_y, float cam_z, float *sx, float *sy);
 // Up-face (down-face) altitude under the point, -9999.0 outside the grid or over an empty cell.
@@ -134,6 +134,16 @@ void render_world(double cam_x, double cam_y, double cam_z, uint8_t editor);
 int draw_object(const WORLD_OBJECT *object, double cam_x, double cam_y, double cam_z, double left, double right,
                 double bottom, double top, uint32_t code);
 void draw_background();
+// Replaces the world's background picture (the old one and its textures are freed). 1 when the
+// new picture loaded; 0 leaves no background.
+int world_background_set(const char *file_name);
+// Particle effects are started at projected points scaled by 1000 with this offset (times 1000)
+// added to y; world_particles_draw advances and draws a pool by ms under the matching matrices.
+constexpr float WORLD_PARTICLE_Y_OFFSET = 1.5f;
+struct PARTICLE_POOL;
+void world_particles_draw(PARTICLE_POOL *pool, float ms);
+// Darkens the whole picture by alpha (0 nothing, 1 black).
+void world_fade(float alpha);
 // A level sprite as an overlay: its top-left corner at (x * fx / 100, y * fy / 100) pixels.
 void draw_screen_sprite(int sprite, double x, double y, int tint, int light, int transparency, double height,
                         double width, int mirror_x, int mirror_y);

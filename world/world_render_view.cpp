@@ -185,7 +185,8 @@ int project_point(float x, float y, float z, float cam_x, float cam_y, float cam
     float dist = cam_z - z;
     if (!(dist > 0.0f) || world_view.width <= 0 || world_view.height <= 0) return 0;
     double px = world_view.center_x + std::trunc((x - cam_x) * world_view.focal_x / dist);
-    double py = world_view.horizon - std::trunc((y - cam_y) * world_view.focal_y / dist);
+    const int horizon = world_view.horizon + world_view.height * world_view.horizon_shift / 100;
+    double py = horizon - std::trunc((y - cam_y) * world_view.focal_y / dist);
     if (sx) *sx = static_cast<float>(2.0 * px / world_view.width - 1.0);
     if (sy) *sy = static_cast<float>(-(2.0 * py / world_view.height - 1.0));
     return 1;

@@ -132,15 +132,17 @@ int kx_bit_load_at(const char *file, int line, KX_BITMAP *bitmap, const char *fi
 int kx_bit_save(KX_BITMAP *bitmap, const char *file_name, KX_RECT *rect, int options)
 {
     (void)options;
-    if (!bitmap || !file_name) return 0;
+    if (!file_name) return 0;
     const KX_BIT_DISPLAY &d = kx_bit_state.display;
-    if (d.use_3d && d.save) {
+    // With a 3D display the screen has no bitmap: the back end reads its own picture.
+    if (d.use_3d && d.save && (!bitmap || bitmap == d.screen)) {
         // The back end reads the screen itself; the file is only made sure to be writable.
         KX_IO *file = kx_io_fopen(file_name, "wb");
         if (!file) return 0;
         kx_io_fclose(file);
         return d.save(file_name, rect) ? 1 : 0;
     }
+    if (!bitmap) return 0;
     uint8_t *data = nullptr;
     size_t size = 0;
     if (!kx_bit_encode(bitmap, rect, &data, &size)) return 0;

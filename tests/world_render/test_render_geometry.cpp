@@ -213,6 +213,11 @@ TEST(RenderProjection, ProjectPoint)
         EXPECT_NEAR(x, 2.0 * px / 319 - 1, 1e-6);
         EXPECT_NEAR(y, -(2.0 * py / 199 - 1), 1e-6);
     }
+    // The horizon shift of render_world (40 % of 199 up: 79 pixels) moves projected points too.
+    world_view.horizon_shift = -40;
+    ASSERT_EQ(project_point(0, 0, 50, 0, 0, 100, &x, &y), 1);
+    EXPECT_NEAR(y, -(2.0 * (100 - 79) / 199 - 1), 1e-6);
+    world_view.horizon_shift = 0;
     x = y = 7;
     EXPECT_EQ(project_point(0, 0, 100, 0, 0, 100, &x, &y), 0);
     EXPECT_EQ(project_point(0, 0, 120, 0, 0, 100, &x, &y), 0);

@@ -193,11 +193,17 @@ ag_image ball(bool weak, int frame)
     ag_image img = ag_image_make(S, S);
     float ph = frame * 2 * PI / 8;
     if (!weak) {
-        glow(img, 16, 16, 15.5f, ag_hex(0x60B0FF), 0.55f + 0.25f * std::sin(ph));
-        sphere(img, 16, 16, 9.5f, ag_hex(0xE8F4FF));
+        // A bright core in a dark ring inside a strong halo: it reads on light and dark floors
+        // alike and stays visible at the far rows.
+        glow(img, 16, 16, 16.0f, ag_hex(0x40C0FF), 0.95f + 0.05f * std::sin(ph));
+        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+            cov = ag_cover(ag_sd_circle(x, y, 16, 16, 11.0f)) * 0.85f;
+            c = ag_hex(0x0A1830);
+        });
+        sphere(img, 16, 16, 9.0f, ag_hex(0xFFF6D8));
         // A glint that rotates around the rim.
-        float gx = 16 + 9 * std::cos(ph), gy = 16 + 9 * std::sin(ph);
-        glow(img, gx, gy, 5, ag_rgb(1, 1, 1), 0.9f);
+        float gx = 16 + 8 * std::cos(ph), gy = 16 + 8 * std::sin(ph);
+        glow(img, gx, gy, 4, ag_rgb(1, 1, 1), 0.9f);
     } else {
         glow(img, 16, 16, 14, ag_hex(0xFF4020), 0.25f + 0.2f * (frame % 2));
         sphere(img, 16, 16, 9.5f, ag_hex(0x8A8078));

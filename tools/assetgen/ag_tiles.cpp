@@ -197,17 +197,16 @@ ag_image floor_base(int type)
             float edge = std::min(std::min(fx, TS - fx), std::min(fy, TS - fy));
             ag_rgba c;
             if (type == 1) {
-                // Slate flagstones: four stones per cell, grout between them.
+                // Slate flagstones: four stones per cell, grout between them. Kept calm (soft
+                // grain, little contrast) so that the balls and bonuses stand out on it.
                 float lx = std::fmod(fx, 32.0f), ly = std::fmod(fy, 32.0f);
                 float e = std::min(std::min(lx, 32 - lx), std::min(ly, 32 - ly));
                 int stone = (x / 32) + 2 * (y / 32);
-                float n = ag_fbm(fx / 10, fy / 10, 4, 11 + stone, 0);
-                ag_rgba s = ag_mix(ag_hex(0x56606C), ag_hex(0x7C8794), n);
-                s = ag_shade(s, (ag_rand01(stone, 0, 3) - 0.5f) * 0.25f);
-                float crack = std::fabs(ag_fbm(fx / 14, fy / 14, 3, 40 + stone, 0) - 0.5f);
-                if (crack < 0.012f) s = ag_shade(s, -0.35f);
-                if (e < 1.5f) s = ag_hex(0x2A2E34);
-                else if (e < 3.0f) s = ag_shade(s, lx < 3 || ly < 3 ? 0.15f : -0.25f);
+                float n = ag_fbm(fx / 16, fy / 16, 3, 11 + stone, 0);
+                ag_rgba s = ag_mix(ag_hex(0x4E5864), ag_hex(0x5E6874), n);
+                s = ag_shade(s, (ag_rand01(stone, 0, 3) - 0.5f) * 0.08f);
+                if (e < 1.0f) s = ag_hex(0x363B42);
+                else if (e < 2.0f) s = ag_shade(s, lx < 2 || ly < 2 ? 0.06f : -0.1f);
                 c = s;
             } else if (type == 2) {
                 // Tech deck: gunmetal plates, bolts and cyan seams.
@@ -224,16 +223,17 @@ ag_image floor_base(int type)
                         if (d < 0.5f) c = ag_mix(c, ag_shade(ag_hex(0x9098A8), (by - fy) * 0.2f), ag_cover(d));
                     }
             } else if (type == 3) {
-                // Sandstone cobbles (cellular pattern, tiled every cell).
+                // Sandstone cobbles (cellular pattern, tiled every cell), in a narrow range of
+                // tones so that the floor stays quiet under the play.
                 float second;
                 uint32_t id;
                 float d1 = ag_cells(fx / 16, fy / 16, 31, 4, &second, &id);
                 float gap = second - d1;
-                ag_rgba s = ag_mix(ag_hex(0xB8894E), ag_hex(0xE0BD7E), (id & 255) / 255.0f);
-                s = ag_shade(s, (ag_fbm(fx / 5, fy / 5, 3, 33, 13) - 0.5f) * 0.3f);
-                s = ag_shade(s, -d1 * 0.25f);
-                if (gap < 0.08f) s = ag_hex(0x5A4028);
-                else if (gap < 0.16f) s = ag_shade(s, -0.3f);
+                ag_rgba s = ag_mix(ag_hex(0xA88452), ag_hex(0xB89462), (id & 255) / 255.0f);
+                s = ag_shade(s, (ag_fbm(fx / 8, fy / 8, 2, 33, 13) - 0.5f) * 0.08f);
+                s = ag_shade(s, -d1 * 0.08f);
+                if (gap < 0.06f) s = ag_hex(0x7A5E3C);
+                else if (gap < 0.12f) s = ag_shade(s, -0.1f);
                 c = s;
             } else {
                 // Obsidian: faceted black glass with violet veins.

@@ -1,0 +1,208 @@
+// What a pass adds around the steps: the per-pass events (life lost, Esc to the menu), the
+// overlay texts (level, pause, game over, extra life), the score and lives display, and the
+// game scene itself.
+#include "game/game.h"
+#include "game/game_error.h"
+#include "game/game_play.h"
+#include "game/game_progress.h"
+#include "game/game_random.h"
+#include "game/game_text.h"
+
+#include "world/particle.h"
+#include "world/world.h"
+#include "world/world_render.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// A centred text: height 10 (14 when large), narrower when it would not fit the 125 units.
+void text_centred(const char *text, double y, bool large)
+{
+    const int n = static_cast<int>(std::strlen(text));
+    if (n == 0) return;
+    const int size = large ? 14 : 10;
+    int z = size;
+    if (n * (large ? 12 : 8) > 125) z = 125 / n + 2;
+    const double x = 80.0 - (z - 2) * n / 2.0;
+    draw_sprite_text(text, x, y, 0, 15, 0, size, z, z - 2);
+}
+
+const WORLD_SPRITE *sprite_required(int sprite, const char *what)
+{
+    if (world_sprites && world_sprites[sprite].defined) return &world_sprites[sprite];
+    Game_Error("you must define sprite number %d (%s)", sprite, what);
+    return nullptr;
+}
+
+void screen_sprite(int sprite, double x, double y)
+{
+    const WORLD_SPRITE &s = world_sprites[sprite];
+    draw_screen_sprite(sprite, x, y, 0, 15, s.transparency, s.height, s.width, 0, 0);
+}
+
+void game_over_step(float t)
+{
+    if (game_over_timer > 1.0f) text_centred(Game_Message(21), 45.0, true);
+    if (name_entry) {
+        Hiscore_Entry(t);
+        if (!name_entry) Game_Attract_Return();
+        return;
+    }
+    game_over_timer -= t;
+    if (game_over_timer > 0.0f) return;
+    game_over_timer = 0.0f;
+    if (!Hiscore_Qualify()) Game_Attract_Return();
+}
+
+} // namespace
+
+void Score_Display()
+{
+    const WORLD_SPRITE *score = sprite_required(SPRITE_SCORE_WORD, "score word");
+    if (!score) return;
+    const WORLD_SPRITE *lives = sprite_required(SPRITE_LIVES_WORD, "lives word");
+    if (!lives) return;
+    const int16_t *p = score->param;
+    char number[16];
+    screen_sprite(SPRITE_SCORE_WORD, p[0], p[1]);
+    std::snprintf(number, sizeof number, "%d", game.score);
+    draw_sprite_text(number, p[2], p[3], p[7], 15, 0, p[4], p[5], p[6]);
+    const int16_t *q = lives->param;
+    screen_sprite(SPRITE_LIVES_WORD, q[0], q[1]);
+    if (game.lives > 0) {
+        if (world_sprites[SPRITE_LIFE_ICON].defined) screen_sprite(SPRITE_LIFE_ICON, q[2], q[3]);
+        std::snprintf(number, sizeof number, "%d", game.lives);
+        draw_sprite_text(number, q[4], q[5], 0, 15, 0, q[6], q[6], q[7]);
+    }
+}
+
+void Key_Delay_Tick(float t)
+{
+    if (menu_shown) return;
+    key_delay = key_delay > t ? key_delay - t : 0.0f;
+}
+
+void Pass_Events(float)
+{
+    if (game.life_lost) {
+        Game_Particles_Stop(1);
+        Game_Particles_Stop(2);
+        game.balls_in_play = 0;
+        if (!no_life_loss) game.lives--;
+        game.life_lost = 0;
+        game.weapon = 0;
+        if (game.lives < 1 && attract_mode) {
+            // A demo that loses its last ball has finished; attract mode shows no game over.
+            tape.finished = 1;
+        } else if (game.lives < 1) {
+            game_over_timer = 150.0f;
+            name_entry = 0;
+            paused = 1;
+            Game_Effect(7);
+        } else {
+            New_Life();
+            Enemies_Park();
+        }
+    }
+    if (!mapa_teclado) return;
+    if (attract_mode && !menu_shown)
+        for (int c = 0; c < 256; c++)
+            if (mapa_teclado[c] == 1) mapa_teclado[1] = 1;
+    if (mapa_teclado[1] && key_delay == 0.0f) {
+        mapa_teclado[1] = 0;
+        if (!menu_shown && !name_entry && game_over_timer == 0.0f) {
+            Game_Effect(4);
+            Main_Menu_Open();
+            key_delay = 75.0f;
+            menu_shown = 1;
+            if (!attract_mode) paused = 1;
+            if (tape.recording) {
+                tape.recording = 0;
+                Demo_Save();
+            }
+        }
+    }
+}
+
+void Game_Overlay(float t)
+{
+    if (!attract_mode && !name_entry && game.world_loaded) Score_Display();
+    const bool playing = !menu_shown && game_over_timer == 0.0f && world_show_timer == 0.0f;
+    if (!paused && playing && game.start_move && game.world_loaded) {
+        char text[96];
+        if (game.cycle > 0)
+            std::snprintf(text, sizeof text, "%s %d", Game_Message(39), game.cycle);
+        else
+            std::snprintf(text, sizeof text, "%s %d", Game_Message(22), game.level);
+        text_centred(text, 45.0, false);
+    }
+    if (paused && !menu_shown && game_over_timer == 0.0f) {
+        text_centred(Game_Message(18), 45.0, true);
+        if (mapa_teclado && mapa_teclado[25] && key_delay == 0.0f) {
+            paused = 0;
+            key_delay = 75.0f;
+        }
+    }
+    if (world_show_timer > 0.0f) {
+        world_show_timer -= t;
+        if (world_show_timer <= 0.0f) {
+            world_show_timer = 0.0f;
+            tape.finished = 1;
+        }
+    }
+    if (attract_mode && !menu_shown && !tape.finished) {
+        const char *m19 = Game_Message(19), *m20 = Game_Message(20);
+        if (world_show_timer == 0.0f) draw_sprite_text(m19, 155.0 - 6.0 * std::strlen(m19), 95.0, 0, 15, 0, 10, 8, 6);
+        draw_sprite_text(m20, 155.0 - 6.0 * std::strlen(m20), 108.0, 0, 15, 0, 10, 8, 6);
+        if (world_sprites && world_sprites[SPRITE_TITLE].defined)
+            screen_sprite(SPRITE_TITLE, world_sprites[SPRITE_TITLE].param[0], world_sprites[SPRITE_TITLE].param[1]);
+    }
+    if (tape.recording) draw_sprite_text("SAVING", 10.0, 100.0, 0, 15, 0, 10, 10, 8);
+    if (game_over_timer > 0.0f) game_over_step(t);
+    if (game.extra_life_timer > 0.0f) {
+        text_centred(Game_Message(38), 5.0, true);
+        game.extra_life_timer -= t;
+        if (game.extra_life_timer < 0.0f) game.extra_life_timer = 0.0f;
+    }
+    if (menu_shown) Main_Menu(t);
+    if (tape.finished) {
+        Game_Particles_Stop_All();
+        tape.finished = 0;
+        Demo_Init();
+    }
+}
+
+void Game_Attract_Return()
+{
+    game_over_timer = 0.0f;
+    name_entry = 0;
+    Hiscore_Save();
+    Hiscore_Free();
+    menu_shown = 1;
+    Main_Menu_Open();
+    Demo_Music_Request();
+    Demo_Init();
+}
+
+void Game_Render()
+{
+    if (!game.world_loaded) return;
+    if (pref_background) draw_background();
+    render_world(game.cam_x, game.cam_y, game.cam_z, 0);
+    float ms = game_frame_ms < 1.0f ? 1.0f : game_frame_ms > 100.0f ? 100.0f : game_frame_ms;
+    if (game_particles) world_particles_draw(game_particles, ms);
+    world_fade(Camera_Fade());
+    if (attract_mode && !menu_shown) Demo_Credits_Draw();
+}
+
+void Game_Reset()
+{
+    key_delay = 0.0f;
+    game_over_timer = 0.0f;
+    game.lives = 0;
+    menu_shown = 0;
+    paused = 0;
+    attract_mode = 1;
+}

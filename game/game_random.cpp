@@ -1,0 +1,102 @@
+// Game_Random: a Park-Miller minimal standard generator, recorded on the rand table while a
+// demo is recorded and read back from it while one is replayed; and the step's input byte on
+// the player movement table.
+#include "game/game_random.h"
+
+#include "game/game.h"
+#include "game/game_error.h"
+
+GAME_TAPE tape;
+
+namespace {
+
+uint32_t random_state = 1;
+
+int generator_next()
+{
+    random_state = static_cast<uint32_t>(uint64_t{random_state} * GAME_RANDOM_MULTIPLIER % GAME_RANDOM_MODULUS);
+    return static_cast<int>(random_state % 32767u);
+}
+
+} // namespace
+
+void Game_Random_Seed(uint32_t seed)
+{
+    seed %= GAME_RANDOM_MODULUS;
+    random_state = seed ? seed : 1;
+}
+
+uint32_t Game_Random_State()
+{
+    return random_state;
+}
+
+int Game_Replaying()
+{
+    return attract_mode && tape.steps > 0;
+}
+
+int Game_Random()
+{
+    if (Game_Replaying() && tape.rand && tape.rand_count < tape.rands) {
+        int32_t v = tape.rand[tape.rand_count++];
+        // A value from a file is kept within what the generator can give.
+        return v < 0 ? 0 : v % 32767;
+    }
+    int v = generator_next();
+    if (tape.recording && tape.rand) {
+        if (tape.rand_count >= GAME_RAND_VALUES - 1) {
+            Game_Error("Too many rand steps...");
+            tape.recording = 0;
+            return v;
+        }
+        tape.rand[tape.rand_count] = v;
+    }
+    tape.rand_count++;
+    return v;
+}
+
+void Game_Tape_Rewind()
+{
+    tape.step_index = 0;
+    tape.rand_count = 0;
+}
+
+uint8_t Game_Step_Input()
+{
+    if (attract_mode) {
+        if (!Game_Replaying()) return Autopilot_Input();
+        if (!tape.movement || tape.step_index < 0 || tape.step_index >= tape.steps) return 0;
+        return tape.movement[tape.step_index];
+    }
+    uint8_t input = 0;
+    if (game_autopilot) {
+        input = Autopilot_Input();
+    } else if (mapa_teclado) {
+        if (mapa_teclado[72]) input |= INPUT_UP;
+        if (mapa_teclado[80]) input |= INPUT_DOWN;
+        if (mapa_teclado[75]) input |= INPUT_LEFT;
+        if (mapa_teclado[77]) input |= INPUT_RIGHT;
+        if (mapa_teclado[57]) input |= INPUT_FIRE;
+        if (mapa_teclado[28]) input |= INPUT_ENTER;
+    }
+    if (!game.balls_in_play) input &= static_cast<uint8_t>(~INPUT_FIRE);
+    if (tape.movement && tape.step_index >= 0 && tape.step_index < GAME_MOVEMENT_STEPS)
+        tape.movement[tape.step_index] = input;
+    return input;
+}
+
+void Game_Tape_Advance()
+{
+    if (tape.recording) {
+        tape.step_index++;
+        if (tape.step_index > GAME_MOVEMENT_STEPS - 1) {
+            Game_Error("Too many demo steps...");
+            tape.recording = 0;
+            tape.step_index = GAME_MOVEMENT_STEPS - 1;
+        }
+    } else if (Game_Replaying()) {
+        tape.step_index++;
+        if (tape.step_index >= tape.steps) tape.finished = 1;
+    }
+}

@@ -1,0 +1,26 @@
+// The state of the game as one line of --trace-game, and the names of the screen states.
+#include "game/game.h"
+#include "game/game_random.h"
+
+#include <cstdio>
+
+const char *Game_State_Name()
+{
+    if (name_entry) return "entry";
+    if (game_over_timer > 0.0f) return "gameover";
+    if (menu_shown) return "menu";
+    if (world_show_timer > 0.0f || game.scenery_loaded) return "scenery";
+    if (attract_mode) return "attract";
+    return paused ? "paused" : "play";
+}
+
+void Game_Trace_Line(char *out, int size, uint32_t pass, int steps, const char *state)
+{
+    const int replaying = Game_Replaying();
+    std::snprintf(out, static_cast<size_t>(size),
+                  "pass %u steps %d state %s level %d cycle %d score %d lives %d balls %d bricks %d paddle %.2f %.2f "
+                  "demo %d/%d rand %d\n",
+                  pass, steps, state, game.level, game.cycle, game.score, game.lives, Game_Balls_In_Play(),
+                  Game_Bricks_Left(), paddle.x, paddle.z, replaying ? tape.step_index : 0, replaying ? tape.steps : 0,
+                  tape.rand_count);
+}
