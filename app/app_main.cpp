@@ -8,6 +8,7 @@
 #include "app/app_language.h"
 #include "app/app_texts.h"
 #include "game/game.h"
+#include "game/game_menu.h"
 #include "game/game_random.h"
 #include "kx/kx_bit/kx_bit.h"
 #include "kx/kx_dsp/kx_dsp.h"
@@ -270,6 +271,9 @@ int WinMain(void *, void *, const char *command_line, int show)
     kx_inp_init(app_input_settings);
     kx_play_init(&app_play_settings);
     kx_snd_init(&app_sound_settings);
+    menu_music_volume = &app_music_volume;
+    menu_effects_volume = &app_effects_volume;
+    menu_help_fn = [] { Help_Screen_Show(app.hlp_file); };
     for (int i = 0; i < APP_EFFECTS; i++) app.effects[i] = app_effect_files[i] ? kx_snd_load(app_effect_files[i]) : nullptr;
     kx_play_add(&app.player);
     kx_play_setup(&app.player, 1, app_default_controls);

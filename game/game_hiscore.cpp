@@ -1,16 +1,256 @@
-// The high-score table. Until it arrives no score earns a place.
+// The high-score table: load, durable save, draw, qualification and name entry.
+#include "game/game_hiscore.h"
+
 #include "game/game.h"
+#include "game/game_error.h"
+#include "game/game_seams.h"
+#include "game/game_text.h"
+#include "kx/kx_io/kx_io.h"
+#include "kx/kx_mem/kx_mem.h"
+#include "world/world_render.h"
+
+#include <cstdio>
+#include <cstring>
+
+// ---------------------------------------------------------------------------------------------
+// Globals
+// ---------------------------------------------------------------------------------------------
+
+HISCORE hiscore;
+
+namespace {
+
+constexpr const char *HISCORE_FILE = "highscor.dat";
+constexpr const char *HISCORE_PRISTINE = "data\\highscor.ori";
+constexpr const char *HISCORE_MUSIC = "snd\\hiscore.s3m";
+
+enum : int {
+    CMD_ENTER = 28,
+    CMD_SPACE = 57,
+    CMD_UP = 72,
+    CMD_LEFT = 75,
+    CMD_RIGHT = 77,
+    CMD_DOWN = 80,
+};
+
+enum : int { EFFECT_LETTER = 8, EFFECT_NAME = 9 };
+
+constexpr float DELAY_LETTER = 25.0f, DELAY_CONFIRM = 75.0f, DELAY_MOVE = 50.0f;
+constexpr float BLINK_TICKS = 10.0f;
+constexpr int LIGHT = 15;
+constexpr int TINT_BRIGHT = 0, TINT_DIM = 7;
+
+// ---------------------------------------------------------------------------------------------
+// Functions
+// ---------------------------------------------------------------------------------------------
+
+int32_t read_le32(const uint8_t *p)
+{
+    return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+}
+
+bool command(int c)
+{
+    return mapa_teclado && mapa_teclado[c] != 0;
+}
+
+void draw_text(const char *text, double x, double y, int tint, double height, double width, double advance)
+{
+    draw_sprite_text(text, x, y, tint, LIGHT, 0, height, width, advance);
+}
+
+int row_y(int row)
+{
+    return 23 + 19 * row;
+}
+
+} // namespace
+
+char Hiscore_Letter_Step(char c, int step)
+{
+    constexpr int n = sizeof HISCORE_ALPHABET - 1;
+    const char *at = c ? std::strchr(HISCORE_ALPHABET, c) : nullptr;
+    if (!at) return HISCORE_ALPHABET[0];
+    int i = static_cast<int>(at - HISCORE_ALPHABET);
+    return HISCORE_ALPHABET[(i + (step > 0 ? 1 : n - 1)) % n];
+}
+
+void Hiscore_Read(const uint8_t *data, size_t size)
+{
+    if (!hiscore.loaded || !data) return;
+    for (int i = 0; i < HISCORE_ENTRIES && size >= size_t(i + 1) * HISCORE_RECORD_SIZE; i++) {
+        const uint8_t *record = data + i * HISCORE_RECORD_SIZE;
+        const void *zero = std::memchr(record + 4, 0, 4);
+        if (!zero) continue;
+        hiscore.score[i] = read_le32(record);
+        std::memcpy(hiscore.name[i], record + 4, static_cast<size_t>(static_cast<const uint8_t *>(zero) - record - 4) + 1);
+    }
+}
+
+void Hiscore_Write(uint8_t out[HISCORE_FILE_SIZE])
+{
+    for (int i = 0; i < HISCORE_ENTRIES; i++) {
+        uint8_t *record = out + i * HISCORE_RECORD_SIZE;
+        uint32_t s = static_cast<uint32_t>(hiscore.score[i]);
+        for (int k = 0; k < 4; k++) record[k] = static_cast<uint8_t>(s >> (8 * k));
+        std::memcpy(record + 4, hiscore.loaded ? hiscore.name[i] : "AAA", 3);
+        record[7] = 0;
+    }
+}
+
+int Hiscore_Defaults()
+{
+    if (hiscore.loaded) Hiscore_Free();
+    hiscore.loaded = 1;
+    for (int i = 0; i < HISCORE_ENTRIES; i++) {
+        hiscore.score[i] = HISCORE_DEFAULT_SCORE;
+        hiscore.name[i] = static_cast<char *>(kx_mem_malloc(HISCORE_NAME_SIZE));
+        if (!hiscore.name[i]) {
+            Game_Error("Not enough memory for hi_score_name");
+            Hiscore_Free();
+            return 0;
+        }
+        kx_mem_name(hiscore.name[i], "hi score name");
+        std::memset(hiscore.name[i], 0, HISCORE_NAME_SIZE);
+        std::memcpy(hiscore.name[i], "AAA", 4);
+    }
+    return 1;
+}
+
+void Hiscore_Load()
+{
+    if (!Hiscore_Defaults()) return;
+    if (!kx_io_exists(HISCORE_FILE, KX_IO_WHERE_KX)) kx_io_copy(HISCORE_FILE, HISCORE_PRISTINE, KX_IO_WHERE_KX);
+    const char *source = kx_io_exists(HISCORE_FILE, KX_IO_WHERE_KX) ? HISCORE_FILE : HISCORE_PRISTINE;
+    if (!kx_io_exists(source, KX_IO_WHERE_KX)) return;
+    uint32_t size = 0;
+    uint8_t *data = static_cast<uint8_t *>(kx_io_load(source, &size));
+    if (!data && source == HISCORE_FILE && kx_io_exists(HISCORE_PRISTINE, KX_IO_WHERE_KX))
+        data = static_cast<uint8_t *>(kx_io_load(HISCORE_PRISTINE, &size));
+    if (!data) return;
+    Hiscore_Read(data, size);
+    kx_mem_free(data);
+}
+
+void Hiscore_Save()
+{
+    if (!hiscore.loaded) return;
+    uint8_t bytes[HISCORE_FILE_SIZE];
+    Hiscore_Write(bytes);
+    if (!kx_io_save(HISCORE_FILE, bytes, sizeof bytes)) Game_Error("Cant create hi_score file");
+}
+
+void Hiscore_Free()
+{
+    if (!hiscore.loaded) return;
+    for (char *&name : hiscore.name) {
+        if (name) kx_mem_free(name);
+        name = nullptr;
+    }
+    hiscore.loaded = 0;
+}
+
+void Hiscore_Draw()
+{
+    const char *title = Game_Message(17);
+    int length = static_cast<int>(std::strlen(title));
+    int z = length > 0 && 12 * length > 125 ? 125 / length + 2 : 14;
+    draw_text(title, 81 - (z - 2) * length / 2, 2, TINT_BRIGHT, 14, z, z - 2);
+    if (!hiscore.loaded) return;
+    bool entering = name_entry && hiscore.entry_row >= 0 && hiscore.entry_row < HISCORE_ENTRIES;
+    int bright = entering ? hiscore.entry_row : 0;
+    for (int i = 0; i < HISCORE_ENTRIES; i++) {
+        int y = row_y(i), tint = i == bright ? TINT_BRIGHT : TINT_DIM;
+        char text[16];
+        std::snprintf(text, sizeof text, "%d", i + 1);
+        draw_text(text, 10, y, tint, 15, 11, 9);
+        int digits = std::snprintf(text, sizeof text, "%d", static_cast<int>(hiscore.score[i]));
+        draw_text(text, 151 - 9 * digits, y, tint, 15, 11, 9);
+        draw_text(hiscore.name[i], 38, y, tint, 15, 11, 9);
+    }
+    if (!entering) return;
+    int y = row_y(bright);
+    if (hiscore.cursor != HISCORE_CURSOR_END)
+        draw_text(Game_Message(33), 66, y, TINT_DIM, 15, 5, 3);
+    else if (hiscore.blink)
+        draw_text(Game_Message(33), 66, y, TINT_BRIGHT, 15, 5, 3);
+}
+
+int Hiscore_Place(int32_t score)
+{
+    Hiscore_Load();
+    if (attract_mode || !hiscore.loaded) return 0;
+    int i = 0;
+    while (i < HISCORE_ENTRIES && hiscore.score[i] >= score) i++;
+    if (i == HISCORE_ENTRIES) return 0;
+    char *dropped = hiscore.name[HISCORE_ENTRIES - 1];
+    for (int k = HISCORE_ENTRIES - 1; k > i; k--) {
+        hiscore.score[k] = hiscore.score[k - 1];
+        hiscore.name[k] = hiscore.name[k - 1];
+    }
+    hiscore.score[i] = score;
+    hiscore.name[i] = dropped;
+    std::memset(dropped, 0, HISCORE_NAME_SIZE);
+    std::memcpy(dropped, "AAA", 4);
+    hiscore.entry_row = i;
+    hiscore.cursor = 0;
+    hiscore.blink = 0;
+    hiscore.blink_timer = BLINK_TICKS;
+    name_entry = 1;
+    Game_Music_Play(HISCORE_MUSIC);
+    game_over_timer = 1.0f;
+    return 1;
+}
 
 int Hiscore_Qualify()
 {
-    return 0;
+    return Hiscore_Place(game.score);
 }
 
-void Hiscore_Entry(float)
+void Hiscore_Entry(float t)
 {
-    name_entry = 0;
+    if (!name_entry || !hiscore.loaded || hiscore.entry_row < 0 || hiscore.entry_row >= HISCORE_ENTRIES) {
+        name_entry = 0;
+        return;
+    }
+    char *name = hiscore.name[hiscore.entry_row];
+    int &cursor = hiscore.cursor;
+    if (key_delay == 0.0f) {
+        if (command(CMD_UP) && cursor < HISCORE_CURSOR_END) {
+            Game_Effect(EFFECT_LETTER);
+            name[cursor] = Hiscore_Letter_Step(name[cursor], 1);
+            key_delay = DELAY_LETTER;
+        } else if (command(CMD_DOWN) && cursor < HISCORE_CURSOR_END) {
+            Game_Effect(EFFECT_LETTER);
+            name[cursor] = Hiscore_Letter_Step(name[cursor], -1);
+            key_delay = DELAY_LETTER;
+        } else if (command(CMD_SPACE) || command(CMD_ENTER)) {
+            Game_Effect(EFFECT_NAME);
+            key_delay = DELAY_CONFIRM;
+            if (++cursor > HISCORE_CURSOR_END) {
+                Hiscore_Save();
+                name_entry = 0;
+                return;
+            }
+        } else if (command(CMD_LEFT) && cursor > 0) {
+            Game_Effect(EFFECT_NAME);
+            cursor--;
+            key_delay = DELAY_MOVE;
+        } else if (command(CMD_RIGHT) && cursor < HISCORE_CURSOR_END) {
+            Game_Effect(EFFECT_NAME);
+            cursor++;
+            key_delay = DELAY_MOVE;
+        }
+    }
+    Hiscore_Draw();
+    if (hiscore.blink) {
+        int x = 38 + 9 * cursor, y = row_y(hiscore.entry_row);
+        draw_text("-", x, y + 10, TINT_BRIGHT, 15, 11, 9);
+        draw_text("-", x, y - 10, TINT_BRIGHT, 15, 11, 9);
+    }
+    hiscore.blink_timer -= t;
+    if (hiscore.blink_timer <= 0.0f || hiscore.blink_timer > BLINK_TICKS) {
+        hiscore.blink = !hiscore.blink;
+        hiscore.blink_timer = BLINK_TICKS;
+    }
 }
-
-void Hiscore_Save() {}
-
-void Hiscore_Free() {}

@@ -1,24 +1,358 @@
-// The main menu. Until its pages arrive, Enter or Space starts a new game from attract mode
-// and Esc closes it.
+// The main menu: pages of game messages drawn over the demo or the paused game, and their
+// commands: new game and quitting, options, high scores, help, volumes and leaving the program.
+#include "game/game_menu.h"
+
 #include "game/game.h"
+#include "game/game_hiscore.h"
+#include "game/game_play.h"
+#include "game/game_error.h"
+#include "game/game_seams.h"
+#include "game/game_text.h"
+#include "kx/kx_dsp/kx_dsp.h"
+#include "kx/kx_snd/kx_snd.h"
+#include "world/world.h"
+#include "world/world_render.h"
 
-void Main_Menu_Open() {}
+#include <cstring>
 
-void Main_Menu(float t)
+// ---------------------------------------------------------------------------------------------
+// Globals
+// ---------------------------------------------------------------------------------------------
+
+MENU menu;
+void (*menu_help_fn)();
+const int32_t *menu_music_volume;
+const int32_t *menu_effects_volume;
+
+namespace {
+
+enum : int {
+    CMD_ESC = 1,
+    CMD_ENTER = 28,
+    CMD_SPACE = 57,
+    CMD_UP = 72,
+    CMD_LEFT = 75,
+    CMD_RIGHT = 77,
+    CMD_DOWN = 80,
+};
+
+enum : int { EFFECT_ESC = 4, EFFECT_ENTER = 5, EFFECT_CHANGE = 6 };
+
+// Game messages of the menu.
+enum : int {
+    MSG_NEW_GAME = 0,
+    MSG_END_GAME = 1,
+    MSG_OPTIONS = 2,
+    MSG_SCORES = 3,
+    MSG_HELP = 4,
+    MSG_EXIT = 6,
+    MSG_VOLUMES = 23,
+    MSG_MUSIC_BAR = 24,
+    MSG_MUSIC_ZERO = 25,
+    MSG_SOUND_BAR = 26,
+    MSG_SOUND_ZERO = 27,
+    MSG_BACK = 32,
+    MSG_FLOOR_ON = 34,
+    MSG_FLOOR_OFF = 35,
+    MSG_BACKGROUND_ON = 36,
+    MSG_BACKGROUND_OFF = 37,
+    MSG_SOUND_NONE = 41,
+    MSG_SOUND_OFF = 42,
+    MSG_MUSIC_NONE = 43,
+    MSG_MUSIC_OFF = 44,
+};
+
+// Volume rows of page 6 carry these instead of a message number.
+constexpr int ITEM_MUSIC = 1000, ITEM_SOUND = 1001;
+
+constexpr float DELAY_ESC = 75.0f, DELAY_KEY = 25.0f;
+constexpr int SPRITE_HIGHLIGHT = 100;
+constexpr int LIGHT = 15;
+constexpr int TEXT_SIZE = 256;
+
+// ---------------------------------------------------------------------------------------------
+// Functions
+// ---------------------------------------------------------------------------------------------
+
+bool command(int c)
 {
-    key_delay = key_delay > t ? key_delay - t : 0.0f;
-    if (!mapa_teclado || key_delay > 0.0f) return;
-    if (mapa_teclado[28] || mapa_teclado[57]) {
-        mapa_teclado[28] = mapa_teclado[57] = 0;
-        key_delay = 75.0f;
+    return mapa_teclado[c] != 0;
+}
+
+bool any_command()
+{
+    for (int c = 0; c < 256; c++)
+        if (mapa_teclado[c]) return true;
+    return false;
+}
+
+int volume_of(int music)
+{
+    const int32_t *word = music ? menu_music_volume : menu_effects_volume;
+    return word ? *word : KX_SND_VOLUME_NONE;
+}
+
+void volume_set(int music, int volume)
+{
+    if (music)
+        kx_snd_set_music_volume(volume);
+    else
+        kx_snd_set_effects_volume(volume);
+}
+
+// Enter, Left or Right on a volume row: a channel that is off is switched on first; Enter then
+// steps the volume as well, Left and Right do nothing more.
+void volume_command(int music, int cmd)
+{
+    if (volume_of(music) == KX_SND_VOLUME_OFF) {
+        if (music)
+            kx_snd_toggle_music();
+        else
+            kx_snd_toggle_effects();
+        if (cmd != CMD_ENTER) return;
+    }
+    int v = volume_of(music), next = Menu_Volume_Step(v, cmd);
+    if (next != v) volume_set(music, next);
+}
+
+// The text of an item, or null after a fatal error; "" for an empty item.
+const char *item_text(int item, char *buffer)
+{
+    if (item == MENU_EMPTY) return "";
+    if (item == ITEM_MUSIC || item == ITEM_SOUND) {
+        int music = item == ITEM_MUSIC;
+        return Menu_Volume_Text(volume_of(music), music, buffer, TEXT_SIZE);
+    }
+    return Game_Message(item);
+}
+
+void page_go(int page, int item)
+{
+    menu.page = page;
+    menu.item = item;
+}
+
+void draw_page(const MENU_PAGE &page)
+{
+    if (page.first <= page.last) {
+        if (menu.item < page.first) menu.item = page.first;
+        if (menu.item > page.last) menu.item = page.last;
+    }
+    const WORLD_SPRITE *highlight =
+        world_sprites && world_sprites[SPRITE_HIGHLIGHT].defined ? &world_sprites[SPRITE_HIGHLIGHT] : nullptr;
+    for (int i = 0; i < page.count; i++) {
+        char buffer[TEXT_SIZE];
+        const char *text = item_text(page.items[i], buffer);
+        if (!text) return;
+        int length = static_cast<int>(std::strlen(text));
+        if (!length) continue;
+        int z = 14;
+        if (menu.page == MENU_PAGE_OPTIONS) z = 10;
+        if (menu.page == MENU_PAGE_VOLUMES && i < 2) z = 8;
+        if ((z - 2) * length > 115) z = 115 / length + 2;
+        int half = (z - 2) * length / 2, y = 14 + 16 * i;
+        bool selected = i == menu.item, bright = selected || i < page.first;
+        if (selected && highlight) {
+            // The highlight reaches as far right of the text as it starts left of it; the sprite's
+            // parameters 4 and 6 move it down and make it taller than the text.
+            double width = 2 * (79 - 65) + (z - 2) * length + 2;
+            draw_screen_sprite(SPRITE_HIGHLIGHT, 65 - half, y + highlight->param[0], 0, LIGHT, highlight->transparency,
+                               14 + highlight->param[2], width, 0, 0);
+        }
+        draw_sprite_text(text, 79 - half, y, bright ? 0 : 7, LIGHT, bright ? 0 : 2, 14, z, z - 2);
+    }
+}
+
+void command_esc()
+{
+    mapa_teclado[CMD_ESC] = 0;
+    Game_Effect(EFFECT_ESC);
+    key_delay = DELAY_ESC;
+    switch (menu.page) {
+    case MENU_PAGE_MAIN:
+        menu_shown = 0;
+        paused = 0;
+        return;
+    case MENU_PAGE_SCORES:
+        Hiscore_Free();
+        page_go(MENU_PAGE_MAIN, 2);
+        return;
+    case MENU_PAGE_OPTIONS:
+        write_preferences();
+        page_go(MENU_PAGE_MAIN, 1);
+        return;
+    default:
+        page_go(MENU_PAGE_MAIN, 0);
+        return;
+    }
+}
+
+void command_main(int item)
+{
+    switch (item) {
+    case 0:
         if (attract_mode)
             New_Game();
         else
-            menu_shown = 0, paused = 0;
-    } else if (mapa_teclado[1]) {
-        mapa_teclado[1] = 0;
-        key_delay = 75.0f;
-        menu_shown = 0;
-        paused = 0;
+            page_go(MENU_PAGE_QUIT_GAME, 5);
+        break;
+    case 1: page_go(MENU_PAGE_OPTIONS, 0); break;
+    case 2:
+        Hiscore_Load();
+        page_go(MENU_PAGE_SCORES, 0);
+        break;
+    case 3:
+        if (menu_help_fn) menu_help_fn();
+        break;
+    case 4: page_go(MENU_PAGE_VOLUMES, 0); break;
+    case 5: page_go(MENU_PAGE_LEAVE, 5); break;
+    }
+}
+
+void command_enter()
+{
+    key_delay = DELAY_KEY;
+    Game_Effect(EFFECT_ENTER);
+    int item = menu.item;
+    switch (menu.page) {
+    case MENU_PAGE_MAIN: command_main(item); break;
+    case MENU_PAGE_LEAVE:
+        if (item == 4) kx_dsp_quit();
+        if (item == 5) page_go(MENU_PAGE_MAIN, 5);
+        break;
+    case MENU_PAGE_QUIT_GAME:
+        if (item == 4) {
+            page_go(MENU_PAGE_MAIN, 0);
+            Game_Particles_Stop_All();
+            Demo_Music_Request();
+            Demo_Init();
+        }
+        if (item == 5) page_go(MENU_PAGE_MAIN, 0);
+        break;
+    case MENU_PAGE_OPTIONS:
+        if (item == 1) {
+            pref_floor = !pref_floor;
+            // A pending full rebuild already brings the floor up to date.
+            if (!game.scenery_loaded && game.rebuild == REBUILD_NONE) game.rebuild = REBUILD_FLOOR;
+        }
+        if (item == 2) pref_background = !pref_background;
+        if (item == 3) {
+            write_preferences();
+            page_go(MENU_PAGE_MAIN, 1);
+        }
+        break;
+    case MENU_PAGE_VOLUMES:
+        if (item == 0 || item == 1) volume_command(item == 0, CMD_ENTER);
+        if (item == 5) page_go(MENU_PAGE_MAIN, 4);
+        break;
+    }
+}
+
+} // namespace
+
+MENU_PAGE Menu_Page(int page)
+{
+    switch (page) {
+    case MENU_PAGE_MAIN:
+        return {{attract_mode ? MSG_NEW_GAME : MSG_END_GAME, MSG_OPTIONS, MSG_SCORES, MSG_HELP, MSG_VOLUMES, MSG_EXIT},
+                6, 0, 5};
+    case MENU_PAGE_LEAVE: return {{7, 8, 9, MENU_EMPTY, 10, 11}, 6, 4, 5};
+    case MENU_PAGE_QUIT_GAME: return {{12, 13, 14, MENU_EMPTY, 15, 16}, 6, 4, 5};
+    case MENU_PAGE_OPTIONS:
+        return {{MENU_EMPTY, pref_floor ? MSG_FLOOR_ON : MSG_FLOOR_OFF,
+                 pref_background ? MSG_BACKGROUND_ON : MSG_BACKGROUND_OFF, MSG_BACK},
+                4, 1, 3};
+    case MENU_PAGE_VOLUMES:
+        return {{ITEM_MUSIC, ITEM_SOUND, MENU_EMPTY, MENU_EMPTY, MENU_EMPTY, MSG_BACK}, 6, 0, 5};
+    default: return {{}, 0, 1, 0};
+    }
+}
+
+int Menu_Item_Step(const MENU_PAGE &page, int item, int step)
+{
+    if (page.first > page.last) return item;
+    for (int tries = 0; tries <= page.last - page.first; tries++) {
+        item += step;
+        if (item > page.last) item = page.first;
+        if (item < page.first) item = page.last;
+        if (page.items[item] != MENU_EMPTY) return item;
+    }
+    return item;
+}
+
+int Menu_Volume_Step(int volume, int cmd)
+{
+    switch (cmd) {
+    case CMD_ENTER: return volume + 10 > 100 ? 0 : volume + 10;
+    case CMD_LEFT: return volume > 0 ? volume - 10 : volume;
+    case CMD_RIGHT: return volume < 100 ? volume + 10 : volume;
+    default: return volume;
+    }
+}
+
+const char *Menu_Volume_Text(int volume, int music, char *out, size_t size)
+{
+    if (volume == KX_SND_VOLUME_NONE) return Game_Message(music ? MSG_MUSIC_NONE : MSG_SOUND_NONE);
+    if (volume < 0) return Game_Message(music ? MSG_MUSIC_OFF : MSG_SOUND_OFF);
+    if (volume == 0) return Game_Message(music ? MSG_MUSIC_ZERO : MSG_SOUND_ZERO);
+    const char *bar = Game_Message(music ? MSG_MUSIC_BAR : MSG_SOUND_BAR);
+    const char *dash = std::strchr(bar, '-');
+    if (!dash || size == 0) {
+        Game_Error(music ? "Cant find volume bar for music!" : "Cant find volume bar for sound!");
+        return nullptr;
+    }
+    size_t length = std::min(std::strlen(bar), size - 1);
+    std::memcpy(out, bar, length);
+    out[length] = 0;
+    // The mark goes (v / 10 - 1) places after the first dash, never past the end of the text.
+    size_t at = static_cast<size_t>(dash - bar) + static_cast<size_t>(volume < 11 ? 0 : volume / 10 - 1);
+    if (at >= length) at = length - 1;
+    out[at] = '*';
+    return out;
+}
+
+void Main_Menu_Open()
+{
+    menu.page = MENU_PAGE_MAIN;
+    menu.idle_timer = MENU_IDLE_TICKS;
+    menu_shown = 1;
+}
+
+void Main_Menu(float t)
+{
+    if (!mapa_teclado) return;
+    if (menu.page == MENU_PAGE_SCORES)
+        Hiscore_Draw();
+    else
+        draw_page(Menu_Page(menu.page));
+    if (!menu_shown) return;
+
+    if (attract_mode && key_delay == 0.0f) {
+        if (any_command()) {
+            menu.idle_timer = MENU_IDLE_TICKS;
+        } else {
+            menu.idle_timer -= t;
+            if (menu.idle_timer <= 0.0f) mapa_teclado[CMD_ESC] = 1;
+        }
+    }
+    if (menu.page == MENU_PAGE_SCORES && key_delay == 0.0f && any_command()) mapa_teclado[CMD_ESC] = 1;
+    if (key_delay == 0.0f && command(CMD_ESC)) command_esc();
+    if (key_delay == 0.0f && (command(CMD_ENTER) || command(CMD_SPACE))) command_enter();
+    if (menu.page == MENU_PAGE_VOLUMES && (menu.item == 0 || menu.item == 1) && key_delay == 0.0f &&
+        (command(CMD_LEFT) || command(CMD_RIGHT))) {
+        key_delay = DELAY_KEY;
+        Game_Effect(EFFECT_ENTER);
+        volume_command(menu.item == 0, command(CMD_LEFT) ? CMD_LEFT : CMD_RIGHT);
+    }
+    MENU_PAGE page = Menu_Page(menu.page);
+    if (key_delay == 0.0f && command(CMD_DOWN)) {
+        Game_Effect(EFFECT_CHANGE);
+        menu.item = Menu_Item_Step(page, menu.item, 1);
+        key_delay = DELAY_KEY;
+    }
+    if (key_delay == 0.0f && command(CMD_UP)) {
+        Game_Effect(EFFECT_CHANGE);
+        menu.item = Menu_Item_Step(page, menu.item, -1);
+        key_delay = DELAY_KEY;
     }
 }

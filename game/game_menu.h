@@ -1,0 +1,65 @@
+// The main menu drawn over the attract demo or the paused game: its pages of game messages, the
+// selection, the commands of each page, the options and the two volume rows.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// ---------------------------------------------------------------------------------------------
+// Types and constants
+// ---------------------------------------------------------------------------------------------
+
+enum : int {
+    MENU_PAGE_MAIN = 0,
+    MENU_PAGE_LEAVE = 1,
+    MENU_PAGE_SCORES = 2,
+    MENU_PAGE_QUIT_GAME = 3,
+    MENU_PAGE_OPTIONS = 4,
+    MENU_PAGE_VOLUMES = 6,
+};
+
+constexpr int MENU_ITEMS = 6;
+constexpr float MENU_IDLE_TICKS = 1000.0f;
+
+struct MENU {
+    int page;
+    int item;            // the selected item
+    float idle_timer;    // ticks left before the menu closes by itself in attract mode
+};
+extern MENU menu;
+
+// What the application lends the menu: the help screen, and the sound settings' two volume words
+// (0-100, -2 while the channel is switched off, -1 while sound is unavailable). Null: no help
+// screen; a volume reads as unavailable.
+extern void (*menu_help_fn)();
+extern const int32_t *menu_music_volume;
+extern const int32_t *menu_effects_volume;
+
+// One page: its items as game message numbers (MENU_EMPTY for an empty item), the count, and
+// the first and last selectable item (first > last: nothing to select).
+constexpr int MENU_EMPTY = -1;
+struct MENU_PAGE {
+    int items[MENU_ITEMS];
+    int count;
+    int first, last;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Functions
+// ---------------------------------------------------------------------------------------------
+
+// Main_Menu_Open (show the menu on its first page, restart the idle timer) and Main_Menu (draw the current page and
+// handle its commands for a pass of time t) are declared in game.h.
+
+// The items of `page` as they stand now (attract mode, preferences, volumes).
+MENU_PAGE Menu_Page(int page);
+// The item after (step 1) or before (step -1) `item` on the page, skipping empty items and
+// wrapping between the first and the last selectable item.
+int Menu_Item_Step(const MENU_PAGE &page, int item, int step);
+// A channel's volume after Enter (command 28), Left (75) or Right (77) on its row, for a channel
+// that is switched on: Enter rises by 10 and wraps from above 100 to 0, Left and Right step by 10
+// within 0-100.
+int Menu_Volume_Step(int volume, int command);
+// The text of a volume row for volume v (music when `music`, else sound effects) in `out`; null
+// after the fatal error of a bar text without a "-".
+const char *Menu_Volume_Text(int volume, int music, char *out, size_t size);

@@ -1,0 +1,43 @@
+// The recorded calls of the game's drawing, music and fatal errors (see menu_test_util.h).
+#include "menu_test_util.h"
+
+#include "world/world_render.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace menu_test {
+std::vector<DRAWN> drawn;
+std::vector<std::string> music_played;
+std::vector<int> effects_played;
+std::vector<std::string> game_errors;
+} // namespace menu_test
+
+using namespace menu_test;
+
+void draw_sprite_text(const char *text, double x, double y, int tint, int, int transparency, double height,
+                      double width, double advance)
+{
+    drawn.push_back({text, x, y, tint, transparency, height, width, advance});
+}
+
+void draw_screen_sprite(int sprite, double x, double y, int tint, int, int transparency, double height,
+                        double width, int, int)
+{
+    drawn.push_back({"#" + std::to_string(sprite), x, y, tint, transparency, height, width, 0});
+}
+
+void Game_Music_Play(const char *name)
+{
+    music_played.push_back(name);
+}
+
+void Game_Error(const char *format, ...)
+{
+    char text[600];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    game_errors.push_back(text);
+}

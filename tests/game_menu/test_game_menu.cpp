@@ -1,0 +1,340 @@
+// The main menu: moving the selection, every page's commands in their order, the idle timer,
+// the volume rows with the sound module running on a test device, and the drawn layout.
+#include "menu_test_util.h"
+
+#include "game/game_hiscore.h"
+#include "kx/kx_snd/kx_snd.h"
+#include "platform/plat_audio.h"
+#include "world/world.h"
+
+#include <algorithm>
+#include <array>
+
+using namespace menu_test;
+
+namespace {
+
+enum { ESC = 1, ENTER = 28, SPACE = 57, UP = 72, LEFT = 75, RIGHT = 77, DOWN = 80 };
+
+int help_calls;
+
+class MenuTest : public GameFolderTest {
+protected:
+    std::array<WORLD_SPRITE, WORLD_SPRITES> sprites{};
+
+    void SetUp() override
+    {
+        GameFolderTest::SetUp();
+        help_calls = 0;
+        menu_help_fn = [] { help_calls++; };
+        sprites[100].defined = 1;
+        sprites[100].transparency = 1;
+        sprites[100].param[0] = -1;
+        sprites[100].param[2] = 2;
+        world_sprites = sprites.data();
+        pref_floor = pref_background = 1;
+        menu = MENU{};
+        Main_Menu_Open();
+    }
+
+    void TearDown() override
+    {
+        Hiscore_Free();
+        world_sprites = nullptr;
+        menu_help_fn = nullptr;
+        GameFolderTest::TearDown();
+    }
+
+    // One pass with `cmd` on, then enough quiet passes to clear the key delay.
+    void press(int cmd)
+    {
+        commands[cmd] = 1;
+        Main_Menu(1.0f);
+        commands[cmd] = 0;
+        key_delay = 0.0f;
+    }
+};
+
+TEST(MenuItems, DownAndUpSkipEmptyItemsAndWrap)
+{
+    struct Case {
+        int page, item, step, expected;
+    } cases[] = {
+        {MENU_PAGE_MAIN, 5, 1, 0},  {MENU_PAGE_MAIN, 0, -1, 5},    {MENU_PAGE_MAIN, 2, 1, 3},
+        {MENU_PAGE_VOLUMES, 1, 1, 5}, {MENU_PAGE_VOLUMES, 5, -1, 1}, {MENU_PAGE_VOLUMES, 5, 1, 0},
+        {MENU_PAGE_LEAVE, 5, 1, 4}, {MENU_PAGE_QUIT_GAME, 4, -1, 5}, {MENU_PAGE_OPTIONS, 1, -1, 3},
+        {MENU_PAGE_OPTIONS, 3, 1, 1}, {MENU_PAGE_SCORES, 0, 1, 0},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Menu_Item_Step(Menu_Page(c.page), c.item, c.step), c.expected) << c.page << " " << c.item;
+}
+
+TEST(MenuVolumes, EnterWrapsLeftAndRightStopAtTheEnds)
+{
+    struct Case {
+        int volume, command, expected;
+    } cases[] = {{100, ENTER, 0}, {90, ENTER, 100}, {0, ENTER, 10}, {0, LEFT, 0},
+                 {50, LEFT, 40},  {100, RIGHT, 100}, {30, RIGHT, 40}};
+    for (const Case &c : cases)
+        EXPECT_EQ(Menu_Volume_Step(c.volume, c.command), c.expected) << c.volume << " " << c.command;
+}
+
+TEST_F(MenuTest, VolumeTextsMarkTheBar)
+{
+    struct Case {
+        int volume, music;
+        const char *text;
+    } cases[] = {
+        {-1, 1, "M43"}, {-2, 1, "M44"}, {0, 1, "M25"}, {-1, 0, "M41"}, {-2, 0, "M42"}, {0, 0, "M27"},
+        {10, 1, "MUSIC *---------"}, {5, 1, "MUSIC *---------"}, {50, 1, "MUSIC ----*-----"},
+        {100, 0, "SOUND ---------*"},
+    };
+    for (const Case &c : cases) {
+        char out[64];
+        const char *text = Menu_Volume_Text(c.volume, c.music, out, sizeof out);
+        ASSERT_NE(text, nullptr);
+        EXPECT_STREQ(text, c.text) << c.volume;
+    }
+    EXPECT_TRUE(game_errors.empty());
+}
+
+TEST_F(MenuTest, ABarTextWithoutDashIsFatalAndAShortOneIsNotOverrun)
+{
+    Game_Text_Free(GAME_TEXT_MESSAGES);
+    for (int n = 0; n < GAME_MESSAGES_MAX; n++) {
+        std::string text = n == 24 ? "NO BAR" : n == 26 ? "S--" : "M";
+        Game_Text_Add(GAME_TEXT_MESSAGES, text.data(), text.size());
+    }
+    char out[64];
+    EXPECT_EQ(Menu_Volume_Text(40, 1, out, sizeof out), nullptr);
+    EXPECT_EQ(game_errors, std::vector<std::string>{"Cant find volume bar for music!"});
+    EXPECT_STREQ(Menu_Volume_Text(100, 0, out, sizeof out), "S-*");
+}
+
+TEST_F(MenuTest, ClosesByItselfAThousandTicksAfterTheLastCommandInAttractMode)
+{
+    attract_mode = 1;
+    for (int pass = 1; pass <= 60; pass++) Main_Menu(10.0f);
+    commands[15] = 1;   // Tab counts as a command and restarts the timer
+    Main_Menu(10.0f);
+    commands[15] = 0;
+    for (int pass = 1; pass < 100; pass++) {
+        Main_Menu(10.0f);
+        ASSERT_EQ(menu_shown, 1) << pass;
+    }
+    Main_Menu(10.0f);
+    EXPECT_EQ(menu_shown, 0);
+    EXPECT_EQ(effects_played.back(), 4);
+
+    // Outside attract mode the menu stays.
+    menu = MENU{};
+    Main_Menu_Open();
+    attract_mode = 0;
+    key_delay = 0.0f;
+    for (int pass = 0; pass < 200; pass++) Main_Menu(10.0f);
+    EXPECT_EQ(menu_shown, 1);
+}
+
+TEST_F(MenuTest, EscReturnsToTheFirstPageWithItsSideEffects)
+{
+    struct Case {
+        int page, item_after, shown_after;
+    } cases[] = {{MENU_PAGE_MAIN, 0, 0},    {MENU_PAGE_LEAVE, 0, 1},   {MENU_PAGE_SCORES, 2, 1},
+                 {MENU_PAGE_QUIT_GAME, 0, 1}, {MENU_PAGE_OPTIONS, 1, 1}, {MENU_PAGE_VOLUMES, 0, 1}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.page);
+        Main_Menu_Open();
+        paused = 1;
+        menu.page = c.page;
+        menu.item = 5;
+        if (c.page == MENU_PAGE_SCORES) Hiscore_Load();
+        pref_floor = 0;
+        effects_played.clear();
+        press(ESC);
+        EXPECT_EQ(menu.page, MENU_PAGE_MAIN);
+        EXPECT_EQ(menu_shown, c.shown_after);
+        EXPECT_EQ(paused, c.shown_after);
+        if (c.shown_after) {
+            EXPECT_EQ(menu.item, c.item_after);
+        }
+        EXPECT_EQ(commands[ESC], 0);
+        EXPECT_EQ(effects_played, std::vector<int>{4});
+        EXPECT_EQ(hiscore.loaded, 0);
+    }
+    // Leaving the options wrote the preferences, as item 3 does.
+    int floor = -1;
+    kx_io_ini_get_int("Preferences", "Floor", &floor, kx_io_settings_path_get());
+    EXPECT_EQ(floor, 0);
+}
+
+TEST_F(MenuTest, EnterActsByPageAndItem)
+{
+    struct Case {
+        int page, item, attract;
+        int page_after, item_after;
+    } cases[] = {
+        {MENU_PAGE_MAIN, 0, 0, MENU_PAGE_QUIT_GAME, 5}, {MENU_PAGE_MAIN, 1, 0, MENU_PAGE_OPTIONS, 1},
+        {MENU_PAGE_MAIN, 2, 1, MENU_PAGE_SCORES, 0},    {MENU_PAGE_MAIN, 3, 1, MENU_PAGE_MAIN, 3},
+        {MENU_PAGE_MAIN, 4, 1, MENU_PAGE_VOLUMES, 0},   {MENU_PAGE_MAIN, 5, 1, MENU_PAGE_LEAVE, 5},
+        {MENU_PAGE_LEAVE, 5, 1, MENU_PAGE_MAIN, 5},     {MENU_PAGE_QUIT_GAME, 5, 0, MENU_PAGE_MAIN, 0},
+        {MENU_PAGE_OPTIONS, 3, 1, MENU_PAGE_MAIN, 1},   {MENU_PAGE_VOLUMES, 5, 1, MENU_PAGE_MAIN, 4},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.page) + "/" + std::to_string(c.item));
+        Main_Menu_Open();
+        attract_mode = c.attract;
+        menu.page = c.page;
+        menu.item = c.item;
+        effects_played.clear();
+        help_calls = 0;
+        press(c.page == MENU_PAGE_OPTIONS ? SPACE : ENTER);
+        drawn.clear();
+        Main_Menu(1.0f);   // drawing limits the selection to the page's range
+        EXPECT_EQ(menu.page, c.page_after);
+        EXPECT_EQ(menu.item, c.item_after);
+        EXPECT_EQ(effects_played.front(), 5);
+        EXPECT_EQ(help_calls, c.page == MENU_PAGE_MAIN && c.item == 3);
+        EXPECT_EQ(hiscore.loaded, c.page_after == MENU_PAGE_SCORES);
+        EXPECT_EQ(menu_shown, 1);
+        Hiscore_Free();
+    }
+}
+
+TEST_F(MenuTest, OptionsToggleThePreferences)
+{
+    menu.page = MENU_PAGE_OPTIONS;
+    menu.item = 1;
+    press(ENTER);
+    EXPECT_EQ(pref_floor, 0);
+    EXPECT_EQ(game.rebuild, REBUILD_FLOOR);
+    menu.item = 2;
+    press(ENTER);
+    EXPECT_EQ(pref_background, 0);
+    drawn.clear();
+    Main_Menu(1.0f);
+    EXPECT_EQ(drawn_text("M35").size(), 1u);
+    EXPECT_EQ(drawn_text("M37").size(), 1u);
+}
+
+TEST_F(MenuTest, AnyCommandLeavesTheHighScorePage)
+{
+    Hiscore_Load();
+    menu.page = MENU_PAGE_SCORES;
+    drawn.clear();
+    Main_Menu(1.0f);
+    EXPECT_EQ(drawn_text("HIGH SCORES").size(), 1u);
+    EXPECT_EQ(menu.page, MENU_PAGE_SCORES);
+    press(LEFT);
+    EXPECT_EQ(menu.page, MENU_PAGE_MAIN);
+    EXPECT_EQ(menu.item, 2);
+    EXPECT_EQ(hiscore.loaded, 0);
+}
+
+TEST_F(MenuTest, DrawsRowsCentredWithTheHighlightBehindTheSelection)
+{
+    menu.item = 4;
+    Main_Menu(1.0f);
+    // "M0" .. "M6": two or three characters at width 14, advance 12.
+    struct Row {
+        const char *text;
+        int row, tint, transparency;
+    } rows[] = {{"M1", 0, 7, 2}, {"M23", 4, 0, 0}, {"M6", 5, 7, 2}};
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.text);
+        ASSERT_EQ(drawn_text(r.text).size(), 1u);
+        DRAWN d = drawn_text(r.text)[0];
+        int length = int(std::string(r.text).size());
+        EXPECT_EQ(d.x, 79 - 12 * length / 2);
+        EXPECT_EQ(d.y, 14 + 16 * r.row);
+        EXPECT_EQ(d.width, 14);
+        EXPECT_EQ(d.advance, 12);
+        EXPECT_EQ(d.tint, r.tint);
+        EXPECT_EQ(d.transparency, r.transparency);
+    }
+    std::vector<DRAWN> highlight = drawn_text("#100");
+    ASSERT_EQ(highlight.size(), 1u);
+    EXPECT_EQ(highlight[0].x, 65 - 12 * 3 / 2);
+    EXPECT_EQ(highlight[0].y, 14 + 16 * 4 - 1);
+    EXPECT_EQ(highlight[0].height, 16);
+    EXPECT_LT(std::find_if(drawn.begin(), drawn.end(), [](const DRAWN &d) { return d.text == "#100"; }) - drawn.begin(),
+              std::find_if(drawn.begin(), drawn.end(), [](const DRAWN &d) { return d.text == "M23"; }) - drawn.begin());
+
+    // The options page draws at width 10, the volume rows at 8.
+    menu.page = MENU_PAGE_OPTIONS;
+    menu.item = 0;
+    drawn.clear();
+    Main_Menu(1.0f);
+    EXPECT_EQ(menu.item, 1);
+    EXPECT_EQ(drawn_text("M34")[0].width, 10);
+    EXPECT_EQ(drawn_text("M34")[0].tint, 0);
+    menu.page = MENU_PAGE_VOLUMES;
+    drawn.clear();
+    Main_Menu(1.0f);
+    DRAWN bar = drawn_text("MUSIC ----*-----")[0];
+    EXPECT_EQ(bar.width, 8);
+    EXPECT_EQ(bar.x, 79 - 6 * 16 / 2);
+    EXPECT_EQ(drawn_text("M32")[0].width, 14);
+
+    // A text too long for the row narrows to 115 / length + 2.
+    Game_Text_Free(GAME_TEXT_MESSAGES);
+    for (int n = 0; n < GAME_MESSAGES_MAX; n++) {
+        std::string text = n == 6 ? "A VERY LONG EXIT TEXT" : "M" + std::to_string(n);
+        Game_Text_Add(GAME_TEXT_MESSAGES, text.data(), text.size());
+    }
+    menu.page = MENU_PAGE_MAIN;
+    drawn.clear();
+    Main_Menu(1.0f);
+    DRAWN exit = drawn_text("A VERY LONG EXIT TEXT")[0];
+    EXPECT_EQ(exit.width, 115 / 21 + 2);
+    EXPECT_EQ(exit.advance, 115 / 21);
+    EXPECT_EQ(exit.x, 79 - (115 / 21) * 21 / 2);
+}
+
+// The volume rows through the sound module on a test device.
+class MenuSoundTest : public MenuTest {
+protected:
+    std::atomic<int32_t> audible{0};
+    int32_t music_on = 1, effects_on = 1, quality = 4;
+    KX_SND_SETTINGS settings{0, &audible, &music_on, &effects_on, &music_volume, &effects_volume, &quality, 0, 0};
+    PLAT_AUDIO_TEST_DEVICE device{44100, 2, 16, 2, nullptr, 0, PLAT_AUDIO_FAIL_NONE};
+
+    void SetUp() override
+    {
+        MenuTest::SetUp();
+        plat_audio_test_device(&device);
+        ASSERT_EQ(kx_snd_init(&settings), 1);
+        menu.page = MENU_PAGE_VOLUMES;
+    }
+
+    void TearDown() override
+    {
+        kx_snd_done();
+        plat_audio_test_device(nullptr);
+        MenuTest::TearDown();
+    }
+};
+
+TEST_F(MenuSoundTest, VolumeRowsStepSwitchOnAndWrap)
+{
+    struct Case {
+        int item, start, command, music_after, effects_after;
+    } cases[] = {
+        {0, 100, ENTER, 0, 50}, {0, 40, RIGHT, 50, 50}, {0, 0, LEFT, 0, 50},   {1, 100, RIGHT, 50, 100},
+        {1, 70, LEFT, 50, 60},  {0, -2, RIGHT, 30, 50}, {0, -2, ENTER, 40, 50}, {1, -2, LEFT, 50, 30},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.item) + ": " + std::to_string(c.start) + " " + std::to_string(c.command));
+        int before = c.start == -2 ? 30 : c.start;
+        kx_snd_set_music_volume(c.item == 0 ? before : 50);
+        kx_snd_set_effects_volume(c.item == 1 ? before : 50);
+        if (c.start == -2 && c.item == 0) kx_snd_toggle_music();
+        if (c.start == -2 && c.item == 1) kx_snd_toggle_effects();
+        ASSERT_EQ(c.item == 0 ? music_volume : effects_volume, c.start);
+        menu.item = c.item;
+        press(c.command);
+        EXPECT_EQ(music_volume, c.music_after);
+        EXPECT_EQ(effects_volume, c.effects_after);
+    }
+}
+
+} // namespace
