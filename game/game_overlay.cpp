@@ -80,7 +80,6 @@ void Score_Display()
 
 void Key_Delay_Tick(float t)
 {
-    if (menu_shown) return;
     key_delay = key_delay > t ? key_delay - t : 0.0f;
 }
 
