@@ -30,7 +30,7 @@ cat >"$work/start.txt" <<'KEYS'
 10 28 down
 11 28 up
 KEYS
-"$game" "${options[@]}" --frames 4000 --script "$work/start.txt" --trace-game "$work/first.txt" >"$work/log" 2>&1 ||
+"$game" "${options[@]}" --frames 1500 --script "$work/start.txt" --trace-game "$work/first.txt" >"$work/log" 2>&1 ||
     { echo "first run failed"; cat "$work/log"; exit 1; }
 entry=$(awk '$6 == "entry" { print $2; exit }' "$work/first.txt")
 [ -n "$entry" ] || { echo "name entry never started"; tail -5 "$work/first.txt"; exit 1; }
