@@ -21,6 +21,7 @@ enum : int {
     KEY_LSHIFT = 42,
     KEY_SPACE = 57,
     KEY_F1 = 59,
+    KEY_F8 = 66,
     MOUSE_LEFT = 408,
     MOUSE_RIGHT = 409,
 };
@@ -68,6 +69,8 @@ void app_commands_build()
     else if (!menu_shown && kx_inp_key_down(KEY_ENTER)) mapa_teclado[CMD_ENTER] = 1;
     if (menu_shown && app_confirm_released()) mapa_teclado[CMD_ENTER] = 1;
     if (kx_inp_key_down(KEY_TAB)) mapa_teclado[CMD_TAB] = 1;
+    // F8 asks for a recording; the game starts one only during a level's start-up move.
+    if (kx_inp_key_released(KEY_F8)) mapa_teclado[CMD_DEMO_RECORD] = 1;
 
     if (c[CONTROL_LEFT]) mapa_teclado[CMD_LEFT] = amount(c[CONTROL_LEFT]);
     else if (c[CONTROL_RIGHT]) mapa_teclado[CMD_RIGHT] = amount(c[CONTROL_RIGHT]);

@@ -117,3 +117,40 @@ TEST(BrickWorld, MapMatchesTheDefinition)
     }
     EXPECT_GT(bricks, 0);
 }
+
+// The scenery worlds of the attract sequence: the game keeps its objects and draws its texts in
+// whatever world is loaded, so each defines the brick world's sprites; each names only generated
+// files, and its map uses only its own tiles and sprites, within the grid, and shows all the
+// world format's moving parts.
+TEST(SceneryWorlds, DefineTheGameSpritesAndAgreeWithTheirMaps)
+{
+    for (const char *name : {"station", "garden"}) {
+        std::string text, map, bytes;
+        ASSERT_TRUE(content_read(content_generated_dir() + "/level/" + name + ".def", text)) << name;
+        def_world w = content_parse_def(text);
+        for (const std::string &e : w.errors) ADD_FAILURE() << name << ": " << e;
+        for (int s : game_sprites()) EXPECT_TRUE(w.sprites.count(s)) << name << " sprite " << s;
+        for (const std::string &f : w.files) EXPECT_TRUE(content_read(content_path(content_generated_dir(), f), bytes)) << f;
+        ASSERT_TRUE(content_read(content_generated_dir() + "/level/" + name + ".map", map)) << name;
+        int highest = le16(map, 6);
+        size_t cells_at = 8 + static_cast<size_t>(highest + 1) * 59;
+        ASSERT_GE(map.size(), cells_at + 4);
+        int rows = le16(map, cells_at), cols = le16(map, cells_at + 2);
+        EXPECT_EQ((std::vector<int>{rows, cols}), (std::vector<int>{w.numbers['b'], w.numbers['a']})) << name;
+        ASSERT_EQ(map.size(), cells_at + 4 + static_cast<size_t>(rows) * cols * 22) << name;
+        for (int o = 1; o <= highest; o++) EXPECT_TRUE(w.sprites.count(le16(map, 8 + static_cast<size_t>(o) * 59))) << name << " object " << o;
+        int sloped = 0, raised = 0;
+        for (int i = 0; i < rows * cols; i++) {
+            size_t at = cells_at + 4 + static_cast<size_t>(i) * 22;
+            int tile = le16(map, at), up0 = le16(map, at + 4), up1 = le16(map, at + 6);
+            EXPECT_TRUE(tile == 0 || w.tiles.count(tile)) << name << " cell " << i << " tile " << tile;
+            if (tile) {
+                sloped += up0 != up1;
+                raised += up0 > -10;
+            }
+        }
+        EXPECT_GT(sloped, 0) << name;
+        EXPECT_GT(raised, 0) << name;
+        for (char kind : {'*', '+', '>'}) EXPECT_TRUE(text.find(std::string("\r\n") + kind) != std::string::npos) << name << " " << kind;
+    }
+}
