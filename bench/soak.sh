@@ -7,6 +7,7 @@
 # folder holds the trace, the snapshots and the output afterwards; SOAK_DIR names it.
 set -u
 game=$(realpath "$1")
+source_dir=$(realpath "$(dirname "$0")/..")
 steps=${2:-360000}
 ticks=20
 passes=$(((steps + ticks) / (ticks + 1)))
@@ -14,7 +15,7 @@ work=${SOAK_DIR:-$(mktemp -d)}
 mkdir -p "$work"
 cd "$work" || exit 1
 export XDG_DATA_HOME="$work/user"
-export LSAN_OPTIONS="${LSAN_OPTIONS:-}:use_tls=0"
+export LSAN_OPTIONS="suppressions=$source_dir/tests/lsan.supp:print_suppressions=0:use_tls=0"
 
 # The key script: every 600 passes (four minutes of game time) one round of events, chosen by
 # the round number so that every kind of event comes around.
