@@ -3,7 +3,7 @@
 
 #include "game/game.h"
 #include "game/game_error.h"
-#include "game/game_seams.h"
+#include "game/game_music.h"
 #include "game/game_text.h"
 #include "kx/kx_io/kx_io.h"
 #include "kx/kx_mem/kx_mem.h"

@@ -7,7 +7,7 @@
 #include "game/game_levels.h"
 #include "game/game_play.h"
 #include "game/game_random.h"
-#include "game/game_seams.h"
+#include "game/game_music.h"
 
 #include "world/particle.h"
 #include "world/world.h"
