@@ -6,7 +6,6 @@
 #include "game/game_hiscore.h"
 #include "game/game_play.h"
 #include "game/game_error.h"
-#include "game/game_music.h"
 #include "game/game_text.h"
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_snd/kx_snd.h"
