@@ -45,7 +45,7 @@ run)
     [ $status -eq 0 ] || fail "the installed game exited with $status"
     if grep -qE "Could not open|not freed|not all freed" "$work/err"; then fail "errors at run time"; fi
     # The first start copied the installed Default.ini (only it holds SkipMessageBox).
-    grep -q "^SkipMessageBox=1" "$work/userdata/Pellovar/Veltramondo/veltramondo.ini" ||
+    grep -q "^SkipMessageBox=" "$work/userdata/Pellovar/Veltramondo/veltramondo.ini" ||
         fail "the settings were not made from the installed Default.ini"
     "$stage/bin/veltramondo-tool" list "$stage/share/games/veltramondo/resource.dat" >"$work/list" ||
         fail "veltramondo-tool list"

@@ -78,7 +78,7 @@ TEST_F(DspTest, OverlongSettingsAreCutToTheirBuffersAndMissingOnesReadQuietly)
     for (size_t length : {79u, 80u, 300u}) {
         SCOPED_TRACE(length);
         auto pad = [&](std::string v) { return v + std::string(length - v.size(), ' '); };
-        write_file(settings(), "[Display]\nResolution=" + pad(resolution) + "\nWindowPosition=" + pad("10,20,720,400") +
+        write_file(settings(), "[Display]\nResolution=" + pad(resolution) + "\nWindowPosition=" + pad("10,20,720,540") +
                                    "\nFullPosition=" + pad("0,0,800,600") + "\n");
         ASSERT_EQ(start(), 1);
         EXPECT_EQ(kx_dsp_width(), 720);
