@@ -8,6 +8,7 @@
 #include "game/game_text.h"
 #include "kx/kx_error/kx_error.h"
 #include "kx/kx_io/kx_io.h"
+#include "tests/kx_io/kx_io_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -37,17 +38,8 @@ extern std::vector<std::string> music_played;
 extern std::vector<int> effects_played;
 extern std::vector<std::string> game_errors;
 
-inline void write_file(const fs::path &p, const std::string &bytes)
-{
-    if (p.has_parent_path()) fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
-}
-
-inline std::string read_file(const fs::path &p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using kxio_test::read_file;
+using kxio_test::write_file;
 
 // The 40 file bytes of five (score, name) entries.
 inline std::string table_bytes(const std::vector<std::pair<int32_t, std::string>> &entries)
