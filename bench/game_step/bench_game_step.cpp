@@ -37,25 +37,6 @@ double us_since(clock_type::time_point t0)
     return std::chrono::duration<double, std::micro>(clock_type::now() - t0).count();
 }
 
-void fill()
-{
-    for (int i = 0; i < GAME_BALLS; i++)
-        if (Game_Object_Free(GameTest::ball(i))) GameTest::ball_set(i, 40.0 + i * 5, 100.0 + i, 4000 + i * 50, -5000);
-    for (int i = 0; i < GAME_ENEMIES; i++)
-        if (Game_Object_Free(Game_Object(pools.enemies[i]))) {
-            Game_Object_Sprite(pools.enemies[i], 20);
-            Game_Object_Place(pools.enemies[i], 40.0 + (i % 14) * 12, -20.0, 80.0 + (i / 14) * 10);
-        }
-    for (int i = 0; i < GAME_BONUSES; i++)
-        if (Game_Object_Free(Game_Object(pools.bonuses[i]))) {
-            Game_Object_Sprite(pools.bonuses[i], 80 + i % 16);
-            Game_Object_Place(pools.bonuses[i], 40.0 + i * 8, -14.0, 60.0);
-        }
-    for (int i = 0; i < GAME_SHOTS; i++)
-        if (Game_Object_Free(Game_Object(pools.shots[i])))
-            Shot_Place(pools.shots[i], SPRITE_SHOT, 40.0 + i * 5, -19.8, 180.0);
-}
-
 void start_level()
 {
     game.level = 1;
@@ -104,7 +85,7 @@ int main(int argc, char **argv)
     start_level();
     std::vector<double> step_us, peer_us;
     for (int i = 0; i < steps; i++) {
-        if (i % 50 == 0) fill();
+        if (i % 50 == 0) GameTest::pools_fill();
         game.weapon = 1;
         step_time = 0.3;
         auto t0 = clock_type::now();

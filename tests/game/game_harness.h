@@ -142,6 +142,25 @@ class GameTest : public ::testing::Test {
         Game_Object_Place(pools.balls[i], x, -19.0, z);
         return b;
     }
+    // Balls, enemies, falling bonuses and shots in every slot of their pools.
+    static void pools_fill()
+    {
+        for (int i = 0; i < GAME_BALLS; i++)
+            if (Game_Object_Free(GameTest::ball(i))) GameTest::ball_set(i, 40.0 + i * 5, 100.0 + i, 4000 + i * 50, -5000);
+        for (int i = 0; i < GAME_ENEMIES; i++)
+            if (Game_Object_Free(Game_Object(pools.enemies[i]))) {
+                Game_Object_Sprite(pools.enemies[i], 20);
+                Game_Object_Place(pools.enemies[i], 40.0 + (i % 14) * 12, -20.0, 80.0 + (i / 14) * 10);
+            }
+        for (int i = 0; i < GAME_BONUSES; i++)
+            if (Game_Object_Free(Game_Object(pools.bonuses[i]))) {
+                Game_Object_Sprite(pools.bonuses[i], 80 + i % 16);
+                Game_Object_Place(pools.bonuses[i], 40.0 + i * 8, -14.0, 60.0);
+            }
+        for (int i = 0; i < GAME_SHOTS; i++)
+            if (Game_Object_Free(Game_Object(pools.shots[i])))
+                Shot_Place(pools.shots[i], SPRITE_SHOT, 40.0 + i * 5, -19.8, 180.0);
+    }
     static double speed(const WORLD_OBJECT *b)
     {
         return std::hypot(double(b->param[0]), double(b->param[1]));
