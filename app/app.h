@@ -42,6 +42,7 @@ struct APP_STATE {
     uint32_t fixed_ticks;                 // "--fixed-ticks N": N ticks every pass, no clock (0: off)
     int seed_given;                       // "--seed N" was given
     uint32_t seed;
+    int record_level, record_steps;       // "--record-demo LEVEL:STEPS" (0: no recording)
     uint32_t last_frame_ms;               // clock at the previous frame, for the particles
 };
 extern APP_STATE app;

@@ -22,6 +22,7 @@ enum : int {
     KEY_SPACE = 57,
     KEY_F1 = 59,
     KEY_F8 = 66,
+    KEY_F9 = 67,
     MOUSE_LEFT = 408,
     MOUSE_RIGHT = 409,
 };
@@ -59,7 +60,9 @@ int app_confirm_released()
 void app_commands_build()
 {
     Commands_Clear();
-    if (attract_mode && kx_inp_first_pressed()) mapa_teclado[CMD_ANY] = 1;
+    // Any key but the snapshot key leaves the attract sequence for the menu.
+    const int first = kx_inp_first_pressed();
+    if (attract_mode && first && first != KEY_F9) mapa_teclado[CMD_ANY] = 1;
     if (ctrl_shift_released(KEY_L)) mapa_teclado[CMD_NEXT_LEVEL] = 1;
     if (ctrl_shift_released(KEY_I)) no_life_loss = !no_life_loss;
     const uint8_t *c = app.player.controls;

@@ -31,10 +31,8 @@ void screen_draw()
             Help_Screen_Close();
             Commands_Clear();
         }
-    } else if (world_show_timer == 0.0f) {
-        Game_Render();
     } else {
-        draw_background();
+        Game_Render();
     }
 }
 
@@ -103,6 +101,7 @@ int app_loop_pass(int *exit_code)
     Key_Delay_Tick(t);
     Pass_Events(t);
     app_steps_run();
+    if (app.record_level && Demo_Record_Finish(app.record_steps)) plat_message_post(PLAT_WM_CLOSE, 0, 0);
     app.ticks.store(0);
     Commands_Clear();
     app_game_trace_pass();

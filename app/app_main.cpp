@@ -8,6 +8,7 @@
 #include "app/app_language.h"
 #include "app/app_texts.h"
 #include "game/game.h"
+#include "game/game_levels.h"
 #include "game/game_menu.h"
 #include "game/game_random.h"
 #include "kx/kx_bit/kx_bit.h"
@@ -97,6 +98,9 @@ void usage(FILE *out)
                  "  --fixed-ticks N   every pass finds exactly N ticks (1-20): no clock, repeatable runs\n"
                  "  --seed N          seed the game's random numbers with N instead of the clock\n"
                  "  --autopilot       the computer plays the game (outside attract mode)\n"
+                 "  --record-demo LEVEL:STEPS  play LEVEL at once, record it and save the recording\n"
+                 "                    after STEPS steps, the level won or the last life left\n"
+                 "  --demo-list FILE  run the attract sequence from FILE instead of data\\demos.txt\n"
                  "  -stop             ask a running copy to close\n"
                  "  --version         print the version\n"
                  "  --help            print this help\n");
@@ -169,6 +173,19 @@ int parse(int argc, char **argv)
             }
             app.seed_given = 1;
             app.seed = static_cast<uint32_t>(n);
+        } else if (!std::strcmp(a, "--record-demo") && i + 1 < argc) {
+            int level, steps;
+            char end;
+            if (std::sscanf(argv[++i], "%d:%d%c", &level, &steps, &end) != 2 || level < 1 || level >= LEVELS_MAX ||
+                steps < 1 || steps >= GAME_MOVEMENT_STEPS) {
+                std::fprintf(stderr, "veltramondo: --record-demo takes LEVEL:STEPS (level 1-%d, steps 1-%d)\n",
+                             LEVELS_MAX - 1, GAME_MOVEMENT_STEPS - 1);
+                return 2;
+            }
+            app.record_level = level;
+            app.record_steps = steps;
+        } else if (!std::strcmp(a, "--demo-list") && i + 1 < argc) {
+            demo_list_name = argv[++i];
         } else if (!std::strcmp(a, "--autopilot")) {
             game_autopilot = 1;
         } else if (!std::strcmp(a, "-stop")) {
@@ -293,9 +310,12 @@ int WinMain(void *, void *, const char *command_line, int show)
     game_effect_fn = Play_Effect;
     game_ticks_fn = app_ticks_set;
     if (!Game_Tables_Init(app.field_width, app.field_height)) return app_loop_run();
-    Demo_Init();
-    app.game_initialised = 1;
     Game_Reset();
+    if (app.record_level)
+        Demo_Record_Game(app.record_level);
+    else
+        Demo_Init();
+    app.game_initialised = 1;
 
     kx_dsp_splash_off();
     kx_dsp_show();

@@ -97,6 +97,7 @@ struct GAME_RECORD {
     float extra_life_timer; // ticks the extra-life message still shows
     int life_lost;
     int start_move, won_move; // camera moves running
+    int level_opening;        // the running start-up move opens a level (not a new life)
     double cam_distance, cam_tilt;
     int far_view;               // steps of the far view left
     double cam_x, cam_y, cam_z; // camera position
@@ -198,6 +199,11 @@ void Score_Display();
 // ---------------------------------------------------------------------------------------------
 
 void New_Game();
+// A new game that begins on `level` (New_Game begins on level 1).
+void New_Game_Level(int level);
+// Clears what a level start leaves standing from before (weak balls, frozen enemies, the shot
+// cool-down, the paddle's movement ring), so that a game or a demo begins from the same state.
+void Game_Carry_Reset();
 void Level_Start(int width, int height);
 void New_Life();
 void Level_Won();
@@ -228,8 +234,16 @@ extern char world_map_name[64];
 // ---------------------------------------------------------------------------------------------
 
 void Demo_Init();
-// Writes the recorded demo ("level\\level%2d.dem").
+// Writes the recorded demo ("level\\level%2d.dem" in the per-user folder).
 void Demo_Save();
+// Starts a new game on `level` recorded from its start-up move (the build's own demos).
+void Demo_Record_Game(int level);
+// A recording without a player ends once `steps` steps are recorded, once the level has been
+// won and the next one begins, or when only the last life is left; it is saved then. 1 when
+// it has ended.
+int Demo_Record_Finish(int steps);
+// The demo list read by Demo_Init ("data\\demos.txt" unless the application names another).
+extern const char *demo_list_name;
 // Asks for the demo music at the next Demo_Init.
 void Demo_Music_Request();
 // The credits scroll over the attract demo: advanced once per step, drawn by Game_Render.

@@ -23,5 +23,5 @@ void Game_Error(const char *format, ...)
     Game_Error_Text(text, format, args);
     va_end(args);
     kx_dsp_alert(text, "Error", KX_DSP_ALERT_ERROR);
-    kx_dsp_quit();
+    kx_dsp_quit_failed();
 }

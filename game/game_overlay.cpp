@@ -2,6 +2,7 @@
 // overlay texts (level, pause, game over, extra life), the score and lives display, and the
 // game scene itself.
 #include "game/game.h"
+#include "game/game_demo.h"
 #include "game/game_error.h"
 #include "game/game_play.h"
 #include "game/game_progress.h"
@@ -187,6 +188,10 @@ void Game_Attract_Return()
 
 void Game_Render()
 {
+    if (world_show_timer > 0.0f) {
+        Demo_Scenery_Draw();
+        return;
+    }
     if (!game.world_loaded) return;
     if (pref_background) draw_background();
     render_world(game.cam_x, game.cam_y, game.cam_z, 0);

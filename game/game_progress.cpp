@@ -30,15 +30,32 @@ int Level_Music_Number(int level, int cycle)
     return (n < 0 ? n + 7 : n) + 1;
 }
 
+void Game_Carry_Reset()
+{
+    game.weak_timer = 0.0f;
+    game.freeze_timer = 0;
+    game.shot_cooldown = 0.0f;
+    game.extra_life_timer = 0.0f;
+    for (double &d : paddle.ring) d = 0.0;
+    paddle.ring_index = 0;
+}
+
 void New_Game()
 {
+    New_Game_Level(1);
+}
+
+void New_Game_Level(int level)
+{
     Game_Particles_Stop_All();
+    Game_Carry_Reset();
+    tape.recording = 0;
     game.score = game.score_previous = 0;
     game.weapon = 0;
     attract_mode = 0;
     menu_shown = 0;
     paused = 0;
-    game.level = 1;
+    game.level = level;
     game.cycle = 0;
     game.lives = 3;
     tape.steps = 0;
@@ -77,6 +94,7 @@ void Level_Start(int width, int height)
     }
     Game_Ticks_Set(0);
     New_Life();
+    game.level_opening = 1;
 }
 
 void New_Life()
@@ -153,7 +171,8 @@ void Camera_Moves_Step()
         if (game.move_steps >= MOVE_STEPS) {
             game.cam_distance = game.cam_tilt = 0.0;
             game.start_move = 0;
-            Game_Tape_Rewind();
+            game.level_opening = 0;
+            Game_Tape_Move_Ended();
         }
     } else if (game.won_move) {
         if (game.won_effect) Game_Effect(3);

@@ -62,6 +62,21 @@ void Game_Tape_Rewind()
     tape.rand_count = 0;
 }
 
+void Game_Tape_Move_Ended()
+{
+    if (!tape.rewind_pending) return;
+    tape.rewind_pending = 0;
+    Game_Tape_Rewind();
+}
+
+void Game_Tape_Record_Start()
+{
+    tape.recording = 1;
+    tape.level = game.level;
+    tape.rewind_pending = 1;
+    Game_Tape_Rewind();
+}
+
 uint8_t Game_Step_Input()
 {
     if (attract_mode) {

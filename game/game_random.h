@@ -17,7 +17,9 @@ struct GAME_TAPE {
     int steps;         // step count of the demo loaded for replay (0: none)
     int rands;         // random values loaded with it
     int recording;
-    int finished; // the replayed demo reached its last step
+    int finished;       // the replayed demo reached its last step
+    int level;          // level the recording began on (the level its file names)
+    int rewind_pending; // the counters go back to 0 when the current start-up move ends
 };
 extern GAME_TAPE tape;
 
@@ -30,6 +32,11 @@ int Game_Random();
 int Game_Replaying();
 // Both demo counters back to 0 (the recorded part of a demo begins there).
 void Game_Tape_Rewind();
+// The end of a start-up move: the counters go back to 0 the first time after a recording or a
+// replay began, so that a demo spanning a lost life or a won level stays in step.
+void Game_Tape_Move_Ended();
+// Starts recording during a level's start-up move.
+void Game_Tape_Record_Start();
 // The step's input byte: built from the commands (or the autopilot) and stored on the tape, or
 // read from the tape while replaying.
 uint8_t Game_Step_Input();

@@ -23,7 +23,10 @@ void weak_timer_step()
 
 void Game_Step()
 {
-    if (!game.world_loaded) return;
+    // A lost life waits for the pass to handle it, and a finished demo for the next one: steps
+    // run in between would depend on how many ticks the pass found, and a replayed demo would
+    // drift from its recording.
+    if (!game.world_loaded || game.life_lost || tape.finished) return;
     const double dt = step_time * 3.0;
     update_animated_bitmaps(dt);
     update_moving_cells(dt);
@@ -36,9 +39,10 @@ void Game_Step()
         paused = !paused;
         key_delay = 75.0f;
     }
-    if (mapa_teclado && mapa_teclado[31] && game.start_move && !attract_mode && !tape.recording) {
-        tape.recording = 1;
-        Game_Tape_Rewind();
+    // A recording begins only while a level opens, where a replay begins too.
+    if (mapa_teclado && mapa_teclado[31] && game.level_opening && !attract_mode && !tape.recording) {
+        Game_Carry_Reset();
+        Game_Tape_Record_Start();
     }
     Level_Won_Test();
     Extra_Life_Test();

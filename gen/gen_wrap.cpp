@@ -124,12 +124,12 @@ int gen_wrap_init(void *window, KX_RECT *viewport, char *renderer, char *vendor)
     (void)window;
     if (!plat_gl_create()) {
         kx_dsp_alert("ChoosePixelFormat failed", "Error", KX_DSP_ALERT_ERROR);
-        kx_dsp_quit();
+        kx_dsp_quit_failed();
         return 0;
     }
     if (!plat_gl_make_current()) {
         kx_dsp_alert("SetPixelFormat failed", "Error", KX_DSP_ALERT_ERROR);
-        kx_dsp_quit();
+        kx_dsp_quit_failed();
         return 0;
     }
     std::snprintf(gen_wrap.vendor, sizeof gen_wrap.vendor, "%s", gl_text(GL_VENDOR));

@@ -106,6 +106,14 @@ int plat_files_exists(const char *name)
     return stat(plat_resolve(name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+long long plat_files_mtime(const char *name)
+{
+    if (!name || !*name) return -1;
+    struct stat st;
+    if (stat(plat_resolve(name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+}
+
 int plat_files_dir_writable(const char *name)
 {
     if (!name || !*name) return 0;

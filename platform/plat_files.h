@@ -17,6 +17,8 @@ FILE *plat_files_fopen(const char *name, const char *mode);
 // 1 when the game name is an existing regular file, else 0.
 int plat_files_exists(const char *name);
 
+// Last modification time of a file (game name) in nanoseconds since 1970; -1 when it is missing.
+long long plat_files_mtime(const char *name);
 // 1 when the game name is an existing folder that this process may write into.
 int plat_files_dir_writable(const char *name);
 

@@ -226,4 +226,6 @@ void kx_dsp_timer_deinit();
 
 int kx_dsp_alert(const char *text, const char *title, unsigned flags);
 void kx_dsp_quit();
+// Closes the window after a fatal error: the process then ends with status 1.
+void kx_dsp_quit_failed();
 void kx_dsp_warning_file_remove();

@@ -64,6 +64,14 @@ int kx_dsp_alert(const char *text, const char *title, unsigned flags)
     return answer;
 }
 
+int kx_dsp_exit_status;
+
+void kx_dsp_quit_failed()
+{
+    kx_dsp_exit_status = 1;
+    kx_dsp_quit();
+}
+
 void kx_dsp_quit()
 {
     if (kx_dsp.setup) kx_dsp_flag_set(kx_dsp.setup->window_active, 0);

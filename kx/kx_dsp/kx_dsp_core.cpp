@@ -263,7 +263,7 @@ intptr_t kx_dsp_window_proc(uint32_t message, uintptr_t wparam, intptr_t lparam)
         return 0;
     }
     if (message == PLAT_WM_DESTROY) {
-        plat_message_post_quit(0);
+        plat_message_post_quit(kx_dsp_exit_status);
         return 0;
     }
     if (!s) return 0;

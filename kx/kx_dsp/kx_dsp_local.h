@@ -31,6 +31,10 @@ struct KX_DSP_POINT_REG {
     float design[2];
 };
 
+// Exit status the window's destruction hands to the message loop (1 after a fatal error). Kept
+// outside the module record, which the shut-down clears before the window is destroyed.
+extern int kx_dsp_exit_status;
+
 struct KX_DSP_STATE {
     KX_DSP_SETUP *setup;
     int created;                       // the window exists

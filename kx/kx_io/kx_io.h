@@ -145,6 +145,10 @@ void *kx_io_load(const char *name, uint32_t *size);
 // forced to the disk and renamed over the name: a crash mid-write leaves the old or the new file.
 int kx_io_save(const char *name, const void *data, uint32_t size);
 int kx_io_remove(const char *name);
+// Creates a disk folder (one level); 1 when it exists afterwards.
+int kx_io_folder_make(const char *name);
+// Last change of a disk file, in nanoseconds since 1970 (for ordering); -1 when it is missing.
+long long kx_io_file_time(const char *name);
 // `out` holds KX_IO_PATH_MAX bytes. 1: out is a folder to put before the name; 0: out is the name.
 int kx_io_write_folder_get(const char *name, char *out);
 const char *kx_io_settings_path_get();

@@ -199,6 +199,16 @@ int kx_io_save(const char *name, const void *data, uint32_t size)
     return ok;
 }
 
+int kx_io_folder_make(const char *name)
+{
+    return name && *name && plat_files_mkdir(name);
+}
+
+long long kx_io_file_time(const char *name)
+{
+    return plat_files_mtime(name);
+}
+
 int kx_io_remove(const char *name)
 {
     KX_IO *f = kx_io_fopen(name, "rb");

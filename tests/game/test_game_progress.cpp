@@ -86,6 +86,7 @@ TEST_F(GameTest, StartUpMoveTakes180StepsAndEndsOverTheField)
     EXPECT_NEAR(game.cam_y, 38.0 - 73.2, 1e-9);
     EXPECT_NEAR(game.cam_z, GAME_PADDLE_LINE + 12 * 4.1 - 36.0, 1e-9);
     tape.rand_count = 5;
+    tape.rewind_pending = 1;
     for (int i = 0; i < 179; i++)
         Game_Step();
     EXPECT_EQ(game.start_move, 1);
@@ -93,6 +94,13 @@ TEST_F(GameTest, StartUpMoveTakes180StepsAndEndsOverTheField)
     Game_Step();
     EXPECT_EQ(game.start_move, 0);
     EXPECT_EQ(tape.rand_count, 0);
+    // Only the first start-up move of a demo rewinds its counters: a later life keeps them.
+    tape.rand_count = 5;
+    New_Life();
+    for (int i = 0; i < 180; i++)
+        Game_Step();
+    EXPECT_EQ(game.start_move, 0);
+    EXPECT_EQ(tape.rand_count, 5);
     EXPECT_NEAR(game.cam_z, 248.1, 1e-9);
     EXPECT_NEAR(game.cam_y, 38.0, 1e-9);
     paddle.x = 60.0;

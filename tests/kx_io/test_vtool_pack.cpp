@@ -87,6 +87,20 @@ TEST_F(ToolTest, PackUnpackAndCatRoundTripInBothForms)
     }
 }
 
+TEST_F(ToolTest, PackJoinsFoldersAndRefusesANameInTwo)
+{
+    write_file(dir / "a" / "data" / "one.txt", "1");
+    write_file(dir / "b" / "level" / "two.dem", "2");
+    run_result r = tool("pack a b game.dat");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(tool("cat game.dat 'level\\two.dem'").out, "2");
+    EXPECT_EQ(tool("cat game.dat 'data\\one.txt'").out, "1");
+    write_file(dir / "b" / "DATA" / "One.txt", "other");
+    r = tool("pack a b game.dat");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("is in two of the folders"), std::string::npos) << r.err;
+}
+
 TEST_F(ToolTest, DamagedPacksAndUnsafeNamesGiveAMessageNotACrash)
 {
     make_tree(dir / "tree");
