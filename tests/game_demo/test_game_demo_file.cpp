@@ -1,5 +1,6 @@
 // The demo list and demo files: entry parsing, the position and its wrap, the fatal lists, the
 // checks that come before anything is read into the tables, and the byte layout both ways.
+#include "game/game_demo.h"
 #include "game/game_demo_file.h"
 
 #include "kx/kx_error/kx_error.h"
@@ -167,6 +168,21 @@ TEST_F(DemoFileTest, SaveNameHasASpaceBeforeOneDigit)
         Demo_Save_Name(level, out, sizeof out);
         EXPECT_STREQ(out, name);
     }
+}
+
+TEST(DemoCredits, ScrollRestartsPastTheLastLineAndLinesFadeAtTheBandEdges)
+{
+    // Ten lines: the scroll restarts once its position passes line 15 (the lines and five more).
+    const struct {
+        double from, to;
+    } scroll[] = {{DEMO_CREDITS_START, -149.85}, {200.0, -1499.85}, {179.0, 179.15}, {-1500.0, -1499.85}};
+    for (const auto &c : scroll)
+        EXPECT_NEAR(Demo_Credits_Advance(c.from, 10, 0.3), c.to, 1e-9) << c.from;
+    const struct {
+        double y, shown;
+    } fade[] = {{-20.0, 0.0}, {-12.0, 0.0}, {-3.0, 0.5}, {6.0, 1.0}, {40.0, 1.0}, {77.0, 0.5}, {86.0, 0.0}, {100.0, 0.0}};
+    for (const auto &c : fade)
+        EXPECT_NEAR(Demo_Credits_Fade(c.y), c.shown, 1e-9) << c.y;
 }
 
 } // namespace
