@@ -10,12 +10,8 @@
 #include "kx/kx_io/kx_io.h"
 #include "tests/kx_io/kx_io_test_util.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,6 +20,8 @@
 namespace menu_test {
 
 namespace fs = std::filesystem;
+using kxio_test::read_file;
+using kxio_test::write_file;
 
 // One text or sprite the game drew.
 struct DRAWN {
@@ -37,9 +35,6 @@ extern std::vector<DRAWN> drawn;
 extern std::vector<std::string> music_played;
 extern std::vector<int> effects_played;
 extern std::vector<std::string> game_errors;
-
-using kxio_test::read_file;
-using kxio_test::write_file;
 
 // The 40 file bytes of five (score, name) entries.
 inline std::string table_bytes(const std::vector<std::pair<int32_t, std::string>> &entries)
@@ -61,42 +56,21 @@ inline std::vector<DRAWN> drawn_text(const std::string &text)
     return out;
 }
 
-class GameFolderTest : public ::testing::Test {
+class GameFolderTest : public kxio_test::IoTest {
 protected:
-    fs::path dir, old_cwd;
-    KX_IO_SETTINGS io_settings{0, 0, nullptr, nullptr};
-    int32_t error_settings = 0;
     uint8_t commands[256] = {};
     int32_t music_volume = 50, effects_volume = 50;
 
     void SetUp() override
     {
-        old_cwd = fs::current_path();
-        std::string tmpl = (fs::temp_directory_path() / "vmenu_XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir = tmpl;
-        fs::current_path(dir);
-        unsetenv("U3_APP_DATA_PATH");
-        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
-        kx_error_init(&error_settings);
-        ASSERT_EQ(kx_io_init(&io_settings), 1);
+        IoTest::SetUp();
+        ASSERT_EQ(start(), 1);
         ASSERT_EQ(kx_io_app_folder_init("game.ini", "Veltramondo"), 1);
-        // Message n reads "M<n>" except for the ones whose shape matters.
-        for (int n = 0; n < GAME_MESSAGES_MAX; n++) {
-            std::string text = "M" + std::to_string(n);
-            if (n == 17) text = "HIGH SCORES";
-            if (n == 24) text = "MUSIC ----------";
-            if (n == 26) text = "SOUND ----------";
-            if (n == 33) text = "END";
-            Game_Text_Add(GAME_TEXT_MESSAGES, text.data(), text.size());
-        }
+        messages();
         mapa_teclado = commands;
         key_delay = 0.0f;
         game_over_timer = 0.0f;
-        attract_mode = 0;
-        menu_shown = 0;
-        paused = 0;
-        name_entry = 0;
+        attract_mode = menu_shown = paused = name_entry = 0;
         game_effect_fn = [](int n) { effects_played.push_back(n); };
         menu_music_volume = &music_volume;
         menu_effects_volume = &effects_volume;
@@ -112,13 +86,19 @@ protected:
         game_effect_fn = nullptr;
         menu_music_volume = menu_effects_volume = nullptr;
         Game_Text_Free(GAME_TEXT_MESSAGES);
-        kx_io_deinit();
-        fs::current_path(old_cwd);
-        std::error_code ec;
-        fs::remove_all(dir, ec);
+        IoTest::TearDown();
     }
 
-    fs::path user_dir() const { return dir / "xdg" / "Pellovar" / "Veltramondo"; }
+    // Game message n reads "M<n>" except for the ones whose shape matters and those in `shaped`.
+    static void messages(std::map<int, std::string> shaped = {})
+    {
+        shaped.insert({{17, "HIGH SCORES"}, {24, "MUSIC ----------"}, {26, "SOUND ----------"}, {33, "END"}});
+        Game_Text_Free(GAME_TEXT_MESSAGES);
+        for (int n = 0; n < GAME_MESSAGES_MAX; n++) {
+            std::string text = shaped.count(n) ? shaped[n] : "M" + std::to_string(n);
+            Game_Text_Add(GAME_TEXT_MESSAGES, text.data(), text.size());
+        }
+    }
 };
 
 } // namespace menu_test

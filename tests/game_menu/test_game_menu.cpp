@@ -69,16 +69,6 @@ TEST(MenuItems, DownAndUpSkipEmptyItemsAndWrap)
         EXPECT_EQ(Menu_Item_Step(Menu_Page(c.page), c.item, c.step), c.expected) << c.page << " " << c.item;
 }
 
-TEST(MenuVolumes, EnterWrapsLeftAndRightStopAtTheEnds)
-{
-    struct Case {
-        int volume, command, expected;
-    } cases[] = {{100, ENTER, 0}, {90, ENTER, 100}, {0, ENTER, 10}, {0, LEFT, 0},
-                 {50, LEFT, 40},  {100, RIGHT, 100}, {30, RIGHT, 40}};
-    for (const Case &c : cases)
-        EXPECT_EQ(Menu_Volume_Step(c.volume, c.command), c.expected) << c.volume << " " << c.command;
-}
-
 TEST_F(MenuTest, VolumeTextsMarkTheBar)
 {
     struct Case {
@@ -100,11 +90,7 @@ TEST_F(MenuTest, VolumeTextsMarkTheBar)
 
 TEST_F(MenuTest, ABarTextWithoutDashIsFatalAndAShortOneIsNotOverrun)
 {
-    Game_Text_Free(GAME_TEXT_MESSAGES);
-    for (int n = 0; n < GAME_MESSAGES_MAX; n++) {
-        std::string text = n == 24 ? "NO BAR" : n == 26 ? "S--" : "M";
-        Game_Text_Add(GAME_TEXT_MESSAGES, text.data(), text.size());
-    }
+    messages({{24, "NO BAR"}, {26, "S--"}});
     char out[64];
     EXPECT_EQ(Menu_Volume_Text(40, 1, out, sizeof out), nullptr);
     EXPECT_EQ(game_errors, std::vector<std::string>{"Cant find volume bar for music!"});
@@ -135,14 +121,16 @@ TEST_F(MenuTest, ClosesByItselfAThousandTicksAfterTheLastCommandInAttractMode)
     EXPECT_EQ(menu_shown, 1);
 }
 
+// Esc anywhere, and any key at all on the high-score page.
 TEST_F(MenuTest, EscReturnsToTheFirstPageWithItsSideEffects)
 {
     struct Case {
-        int page, item_after, shown_after;
-    } cases[] = {{MENU_PAGE_MAIN, 0, 0},    {MENU_PAGE_LEAVE, 0, 1},   {MENU_PAGE_SCORES, 2, 1},
-                 {MENU_PAGE_QUIT_GAME, 0, 1}, {MENU_PAGE_OPTIONS, 1, 1}, {MENU_PAGE_VOLUMES, 0, 1}};
+        int page, command, item_after, shown_after;
+    } cases[] = {{MENU_PAGE_MAIN, ESC, 0, 0},      {MENU_PAGE_LEAVE, ESC, 0, 1},   {MENU_PAGE_SCORES, ESC, 2, 1},
+                 {MENU_PAGE_SCORES, LEFT, 2, 1},   {MENU_PAGE_QUIT_GAME, ESC, 0, 1}, {MENU_PAGE_OPTIONS, ESC, 1, 1},
+                 {MENU_PAGE_VOLUMES, ESC, 0, 1}};
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.page);
+        SCOPED_TRACE(std::to_string(c.page) + "/" + std::to_string(c.command));
         Main_Menu_Open();
         paused = 1;
         menu.page = c.page;
@@ -150,7 +138,9 @@ TEST_F(MenuTest, EscReturnsToTheFirstPageWithItsSideEffects)
         if (c.page == MENU_PAGE_SCORES) Hiscore_Load();
         pref_floor = 0;
         effects_played.clear();
-        press(ESC);
+        drawn.clear();
+        press(c.command);
+        EXPECT_EQ(drawn_text("HIGH SCORES").size(), c.page == MENU_PAGE_SCORES ? 1u : 0u);
         EXPECT_EQ(menu.page, MENU_PAGE_MAIN);
         EXPECT_EQ(menu_shown, c.shown_after);
         EXPECT_EQ(paused, c.shown_after);
@@ -216,78 +206,57 @@ TEST_F(MenuTest, OptionsToggleThePreferences)
     EXPECT_EQ(drawn_text("M37").size(), 1u);
 }
 
-TEST_F(MenuTest, AnyCommandLeavesTheHighScorePage)
-{
-    Hiscore_Load();
-    menu.page = MENU_PAGE_SCORES;
-    drawn.clear();
-    Main_Menu(1.0f);
-    EXPECT_EQ(drawn_text("HIGH SCORES").size(), 1u);
-    EXPECT_EQ(menu.page, MENU_PAGE_SCORES);
-    press(LEFT);
-    EXPECT_EQ(menu.page, MENU_PAGE_MAIN);
-    EXPECT_EQ(menu.item, 2);
-    EXPECT_EQ(hiscore.loaded, 0);
-}
-
 TEST_F(MenuTest, DrawsRowsCentredWithTheHighlightBehindTheSelection)
 {
-    menu.item = 4;
-    Main_Menu(1.0f);
-    // "M0" .. "M6": two or three characters at width 14, advance 12.
+    messages({{6, "A VERY LONG EXIT TEXT"}});
     struct Row {
+        int page, item;
         const char *text;
-        int row, tint, transparency;
-    } rows[] = {{"M1", 0, 7, 2}, {"M23", 4, 0, 0}, {"M6", 5, 7, 2}};
+        double x, y, width, advance;
+        int tint, transparency;
+    } rows[] = {
+        {MENU_PAGE_MAIN, 4, "M1", 67, 14, 14, 12, 7, 2},
+        {MENU_PAGE_MAIN, 4, "M23", 61, 78, 14, 12, 0, 0},
+        // Too long for the row: narrowed to fit 115 points.
+        {MENU_PAGE_MAIN, 4, "A VERY LONG EXIT TEXT", 27, 94, 7, 5, 7, 2},
+        // Options at width 10; the empty first row cannot hold the selection.
+        {MENU_PAGE_OPTIONS, 0, "M34", 67, 30, 10, 8, 0, 0},
+        // The volume bars at width 8, the row below them at the usual 14.
+        {MENU_PAGE_VOLUMES, 0, "MUSIC ----*-----", 31, 14, 8, 6, 0, 0},
+        {MENU_PAGE_VOLUMES, 0, "SOUND ----*-----", 31, 30, 8, 6, 7, 2},
+        {MENU_PAGE_VOLUMES, 0, "M32", 61, 94, 14, 12, 7, 2},
+    };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.text);
-        ASSERT_EQ(drawn_text(r.text).size(), 1u);
-        DRAWN d = drawn_text(r.text)[0];
-        int length = int(std::string(r.text).size());
-        EXPECT_EQ(d.x, 79 - 12 * length / 2);
-        EXPECT_EQ(d.y, 14 + 16 * r.row);
-        EXPECT_EQ(d.width, 14);
-        EXPECT_EQ(d.advance, 12);
-        EXPECT_EQ(d.tint, r.tint);
-        EXPECT_EQ(d.transparency, r.transparency);
+        menu.page = r.page;
+        menu.item = r.item;
+        drawn.clear();
+        Main_Menu(1.0f);
+        std::vector<DRAWN> d = drawn_text(r.text);
+        ASSERT_EQ(d.size(), 1u);
+        EXPECT_EQ(d[0].x, r.x);
+        EXPECT_EQ(d[0].y, r.y);
+        EXPECT_EQ(d[0].width, r.width);
+        EXPECT_EQ(d[0].advance, r.advance);
+        EXPECT_EQ(d[0].tint, r.tint);
+        EXPECT_EQ(d[0].transparency, r.transparency);
     }
-    std::vector<DRAWN> highlight = drawn_text("#100");
-    ASSERT_EQ(highlight.size(), 1u);
-    EXPECT_EQ(highlight[0].x, 65 - 12 * 3 / 2);
-    EXPECT_EQ(highlight[0].y, 14 + 16 * 4 - 1);
-    EXPECT_EQ(highlight[0].height, 16);
-    EXPECT_LT(std::find_if(drawn.begin(), drawn.end(), [](const DRAWN &d) { return d.text == "#100"; }) - drawn.begin(),
-              std::find_if(drawn.begin(), drawn.end(), [](const DRAWN &d) { return d.text == "M23"; }) - drawn.begin());
-
-    // The options page draws at width 10, the volume rows at 8.
-    menu.page = MENU_PAGE_OPTIONS;
-    menu.item = 0;
-    drawn.clear();
-    Main_Menu(1.0f);
-    EXPECT_EQ(menu.item, 1);
-    EXPECT_EQ(drawn_text("M34")[0].width, 10);
-    EXPECT_EQ(drawn_text("M34")[0].tint, 0);
-    menu.page = MENU_PAGE_VOLUMES;
-    drawn.clear();
-    Main_Menu(1.0f);
-    DRAWN bar = drawn_text("MUSIC ----*-----")[0];
-    EXPECT_EQ(bar.width, 8);
-    EXPECT_EQ(bar.x, 79 - 6 * 16 / 2);
-    EXPECT_EQ(drawn_text("M32")[0].width, 14);
-
-    // A text too long for the row narrows to 115 / length + 2.
-    Game_Text_Free(GAME_TEXT_MESSAGES);
-    for (int n = 0; n < GAME_MESSAGES_MAX; n++) {
-        std::string text = n == 6 ? "A VERY LONG EXIT TEXT" : "M" + std::to_string(n);
-        Game_Text_Add(GAME_TEXT_MESSAGES, text.data(), text.size());
-    }
+    // The highlight of "M23" is drawn first, from 14 left of the text to 14 right of it.
     menu.page = MENU_PAGE_MAIN;
+    menu.item = 4;
     drawn.clear();
     Main_Menu(1.0f);
-    DRAWN exit = drawn_text("A VERY LONG EXIT TEXT")[0];
-    EXPECT_EQ(exit.width, 115 / 21 + 2);
-    EXPECT_EQ(exit.advance, 115 / 21);
-    EXPECT_EQ(exit.x, 79 - (115 / 21) * 21 / 2);
+    ASSERT_EQ(drawn_text("#100").size(), 1u);
+    DRAWN highlight = drawn_text("#100")[0];
+    EXPECT_EQ(highlight.x, 47);
+    EXPECT_EQ(highlight.y, 77);
+    EXPECT_EQ(highlight.height, 16);
+    EXPECT_EQ(highlight.width, 66);
+    EXPECT_EQ(highlight.transparency, 1);
+    auto at = [](const char *text) {
+        return std::find_if(drawn.begin(), drawn.end(), [&](const DRAWN &d) { return d.text == text; });
+    };
+    EXPECT_LT(at("#100"), at("M23"));
 }
 
 // The volume rows through the sound module on a test device.
@@ -320,7 +289,8 @@ TEST_F(MenuSoundTest, VolumeRowsStepSwitchOnAndWrap)
         int item, start, command, music_after, effects_after;
     } cases[] = {
         {0, 100, ENTER, 0, 50}, {0, 40, RIGHT, 50, 50}, {0, 0, LEFT, 0, 50},   {1, 100, RIGHT, 50, 100},
-        {1, 70, LEFT, 50, 60},  {0, -2, RIGHT, 30, 50}, {0, -2, ENTER, 40, 50}, {1, -2, LEFT, 50, 30},
+        {1, 70, LEFT, 50, 60},  {0, 90, ENTER, 100, 50}, {0, 0, ENTER, 10, 50},  {0, -2, RIGHT, 30, 50},
+        {0, -2, ENTER, 40, 50}, {1, -2, LEFT, 50, 30},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::to_string(c.item) + ": " + std::to_string(c.start) + " " + std::to_string(c.command));
