@@ -69,7 +69,7 @@ TEST(MenuItems, DownAndUpSkipEmptyItemsAndWrap)
         EXPECT_EQ(Menu_Item_Step(Menu_Page(c.page), c.item, c.step), c.expected) << c.page << " " << c.item;
 }
 
-TEST_F(MenuTest, VolumeTextsMarkTheBar)
+TEST_F(MenuTest, VolumeTextsMarkTheBarWithinTheText)
 {
     struct Case {
         int volume, music;
@@ -86,10 +86,8 @@ TEST_F(MenuTest, VolumeTextsMarkTheBar)
         EXPECT_STREQ(text, c.text) << c.volume;
     }
     EXPECT_TRUE(game_errors.empty());
-}
 
-TEST_F(MenuTest, ABarTextWithoutDashIsFatalAndAShortOneIsNotOverrun)
-{
+    // A bar text without a dash is fatal; a short one takes the mark on its last place.
     messages({{24, "NO BAR"}, {26, "S--"}});
     char out[64];
     EXPECT_EQ(Menu_Volume_Text(40, 1, out, sizeof out), nullptr);
@@ -121,71 +119,54 @@ TEST_F(MenuTest, ClosesByItselfAThousandTicksAfterTheLastCommandInAttractMode)
     EXPECT_EQ(menu_shown, 1);
 }
 
-// Esc anywhere, and any key at all on the high-score page.
-TEST_F(MenuTest, EscReturnsToTheFirstPageWithItsSideEffects)
+// Esc anywhere and any key on the high-score page go back; Enter (Space as well) acts by page and
+// item; Down and Up move the selection. Leaving the options by either way saves the preferences.
+TEST_F(MenuTest, CommandsActByPageAndItem)
 {
     struct Case {
-        int page, command, item_after, shown_after;
-    } cases[] = {{MENU_PAGE_MAIN, ESC, 0, 0},      {MENU_PAGE_LEAVE, ESC, 0, 1},   {MENU_PAGE_SCORES, ESC, 2, 1},
-                 {MENU_PAGE_SCORES, LEFT, 2, 1},   {MENU_PAGE_QUIT_GAME, ESC, 0, 1}, {MENU_PAGE_OPTIONS, ESC, 1, 1},
-                 {MENU_PAGE_VOLUMES, ESC, 0, 1}};
+        int page, item, command, attract;
+        int page_after, item_after, shown_after, effect;
+    } cases[] = {
+        {MENU_PAGE_MAIN, 5, ESC, 0, MENU_PAGE_MAIN, 5, 0, 4},        {MENU_PAGE_LEAVE, 5, ESC, 0, MENU_PAGE_MAIN, 0, 1, 4},
+        {MENU_PAGE_SCORES, 5, ESC, 0, MENU_PAGE_MAIN, 2, 1, 4},      {MENU_PAGE_SCORES, 5, LEFT, 0, MENU_PAGE_MAIN, 2, 1, 4},
+        {MENU_PAGE_QUIT_GAME, 5, ESC, 0, MENU_PAGE_MAIN, 0, 1, 4},   {MENU_PAGE_OPTIONS, 5, ESC, 0, MENU_PAGE_MAIN, 1, 1, 4},
+        {MENU_PAGE_VOLUMES, 5, ESC, 0, MENU_PAGE_MAIN, 0, 1, 4},     {MENU_PAGE_MAIN, 0, ENTER, 0, MENU_PAGE_QUIT_GAME, 5, 1, 5},
+        {MENU_PAGE_MAIN, 1, ENTER, 0, MENU_PAGE_OPTIONS, 1, 1, 5},   {MENU_PAGE_MAIN, 2, ENTER, 1, MENU_PAGE_SCORES, 0, 1, 5},
+        {MENU_PAGE_MAIN, 3, ENTER, 1, MENU_PAGE_MAIN, 3, 1, 5},      {MENU_PAGE_MAIN, 4, ENTER, 1, MENU_PAGE_VOLUMES, 0, 1, 5},
+        {MENU_PAGE_MAIN, 5, ENTER, 1, MENU_PAGE_LEAVE, 5, 1, 5},     {MENU_PAGE_LEAVE, 5, ENTER, 1, MENU_PAGE_MAIN, 5, 1, 5},
+        {MENU_PAGE_QUIT_GAME, 5, ENTER, 0, MENU_PAGE_MAIN, 0, 1, 5}, {MENU_PAGE_OPTIONS, 3, SPACE, 1, MENU_PAGE_MAIN, 1, 1, 5},
+        {MENU_PAGE_VOLUMES, 5, ENTER, 1, MENU_PAGE_MAIN, 4, 1, 5},   {MENU_PAGE_MAIN, 5, DOWN, 0, MENU_PAGE_MAIN, 0, 1, 6},
+        {MENU_PAGE_VOLUMES, 5, UP, 0, MENU_PAGE_VOLUMES, 1, 1, 6},
+    };
     for (const Case &c : cases) {
-        SCOPED_TRACE(std::to_string(c.page) + "/" + std::to_string(c.command));
+        SCOPED_TRACE(std::to_string(c.page) + "/" + std::to_string(c.item) + " " + std::to_string(c.command));
         Main_Menu_Open();
+        attract_mode = c.attract;
         paused = 1;
         menu.page = c.page;
-        menu.item = 5;
+        menu.item = c.item;
         if (c.page == MENU_PAGE_SCORES) Hiscore_Load();
         pref_floor = 0;
+        kx_io_ini_set_int("Preferences", "Floor", 7, kx_io_settings_path_get());
         effects_played.clear();
+        help_calls = 0;
         drawn.clear();
         press(c.command);
         EXPECT_EQ(drawn_text("HIGH SCORES").size(), c.page == MENU_PAGE_SCORES ? 1u : 0u);
-        EXPECT_EQ(menu.page, MENU_PAGE_MAIN);
-        EXPECT_EQ(menu_shown, c.shown_after);
-        EXPECT_EQ(paused, c.shown_after);
+        Main_Menu(1.0f);   // drawing limits the selection to the page's range
+        EXPECT_EQ(menu.page, c.page_after);
         if (c.shown_after) {
             EXPECT_EQ(menu.item, c.item_after);
         }
+        EXPECT_EQ(menu_shown, c.shown_after);
+        EXPECT_EQ(paused, c.shown_after);
         EXPECT_EQ(commands[ESC], 0);
-        EXPECT_EQ(effects_played, std::vector<int>{4});
-        EXPECT_EQ(hiscore.loaded, 0);
-    }
-    // Leaving the options wrote the preferences, as item 3 does.
-    int floor = -1;
-    kx_io_ini_get_int("Preferences", "Floor", &floor, kx_io_settings_path_get());
-    EXPECT_EQ(floor, 0);
-}
-
-TEST_F(MenuTest, EnterActsByPageAndItem)
-{
-    struct Case {
-        int page, item, attract;
-        int page_after, item_after;
-    } cases[] = {
-        {MENU_PAGE_MAIN, 0, 0, MENU_PAGE_QUIT_GAME, 5}, {MENU_PAGE_MAIN, 1, 0, MENU_PAGE_OPTIONS, 1},
-        {MENU_PAGE_MAIN, 2, 1, MENU_PAGE_SCORES, 0},    {MENU_PAGE_MAIN, 3, 1, MENU_PAGE_MAIN, 3},
-        {MENU_PAGE_MAIN, 4, 1, MENU_PAGE_VOLUMES, 0},   {MENU_PAGE_MAIN, 5, 1, MENU_PAGE_LEAVE, 5},
-        {MENU_PAGE_LEAVE, 5, 1, MENU_PAGE_MAIN, 5},     {MENU_PAGE_QUIT_GAME, 5, 0, MENU_PAGE_MAIN, 0},
-        {MENU_PAGE_OPTIONS, 3, 1, MENU_PAGE_MAIN, 1},   {MENU_PAGE_VOLUMES, 5, 1, MENU_PAGE_MAIN, 4},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(std::to_string(c.page) + "/" + std::to_string(c.item));
-        Main_Menu_Open();
-        attract_mode = c.attract;
-        menu.page = c.page;
-        menu.item = c.item;
-        effects_played.clear();
-        help_calls = 0;
-        press(c.page == MENU_PAGE_OPTIONS ? SPACE : ENTER);
-        drawn.clear();
-        Main_Menu(1.0f);   // drawing limits the selection to the page's range
-        EXPECT_EQ(menu.page, c.page_after);
-        EXPECT_EQ(menu.item, c.item_after);
-        EXPECT_EQ(effects_played.front(), 5);
-        EXPECT_EQ(help_calls, c.page == MENU_PAGE_MAIN && c.item == 3);
+        EXPECT_EQ(effects_played, std::vector<int>{c.effect});
+        EXPECT_EQ(help_calls, c.page == MENU_PAGE_MAIN && c.item == 3 && c.command == ENTER);
         EXPECT_EQ(hiscore.loaded, c.page_after == MENU_PAGE_SCORES);
-        EXPECT_EQ(menu_shown, 1);
+        int floor = -1;
+        kx_io_ini_get_int("Preferences", "Floor", &floor, kx_io_settings_path_get());
+        EXPECT_EQ(floor, c.page == MENU_PAGE_OPTIONS && c.page_after == MENU_PAGE_MAIN ? 0 : 7);
         Hiscore_Free();
     }
 }
