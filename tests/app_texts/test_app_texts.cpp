@@ -34,14 +34,16 @@ std::string hash_lines(int n, const char *prefix = "#M")
 
 } // namespace
 
-TEST_F(TextsTest, MessageAndCreditFilesLoadUpToTheirLimits)
+TEST_F(TextsTest, MessageAndCreditFilesLoadUpToTheirLimitsOrStopTheGame)
 {
     struct {
         int (*load)(const char *);
-        int lines;
+        int lines;   // -1: no file
         int ok;
         const char *error;
     } cases[] = {
+        {Load_Game_Messages, -1, 0, "Cant open messages.txt file"},
+        {Load_Credits, -1, 0, "Cant open credits.txt file"},
         {Load_Game_Messages, 70, 0, "Too many game messages !!"},
         {Load_Game_Messages, 69, 1, ""},
         {Load_Credits, 149, 1, ""},
@@ -49,7 +51,7 @@ TEST_F(TextsTest, MessageAndCreditFilesLoadUpToTheirLimits)
     };
     for (auto &c : cases) {
         game_error_text.clear();
-        std::string f = write("t.txt", hash_lines(c.lines));
+        std::string f = c.lines < 0 ? (dir / "none.txt").string() : write("t.txt", hash_lines(c.lines));
         EXPECT_EQ(c.load(f.c_str()), c.ok) << c.lines;
         EXPECT_EQ(game_error_text, c.error) << c.lines;
     }
@@ -57,15 +59,6 @@ TEST_F(TextsTest, MessageAndCreditFilesLoadUpToTheirLimits)
     EXPECT_EQ(Game_Credits_Count(), 0);
     EXPECT_STREQ(Game_Message(68), "M68");
     Texts_Free();
-}
-
-TEST_F(TextsTest, MissingFilesStopTheGameWithTheirMessages)
-{
-    std::string missing = (dir / "none.txt").string();
-    EXPECT_EQ(Load_Game_Messages(missing.c_str()), 0);
-    EXPECT_EQ(game_error_text, "Cant open messages.txt file");
-    EXPECT_EQ(Load_Credits(missing.c_str()), 0);
-    EXPECT_EQ(game_error_text, "Cant open credits.txt file");
 }
 
 TEST_F(TextsTest, OnlyHashLinesAreTextsWhateverTheLineEnds)
@@ -165,8 +158,8 @@ TEST_F(TextsTest, HelpFileLinesInOrderAndNoMoreThanItHolds)
         EXPECT_EQ(h.declared, c.declared);
         ASSERT_EQ(h.count, static_cast<int>(c.lines.size())) << c.declared;
         for (int i = 0; i < h.count; i++) EXPECT_EQ(h.lines[i], c.lines[i]) << i;
-        EXPECT_EQ(std::string(h.background) + h.font, "gfx\\b.pngfont\\h.fnt");
-        EXPECT_EQ(h.x * 10000 + h.y * 10 + h.timeout / 100, 12 * 10000 + 34 * 10 + 7);
+        EXPECT_EQ(std::string(h.background) + " " + h.font, "gfx\\b.png font\\h.fnt");
+        EXPECT_EQ((std::vector<int>{h.x, h.y, h.timeout}), (std::vector<int>{12, 34, 700}));
         Help_File_Free(&h);
     }
     HELP_FILE h;
