@@ -1,10 +1,8 @@
-// The game's text store: lookups never return null, the limits hold, freeing empties it.
+// The game's text store: lookups never return null and freeing empties it. Its limits are
+// checked through the message and credit file readers (tests/app_texts).
 #include "game/game_text.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
-#include <string>
 
 TEST(GameText, LookupsOutsideTheLoadedTextsAreEmpty)
 {
@@ -24,24 +22,4 @@ TEST(GameText, LookupsOutsideTheLoadedTextsAreEmpty)
     Game_Text_Free(GAME_TEXT_MESSAGES);
     EXPECT_EQ(Game_Messages_Count(), 0);
     EXPECT_STREQ(Game_Message(0), "");
-}
-
-TEST(GameText, EachKindStopsAtItsLimit)
-{
-    struct {
-        GAME_TEXT_KIND kind;
-        int max;
-    } cases[] = {{GAME_TEXT_MESSAGES, GAME_MESSAGES_MAX}, {GAME_TEXT_CREDITS, GAME_CREDITS_MAX}};
-    for (auto &c : cases) {
-        Game_Text_Free(c.kind);
-        for (int i = 0; i < c.max; i++) {
-            std::string s = std::to_string(i);
-            ASSERT_EQ(Game_Text_Add(c.kind, s.c_str(), s.size()), 1);
-        }
-        EXPECT_EQ(Game_Text_Add(c.kind, "X", 1), 0);
-        const char *last = c.kind == GAME_TEXT_MESSAGES ? Game_Message(c.max - 1) : Game_Credit_Line(c.max - 1);
-        EXPECT_EQ(std::string(last), std::to_string(c.max - 1));
-        Game_Text_Free(c.kind);
-    }
-    EXPECT_EQ(Game_Credits_Count(), 0);
 }
