@@ -10,9 +10,8 @@
 #include "world/world_render.h"
 
 #include <algorithm>
-#include <cstring>
+#include <fstream>
 #include <set>
-#include <sstream>
 
 namespace {
 
@@ -20,12 +19,9 @@ constexpr int BLANK_SPRITE = WORLD_SPRITE_TEXT_BASE + 66;
 
 class ShippedTexts : public TextsTest {
 protected:
-    std::filesystem::path before;
-
     void SetUp() override
     {
         TextsTest::SetUp();
-        before = std::filesystem::current_path();
         std::filesystem::current_path(std::string(VM_SOURCE_DIR) + "/assets");
         ASSERT_EQ(Languages_Load("data\\language.txt"), 1);
     }
@@ -34,7 +30,6 @@ protected:
     {
         Texts_Free();
         Languages_Free();
-        std::filesystem::current_path(before);
         TextsTest::TearDown();
     }
 };
