@@ -97,25 +97,25 @@ TEST_F(MenuTest, VolumeTextsMarkTheBarWithinTheText)
 
 TEST_F(MenuTest, ClosesByItselfAThousandTicksAfterTheLastCommandInAttractMode)
 {
+    auto passes = [](int n) {
+        for (int i = 0; i < n; i++) Main_Menu(10.0f);
+    };
     attract_mode = 1;
-    for (int pass = 1; pass <= 60; pass++) Main_Menu(10.0f);
+    passes(60);
     commands[15] = 1;   // Tab counts as a command and restarts the timer
-    Main_Menu(10.0f);
+    passes(1);
     commands[15] = 0;
-    for (int pass = 1; pass < 100; pass++) {
-        Main_Menu(10.0f);
-        ASSERT_EQ(menu_shown, 1) << pass;
-    }
-    Main_Menu(10.0f);
+    passes(99);
+    EXPECT_EQ(menu_shown, 1);
+    passes(1);
     EXPECT_EQ(menu_shown, 0);
     EXPECT_EQ(effects_played.back(), 4);
 
     // Outside attract mode the menu stays.
-    menu = MENU{};
     Main_Menu_Open();
     attract_mode = 0;
     key_delay = 0.0f;
-    for (int pass = 0; pass < 200; pass++) Main_Menu(10.0f);
+    passes(200);
     EXPECT_EQ(menu_shown, 1);
 }
 
