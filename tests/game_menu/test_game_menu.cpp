@@ -193,19 +193,21 @@ TEST_F(MenuTest, DrawsRowsCentredWithTheHighlightBehindTheSelection)
     struct Row {
         int page, item;
         const char *text;
-        double x, y, width, advance;
+        double x, y, height, width, advance;
         int tint, transparency;
     } rows[] = {
-        {MENU_PAGE_MAIN, 4, "M1", 67, 14, 14, 12, 7, 2},
-        {MENU_PAGE_MAIN, 4, "M23", 61, 78, 14, 12, 0, 0},
+        {MENU_PAGE_MAIN, 4, "M1", 67, 14, 14, 14, 12, 7, 2},
+        {MENU_PAGE_MAIN, 4, "M23", 61, 78, 14, 14, 12, 0, 0},
+        // The highlight sprite reaches from 14 left of the selected text to 14 right of it.
+        {MENU_PAGE_MAIN, 4, "#100", 47, 77, 16, 66, 0, 0, 1},
         // Too long for the row: narrowed to fit 115 points.
-        {MENU_PAGE_MAIN, 4, "A VERY LONG EXIT TEXT", 27, 94, 7, 5, 7, 2},
+        {MENU_PAGE_MAIN, 4, "A VERY LONG EXIT TEXT", 27, 94, 14, 7, 5, 7, 2},
         // Options at width 10; the empty first row cannot hold the selection.
-        {MENU_PAGE_OPTIONS, 0, "M34", 67, 30, 10, 8, 0, 0},
+        {MENU_PAGE_OPTIONS, 0, "M34", 67, 30, 14, 10, 8, 0, 0},
         // The volume bars at width 8, the row below them at the usual 14.
-        {MENU_PAGE_VOLUMES, 0, "MUSIC ----*-----", 31, 14, 8, 6, 0, 0},
-        {MENU_PAGE_VOLUMES, 0, "SOUND ----*-----", 31, 30, 8, 6, 7, 2},
-        {MENU_PAGE_VOLUMES, 0, "M32", 61, 94, 14, 12, 7, 2},
+        {MENU_PAGE_VOLUMES, 0, "MUSIC ----*-----", 31, 14, 14, 8, 6, 0, 0},
+        {MENU_PAGE_VOLUMES, 0, "SOUND ----*-----", 31, 30, 14, 8, 6, 7, 2},
+        {MENU_PAGE_VOLUMES, 0, "M32", 61, 94, 14, 14, 12, 7, 2},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.text);
@@ -215,28 +217,19 @@ TEST_F(MenuTest, DrawsRowsCentredWithTheHighlightBehindTheSelection)
         Main_Menu(1.0f);
         std::vector<DRAWN> d = drawn_text(r.text);
         ASSERT_EQ(d.size(), 1u);
-        EXPECT_EQ(d[0].x, r.x);
-        EXPECT_EQ(d[0].y, r.y);
-        EXPECT_EQ(d[0].width, r.width);
-        EXPECT_EQ(d[0].advance, r.advance);
+        EXPECT_EQ((std::vector<double>{d[0].x, d[0].y, d[0].height, d[0].width, d[0].advance}),
+                  (std::vector<double>{r.x, r.y, r.height, r.width, r.advance}));
         EXPECT_EQ(d[0].tint, r.tint);
         EXPECT_EQ(d[0].transparency, r.transparency);
     }
-    // The highlight of "M23" is drawn first, from 14 left of the text to 14 right of it.
+    // The highlight goes behind its text.
+    auto at = [](const char *text) {
+        return std::find_if(drawn.begin(), drawn.end(), [&](const DRAWN &d) { return d.text == text; });
+    };
     menu.page = MENU_PAGE_MAIN;
     menu.item = 4;
     drawn.clear();
     Main_Menu(1.0f);
-    ASSERT_EQ(drawn_text("#100").size(), 1u);
-    DRAWN highlight = drawn_text("#100")[0];
-    EXPECT_EQ(highlight.x, 47);
-    EXPECT_EQ(highlight.y, 77);
-    EXPECT_EQ(highlight.height, 16);
-    EXPECT_EQ(highlight.width, 66);
-    EXPECT_EQ(highlight.transparency, 1);
-    auto at = [](const char *text) {
-        return std::find_if(drawn.begin(), drawn.end(), [&](const DRAWN &d) { return d.text == text; });
-    };
     EXPECT_LT(at("#100"), at("M23"));
 }
 
