@@ -6,6 +6,7 @@
 #include "kx/kx_error/kx_error.h"
 #include "kx/kx_io/kx_io.h"
 #include "kx/kx_mem/kx_mem.h"
+#include "kx/kx_snd/kx_snd_ledger.h"
 #include "kx/kx_snd/kx_snd_s3m.h"
 #include "platform/plat_audio.h"
 
@@ -224,6 +225,7 @@ int kx_snd_init(KX_SND_SETTINGS *settings)
     kx_snd.busy = 0;
     kx_snd.paused = 0;
     kx_snd.mutex_ready = 0;
+    kx_snd.ledger_start = kx_snd_ledger_count();
 
     settings_read();
     settings_apply();
@@ -299,6 +301,9 @@ void kx_snd_done()
     if (kx_snd.music) kx_mem_free(kx_snd.music);
     kx_snd.music = nullptr;
     kx_snd.music_capacity = 0;
+    // Every piece is unloaded now, so the player and the decoders hold what they held before
+    // sound started; anything more was lost by a path that forgot to free it.
+    if (kx_snd_ledger_count() != kx_snd.ledger_start) kx_snd_alert("Not all memory was freed.", "ERROR");
     kx_snd.mutex_ready = 0;
     kx_snd.initialized = 0;
     plat_audio_buffer_stop(kx_snd.stream);

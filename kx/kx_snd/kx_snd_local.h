@@ -61,6 +61,7 @@ struct KX_SND_STATE {
     int paused;                  // the current piece is paused: refills leave the silence alone
     std::atomic<int> busy;
     int mutex_ready;
+    int ledger_start;            // music blocks alive when sound started
 };
 
 // ---------------------------------------------------------------------------------------------

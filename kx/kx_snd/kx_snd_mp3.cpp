@@ -4,7 +4,7 @@
 // to the mixer's format with volume, pan and rate conversion.
 #include "kx/kx_snd/kx_snd_mp3.h"
 
-#include "kx/kx_mem/kx_mem.h"
+#include "kx/kx_snd/kx_snd_ledger.h"
 #include "kx/kx_snd/kx_snd_mp3_local.h"
 
 #include <cmath>
@@ -308,22 +308,18 @@ KX_SND_MP3 *kx_snd_mp3_open(const void *data, size_t size, int loop, int rate, i
     KX_SND_MP3_LAYOUT layout;
     if (!kx_snd_mp3_scan(static_cast<const uint8_t *>(data), size, &layout, &info)) return nullptr;
 
-    KX_SND_MP3 *s = static_cast<KX_SND_MP3 *>(kx_mem_calloc(1, sizeof(KX_SND_MP3)));
+    KX_SND_MP3 *s = static_cast<KX_SND_MP3 *>(kx_snd_ledger_alloc(sizeof(KX_SND_MP3), 1, "MP3 stream"));
     if (!s) return nullptr;
-    kx_mem_name(s, "MP3 stream");
-    s->decoder = static_cast<KX_SND_MP3_DECODER *>(kx_mem_calloc(1, sizeof(KX_SND_MP3_DECODER)));
-    s->file = static_cast<uint8_t *>(kx_mem_malloc(size));
+    s->decoder = static_cast<KX_SND_MP3_DECODER *>(kx_snd_ledger_alloc(sizeof(KX_SND_MP3_DECODER), 1, "MP3 decoder"));
+    s->file = static_cast<uint8_t *>(kx_snd_ledger_alloc(size, 0, "MP3 file"));
     // One frame of output at the lowest file rate, with room to spare: bits/8 x channels x 1152
     // x rate / 16000, plus one.
     s->out_size = bits / 8 * channels * KX_SND_MP3_FRAME_SAMPLES * rate / 16000 + 1;
-    s->out = static_cast<uint8_t *>(kx_mem_malloc(static_cast<size_t>(s->out_size)));
+    s->out = static_cast<uint8_t *>(kx_snd_ledger_alloc(static_cast<size_t>(s->out_size), 0, "MP3 frame buffer"));
     if (!s->decoder || !s->file || !s->out) {
         kx_snd_mp3_close(s);
         return nullptr;
     }
-    kx_mem_name(s->decoder, "MP3 decoder");
-    kx_mem_name(s->file, "MP3 file");
-    kx_mem_name(s->out, "MP3 frame buffer");
     std::memcpy(s->file, data, size);
     s->file_size = size;
     s->loop = loop ? 1 : 0;
@@ -342,10 +338,10 @@ KX_SND_MP3 *kx_snd_mp3_open(const void *data, size_t size, int loop, int rate, i
 void kx_snd_mp3_close(KX_SND_MP3 *s)
 {
     if (!s) return;
-    if (s->out) kx_mem_free(s->out);
-    if (s->file) kx_mem_free(s->file);
-    if (s->decoder) kx_mem_free(s->decoder);
-    kx_mem_free(s);
+    kx_snd_ledger_free(s->out);
+    kx_snd_ledger_free(s->file);
+    kx_snd_ledger_free(s->decoder);
+    kx_snd_ledger_free(s);
 }
 
 int kx_snd_mp3_read(KX_SND_MP3 *s, void *out, int bytes)

@@ -3,7 +3,7 @@
 // clipped, pattern data that runs past it ends that pattern, tables that do not fit refuse the file.
 #include "kx/kx_snd/kx_snd_s3m_local.h"
 
-#include "kx/kx_mem/kx_mem.h"
+#include "kx/kx_snd/kx_snd_ledger.h"
 
 #include <cstring>
 
@@ -93,9 +93,8 @@ static int sample_load(KX_SND_S3M_SAMPLE *s, const uint8_t *data, size_t size, s
     }
 
     size_t total = static_cast<size_t>(length) + KX_SND_S3M_PAD_FRONT + KX_SND_S3M_PAD_BACK;
-    s->block = static_cast<int16_t *>(kx_mem_malloc(total * sizeof(int16_t) * (stereo ? 2 : 1)));
+    s->block = static_cast<int16_t *>(kx_snd_ledger_alloc(total * sizeof(int16_t) * (stereo ? 2 : 1), 0, "S3M sample data"));
     if (!s->block) return 0;
-    kx_mem_name(s->block, "S3M sample data");
     s->data = s->block + KX_SND_S3M_PAD_FRONT;
     s->right = stereo ? s->data + total : nullptr;
     s->length = length;
@@ -165,11 +164,11 @@ void kx_snd_s3m_module_free(KX_SND_S3M_MODULE *m)
     if (!m) return;
     if (m->samples) {
         for (int i = 0; i < m->sample_count; i++)
-            if (m->samples[i].block) kx_mem_free(m->samples[i].block);
-        kx_mem_free(m->samples);
+            kx_snd_ledger_free(m->samples[i].block);
+        kx_snd_ledger_free(m->samples);
     }
-    if (m->cells) kx_mem_free(m->cells);
-    kx_mem_free(m);
+    kx_snd_ledger_free(m->cells);
+    kx_snd_ledger_free(m);
 }
 
 static void header_read(KX_SND_S3M_MODULE *m, const uint8_t *data)
@@ -221,9 +220,8 @@ KX_SND_S3M_MODULE *kx_snd_s3m_module_parse(const uint8_t *data, size_t size, int
     if (pan_at > size) return nullptr;
 
     *error = KX_SND_S3M_ERR_MEMORY;
-    auto *m = static_cast<KX_SND_S3M_MODULE *>(kx_mem_calloc(1, sizeof(KX_SND_S3M_MODULE)));
+    auto *m = static_cast<KX_SND_S3M_MODULE *>(kx_snd_ledger_alloc(sizeof(KX_SND_S3M_MODULE), 1, "S3M module"));
     if (!m) return nullptr;
-    kx_mem_name(m, "S3M module");
     header_read(m, data);
     channels_read(m, data, size, pan_at);
 
@@ -233,9 +231,9 @@ KX_SND_S3M_MODULE *kx_snd_s3m_module_parse(const uint8_t *data, size_t size, int
     int is_signed = read_u16(data + 0x2A) == 1;
     m->sample_count = static_cast<int32_t>(ins_count < MAX_INSTRUMENTS ? ins_count : MAX_INSTRUMENTS);
     if (m->sample_count) {
-        m->samples = static_cast<KX_SND_S3M_SAMPLE *>(kx_mem_calloc(static_cast<size_t>(m->sample_count), sizeof(KX_SND_S3M_SAMPLE)));
+        m->samples = static_cast<KX_SND_S3M_SAMPLE *>(
+            kx_snd_ledger_alloc(static_cast<size_t>(m->sample_count) * sizeof(KX_SND_S3M_SAMPLE), 1, "S3M samples"));
         if (!m->samples) return kx_snd_s3m_module_free(m), nullptr;
-        kx_mem_name(m->samples, "S3M samples");
     }
     for (int i = 0; i < m->sample_count; i++) {
         size_t at = static_cast<size_t>(read_u16(data + ins_at + 2 * i)) * 16;
@@ -246,9 +244,8 @@ KX_SND_S3M_MODULE *kx_snd_s3m_module_parse(const uint8_t *data, size_t size, int
     m->pattern_count = static_cast<int32_t>(pat_count < MAX_PATTERNS ? pat_count : MAX_PATTERNS);
     size_t pattern_cells = static_cast<size_t>(KX_SND_S3M_ROWS) * static_cast<size_t>(m->channels);
     size_t cell_count = pattern_cells * static_cast<size_t>(m->pattern_count + 1);   // + one empty pattern
-    m->cells = static_cast<KX_SND_S3M_CELL *>(kx_mem_malloc(cell_count * sizeof(KX_SND_S3M_CELL)));
+    m->cells = static_cast<KX_SND_S3M_CELL *>(kx_snd_ledger_alloc(cell_count * sizeof(KX_SND_S3M_CELL), 0, "S3M patterns"));
     if (!m->cells) return kx_snd_s3m_module_free(m), nullptr;
-    kx_mem_name(m->cells, "S3M patterns");
     for (size_t i = 0; i < cell_count; i++)
         m->cells[i] = {KX_SND_S3M_NOTE_NONE, 0, KX_SND_S3M_VOL_NONE, 0, 0};
     for (int i = 0; i < m->pattern_count; i++)

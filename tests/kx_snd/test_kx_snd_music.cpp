@@ -186,18 +186,24 @@ TEST_F(SoundMusic, OperationsRefuseWhatTheyCannotDo)
 }
 
 // The stream fed tick by tick, with ticks of uneven length as a real timer gives them, equals the
-// piece's own render: no gap, nothing repeated, the MP3 looping without a seam.
+// piece's own render: no gap, nothing repeated, the MP3 looping without a seam. With the content
+// build on, the first level's piece as the game ships it takes its turn too.
 TEST_F(SoundMusic, TheStreamCarriesThePieceWithoutAGap)
 {
     ASSERT_EQ(start(), 1);
-    struct { std::string name, bytes; int seconds; } pieces[] = {
+    struct piece { std::string name, bytes; int seconds; };
+    std::vector<piece> pieces = {
         {"song.s3m", song(), 20},
         {"chord.mp3", mp3_file(dir), 4},
     };
+#ifdef VM_CONTENT_BUILT_DIR
+    std::ifstream shipped(VM_CONTENT_BUILT_DIR "/snd/1.s3m", std::ios::binary);
+    pieces.push_back({"1.s3m", {std::istreambuf_iterator<char>(shipped), {}}, 20});
+#endif
     for (const auto &p : pieces) {
         SCOPED_TRACE(p.name);
         if (p.bytes.empty()) {
-            ADD_FAILURE() << "lame did not encode the test file";
+            ADD_FAILURE() << "the piece could not be made or read";
             continue;
         }
         const bool mp3 = p.name.ends_with(".mp3");
@@ -221,6 +227,46 @@ TEST_F(SoundMusic, TheStreamCarriesThePieceWithoutAGap)
         EXPECT_EQ(first_difference, out.size()) << "frame " << first_difference / 2;
         kx_snd_stop_music(n);
         kx_snd_unload_music(n);
+    }
+}
+
+// Shut-down unloads every piece and then counts what the player and the decoders still hold:
+// anything beyond what they held before sound started is reported.
+TEST_F(SoundMusic, ShutDownReportsMusicMemoryThatWasNotGivenBack)
+{
+    const std::string mp3_bytes = mp3_file(dir);
+    ASSERT_FALSE(mp3_bytes.empty()) << "lame did not encode the test file";
+    const std::string s3m = put("a.s3m", song()), mp3 = put("b.mp3", mp3_bytes);
+    struct { const char *what; bool load, play, unload, stray; } cases[] = {
+        {"nothing loaded", false, false, false, false},
+        {"pieces left loaded, one playing", true, true, false, false},
+        {"pieces loaded and unloaded", true, false, true, false},
+        {"a module held outside the list", true, false, false, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(start(), 1);
+        alerts.clear();
+        KX_SND_S3M_MODULE *stray = nullptr;
+        if (c.stray) {
+            const std::string bytes = song();
+            stray = kx_snd_s3m_load(reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size(), nullptr);
+            ASSERT_NE(stray, nullptr);
+        }
+        if (c.load) {
+            int a = kx_snd_load_music(s3m.c_str()), b = kx_snd_load_music(mp3.c_str());
+            ASSERT_TRUE(a && b);
+            if (c.play) {
+                EXPECT_EQ(kx_snd_play_music(b), 1);
+            }
+            if (c.unload) {
+                EXPECT_EQ(kx_snd_unload_music(a) + kx_snd_unload_music(b), 2);
+            }
+        }
+        stop();
+        const std::vector<std::pair<std::string, std::string>> none, lost = {{"Not all memory was freed.", "ERROR"}};
+        EXPECT_EQ(alerts, c.stray ? lost : none);
+        kx_snd_s3m_free(stray);
     }
 }
 
