@@ -19,6 +19,9 @@ void Game_Shutdown()
 {
     if (!app.running) return;
     app.running = 0;
+    // The preferences, sound, display and memory keys written below reach the settings file
+    // together, at the end, or not at all.
+    kx_io_ini_hold(kx_io_settings_path_get());
     kx_dsp_timer_deinit();
     app.ticks.store(0);
     Help_Screen_Close();
@@ -43,4 +46,5 @@ void Game_Shutdown()
     gen_info_deinit();
     kx_mem_deinit();
     kx_list_deinit();
+    kx_io_ini_hold_end();
 }

@@ -151,6 +151,40 @@ static char *kx_io_ini_disk_load(const char *path, size_t *size, bool *missing)
     return data;
 }
 
+// Where a write of `file` goes on disk; 0 when the path does not fit.
+static int kx_io_ini_write_path(const char *file, char *path)
+{
+    if (kx_io_write_folder_get(file, path)) return kx_io_join(path, KX_IO_PATH_MAX, path, file);
+    return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Holding the writes to one file
+// ---------------------------------------------------------------------------------------------
+
+static char kx_io_ini_held[KX_IO_PATH_MAX];     // the held file's path, "" when none
+static char kx_io_ini_stage[KX_IO_PATH_MAX];    // its staging copy
+static bool kx_io_ini_staged;                   // a held write has made the staging copy
+
+int kx_io_ini_hold(const char *file)
+{
+    if (!file || !*file || kx_io_ini_held[0]) return 0;
+    char path[KX_IO_PATH_MAX];
+    if (!kx_io_ini_write_path(file, path) || !kx_io_join(kx_io_ini_stage, sizeof kx_io_ini_stage, path, ".new"))
+        return 0;
+    std::strcpy(kx_io_ini_held, path);
+    kx_io_ini_staged = false;
+    return 1;
+}
+
+int kx_io_ini_hold_end()
+{
+    int ok = !kx_io_ini_staged || plat_files_replace(kx_io_ini_stage, kx_io_ini_held) == 0;
+    kx_io_ini_held[0] = 0;
+    kx_io_ini_staged = false;
+    return ok;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Writing
 // ---------------------------------------------------------------------------------------------
@@ -160,17 +194,19 @@ int kx_io_ini_set_string(const char *section, const char *key, const char *value
     if (!section || !key || !value || !file || !*file) return 0;
     if (kx_io_exists(file, KX_IO_WHERE_KX) & 1) return kx_io_ini_replace(section, key, value, file);
 
-    char path[KX_IO_PATH_MAX], temp[KX_IO_PATH_MAX];
-    if (kx_io_write_folder_get(file, path)) {
-        if (!kx_io_join(path, sizeof path, path, file)) return 0;
-    }
+    // A held file is read from its staging copy once there is one, and written to it.
+    char path[KX_IO_PATH_MAX], source[KX_IO_PATH_MAX], temp[KX_IO_PATH_MAX];
+    if (!kx_io_ini_write_path(file, path)) return 0;
+    const bool held = kx_io_ini_held[0] && std::strcmp(path, kx_io_ini_held) == 0;
+    std::strcpy(source, held && kx_io_ini_staged ? kx_io_ini_stage : path);
+    if (held) std::strcpy(path, kx_io_ini_stage);
     if (!kx_io_join(temp, sizeof temp, path, ".tmp")) return 0;
 
     size_t size = 0;
     bool missing = false;
-    char *old = kx_io_ini_disk_load(path, &size, &missing);
+    char *old = kx_io_ini_disk_load(source, &size, &missing);
     if (!old && !missing) {
-        kx_io_raise(0, KX_IO_ERR_READ, "%s", path);
+        kx_io_raise(0, KX_IO_ERR_READ, "%s", source);
         return 0;
     }
 
@@ -199,6 +235,7 @@ int kx_io_ini_set_string(const char *section, const char *key, const char *value
         kx_io_raise(0, KX_IO_ERR_WRITE, "%s", path);
         return 0;
     }
+    if (held) kx_io_ini_staged = true;
     return 1;
 }
 

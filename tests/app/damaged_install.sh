@@ -81,5 +81,18 @@ if ! ls "$work/blocked/data" | grep -qi "^veltramondo\.ini$"; then
     failures=$((failures + 1))
 fi
 
+# A shut-down killed while it wrote the settings: half-written staging copies beside the file.
+# The game starts on the file as it was and its own shut-down writes past the leftovers.
+user="$work/killed_write/user/Pellovar/Veltramondo"
+mkdir -p "$user"
+printf '[Sound]\r\nMusicVolume=33\r\n' >"$user/veltramondo.ini"
+printf '[Sound]\r\nMusicVol' >"$user/veltramondo.ini.new"
+head -c 300 /dev/urandom >"$user/veltramondo.ini.new.tmp"
+run killed_write "$data" ok
+if ! grep -q "^MusicVolume=33" "$user/veltramondo.ini" || ! grep -q "^\[System\]" "$user/veltramondo.ini"; then
+    echo "FAIL killed_write: the settings were not read and written whole"
+    failures=$((failures + 1))
+fi
+
 [ $failures -eq 0 ] && echo "every damaged install ended cleanly" || echo "$failures case(s) failed"
 exit $((failures > 0))

@@ -1,8 +1,12 @@
 // The settings writer against a hard kill: a child process rewrites a large settings file over
 // and over and is killed at some moment; whatever the moment, the file still holds every key.
+// And the game's shut-down, which writes many keys under one hold: killed at random moments, the
+// file is always the whole old or the whole new one.
 #include "kx_io_test_util.h"
 
+#include <chrono>
 #include <csignal>
+#include <random>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -71,4 +75,80 @@ TEST_F(IoTest, SettingsSurviveAKillDuringAWrite)
     ASSERT_EQ(start(), 1);
     ASSERT_EQ(kx_io_ini_set_int("Main", "Counter", 77, "big.ini"), 1);
     EXPECT_EQ(split_counter(read_file(dir / "big.ini")).second, "77");
+}
+
+namespace {
+
+// The keys a shut-down writes, section by section, in the game's order.
+const std::pair<const char *, const char *> SHUTDOWN_KEYS[] = {
+    {"Preferences", "Floor"},         {"Preferences", "Background"},  {"Sound", "DigitalMusic"},
+    {"Sound", "SoundEffects"},        {"Sound", "MusicVolume"},       {"Sound", "SoundVolume"},
+    {"Sound", "Interpolation"},       {"Display", "Resolution"},      {"Display", "WindowPosition"},
+    {"Display", "Fullscreen"},        {"Display", "FullPosition"},    {"System", "UsedRAM"},
+    {"System", "MaxNumberAlloc"},     {"System", "NumberAlloc"},      {"System", "TotalSizeHeap"},
+    {"System", "MaxUsedHeap"},
+};
+
+// One shut-down's writes; `set` 0 and 1 give every key a different value.
+bool shutdown_write(int set)
+{
+    if (!kx_io_ini_hold("game.ini")) return false;
+    int i = 0;
+    for (const auto &[section, key] : SHUTDOWN_KEYS)
+        if (!kx_io_ini_set_int(section, key, set ? 7000 + i++ : i++, "game.ini")) return false;
+    return kx_io_ini_hold_end() == 1;
+}
+
+} // namespace
+
+TEST_F(IoTest, ShutDownSettingsAreWholeOldOrWholeNewAfterAKill)
+{
+    write_file(dir / "game.ini", "; kept\r\n[Display]\r\nFullscreen=1\r\n\r\n[Application]\r\nLanguage=2\r\n");
+    ASSERT_EQ(start(), 1);
+    ASSERT_TRUE(shutdown_write(1));
+    const std::string b = read_file(dir / "game.ini");
+    auto begun = std::chrono::steady_clock::now();
+    ASSERT_TRUE(shutdown_write(0));
+    const auto cycle = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - begun);
+    const std::string a = read_file(dir / "game.ini");
+    ASSERT_NE(a, b);
+    ASSERT_NE(a.find("Language=2"), std::string::npos);
+    stop();
+
+    std::mt19937 random(20261206);
+    std::uniform_int_distribution<long> moment(0, 2 * cycle.count());
+    for (int round = 0; round < 100; round++) {
+        int pipe_fd[2];
+        ASSERT_EQ(pipe(pipe_fd), 0);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(pipe_fd[0]);
+            kx_io_init(&settings);
+            for (int n = 1;; n++) {
+                if (!shutdown_write(n % 2)) _exit(3);
+                if (n == 1 && write(pipe_fd[1], "x", 1) != 1) _exit(4);
+            }
+        }
+        close(pipe_fd[1]);
+        char ready;
+        ASSERT_EQ(read(pipe_fd[0], &ready, 1), 1) << "the writer failed before its first shut-down";
+        close(pipe_fd[0]);
+        usleep(static_cast<useconds_t>(moment(random)));
+        ASSERT_EQ(kill(child, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself with status " << status;
+        const std::string file = read_file(dir / "game.ini");
+        ASSERT_TRUE(file == a || file == b) << "round " << round << ": a mixed or broken file of " << file.size() << " bytes";
+    }
+
+    // The next start reads whole settings, and its shut-down writes past whatever the kill left.
+    ASSERT_EQ(start(), 1);
+    int floor = -1, fullscreen = -1;
+    kx_io_ini_get_int("Preferences", "Floor", &floor, "game.ini");
+    kx_io_ini_get_int("Display", "Fullscreen", &fullscreen, "game.ini");
+    EXPECT_TRUE((floor == 0 && fullscreen == 9) || (floor == 7000 && fullscreen == 7009)) << floor << " " << fullscreen;
+    ASSERT_TRUE(shutdown_write(0));
+    EXPECT_EQ(read_file(dir / "game.ini"), a);
 }
