@@ -27,7 +27,7 @@ TEST_F(GameFolderTest, HighScoresSurviveAKillDuringASave)
     const std::string a = table_bytes({{9000, "AAA"}, {8900, "BBB"}, {8800, "CCC"}, {8700, "DDD"}, {8600, "EEE"}});
     const std::string b = table_bytes({{5000, "VVV"}, {4900, "WWW"}, {4800, "XXX"}, {4700, "YYY"}, {4600, "ZZZ"}});
     std::mt19937 random(20261206);
-    for (int round = 0; round < 40; round++) {
+    for (int round = 0; round < 100; round++) {
         int pipe_fd[2];
         ASSERT_EQ(pipe(pipe_fd), 0);
         pid_t child = fork();
