@@ -50,8 +50,11 @@ void write_preferences()
 {
     const char *settings = kx_io_settings_path_get();
     if (!settings || !settings[0]) return;
+    // Both keys reach the file together, whenever the game dies.
+    const int held = kx_io_ini_hold(settings);
     kx_io_ini_set_int("Preferences", "Floor", pref_floor, settings);
     kx_io_ini_set_int("Preferences", "Background", pref_background, settings);
+    if (held) kx_io_ini_hold_end();
 }
 
 int Game_Tables_Init(int width, int height)

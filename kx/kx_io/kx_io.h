@@ -181,9 +181,11 @@ int kx_io_ini_failed(int query);
 // Holds the writes to one settings file: from kx_io_ini_hold until kx_io_ini_hold_end, every key
 // written to `file` goes to a staging copy beside it, and the end renames that copy over the file
 // in one step. A crash in between leaves the file as it was before the hold. Reads during the
-// hold still see the file as it was. One file at a time; the end also works after kx_io_deinit.
+// hold still see the file as it was. One file at a time: a hold of another file is refused (0),
+// a hold of the held file nests and only the outermost end writes. The end also works after
+// kx_io_deinit.
 int kx_io_ini_hold(const char *file);
-// 1 when nothing was written or the staging copy replaced the file; 0 when the rename failed.
+// 1 when nothing was due yet or the staging copy replaced the file; 0 when the rename failed.
 int kx_io_ini_hold_end();
 
 // ---------------------------------------------------------------------------------------------

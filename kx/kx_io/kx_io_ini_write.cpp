@@ -165,21 +165,33 @@ static int kx_io_ini_write_path(const char *file, char *path)
 static char kx_io_ini_held[KX_IO_PATH_MAX];     // the held file's path, "" when none
 static char kx_io_ini_stage[KX_IO_PATH_MAX];    // its staging copy
 static bool kx_io_ini_staged;                   // a held write has made the staging copy
+static int kx_io_ini_depth;                     // holds of the held file not yet ended
 
 int kx_io_ini_hold(const char *file)
 {
-    if (!file || !*file || kx_io_ini_held[0]) return 0;
+    if (!file || !*file) return 0;
     char path[KX_IO_PATH_MAX];
-    if (!kx_io_ini_write_path(file, path) || !kx_io_join(kx_io_ini_stage, sizeof kx_io_ini_stage, path, ".new"))
-        return 0;
+    if (!kx_io_ini_write_path(file, path)) return 0;
+    if (kx_io_ini_held[0]) {
+        if (std::strcmp(path, kx_io_ini_held) != 0) return 0;
+        kx_io_ini_depth++;
+        return 1;
+    }
+    if (!kx_io_join(kx_io_ini_stage, sizeof kx_io_ini_stage, path, ".new")) return 0;
     std::strcpy(kx_io_ini_held, path);
     kx_io_ini_staged = false;
+    kx_io_ini_depth = 1;
     return 1;
 }
 
 int kx_io_ini_hold_end()
 {
+    if (kx_io_ini_depth > 1) {
+        kx_io_ini_depth--;
+        return 1;
+    }
     int ok = !kx_io_ini_staged || plat_files_replace(kx_io_ini_stage, kx_io_ini_held) == 0;
+    kx_io_ini_depth = 0;
     kx_io_ini_held[0] = 0;
     kx_io_ini_staged = false;
     return ok;

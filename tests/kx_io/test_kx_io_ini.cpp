@@ -170,6 +170,28 @@ TEST_F(IniTest, ExistingKeysKeepTheirPlaceAndNewKeysEndTheFirstBlock)
     expect_values({{"Order", "D", "4"}, {"Display", "Late", "moved"}});
 }
 
+// Held writes stay beside the file until the outermost hold ends; other files are written at once.
+TEST_F(IniTest, HeldWritesReachTheFileTogetherAtTheOutermostEnd)
+{
+    ASSERT_EQ(kx_io_ini_hold("test.ini"), 1);
+    EXPECT_EQ(kx_io_ini_hold("other.ini"), 0);
+    ASSERT_EQ(kx_io_ini_set_string("Display", "Resolution", "800x600x32", "test.ini"), 1);
+    ASSERT_EQ(kx_io_ini_set_string("Order", "D", "4", "other.ini"), 1);
+    ASSERT_EQ(kx_io_ini_hold("test.ini"), 1);
+    ASSERT_EQ(kx_io_ini_set_string("Order", "D", "4", "test.ini"), 1);
+    ASSERT_EQ(kx_io_ini_hold_end(), 1);
+    EXPECT_EQ(read_file(dir / "test.ini"), SAMPLE);
+    EXPECT_EQ(get("Display", "Resolution"), "640x480x16");
+    EXPECT_EQ(read_file(dir / "other.ini"), "[Order]\nD=4\n");
+    ASSERT_EQ(kx_io_ini_hold_end(), 1);
+    EXPECT_EQ(read_file(dir / "test.ini"), sample_with("640x480x16", "800x600x32") + "D=4\n");
+    EXPECT_FALSE(fs::exists(dir / "test.ini.new"));
+    // A hold with no write leaves the file alone; the next hold may be of another file.
+    ASSERT_EQ(kx_io_ini_hold("other.ini"), 1);
+    ASSERT_EQ(kx_io_ini_hold_end(), 1);
+    EXPECT_EQ(read_file(dir / "other.ini"), "[Order]\nD=4\n");
+}
+
 TEST_F(IniTest, ReplaceOnlyOverwritesAValueOfTheSameLength)
 {
     EXPECT_EQ(kx_io_ini_replace("Display", "Resolution", "320x200x08", "test.ini"), 1);
