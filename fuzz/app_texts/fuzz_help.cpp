@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz_texts_start();
     fuzz_texts_write(data, size);
     static HELP_FILE help;
-    if (Help_File_Read("f.txt", &help)) {
+    if (Help_File_Read(fuzz_texts_file, &help)) {
         require(help.count >= 0 && help.count <= HELP_LINES_MAX);
         require(help.count <= help.declared || help.count == 0);
         require(help.timeout >= 0);

@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzz_texts_start();
     fuzz_texts_write(data, size);
-    KX_LANG_LIST *list = kx_lang_load("f.txt");
+    KX_LANG_LIST *list = kx_lang_load(fuzz_texts_file);
     if (list) {
         require(list->count >= 1 && list->count <= KX_LANG_MAX);
         require(list->current >= 0 && list->current < list->count);
