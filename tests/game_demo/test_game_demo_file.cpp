@@ -6,6 +6,7 @@
 #include "kx/kx_error/kx_error.h"
 #include "kx/kx_io/kx_io.h"
 #include "kx/kx_mem/kx_mem.h"
+#include "tests/game_demo/demo_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -35,10 +36,7 @@ class DemoFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        static int32_t quiet = 0;
-        static KX_MEM_SETTINGS memory{0, 0};
-        static int started = kx_error_init(&quiet) && kx_mem_init(&memory);
-        ASSERT_TRUE(started);
+        ASSERT_TRUE(demo_test_engine_started());
         failure.clear();
     }
 

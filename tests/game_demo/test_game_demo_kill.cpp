@@ -1,0 +1,121 @@
+// A recording against a hard kill: a child process saves two different recordings of one level in
+// turn and is killed at a random moment; whatever the moment, the file holds one whole recording,
+// and it reads back as a demo.
+#include "game/game.h"
+#include "game/game_demo.h"
+#include "game/game_demo_file.h"
+#include "game/game_random.h"
+
+#include "kx/kx_io/kx_io.h"
+#include "tests/game_demo/demo_test_util.h"
+#include "tests/kx_io/kx_io_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <random>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> movement(DEMO_STEPS_MAX);
+std::vector<int32_t> rands(DEMO_RANDS_MAX);
+
+// Recording `which` (0 or 1) of level 4 on the tape: counts and contents differ between the two.
+void tape_fill(int which)
+{
+    tape.movement = movement.data();
+    tape.rand = rands.data();
+    tape.level = 4;
+    tape.step_index = which ? DEMO_STEPS_MAX : DEMO_STEPS_MAX / 2;
+    tape.rand_count = which ? DEMO_RANDS_MAX : DEMO_RANDS_MAX / 3;
+    for (int i = 0; i < DEMO_STEPS_MAX; i++) movement[i] = static_cast<uint8_t>((i + which * 7) & 63);
+    for (int i = 0; i < DEMO_RANDS_MAX; i++) rands[i] = (i * 31 + which) % 32767;
+}
+
+class DemoKillTest : public ::testing::Test {
+protected:
+    fs::path dir, old_cwd;
+    KX_IO_SETTINGS io{0, 0, nullptr, nullptr};
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(demo_test_engine_started());
+        old_cwd = fs::current_path();
+        std::string tmpl = (fs::temp_directory_path() / "vdemo_XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        dir = tmpl;
+        fs::current_path(dir);
+        unsetenv("U3_APP_DATA_PATH");
+        setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        ASSERT_EQ(kx_io_init(&io), 1);
+        ASSERT_EQ(kx_io_app_folder_init("game.ini", "Veltramondo"), 1);
+    }
+
+    void TearDown() override
+    {
+        kx_io_deinit();
+        fs::current_path(old_cwd);
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+};
+
+} // namespace
+
+TEST_F(DemoKillTest, ARecordingSurvivesAKillDuringItsSave)
+{
+    const fs::path file = dir / "xdg" / "Pellovar" / "Veltramondo" / "level" / "level 4.dem";
+    tape_fill(1);
+    Demo_Save();
+    const std::string b = kxio_test::read_file(file);
+    tape_fill(0);
+    Demo_Save();
+    const std::string a = kxio_test::read_file(file);
+    ASSERT_EQ(a.size(), 12u + DEMO_STEPS_MAX / 2 + 4 * (DEMO_RANDS_MAX / 3));
+    ASSERT_EQ(b.size(), 12u + DEMO_STEPS_MAX + 4 * DEMO_RANDS_MAX);
+
+    std::mt19937 random(20261206);
+    int mid_write = 0;
+    for (int round = 0; round < 100; round++) {
+        int pipe_fd[2];
+        ASSERT_EQ(pipe(pipe_fd), 0);
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(pipe_fd[0]);
+            for (int n = 1;; n++) {
+                tape_fill(n % 2);
+                Demo_Save();
+                if (n == 1 && write(pipe_fd[1], "x", 1) != 1) _exit(5);
+            }
+        }
+        close(pipe_fd[1]);
+        char ready;
+        ASSERT_EQ(read(pipe_fd[0], &ready, 1), 1) << "the writer failed before its first save";
+        close(pipe_fd[0]);
+        usleep(std::uniform_int_distribution<useconds_t>(0, 20000)(random));
+        ASSERT_EQ(kill(child, SIGKILL), 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself with status " << status;
+        mid_write += fs::exists(file.string() + ".tmp");
+        const std::string bytes = kxio_test::read_file(file);
+        ASSERT_TRUE(bytes == a || bytes == b) << "round " << round << ": " << bytes.size() << " bytes";
+    }
+    // The file left by the last kill loads as a demo.
+    KX_IO *f = kx_io_fopen(file.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    DEMO_HEAD head{};
+    std::vector<uint8_t> moves(DEMO_STEPS_MAX);
+    std::vector<int32_t> values(DEMO_RANDS_MAX);
+    EXPECT_EQ(Demo_File_Read(f, "level 4.dem", 50, &head, moves.data(), values.data(), [](const char *) {}), 1);
+    kx_io_fclose(f);
+    EXPECT_EQ(head.level, 4);
+    RecordProperty("kills_during_a_write", mid_write);
+}
