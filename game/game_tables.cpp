@@ -92,6 +92,8 @@ void Game_Cleanup()
     if (game_particles) particle_fx_pool_free(game_particles);
     game_particles = nullptr;
     Levels_Free();
+    // The program may close while the high-score table is open (name entry, the menu's page).
+    Hiscore_Free();
     free_editor_font();
     if (tape.movement) Game_Free(tape.movement);
     if (tape.rand) Game_Free(tape.rand);

@@ -3,6 +3,8 @@
 // level music.
 #include "tests/game/game_harness.h"
 
+#include "game/game_hiscore.h"
+
 using namespace game_test;
 
 namespace {
@@ -146,3 +148,16 @@ TEST_F(GameTest, AfterTheLastLevelTheGameStaysOnItAndCountsCycles)
 }
 
 } // namespace
+
+// Closing the program while a name is entered (or the table is on show) frees the table with
+// everything else; the tables then start again as at a program start.
+TEST_F(GameTest, CleanUpFreesAHighScoreTableLeftOpen)
+{
+    ASSERT_TRUE(Hiscore_Defaults());
+    name_entry = 1;
+    Game_Cleanup();
+    EXPECT_EQ(hiscore.loaded, 0);
+    EXPECT_EQ(hiscore.name[0], nullptr);
+    name_entry = 0;
+    ASSERT_TRUE(Game_Tables_Init(639, 479));
+}
