@@ -28,8 +28,13 @@ for ((p = 200; p < passes - 50; p += 600)); do
         0) echo "$p menu $((50300 + round % languages))" >>"$script" ;;   # window menu: a language
         1) echo "$p menu 51001" >>"$script" ;;                            # music off / on
         2) echo "$p menu 51002" >>"$script" ;;                            # effects off / on
-        3) printf '%d 1 down\n%d 1 up\n%d 28 down\n%d 28 up\n' $p $((p + 2)) $((p + 30)) $((p + 32)) >>"$script" ;; # menu, new game
-        4) printf '%d 25 down\n%d 25 up\n%d 25 down\n%d 25 up\n' $p $((p + 2)) $((p + 40)) $((p + 42)) >>"$script" ;; # pause and go on
+        # Menu and Enter: in attract mode a new game, which Esc, Esc then opens and closes; during
+        # a game the question whether to give it up, which Esc, Esc answer and close: play goes on.
+        3) printf '%d 1 down\n%d 1 up\n%d 28 down\n%d 28 up\n' $p $((p + 2)) $((p + 30)) $((p + 32)) >>"$script"
+           printf '%d 1 down\n%d 1 up\n%d 1 down\n%d 1 up\n' $((p + 60)) $((p + 62)) $((p + 90)) $((p + 92)) >>"$script" ;;
+        # Pause and go on, then four Enters: they finish a name being entered after a game over.
+        4) printf '%d 25 down\n%d 25 up\n%d 25 down\n%d 25 up\n' $p $((p + 2)) $((p + 40)) $((p + 42)) >>"$script"
+           for e in 60 80 100 120; do printf '%d 28 down\n%d 28 up\n' $((p + e)) $((p + e + 2)) >>"$script"; done ;;
     esac
     if ((round % 4 == 0)); then printf '%d 67 down\n%d 67 up\n' $((p + 100)) $((p + 102)) >>"$script"; fi
     round=$((round + 1))
