@@ -1,0 +1,104 @@
+// A probe preloaded into the game for measurements. It notes the time of every presented frame
+// (each SDL_GL_SwapWindow, passed on to the one it hides) and, when the game ends, appends one
+// line of figures:
+//   first_ms    milliseconds from VM_PROBE_T0 (CLOCK_REALTIME nanoseconds, taken by whoever
+//               started the process) to the end of the first presentation
+//   frames      frames counted: those after frame VM_PROBE_FROM (default 0) up to the last
+//   fps         frames counted / their wall time; median_us the median frame time
+//   cpu_pct     the process's CPU time (all threads) over those frames' wall time, in % of a core
+//   rss_mb      largest resident size seen while counting (read every 32 frames); hwm_mb the
+//               process's peak resident size
+// The line goes to the file VM_PROBE_OUT, or to standard error.
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+struct SDL_Window;
+
+namespace {
+
+using swap_fn = void (*)(SDL_Window *);
+
+struct Probe {
+    swap_fn swap = nullptr;
+    long from = 0;
+    long frames = 0;
+    double first_ms = -1.0;
+    double cpu_from = 0.0, cpu_last = 0.0;
+    long rss_max_kb = 0;
+    std::vector<double> times;   // wall seconds of the counted frames
+} probe;
+
+double seconds(clockid_t id)
+{
+    timespec t;
+    clock_gettime(id, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// "VmRSS" or "VmHWM" of this process in kB, 0 when unreadable.
+long status_kb(const char *key)
+{
+    FILE *f = std::fopen("/proc/self/status", "r");
+    if (!f) return 0;
+    char line[256];
+    long kb = 0;
+    size_t n = std::strlen(key);
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, key, n) == 0) kb = std::atol(line + n + 1);
+    std::fclose(f);
+    return kb;
+}
+
+__attribute__((constructor)) void probe_start()
+{
+    const char *from = std::getenv("VM_PROBE_FROM");
+    probe.from = from ? std::max(0L, std::atol(from)) : 0;
+    probe.times.reserve(1 << 16);
+}
+
+__attribute__((destructor)) void probe_report()
+{
+    if (probe.frames == 0) return;
+    std::vector<double> gaps;
+    for (size_t i = 1; i < probe.times.size(); i++) gaps.push_back(probe.times[i] - probe.times[i - 1]);
+    double wall = probe.times.size() > 1 ? probe.times.back() - probe.times.front() : 0.0;
+    double median = 0.0;
+    if (!gaps.empty()) {
+        std::nth_element(gaps.begin(), gaps.begin() + static_cast<long>(gaps.size() / 2), gaps.end());
+        median = gaps[gaps.size() / 2];
+    }
+    const char *out = std::getenv("VM_PROBE_OUT");
+    FILE *f = out ? std::fopen(out, "a") : stderr;
+    if (!f) return;
+    std::fprintf(f, "first_ms %.1f frames %zu fps %.1f median_us %.0f cpu_pct %.1f rss_mb %.1f hwm_mb %.1f\n",
+                 probe.first_ms, gaps.size(), wall > 0.0 ? static_cast<double>(gaps.size()) / wall : 0.0, median * 1e6,
+                 wall > 0.0 ? 100.0 * (probe.cpu_last - probe.cpu_from) / wall : 0.0, probe.rss_max_kb / 1024.0,
+                 status_kb("VmHWM:") / 1024.0);
+    if (out) std::fclose(f);
+}
+
+} // namespace
+
+extern "C" void SDL_GL_SwapWindow(SDL_Window *window)
+{
+    if (!probe.swap) probe.swap = reinterpret_cast<swap_fn>(dlsym(RTLD_NEXT, "SDL_GL_SwapWindow"));
+    if (probe.swap) probe.swap(window);
+    double now = seconds(CLOCK_MONOTONIC);
+    if (probe.frames == 0) {
+        const char *t0 = std::getenv("VM_PROBE_T0");
+        if (t0) probe.first_ms = (seconds(CLOCK_REALTIME) - std::atof(t0) * 1e-9) * 1e3;
+    }
+    if (probe.frames >= probe.from) {
+        probe.times.push_back(now);
+        probe.cpu_last = seconds(CLOCK_PROCESS_CPUTIME_ID);
+        if (probe.frames == probe.from) probe.cpu_from = probe.cpu_last;
+        if ((probe.frames - probe.from) % 32 == 0) probe.rss_max_kb = std::max(probe.rss_max_kb, status_kb("VmRSS:"));
+    }
+    probe.frames++;
+}
