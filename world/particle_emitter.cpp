@@ -178,7 +178,16 @@ int emitter_start(PARTICLE_POOL *pool, int fx, int index, float x, float y, int 
     return 1;
 }
 
-// The emitter's create operation into slot p. 1 or 0 after an error.
+bool pool_has_free_slot(const PARTICLE_POOL *pool)
+{
+    for (int i = 0; i < pool->count; i++)
+        if (!pool->emitters[i].live || pool->emitters[i].generation != particle_fx_generation) return true;
+    return false;
+}
+
+// The emitter's create operation into slot p. 1, or 0 after an error or when a sub-emitter finds
+// the pool full: effects already running keep going and the sub-emitter is tried again on a later
+// frame, so a busy pool never ends the program mid-game.
 int emitter_create(PARTICLE_POOL *pool, PARTICLE_EMITTER *e, PARTICLE *p)
 {
     const PARTICLE_FX &fx = particle_fx_table[e->fx];
@@ -188,7 +197,8 @@ int emitter_create(PARTICLE_POOL *pool, PARTICLE_EMITTER *e, PARTICLE *p)
         return 0;
     }
     const PARTICLE_DEF *def = &fx.defs[index];
-    if (def->role == PARTICLE_ROLE_SUB) return emitter_start(pool, e->fx, index, e->x, e->y, e->tag);
+    if (def->role == PARTICLE_ROLE_SUB)
+        return pool_has_free_slot(pool) ? emitter_start(pool, e->fx, index, e->x, e->y, e->tag) : 0;
     p->live = 1;
     p->x = static_cast<float>(particle_mov_get_num(&def->x)) + e->x;
     p->y = static_cast<float>(particle_mov_get_num(&def->y)) + e->y;
