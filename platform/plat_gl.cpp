@@ -102,9 +102,14 @@ int plat_gl_make_current()
     return 1;
 }
 
+// A display's swap waits for the frame it shows. An offscreen window has no display to wait for,
+// so the frame is finished here: otherwise a software driver queues frame after frame, and its
+// memory grows with the backlog (past a gigabyte on a busy machine).
 void plat_gl_swap()
 {
-    if (plat_gl.context && window()) SDL_GL_SwapWindow(window());
+    if (!plat_gl.context || !window()) return;
+    SDL_GL_SwapWindow(window());
+    if (!plat_display_available()) glFinish();
 }
 
 void plat_gl_drawable_size(int *width, int *height)
