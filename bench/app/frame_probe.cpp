@@ -2,7 +2,9 @@
 // (each SDL_GL_SwapWindow, passed on to the one it hides) and, when the game ends, appends one
 // line of figures:
 //   first_ms    milliseconds from VM_PROBE_T0 (CLOCK_REALTIME nanoseconds, taken by whoever
-//               started the process) to the end of the first presentation
+//               started the process) to the end of the first presentation (the display clears
+//               its window once when it starts); picture_ms the same to the end of the second,
+//               the first picture of the frame loop
 //   frames      frames counted: those after frame VM_PROBE_FROM (default 0) up to the last
 //   fps         frames counted / their wall time; median_us the median frame time
 //   cpu_pct     the process's CPU time (all threads) over those frames' wall time, in % of a core
@@ -28,10 +30,10 @@ struct Probe {
     swap_fn swap = nullptr;
     long from = 0;
     long frames = 0;
-    double first_ms = -1.0;
+    double first_ms = -1.0, picture_ms = -1.0;
     double cpu_from = 0.0, cpu_last = 0.0;
     long rss_max_kb = 0;
-    std::vector<double> times;   // wall seconds of the counted frames
+    std::vector<double> times; // wall seconds of the counted frames
 } probe;
 
 double seconds(clockid_t id)
@@ -66,7 +68,8 @@ __attribute__((destructor)) void probe_report()
 {
     if (probe.frames == 0) return;
     std::vector<double> gaps;
-    for (size_t i = 1; i < probe.times.size(); i++) gaps.push_back(probe.times[i] - probe.times[i - 1]);
+    for (size_t i = 1; i < probe.times.size(); i++)
+        gaps.push_back(probe.times[i] - probe.times[i - 1]);
     double wall = probe.times.size() > 1 ? probe.times.back() - probe.times.front() : 0.0;
     double median = 0.0;
     if (!gaps.empty()) {
@@ -76,10 +79,11 @@ __attribute__((destructor)) void probe_report()
     const char *out = std::getenv("VM_PROBE_OUT");
     FILE *f = out ? std::fopen(out, "a") : stderr;
     if (!f) return;
-    std::fprintf(f, "first_ms %.1f frames %zu fps %.1f median_us %.0f cpu_pct %.1f rss_mb %.1f hwm_mb %.1f\n",
-                 probe.first_ms, gaps.size(), wall > 0.0 ? static_cast<double>(gaps.size()) / wall : 0.0, median * 1e6,
-                 wall > 0.0 ? 100.0 * (probe.cpu_last - probe.cpu_from) / wall : 0.0, probe.rss_max_kb / 1024.0,
-                 status_kb("VmHWM:") / 1024.0);
+    std::fprintf(
+        f, "first_ms %.1f picture_ms %.1f frames %zu fps %.1f median_us %.0f cpu_pct %.1f rss_mb %.1f hwm_mb %.1f\n",
+        probe.first_ms, probe.picture_ms, gaps.size(), wall > 0.0 ? static_cast<double>(gaps.size()) / wall : 0.0,
+        median * 1e6, wall > 0.0 ? 100.0 * (probe.cpu_last - probe.cpu_from) / wall : 0.0, probe.rss_max_kb / 1024.0,
+        status_kb("VmHWM:") / 1024.0);
     if (out) std::fclose(f);
 }
 
@@ -90,9 +94,10 @@ extern "C" void SDL_GL_SwapWindow(SDL_Window *window)
     if (!probe.swap) probe.swap = reinterpret_cast<swap_fn>(dlsym(RTLD_NEXT, "SDL_GL_SwapWindow"));
     if (probe.swap) probe.swap(window);
     double now = seconds(CLOCK_MONOTONIC);
-    if (probe.frames == 0) {
+    if (probe.frames < 2) {
         const char *t0 = std::getenv("VM_PROBE_T0");
-        if (t0) probe.first_ms = (seconds(CLOCK_REALTIME) - std::atof(t0) * 1e-9) * 1e3;
+        double ms = t0 ? (seconds(CLOCK_REALTIME) - std::atof(t0) * 1e-9) * 1e3 : -1.0;
+        (probe.frames == 0 ? probe.first_ms : probe.picture_ms) = ms;
     }
     if (probe.frames >= probe.from) {
         probe.times.push_back(now);

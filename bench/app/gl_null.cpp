@@ -39,7 +39,8 @@ void glEnd() {}
 void glFinish() {}
 void glGenTextures(GLsizei n, GLuint *textures)
 {
-    for (GLsizei i = 0; i < n; i++) textures[i] = next_texture++;
+    for (GLsizei i = 0; i < n; i++)
+        textures[i] = next_texture++;
 }
 GLenum glGetError()
 {
@@ -47,8 +48,10 @@ GLenum glGetError()
 }
 void glGetIntegerv(GLenum name, GLint *params)
 {
-    if (name == GL_VIEWPORT || name == GL_SCISSOR_BOX) std::memset(params, 0, 4 * sizeof(GLint));
-    else params[0] = name == GL_MAX_TEXTURE_SIZE ? 4096 : 0;
+    if (name == GL_VIEWPORT || name == GL_SCISSOR_BOX)
+        std::memset(params, 0, 4 * sizeof(GLint));
+    else
+        params[0] = name == GL_MAX_TEXTURE_SIZE ? 4096 : 0;
 }
 const GLubyte *glGetString(GLenum name)
 {
