@@ -16,11 +16,14 @@
 #   CPU           % of one core on the real clock: attract mode, the main menu over it, a paused
 #                 game, a game in play (1,000 passes each, about 10 s)
 # Each figure is the median of ROUNDS runs; the real and do-nothing runs alternate.
-#   usage: bench/app/frame.sh BUILD_DIR [PASSES] [ROUNDS]   (build with -DVM_BENCH=ON, Release)
+#   usage: bench/app/frame.sh BUILD_DIR [PASSES] [ROUNDS] [PARTS]   (Release, -DVM_BENCH=ON)
+# PARTS picks some of "play start attract cpu" (all by default).
 set -u
 build=$(realpath "$1")
 passes=${2:-2000}
 rounds=${3:-3}
+parts=${4:-play start attract cpu}
+part() { [[ " $parts " == *" $1 "* ]]; }
 game="$build/app/veltramondo"
 probe="$build/bench/app/libvm_frame_probe.so"
 null="$build/bench/app/libvm_gl_null.so"
@@ -53,7 +56,7 @@ median() {
         awk '{ v[NR] = $1 } END { print NR ? v[int((NR + 1) / 2)] : "-" }'
 }
 
-for size in 640x480 1280x720; do
+part play && for size in 640x480 1280x720; do
     w=${size%x*} h=${size#*x}
     for ((r = 0; r < rounds; r++)); do
         for mode in full own; do
@@ -72,25 +75,25 @@ for size in 640x480 1280x720; do
     echo "memory in play $size: $(median "full$size" rss_mb) MB resident (own work alone $(median "own$size" rss_mb) MB)"
 done
 
-for ((r = 0; r <= rounds; r++)); do
+part start && for ((r = 0; r <= rounds; r++)); do
     run start 640 480 0 "$probe" --frames 1
     [ $r -gt 0 ] && cat "$work/start" >>"$work/starts"
     rm -f "$work/start"
 done
-echo "start-up to the first presentation: $(median starts first_ms) ms, to the first picture" \
+part start && echo "start-up to the first presentation: $(median starts first_ms) ms, to the first picture" \
     "$(median starts picture_ms) ms (medians of $rounds)"
 
-for ((r = 0; r < rounds; r++)); do
+part attract && for ((r = 0; r < rounds; r++)); do
     run attract 640 480 100 "$probe" --fixed-ticks 1 --seed 20261206 --frames $((passes + 101))
 done
-echo "memory in attract mode 640x480: $(median attract rss_mb) MB resident"
+part attract && echo "memory in attract mode 640x480: $(median attract rss_mb) MB resident"
 
-for ((r = 0; r < rounds; r++)); do
+part cpu && for ((r = 0; r < rounds; r++)); do
     run cpu_attract 640 480 100 "$probe" --frames 1100
     run cpu_menu 640 480 100 "$probe" --frames 1100 --script "$work/menu.keys"
     run cpu_paused 640 480 300 "$probe" --frames 1300 --script "$work/pause.keys"
     run cpu_play 640 480 300 "$probe" --frames 1300 --script "$work/play.keys" --autopilot
 done
-echo "CPU on the real clock, % of one core: attract $(median cpu_attract cpu_pct), main menu over attract" \
+part cpu && echo "CPU on the real clock, % of one core: attract $(median cpu_attract cpu_pct), main menu over attract" \
     "$(median cpu_menu cpu_pct), paused game $(median cpu_paused cpu_pct), play $(median cpu_play cpu_pct)" \
     "(frames per second: $(median cpu_attract fps), $(median cpu_menu fps), $(median cpu_paused fps), $(median cpu_play fps))"
