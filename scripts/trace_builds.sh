@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Whether two builds of the game (say the Release and the sanitizer build) play the very same
-# game: each runs headless on a fixed clock with the same seed and the computer player, a new
-# game started from a key script and played on through game over and back to attract mode, and
-# their --trace-game files must be equal byte for byte. Shows the first line that differs.
+# game: each runs headless on a fixed clock with the same seed and the computer player, through
+# attract mode and then a new game started from a key script, and their --trace-game files must
+# be equal byte for byte. Shows the first line that differs.
 #   usage: scripts/trace_builds.sh GAME_A GAME_B [PASSES] [SEEDS...]
 #   e.g.   scripts/trace_builds.sh build/release/app/veltramondo build/test/app/veltramondo 3000 7 20261206
 set -u
@@ -16,8 +16,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export LSAN_OPTIONS="suppressions=$(realpath "$(dirname "$0")/..")/tests/lsan.supp:print_suppressions=0:use_tls=0"
 
-# A (scan code 30) in attract mode opens the menu, Enter (28) starts a new game.
-printf '3 30 down\n4 30 up\n8 28 down\n9 28 up\n' >"$work/keys"
+# Attract mode (recorded demos and scenery) runs for 600 passes; then A (scan code 30) opens the
+# menu and Enter (28) starts a new game.
+printf '600 30 down\n601 30 up\n605 28 down\n606 28 up\n' >"$work/keys"
 
 status=0
 for seed in "${seeds[@]}"; do
