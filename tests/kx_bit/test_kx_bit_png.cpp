@@ -68,18 +68,6 @@ TEST(KxBitPng, MatchesLibpngInEveryColourTypeFilterAndInterlace)
                 }
 }
 
-TEST(KxBitPng, InterlacedTwinLoadsToTheSamePicture)
-{
-    bytes rgb = kxref::make_pixels(61, 47, 3, 5);
-    bytes plain = kxref::png_write(61, 47, rgb, {}), laced = kxref::png_write(61, 47, rgb, {.interlace = 1});
-    pic a, b;
-    ASSERT_EQ(kx_bit_decode_png(&a, plain.data(), plain.size(), 1), 1);
-    ASSERT_EQ(kx_bit_decode_png(&b, laced.data(), laced.size(), 1), 1);
-    EXPECT_EQ(a.depth, 24);
-    EXPECT_EQ(px(a), rgb);
-    EXPECT_EQ(px(b), rgb);
-}
-
 TEST(KxBitPng, PalettesFollowTheLoadOption)
 {
     bytes rows = packed_rows(10, 4, 8, 9, 3);

@@ -166,8 +166,6 @@ TEST_F(FontTest, StillImageRowsSortedWithAddedSpace)
     EXPECT_EQ(std::count(space->pixels, space->pixels + 20, 0), 20);
     EXPECT_EQ(kx_font_glyph(&h.f, 'Z', 1, nullptr), space);
     EXPECT_EQ(space->palette, a->palette);
-    ASSERT_NE(kx_mem_name_get(space->pixels), nullptr);
-    EXPECT_STREQ(kx_mem_name_get(space->pixels), "KX_BITMAP Space Character");
 }
 
 TEST_F(FontTest, Utf8RowsBothNumberingsAndAliases)

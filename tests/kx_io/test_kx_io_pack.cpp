@@ -53,7 +53,6 @@ TEST_F(PackTest, OutputIsRepeatableAndKeysDiffer)
     std::set<uint8_t> keys;
     for (uint32_t i = 0; i < toc.count; i++) {
         EXPECT_EQ(std::string(toc.entries[i].name), tree[i].first);   // stored case kept
-        EXPECT_STREQ(toc.entries[i].alt_name, "");
         EXPECT_EQ(toc.entries[i].size, tree[i].second.size());
         EXPECT_NE(toc.entries[i].key, 0);
         keys.insert(toc.entries[i].key);
