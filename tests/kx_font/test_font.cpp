@@ -268,9 +268,11 @@ TEST_F(FontTest, LinearBelowTenBinaryFromTen)
 }
 
 // Two characters side by side, 4 x 5 each, in an 8 x 5 FLC of three frames; frame k gives the
-// left character the value 10 + k and the right one 20 + k; colour c is (c, c, c).
-TEST_F(FontTest, AnimatedRowsWrapTheirFrames)
+// left character the value 10 + k and the right one 20 + k; colour c is (c, c, c). A second,
+// sized still section shares the font.
+TEST_F(FontTest, AnimatedRowsWrapTheirFramesBesideASizedSection)
 {
+    sheet("s.pcx", 3, 2, 4, 5);
     flic_file f(0xAF12, 3, 8, 5, 10);
     flic_bytes pal = {1, 0, 0, 0};
     for (int c = 0; c < 768; c++) pal.push_back(uint8_t(c / 3));
@@ -281,11 +283,12 @@ TEST_F(FontTest, AnimatedRowsWrapTheirFrames)
         else f.frame({flic_chunk(16, pixels)});
     }
     write("a.flc", f.done());
-    write("a.fnt", "[Font Properties]\nName=Anim\nWidth=4\nHeight=5\nNumFiles=1\n[File001]\nName=a.flc\nType=6\n"
-                   "NumLines=1\nLine001=XY\n");
+    write("a.fnt", "[Font Properties]\nName=Anim\nWidth=4\nHeight=5\nNumFiles=2\n[File001]\nName=a.flc\nType=4\n"
+                   "NumLines=1\nLine001=XY\n[File002]\nName=s.pcx\nType=2\nWidth=4\nHeight=5\nNumLines=1\nLine001=PQR\n");
     font_holder h;
     ASSERT_EQ(load(h.f, "a.fnt"), 1);
-    ASSERT_EQ(h.f.count, 3);
+    ASSERT_EQ(h.f.count, 6);
+    EXPECT_EQ(kx_font_glyph(&h.f, 'R', 1, nullptr)->pixels[1], 3);
     EXPECT_EQ(h.f.chars[kx_font_find(&h.f, 'X') - 1].data->frame_count, 3);
     auto pixel = [&](uint32_t c, int frame) { return kx_font_glyph(&h.f, c, frame, nullptr)->pixels[0]; };
     // Frames 1 to 3, then out-of-range frames wrapping (0 and below show the first).
@@ -295,6 +298,10 @@ TEST_F(FontTest, AnimatedRowsWrapTheirFrames)
     KX_BITMAP *g = kx_font_glyph(&h.f, 'Y', 2, nullptr);
     ASSERT_NE(g->palette, nullptr);
     EXPECT_EQ(g->palette->colors[22 * 3], 22);
+    // Freeing empties the record, so the holder's second free is harmless.
+    kx_font_free(&h.f);
+    EXPECT_EQ(h.f.chars, nullptr);
+    EXPECT_EQ(h.f.width, 0);
 }
 
 TEST_F(FontTest, AnimatedWindowFromBoundingBox)
@@ -321,25 +328,6 @@ TEST_F(FontTest, AnimatedWindowFromBoundingBox)
     EXPECT_EQ(row_of(*kx_font_glyph(&h.f, 'Q', 2, nullptr), 0, 4), (px{2, 2, 2, 2}));
     ASSERT_EQ(load(w.f, "w.fnt"), 1);
     EXPECT_EQ(row_of(*kx_font_glyph(&w.f, 'R', 1, nullptr), 2, 4), (px{0, 0, 0, 2}));
-}
-
-TEST_F(FontTest, AnimatedAndSizedSectionsInOneFont)
-{
-    sheet("s.pcx", 3, 2, 4, 5);
-    flic_file f(0xAF12, 2, 8, 5, 10);
-    f.frame({flic_chunk(16, flic_bytes(40, 3))});
-    f.frame({flic_chunk(16, flic_bytes(40, 4))});
-    write("a.flc", f.done());
-    write("a.fnt", "[Font Properties]\nName=Anim\nWidth=4\nHeight=5\nNumFiles=2\n[File001]\nName=a.flc\nType=4\n"
-                   "NumLines=1\nLine001=XY\n[File002]\nName=s.pcx\nType=2\nWidth=4\nHeight=5\nNumLines=1\nLine001=PQR\n");
-    KX_FONT font;
-    ASSERT_EQ(load(font, "a.fnt"), 1);
-    EXPECT_EQ(font.count, 6);
-    EXPECT_EQ(kx_font_glyph(&font, 'Y', 2, nullptr)->pixels[0], 4);
-    EXPECT_EQ(kx_font_glyph(&font, 'R', 1, nullptr)->pixels[1], 3);
-    kx_font_free(&font);
-    EXPECT_EQ(font.chars, nullptr);
-    EXPECT_EQ(font.width, 0);
 }
 
 TEST_F(FontTest, Utf8Decoder)
