@@ -168,11 +168,11 @@ TEST_F(FileTest, AccessBitsFollowTheModeAndFailedOpensLeaveNothingOpen)
     EXPECT_EQ(f->access, uint32_t(KX_IO_READ | KX_IO_WRITE));
     kx_io_fclose(f);
 
-    EXPECT_EQ(kx_io_fopen(nullptr, "rb"), nullptr);
-    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_OPEN);
-    EXPECT_EQ(kx_io_fopen("", "rb"), nullptr);
-    EXPECT_EQ(kx_io_fopen("missing.txt", "rb"), nullptr);
-    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_OPEN);
+    for (const char *name : {static_cast<const char *>(nullptr), "", "missing.txt"}) {
+        kx_io_error_clear();
+        EXPECT_EQ(kx_io_fopen(name, "rb"), nullptr);
+        EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_OPEN);
+    }
     EXPECT_EQ(kx_io_open_count(), 0);
     EXPECT_EQ(kx_io_fclose(nullptr), -1);
     EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_NULL_HANDLE);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstring>
+#include <tuple>
 
 using namespace kxio_test;
 
@@ -196,12 +197,13 @@ TEST_F(IniTest, ReplaceOnlyOverwritesAValueOfTheSameLength)
 {
     EXPECT_EQ(kx_io_ini_replace("Display", "Resolution", "320x200x08", "test.ini"), 1);
     EXPECT_EQ(get("Display", "Resolution"), "320x200x08");
-    EXPECT_EQ(kx_io_ini_replace("Display", "Resolution", "320x200x8", "test.ini"), 0);
-    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_SIZE);
-    EXPECT_EQ(kx_io_ini_replace("Display", "Late", "x", "test.ini"), 0);   // past the blank line
-    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_KEY);
-    EXPECT_EQ(kx_io_ini_replace("Nowhere", "Late", "x", "test.ini"), 0);
-    EXPECT_EQ(kx_io_error_get(), KX_IO_ERR_INI_SECTION);
+    // A shorter value; a key past the blank line; a missing section.
+    for (auto [section, key, value, error] : {std::tuple{"Display", "Resolution", "320x200x8", KX_IO_ERR_INI_SIZE},
+                                              {"Display", "Late", "x", KX_IO_ERR_INI_KEY},
+                                              {"Nowhere", "Late", "x", KX_IO_ERR_INI_SECTION}}) {
+        EXPECT_EQ(kx_io_ini_replace(section, key, value, "test.ini"), 0) << key;
+        EXPECT_EQ(kx_io_error_get(), error) << key;
+    }
     EXPECT_EQ(read_file(dir / "test.ini"), sample_with("640x480x16", "320x200x08"));
     EXPECT_EQ(kx_io_open_count(), 0);
 }
