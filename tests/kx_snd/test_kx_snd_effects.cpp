@@ -24,18 +24,6 @@ protected:
     }
 };
 
-TEST_F(SoundEffects, AttenuationFollowsTheLogRule)
-{
-    ini("SoundVolume=100\n");
-    ASSERT_EQ(start(), 1);
-    for (auto [volume, hundredths_db] : {std::pair{100, 0}, {75, -249}, {50, -602}, {10, -2000}, {1, -4000}, {0, -10000}})
-        EXPECT_EQ(kx_snd_attenuation(volume), hundredths_db) << volume;
-    kx_snd_set_effects_volume(50);
-    // 50 x 1 / 100 is level 0.
-    EXPECT_EQ(kx_snd_attenuation(1), -10000);
-    EXPECT_EQ(kx_snd_attenuation(20), -2000);
-}
-
 TEST_F(SoundEffects, SwitchAndVolumeReachEveryLoadedEffect)
 {
     ASSERT_EQ(start(), 1);
@@ -54,6 +42,11 @@ TEST_F(SoundEffects, SwitchAndVolumeReachEveryLoadedEffect)
     EXPECT_EQ(volumes(), std::pair(-249, -863));
     kx_snd_set_effects_volume(100);
     EXPECT_EQ(volumes(), std::pair(0, -602));
+    // The rest of the log rule, then the effects volume scaling the level it is given.
+    for (auto [volume, hundredths_db] : {std::pair{10, -2000}, {1, -4000}, {0, -10000}})
+        EXPECT_EQ(kx_snd_attenuation(volume), hundredths_db) << volume;
+    kx_snd_set_effects_volume(50);
+    EXPECT_EQ(std::pair(kx_snd_attenuation(1), kx_snd_attenuation(20)), std::pair(-10000, -2000));   // 50 x 1 / 100 is level 0
     EXPECT_EQ(kx_snd_set_volume(a, 250), 1);
     EXPECT_EQ(kx_snd_effect_volume(a), 100);
     // Switching off mutes a playing effect without stopping it.
