@@ -139,16 +139,6 @@ TEST_F(SoundMusic, LoadingGoesByTheNameAndReportsWhatFailed)
 TEST_F(SoundMusic, OperationsRefuseWhatTheyCannotDo)
 {
     std::string file = effect_file("a.s3m", song());
-    device.fail = PLAT_AUDIO_FAIL_OPEN;
-    ASSERT_EQ(start(), 0);
-    EXPECT_EQ(kx_snd_load_music(file.c_str()), 0);
-    EXPECT_EQ(kx_snd_play_music(1) + kx_snd_stop_music(1) + kx_snd_pause_music(1, 1) + kx_snd_unload_music(1) +
-                  kx_snd_update_music(1),
-              0);
-    EXPECT_TRUE(alerts.empty());
-    stop();
-
-    device.fail = PLAT_AUDIO_FAIL_NONE;
     ASSERT_EQ(start(), 1);
     int a = kx_snd_load_music(file.c_str()), b = kx_snd_load_music(file.c_str());
     struct { const char *what; int (*op)(int, int); int arg, result, current; } steps[] = {
@@ -211,13 +201,6 @@ TEST_F(SoundMusic, TheStreamCarriesThePieceWithoutAGap)
             tick(out, at, frames);
             at += static_cast<size_t>(frames);
         }
-        // Where the piece sounds over 10 ms, so does the stream.
-        int gaps = 0;
-        for (size_t at = 0; at + TICK <= own.size() / 2; at += TICK) {
-            auto span = [at](const std::vector<int16_t> &v) { return std::vector<int16_t>(v.begin() + 2 * at, v.begin() + 2 * (at + TICK)); };
-            gaps += !silent(span(own)) && silent(span(out));
-        }
-        EXPECT_EQ(gaps, 0);
         size_t first_difference = std::mismatch(out.begin(), out.end(), own.begin()).first - out.begin();
         EXPECT_EQ(first_difference, out.size()) << "frame " << first_difference / 2;
         kx_snd_stop_music(n);

@@ -2,6 +2,8 @@
 // the window hook, and every way the device can fail.
 #include "tests/kx_snd/snd_test_util.h"
 
+#include "tests/kx_snd_s3m/s3m_test_util.h"
+
 #include "platform/plat_menu.h"
 
 using namespace snd_test;
@@ -129,7 +131,8 @@ TEST_F(SoundSettings, WindowHookStopsAndRestartsTheStreamAndFollowsActivation)
 }
 
 // No device at all runs silent without a word; a later failing step alerts with its text. Either
-// way the menu is grey, the keys do nothing and nothing is written back.
+// way the menu is grey, the keys do nothing, nothing loads, music refuses every operation and
+// nothing is written back.
 TEST_F(SoundSettings, FailingDeviceRunsSilentWithAGreyMenu)
 {
     const std::pair<int, const char *> cases[] = {{PLAT_AUDIO_FAIL_OPEN, nullptr},
@@ -137,13 +140,13 @@ TEST_F(SoundSettings, FailingDeviceRunsSilentWithAGreyMenu)
                                                   {PLAT_AUDIO_FAIL_CAPS, "Get Sound Device description failed"},
                                                   {PLAT_AUDIO_FAIL_PRIMARY, "CreatePrimarySoundBuffer failed"},
                                                   {PLAT_AUDIO_FAIL_BUFFER, "CreateSoundBuffer failed"}};
+    const std::vector<uint8_t> module = s3m_build({6, 125, 4, {0}, {s3m_tone(64, 1)}, {{{0, 0, 48, 1}}}});
     for (auto [step, text] : cases) {
         SCOPED_TRACE(step);
         device.fail = step;
         alerts.clear();
         music_volume = effects_volume = 75;
         EXPECT_EQ(start(), 0);
-        EXPECT_EQ(alerts, (text ? decltype(alerts){{text, "Terminating"}} : decltype(alerts){}));
         EXPECT_EQ(menu(true), V(5, 0));
         EXPECT_EQ(plat_audio_is_open(), 0);
         V checks = menu();
@@ -156,7 +159,10 @@ TEST_F(SoundSettings, FailingDeviceRunsSilentWithAGreyMenu)
         EXPECT_EQ(words(), (V{1, 1, KX_SND_VOLUME_NONE, KX_SND_VOLUME_NONE, 4}));
         EXPECT_EQ(kx_snd_effects_enabled(), 0);
         EXPECT_EQ(kx_snd_load(effect_file("a.wav", wave(pcm16({1, 2}))).c_str()), nullptr);
+        EXPECT_EQ(kx_snd_load_music(effect_file("a.s3m", {module.begin(), module.end()}).c_str()), 0);
+        EXPECT_EQ(kx_snd_play_music(1) + kx_snd_stop_music(1) + kx_snd_pause_music(1, 1) + kx_snd_unload_music(1) + kx_snd_update_music(1), 0);
         EXPECT_EQ(kx_snd_mixer_mode(), 0);
+        EXPECT_EQ(alerts, (text ? decltype(alerts){{text, "Terminating"}} : decltype(alerts){}));
         kx_snd_music_refill();
         stop();
         EXPECT_FALSE(fs::exists(dir / "sound.ini"));
