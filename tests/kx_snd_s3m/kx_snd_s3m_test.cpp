@@ -76,8 +76,9 @@ TEST(S3mLoad, RefusesWhatIsNotAModule)
 }
 
 // Instrument and pattern pointers past the end leave empty parts; pattern data that stops in the
-// middle of an event ends the pattern there.
-TEST(S3mLoad, OffsetsPastTheEnd)
+// middle of an event ends the pattern there; a sample whose header claims more data than the file
+// holds plays only what is there.
+TEST(S3mLoad, OffsetsAndLengthsPastTheEnd)
 {
     std::vector<uint8_t> file = s3m_build(one_pattern({{0, 0, 48, 1}, {0, 1, 48, 2}})), broken = file;
     const size_t ins_ptr = 0x60 + 2;   // two orders (0 and the padding 255)
@@ -94,11 +95,7 @@ TEST(S3mLoad, OffsetsPastTheEnd)
     broken.insert(broken.end(), {0x40, 0x00, 0x20 | 0x80, 48, 1, 'A' - 'A' + 1, 3, 0x00, 0xA0, 50});
     s3m_put(broken, ins_ptr + 4, static_cast<uint32_t>(at / 16), 2);
     EXPECT_EQ(Loaded{broken}.length().ticks, 64 * 3);   // row 0's speed 3 was read; the broken row 1 was not
-}
 
-// A sample whose header claims more data than the file holds plays only what is there.
-TEST(S3mLoad, SampleLengthPastTheEndIsClipped)
-{
     S3mSong song = one_pattern({{0, 0, 48, 1}});
     song.samples = {s3m_burst(2000)};
     song.samples[0].header_length = 200000;
@@ -142,26 +139,29 @@ TEST(S3mTiming, SongLength)
     EXPECT_NEAR(Loaded{s3m_build(cases[1].song)}.length().tick_seconds, 0.01, 1e-12);
 }
 
-TEST(S3mEffects, NoteDelayCutAndSampleOffset)
+// Tick by tick, where a note delay (SD), cut (SC), sample offset (O) or retrigger (Q) makes a note
+// sound (above the level), stay quiet or silent: spans of ticks from tick 0, repeated.
+TEST(S3mEffects, NotesStartStopAndRestartOnTheirTicks)
 {
-    std::vector<int16_t> audio =
-        render_song(one_pattern({{0, 0, 48, 1, -1, 'S', 0xD3}, {1, 0, -1, 0, -1, 'S', 0xC2}, {2, 0, 48, 1, -1, 'S', 0xD9}}), 0.5);
-    expect_ticks(audio, 0, 3, SILENT);
-    expect_ticks(audio, 3, 8, 1000);
-    expect_ticks(audio, 8, 18, QUIET);   // cut at tick 2 of row 1; delay 9 >= speed never plays
-    // An offset past the end: a one-shot sample has nothing left, a looped one lands in the loop.
-    audio = render_song(one_pattern({{0, 0, 48, 2, -1, 'O', 0x80}, {2, 0, 48, 1, -1, 'O', 0x80}}), 0.5, KX_SND_S3M_QUALITY_HIGH);
-    expect_ticks(audio, 0, 12, SILENT);
-    expect_ticks(audio, 12, 20, 1000);
-}
-
-TEST(S3mEffects, RetriggerRestartsTheSample)
-{
-    S3mSong song = one_pattern({{0, 0, 72, 2, -1, 'Q', 0x03}, {1, 0, -1, 0, -1, 'Q', 0x03}, {2, 0, -1, 0, -1, 'Q', 0x00}});
-    song.samples[1] = s3m_burst(300);
-    std::vector<int16_t> audio = render_song(song, 0.5);
-    // The 300-frame burst at C-6 (33452 Hz) lasts 9 ms, less than a tick; restarted every 3 ticks.
-    for (int t = 0; t < 18; t++) expect_ticks(audio, t, t + 1, t % 3 ? QUIET : 300);
+    struct { const char *name; std::vector<S3mEvent> events; int quality, repeat; std::vector<std::pair<int, double>> spans; } cases[] = {
+        // Cut at tick 2 of row 1; a delay of 9 >= speed never plays.
+        {"delay and cut", {{0, 0, 48, 1, -1, 'S', 0xD3}, {1, 0, -1, 0, -1, 'S', 0xC2}, {2, 0, 48, 1, -1, 'S', 0xD9}},
+         KX_SND_S3M_QUALITY_MEDIUM, 1, {{3, SILENT}, {5, 1000}, {10, QUIET}}},
+        // An offset past the end: a one-shot sample has nothing left, a looped one lands in the loop.
+        {"offset past the end", {{0, 0, 48, 2, -1, 'O', 0x80}, {2, 0, 48, 1, -1, 'O', 0x80}}, KX_SND_S3M_QUALITY_HIGH, 1,
+         {{12, SILENT}, {8, 1000}}},
+        // A 300-frame burst at C-6 (33452 Hz) lasts 9 ms, less than a tick; restarted every 3 ticks.
+        {"retrigger", {{0, 0, 72, 3, -1, 'Q', 0x03}, {1, 0, -1, 0, -1, 'Q', 0x03}, {2, 0, -1, 0, -1, 'Q', 0x00}},
+         KX_SND_S3M_QUALITY_MEDIUM, 6, {{1, 300}, {2, QUIET}}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        S3mSong song = one_pattern(c.events);
+        song.samples.push_back(s3m_burst(300));
+        std::vector<int16_t> audio = render_song(song, 0.5, c.quality);
+        for (int r = 0, t = 0; r < c.repeat; r++)
+            for (auto [ticks, level] : c.spans) expect_ticks(audio, t, t + ticks, level), t += ticks;
+    }
 }
 
 TEST(S3mEffects, GlobalVolumeScalesEverything)
