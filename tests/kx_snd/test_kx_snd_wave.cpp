@@ -49,8 +49,9 @@ TEST_F(WaveTest, PlainAndExtendedFormatChunksLoad)
     EXPECT_EQ(samples, pcm16({7}));
 }
 
-// Each damaged or unsupported file is refused with its reader code, without reading past its end.
-TEST_F(WaveTest, RefusalsCarryTheirCodes)
+// Each damaged or unsupported file is refused with its reader code, without reading past its end;
+// every code has its text.
+TEST_F(WaveTest, RefusalsCarryTheirCodesAndTexts)
 {
     uint8_t *data = nullptr;
     EXPECT_EQ(kx_snd_wave_read("missing.wav", &format, &data, &size), KX_SND_ERR_WAVE_OPEN);
@@ -75,10 +76,6 @@ TEST_F(WaveTest, RefusalsCarryTheirCodes)
         SCOPED_TRACE(&bytes - &cases[0].first);
         EXPECT_EQ(read(bytes), code);
     }
-}
-
-TEST_F(WaveTest, EveryReaderCodeHasItsText)
-{
     const std::pair<int, const char *> texts[] = {
         {KX_SND_ERR_WAVE_OPEN, "Could not open wave file"}, {KX_SND_ERR_WAVE_RIFF, "This file is not in RIFF format"},
         {KX_SND_ERR_WAVE_WAVE, "This file is not on WAVE format"}, {KX_SND_ERR_WAVE_PCM, "This file is not in MicroSoft PCM format"},
