@@ -201,6 +201,13 @@ TEST_F(SoundMusic, TheStreamCarriesThePieceWithoutAGap)
             tick(out, at, frames);
             at += static_cast<size_t>(frames);
         }
+        // Where the piece sounds over 10 ms, so does the stream.
+        int gaps = 0;
+        for (size_t at = 0; at + TICK <= own.size() / 2; at += TICK) {
+            auto span = [at](const std::vector<int16_t> &v) { return std::vector<int16_t>(v.begin() + 2 * at, v.begin() + 2 * (at + TICK)); };
+            gaps += !silent(span(own)) && silent(span(out));
+        }
+        EXPECT_EQ(gaps, 0);
         size_t first_difference = std::mismatch(out.begin(), out.end(), own.begin()).first - out.begin();
         EXPECT_EQ(first_difference, out.size()) << "frame " << first_difference / 2;
         kx_snd_stop_music(n);
