@@ -8,16 +8,14 @@
 
 #include "kx/kx_io/kx_io.h"
 #include "tests/game_demo/demo_test_util.h"
+#include "tests/kill_test_util.h"
 #include "tests/kx_io/kx_io_test_util.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <random>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -83,27 +81,14 @@ TEST_F(DemoKillTest, ARecordingSurvivesAKillDuringItsSave)
     std::mt19937 random(20261206);
     int mid_write = 0;
     for (int round = 0; round < 100; round++) {
-        int pipe_fd[2];
-        ASSERT_EQ(pipe(pipe_fd), 0);
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(pipe_fd[0]);
-            for (int n = 1;; n++) {
+        const std::string killed = kill_writer(
+            [](int n) {
                 tape_fill(n % 2);
                 Demo_Save();
-                if (n == 1 && write(pipe_fd[1], "x", 1) != 1) _exit(5);
-            }
-        }
-        close(pipe_fd[1]);
-        char ready;
-        ASSERT_EQ(read(pipe_fd[0], &ready, 1), 1) << "the writer failed before its first save";
-        close(pipe_fd[0]);
-        usleep(std::uniform_int_distribution<useconds_t>(0, 20000)(random));
-        ASSERT_EQ(kill(child, SIGKILL), 0);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself with status " << status;
+                return true;
+            },
+            std::uniform_int_distribution<useconds_t>(0, 20000)(random));
+        ASSERT_EQ(killed, "");
         mid_write += fs::exists(file.string() + ".tmp");
         const std::string bytes = kxio_test::read_file(file);
         ASSERT_TRUE(bytes == a || bytes == b) << "round " << round << ": " << bytes.size() << " bytes";

@@ -3,13 +3,11 @@
 // And the game's shut-down, which writes many keys under one hold: killed at random moments, the
 // file is always the whole old or the whole new one.
 #include "kx_io_test_util.h"
+#include "tests/kill_test_util.h"
 
 #include <chrono>
-#include <csignal>
 #include <random>
 
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace kxio_test;
 
@@ -41,28 +39,14 @@ TEST_F(IoTest, SettingsSurviveAKillDuringAWrite)
     write_file(dir / "big.ini", original);
 
     for (int round = 0; round < 5; round++) {
-        int pipe_fd[2];
-        ASSERT_EQ(pipe(pipe_fd), 0);
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(pipe_fd[0]);
-            kx_io_init(&settings);
-            for (int n = 1;; n++) {
-                if (!kx_io_ini_set_int("Main", "Counter", n, "big.ini")) _exit(3);
-                if (n == 1 && write(pipe_fd[1], "x", 1) != 1) _exit(4);
-            }
-        }
-        close(pipe_fd[1]);
-        char ready;
-        ASSERT_EQ(read(pipe_fd[0], &ready, 1), 1) << "the writer failed before its first write";
-        close(pipe_fd[0]);
         // Let it run into one of the following writes; any moment is a fair test.
-        usleep(static_cast<useconds_t>(2000 + round * 7000));
-        ASSERT_EQ(kill(child, SIGKILL), 0);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself with status " << status;
+        const std::string killed = kill_writer(
+            [this](int n) {
+                if (n == 1) kx_io_init(&settings);
+                return kx_io_ini_set_int("Main", "Counter", n, "big.ini") == 1;
+            },
+            static_cast<useconds_t>(2000 + round * 7000));
+        ASSERT_EQ(killed, "");
 
         SCOPED_TRACE(round);
         auto [text_rest, counter] = split_counter(read_file(dir / "big.ini"));
@@ -118,27 +102,13 @@ TEST_F(IoTest, ShutDownSettingsAreWholeOldOrWholeNewAfterAKill)
     std::mt19937 random(20261206);
     std::uniform_int_distribution<long> moment(0, 2 * cycle.count());
     for (int round = 0; round < 100; round++) {
-        int pipe_fd[2];
-        ASSERT_EQ(pipe(pipe_fd), 0);
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(pipe_fd[0]);
-            kx_io_init(&settings);
-            for (int n = 1;; n++) {
-                if (!shutdown_write(n % 2)) _exit(3);
-                if (n == 1 && write(pipe_fd[1], "x", 1) != 1) _exit(4);
-            }
-        }
-        close(pipe_fd[1]);
-        char ready;
-        ASSERT_EQ(read(pipe_fd[0], &ready, 1), 1) << "the writer failed before its first shut-down";
-        close(pipe_fd[0]);
-        usleep(static_cast<useconds_t>(moment(random)));
-        ASSERT_EQ(kill(child, SIGKILL), 0);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself with status " << status;
+        const std::string killed = kill_writer(
+            [this](int n) {
+                if (n == 1) kx_io_init(&settings);
+                return shutdown_write(n % 2);
+            },
+            static_cast<useconds_t>(moment(random)));
+        ASSERT_EQ(killed, "");
         const std::string file = read_file(dir / "game.ini");
         ASSERT_TRUE(file == a || file == b) << "round " << round << ": a mixed or broken file of " << file.size() << " bytes";
     }
