@@ -3,9 +3,9 @@
 // bricks and the floor's shadow variants), so that a world viewer shows a real level; a few
 // scenery objects (beacons and crystals) stand beside the field.
 #include "tools/assetgen/ag.h"
+#include "tools/assetgen/ag_map_file.h"
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -15,64 +15,13 @@ namespace {
 
 constexpr int MAP_W = 100, MAP_H = 100, UNIT = 12;
 
-struct cell {
-    int16_t tile = 0;
-    int16_t up[4] = {0, 0, 0, 0};
-    int16_t down[4] = {0, 0, 0, 0};
-    int8_t tint = 0;
-    int8_t light = 15;
-};
-
-struct object {
-    int16_t sprite;
-    double x, y, z;
-};
+using cell = AG_MAP_CELL;
+using object = AG_MAP_OBJECT;
 
 struct first_level {
     std::string rows[8];
     int floor = 1, border = 1;
 };
-
-// ---- little-endian writer ----
-
-void put16(std::vector<uint8_t> &v, int16_t x)
-{
-    v.push_back(static_cast<uint8_t>(x & 255));
-    v.push_back(static_cast<uint8_t>((static_cast<uint16_t>(x) >> 8) & 255));
-}
-
-void put32(std::vector<uint8_t> &v, int32_t x)
-{
-    for (int i = 0; i < 4; i++) v.push_back(static_cast<uint8_t>((static_cast<uint32_t>(x) >> (8 * i)) & 255));
-}
-
-void put_double(std::vector<uint8_t> &v, double d)
-{
-    uint64_t bits;
-    std::memcpy(&bits, &d, sizeof bits);
-    for (int i = 0; i < 8; i++) v.push_back(static_cast<uint8_t>((bits >> (8 * i)) & 255));
-}
-
-// One 59-byte object record as the world loader reads it.
-void put_object(std::vector<uint8_t> &v, const object &o)
-{
-    put16(v, o.sprite);
-    put16(v, 0); // sprite bitmap: filled from the sprite at load
-    put16(v, 0); // height and width: likewise
-    put16(v, 0);
-    put16(v, 0); // last linked width
-    v.push_back(0); // transparency
-    v.push_back(0); // mirror x
-    v.push_back(0); // mirror y
-    for (int i = 0; i < 8; i++) put16(v, 0); // parameters 4..11
-    put_double(v, o.x);
-    put_double(v, o.y);
-    put_double(v, o.z);
-    put16(v, -9999); // not linked
-    put16(v, 0);
-    v.push_back(0);  // tint
-    v.push_back(15); // light
-}
 
 // ---- the first level ----
 
@@ -183,23 +132,7 @@ int gen_map(const std::string &assets, const std::string &out)
     objects.push_back({11, 66.0, -14.0, 42.0});
     objects.push_back({11, 174.0, -14.0, 42.0});
 
-    std::vector<uint8_t> map;
-    put16(map, -1100);
-    put32(map, UNIT);
-    put16(map, static_cast<int16_t>(objects.size() - 1));
-    for (const object &o : objects) put_object(map, o);
-    put16(map, MAP_H);
-    put16(map, MAP_W);
-    for (const cell &c : cells) {
-        put16(map, c.tile);
-        map.push_back(0);
-        map.push_back(0);
-        for (int16_t a : c.up) put16(map, a);
-        for (int16_t a : c.down) put16(map, a);
-        map.push_back(static_cast<uint8_t>(c.tint));
-        map.push_back(static_cast<uint8_t>(c.light));
-    }
-    return ag_write_file(out, "level\\brick.map", map);
+    return ag_write_file(out, "level\\brick.map", ag_map_bytes(UNIT, MAP_H, MAP_W, cells, objects));
 }
 
 } // namespace

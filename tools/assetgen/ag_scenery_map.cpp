@@ -13,6 +13,7 @@
 // bridges from island to island, trees and butterflies, above a sea of clouds.
 #include "tools/assetgen/ag.h"
 #include "tools/assetgen/ag_draw.h"
+#include "tools/assetgen/ag_map_file.h"
 
 #include <cmath>
 #include <cstdio>
@@ -26,18 +27,8 @@ namespace {
 
 constexpr int W = 40, D = 100, UNIT = 12;
 
-struct cell {
-    int16_t tile = 0;
-    int16_t up[4] = {0, 0, 0, 0};
-    int16_t down[4] = {0, 0, 0, 0};
-    int8_t tint = 0;
-    int8_t light = 15;
-};
-
-struct object {
-    int16_t sprite;
-    double x, y, z;
-};
+using cell = AG_MAP_CELL;
+using object = AG_MAP_OBJECT;
 
 struct world {
     std::vector<cell> cells = std::vector<cell>(W * D);
@@ -45,60 +36,6 @@ struct world {
     cell &at(int row, int col) { return cells[static_cast<size_t>(row) * W + col]; }
     bool inside(int row, int col) const { return row >= 0 && row < D && col >= 0 && col < W; }
 };
-
-// ---- map file ----
-
-void put16(std::vector<uint8_t> &v, int16_t x)
-{
-    v.push_back(static_cast<uint8_t>(x & 255));
-    v.push_back(static_cast<uint8_t>((static_cast<uint16_t>(x) >> 8) & 255));
-}
-
-void put32(std::vector<uint8_t> &v, int32_t x)
-{
-    for (int i = 0; i < 4; i++) v.push_back(static_cast<uint8_t>((static_cast<uint32_t>(x) >> (8 * i)) & 255));
-}
-
-void put_double(std::vector<uint8_t> &v, double d)
-{
-    uint64_t bits;
-    std::memcpy(&bits, &d, sizeof bits);
-    for (int i = 0; i < 8; i++) v.push_back(static_cast<uint8_t>((bits >> (8 * i)) & 255));
-}
-
-// The map in the current format: marker, unit, objects 0..highest, rows, columns, cells.
-std::vector<uint8_t> map_bytes(const world &w)
-{
-    std::vector<uint8_t> m;
-    put16(m, -1100);
-    put32(m, UNIT);
-    put16(m, static_cast<int16_t>(w.objects.size() - 1));
-    for (const object &o : w.objects) {
-        put16(m, o.sprite);
-        for (int i = 0; i < 4; i++) put16(m, 0); // sprite bitmap, sizes, linked width: set at load
-        for (int i = 0; i < 3; i++) m.push_back(0);
-        for (int i = 0; i < 8; i++) put16(m, 0);
-        put_double(m, o.x);
-        put_double(m, o.y);
-        put_double(m, o.z);
-        put16(m, -9999);
-        put16(m, 0);
-        m.push_back(0);
-        m.push_back(15);
-    }
-    put16(m, D);
-    put16(m, W);
-    for (const cell &c : w.cells) {
-        put16(m, c.tile);
-        m.push_back(0);
-        m.push_back(0);
-        for (int16_t a : c.up) put16(m, a);
-        for (int16_t a : c.down) put16(m, a);
-        m.push_back(static_cast<uint8_t>(c.tint));
-        m.push_back(static_cast<uint8_t>(c.light));
-    }
-    return m;
-}
 
 void block(cell &c, int16_t tile, int up, int thickness)
 {
@@ -315,7 +252,9 @@ int write_def(const std::string &assets, const std::string &out, const std::stri
 
 int gen_scenery_maps(const std::string &assets, const std::string &out)
 {
-    return ag_write_file(out, "level\\station.map", map_bytes(station())) | ag_write_file(out, "level\\garden.map", map_bytes(garden())) |
+    const world s = station(), g = garden();
+    return ag_write_file(out, "level\\station.map", ag_map_bytes(UNIT, D, W, s.cells, s.objects)) |
+           ag_write_file(out, "level\\garden.map", ag_map_bytes(UNIT, D, W, g.cells, g.objects)) |
            write_def(assets, out, "station") | write_def(assets, out, "garden");
 }
 
