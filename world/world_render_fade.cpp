@@ -9,16 +9,10 @@ void world_fade(float alpha)
 {
     if (!(alpha > 0.0f) || !gen_gl_ready()) return;
     if (alpha > 1.0f) alpha = 1.0f;
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    // The OpenGL sink's frame: identity matrices, blending on, depth test off and restored after.
+    const WORLD_SINK *gl = world_sink_gl();
+    gl->begin();
     glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(0.0f, 0.0f, 0.0f, alpha);
     glBegin(GL_QUADS);
     glVertex2f(-1.0f, -1.0f);
@@ -26,10 +20,5 @@ void world_fade(float alpha)
     glVertex2f(1.0f, 1.0f);
     glVertex2f(-1.0f, 1.0f);
     glEnd();
-    glDisable(GL_BLEND);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    gl->end();
 }
