@@ -445,3 +445,17 @@ int ag_write_png(const std::string &out, const std::string &game_name, const ag_
     ag_sheet_entries().push_back({group, name, img});
     return ag_write_file(out, game_name, ag_png_encode(img));
 }
+
+void ag_png_writer::one(const std::string &name, const ag_image &img)
+{
+    err |= ag_write_png(out, folder + name + ".png", img);
+}
+
+void ag_png_writer::frames(const std::string &prefix, int n, const std::function<ag_image(int)> &make)
+{
+    for (int f = 0; f < n; f++) {
+        char num[16];
+        std::snprintf(num, sizeof num, "%02d", f);
+        one(prefix + num, make(f));
+    }
+}

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,16 @@ ag_mask ag_mask_blur(const ag_mask &m, int r);
 std::vector<uint8_t> ag_png_encode(const ag_image &img);
 // Writes a PNG under its game name and remembers it for the contact sheets (group = folder).
 int ag_write_png(const std::string &out, const std::string &game_name, const ag_image &img);
+
+// Writes pictures into one game folder (e.g. "gfx\\sprites\\"), remembering whether any failed.
+struct ag_png_writer {
+    const std::string &out;
+    std::string folder;
+    int err = 0;
+    void one(const std::string &name, const ag_image &img);
+    // Frames prefix00, prefix01, ... made by `make(frame)`.
+    void frames(const std::string &prefix, int n, const std::function<ag_image(int)> &make);
+};
 
 struct ag_sheet_entry {
     std::string group;

@@ -4,6 +4,7 @@
 // times are given in seconds at the note the voice is mostly played at; higher notes play the
 // sample faster and so decay sooner, as on a real tracker. Drums are filtered noise and swept
 // tones at a fixed rate, played at C-4.
+#include "tools/assetgen/ag.h"
 #include "tools/assetgen/ag_music.h"
 
 #include <algorithm>
@@ -20,16 +21,7 @@ constexpr double PI = 3.14159265358979323846;
 constexpr uint32_t RATE_BASE = 8363;
 constexpr double PEAK = 30000.0;
 
-struct noise {
-    uint32_t state;
-    double next()
-    {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return static_cast<double>(state) / 2147483648.0 - 1.0;
-    }
-};
+using noise = ag_noise;
 
 // A tuned voice. Sustained voices (sustain > 0) rise over `attack`, fall over `decay` to the
 // sustain level and loop; one-shots rise and then die away with time constant `decay` for

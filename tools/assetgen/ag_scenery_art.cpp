@@ -8,7 +8,6 @@
 #include "tools/assetgen/ag.h"
 #include "tools/assetgen/ag_draw.h"
 
-#include <cstdio>
 #include <functional>
 
 namespace {
@@ -78,20 +77,6 @@ ag_rgba metal(float x, float y, ag_rgba base, int panels, uint32_t seed)
         }
     return c;
 }
-
-struct writer {
-    const std::string &out;
-    int err = 0;
-    void one(const std::string &name, const ag_image &img) { err |= ag_write_png(out, "gfx\\scenery\\" + name + ".png", img); }
-    void frames(const std::string &prefix, int n, const std::function<ag_image(int)> &make)
-    {
-        for (int f = 0; f < n; f++) {
-            char num[16];
-            std::snprintf(num, sizeof num, "%02d", f);
-            one(prefix + num, make(f));
-        }
-    }
-};
 
 // ---- the station ----
 
@@ -480,7 +465,7 @@ ag_image bird(int frame)
 
 int gen_scenery_art(const std::string &, const std::string &out)
 {
-    writer w{out};
+    ag_png_writer w{out, "gfx\\scenery\\"};
     w.one("st_deck", st_deck());
     w.one("st_decks", st_deck_side());
     w.frames("st_win", 4, st_windows);

@@ -24,17 +24,7 @@ constexpr double PEAK_LIMIT = 0.891;    // -1 dBFS
 
 using track = std::vector<double>;
 
-// Deterministic noise (xorshift32), one generator per effect with its own seed.
-struct noise {
-    uint32_t state;
-    double next()
-    {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return static_cast<double>(state) / 2147483648.0 - 1.0;
-    }
-};
+using noise = ag_noise;
 
 // ---------------------------------------------------------------------------------------------
 // Building blocks

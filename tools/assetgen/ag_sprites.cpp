@@ -8,7 +8,6 @@
 #include "tools/assetgen/ag_draw.h"
 
 #include <array>
-#include <cstdio>
 #include <functional>
 
 namespace {
@@ -106,20 +105,6 @@ void text_centred(ag_image &img, const char *face, const std::string &text, int 
     }
     text_fill(img, m, (img.w - m.w) / 2, (img.h - m.h) / 2 + dy, top, bottom, rim, rim_r);
 }
-
-struct writer {
-    const std::string &out;
-    int err = 0;
-    void one(const std::string &name, const ag_image &img) { err |= ag_write_png(out, "gfx\\sprites\\" + name + ".png", img); }
-    void frames(const std::string &prefix, int n, const std::function<ag_image(int)> &make)
-    {
-        for (int f = 0; f < n; f++) {
-            char num[16];
-            std::snprintf(num, sizeof num, "%02d", f);
-            one(prefix + num, make(f));
-        }
-    }
-};
 
 // ---- paddles ----
 
@@ -565,7 +550,7 @@ ag_image wisp(int frame)
 
 int gen_sprites(const std::string &, const std::string &out)
 {
-    writer w{out};
+    ag_png_writer w{out, "gfx\\sprites\\"};
     for (int s = 1; s <= 5; s++) w.frames("pad" + std::to_string(s) + "_", 4, [&](int f) { return paddle(s, f); });
     w.one("pshadow", paddle_shadow());
     w.frames("ball_", 8, [](int f) { return ball(false, f); });
