@@ -47,22 +47,6 @@ struct APP_STATE {
 };
 extern APP_STATE app;
 
-// Command-array entries the loop writes.
-enum : int {
-    CMD_ESC = 1,
-    CMD_TAB = 15,
-    CMD_P = 25,
-    CMD_ENTER = 28,
-    CMD_ANY = 30,
-    CMD_DEMO_RECORD = 31,
-    CMD_SPACE = 57,
-    CMD_NEXT_LEVEL = 63,
-    CMD_UP = 72,
-    CMD_LEFT = 75,
-    CMD_RIGHT = 77,
-    CMD_DOWN = 80,
-};
-
 // Menu command numbers handled by the game side of the window procedure.
 enum : uintptr_t {
     APP_MENU_BACK_TO_GAME = 40004,

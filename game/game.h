@@ -68,6 +68,22 @@ enum : uint8_t {
     INPUT_ENTER = 32,
 };
 
+// Entries of the command array (`mapa_teclado`) that the loop writes and the game reads.
+enum : int {
+    CMD_ESC = 1,
+    CMD_TAB = 15,
+    CMD_P = 25,
+    CMD_ENTER = 28,
+    CMD_ANY = 30,
+    CMD_DEMO_RECORD = 31,
+    CMD_SPACE = 57,
+    CMD_NEXT_LEVEL = 63,
+    CMD_UP = 72,
+    CMD_LEFT = 75,
+    CMD_RIGHT = 77,
+    CMD_DOWN = 80,
+};
+
 // Brick-map rebuilds asked for (Level_Build_Bricks runs them at the next step).
 enum : int {
     REBUILD_NONE = 0,

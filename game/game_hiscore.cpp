@@ -24,15 +24,6 @@ constexpr const char *HISCORE_FILE = "highscor.dat";
 constexpr const char *HISCORE_PRISTINE = "data\\highscor.ori";
 constexpr const char *HISCORE_MUSIC = "snd\\hiscore.s3m";
 
-enum : int {
-    CMD_ENTER = 28,
-    CMD_SPACE = 57,
-    CMD_UP = 72,
-    CMD_LEFT = 75,
-    CMD_RIGHT = 77,
-    CMD_DOWN = 80,
-};
-
 enum : int { EFFECT_LETTER = 8, EFFECT_NAME = 9 };
 
 constexpr float DELAY_LETTER = 25.0f, DELAY_CONFIRM = 75.0f, DELAY_MOVE = 50.0f;

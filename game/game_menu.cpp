@@ -25,16 +25,6 @@ const int32_t *menu_effects_volume;
 
 namespace {
 
-enum : int {
-    CMD_ESC = 1,
-    CMD_ENTER = 28,
-    CMD_SPACE = 57,
-    CMD_UP = 72,
-    CMD_LEFT = 75,
-    CMD_RIGHT = 77,
-    CMD_DOWN = 80,
-};
-
 enum : int { EFFECT_ESC = 4, EFFECT_ENTER = 5, EFFECT_CHANGE = 6 };
 
 // Game messages of the menu.

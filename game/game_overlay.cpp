@@ -109,9 +109,9 @@ void Pass_Events(float)
     if (!mapa_teclado) return;
     if (attract_mode && !menu_shown)
         for (int c = 0; c < 256; c++)
-            if (mapa_teclado[c] == 1) mapa_teclado[1] = 1;
-    if (mapa_teclado[1] && key_delay == 0.0f) {
-        mapa_teclado[1] = 0;
+            if (mapa_teclado[c] == 1) mapa_teclado[CMD_ESC] = 1;
+    if (mapa_teclado[CMD_ESC] && key_delay == 0.0f) {
+        mapa_teclado[CMD_ESC] = 0;
         if (!menu_shown && !name_entry && game_over_timer == 0.0f) {
             Game_Effect(4);
             Main_Menu_Open();
@@ -140,7 +140,7 @@ void Game_Overlay(float t)
     }
     if (paused && !menu_shown && game_over_timer == 0.0f) {
         text_centred(Game_Message(18), 45.0, true);
-        if (mapa_teclado && mapa_teclado[25] && key_delay == 0.0f) {
+        if (mapa_teclado && mapa_teclado[CMD_P] && key_delay == 0.0f) {
             paused = 0;
             key_delay = 75.0f;
         }

@@ -154,8 +154,8 @@ void Extra_Life_Test()
 
 void Level_Skip_Test()
 {
-    if (mapa_teclado && mapa_teclado[63] && !attract_mode && game.level < LEVELS_MAX) {
-        mapa_teclado[63] = 0;
+    if (mapa_teclado && mapa_teclado[CMD_NEXT_LEVEL] && !attract_mode && game.level < LEVELS_MAX) {
+        mapa_teclado[CMD_NEXT_LEVEL] = 0;
         Level_Won();
     }
 }

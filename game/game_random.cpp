@@ -88,12 +88,12 @@ uint8_t Game_Step_Input()
     if (game_autopilot) {
         input = Autopilot_Input();
     } else if (mapa_teclado) {
-        if (mapa_teclado[72]) input |= INPUT_UP;
-        if (mapa_teclado[80]) input |= INPUT_DOWN;
-        if (mapa_teclado[75]) input |= INPUT_LEFT;
-        if (mapa_teclado[77]) input |= INPUT_RIGHT;
-        if (mapa_teclado[57]) input |= INPUT_FIRE;
-        if (mapa_teclado[28]) input |= INPUT_ENTER;
+        if (mapa_teclado[CMD_UP]) input |= INPUT_UP;
+        if (mapa_teclado[CMD_DOWN]) input |= INPUT_DOWN;
+        if (mapa_teclado[CMD_LEFT]) input |= INPUT_LEFT;
+        if (mapa_teclado[CMD_RIGHT]) input |= INPUT_RIGHT;
+        if (mapa_teclado[CMD_SPACE]) input |= INPUT_FIRE;
+        if (mapa_teclado[CMD_ENTER]) input |= INPUT_ENTER;
     }
     if (!game.balls_in_play) input &= static_cast<uint8_t>(~INPUT_FIRE);
     if (tape.movement && tape.step_index >= 0 && tape.step_index < GAME_MOVEMENT_STEPS)

@@ -35,12 +35,12 @@ void Game_Step()
     paddle.rest_z = paddle.z - (pad ? pad->height : 0);
     if (attract_mode && !menu_shown) Demo_Credits_Step();
     Level_Build_Bricks();
-    if (mapa_teclado && mapa_teclado[25] && key_delay == 0.0f && !attract_mode) {
+    if (mapa_teclado && mapa_teclado[CMD_P] && key_delay == 0.0f && !attract_mode) {
         paused = !paused;
         key_delay = 75.0f;
     }
     // A recording begins only while a level opens, where a replay begins too.
-    if (mapa_teclado && mapa_teclado[31] && game.level_opening && !attract_mode && !tape.recording) {
+    if (mapa_teclado && mapa_teclado[CMD_DEMO_RECORD] && game.level_opening && !attract_mode && !tape.recording) {
         Game_Carry_Reset();
         Game_Tape_Record_Start();
     }
