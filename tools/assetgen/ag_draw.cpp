@@ -459,3 +459,14 @@ void ag_png_writer::frames(const std::string &prefix, int n, const std::function
         one(prefix + num, make(f));
     }
 }
+
+void ag_paint(ag_image &img, const ag_shader &fn)
+{
+    for (int y = 0; y < img.h; y++)
+        for (int x = 0; x < img.w; x++) {
+            ag_rgba c{0, 0, 0, 0};
+            float cover = 0;
+            fn(x + 0.5f, y + 0.5f, c, cover);
+            if (cover > 0) ag_blend(img, x, y, c, cover);
+        }
+}

@@ -109,6 +109,11 @@ std::vector<uint8_t> ag_png_encode(const ag_image &img);
 // Writes a PNG under its game name and remembers it for the contact sheets (group = folder).
 int ag_write_png(const std::string &out, const std::string &game_name, const ag_image &img);
 
+// A shader gives the colour and coverage (0..1) of a point; ag_paint runs it at the centre of
+// every pixel and blends what it covers.
+using ag_shader = std::function<void(float x, float y, ag_rgba &out, float &cover)>;
+void ag_paint(ag_image &img, const ag_shader &fn);
+
 // Writes pictures into one game folder (e.g. "gfx\\sprites\\"), remembering whether any failed.
 struct ag_png_writer {
     const std::string &out;

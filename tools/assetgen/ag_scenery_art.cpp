@@ -18,7 +18,6 @@ constexpr int TS = 64;
 constexpr float PI = 3.14159265f;
 
 using pixel_fn = std::function<ag_rgba(float x, float y)>;
-using shader = std::function<void(float x, float y, ag_rgba &out, float &cover)>;
 
 ag_image opaque(int w, int h, const pixel_fn &fn)
 {
@@ -30,17 +29,6 @@ ag_image opaque(int w, int h, const pixel_fn &fn)
             img.at(x, y) = c;
         }
     return img;
-}
-
-void paint(ag_image &img, const shader &fn)
-{
-    for (int y = 0; y < img.h; y++)
-        for (int x = 0; x < img.w; x++) {
-            ag_rgba c{0, 0, 0, 0};
-            float cover = 0;
-            fn(x + 0.5f, y + 0.5f, c, cover);
-            if (cover > 0) ag_blend(img, x, y, c, cover);
-        }
 }
 
 void glow(ag_image &img, float cx, float cy, float r, ag_rgba colour, float strength)
@@ -125,7 +113,7 @@ ag_image st_roof(int frame)
     ag_image img = opaque(TS, TS, [](float x, float y) { return metal(x, y, ag_scale(HULL, 0.7f), 2, 305); });
     float b = frame == 0 ? 1.0f : 0.15f;
     glow(img, 32, 32, 20, ag_hex(0xFF3020), 0.8f * b);
-    paint(img, [b](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [b](float x, float y, ag_rgba &c, float &cov) {
         cov = ag_cover(ag_sd_circle(x, y, 32, 32, 4));
         c = ag_mix(ag_hex(0x501010), ag_hex(0xFFB0A0), b);
     });
@@ -140,7 +128,7 @@ ag_image st_lamps(int frame)
         float cy = 8 + 16 * k, on = k == frame ? 1.0f : 0.12f;
         for (float cx : {10.0f, 54.0f}) {
             glow(img, cx, cy, 12, ag_hex(0x40A0FF), 0.9f * on);
-            paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+            ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
                 cov = ag_cover(ag_sd_circle(x, y, cx, cy, 3));
                 c = ag_mix(ag_hex(0x102030), ag_hex(0xD0F0FF), on);
             });
@@ -189,7 +177,7 @@ ag_image st_pad()
 ag_image st_truss(bool top)
 {
     ag_image img = ag_image_make(TS, TS);
-    paint(img, [top](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [top](float x, float y, ag_rgba &c, float &cov) {
         float d = std::min(std::min(x, TS - x), std::min(y, TS - y)) - 4;
         float diag = std::fabs(std::fabs(x - 32) - std::fabs(y - 32)) - 2.5f;
         if (top) diag = std::min(diag, std::fabs(std::fmod(y, 16.0f) - 8) - 1.2f);
@@ -238,7 +226,7 @@ ag_image st_background()
         if (std::hypot(x - cx, y - cy) < R + 10) continue;
         glow(img, x, y, 1.5f + 2.5f * b, ag_mix(ag_rgb(0.75f, 0.85f, 1), ag_rgb(1, 0.9f, 0.8f), rng.uniform()), 0.5f + b);
     }
-    paint(img, [](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [](float x, float y, ag_rgba &c, float &cov) {
         cov = ag_cover(ag_sd_circle(x, y, 520, 70, 22));
         float k = ag_clamp(0.2f + (520 - x + 70 - y) / 30);
         c = ag_scale(ag_mix(ag_hex(0x9A9488), ag_hex(0xD8D2C8), ag_fbm(x / 9, y / 9, 3, 315)), 0.15f + 0.85f * k);
@@ -252,12 +240,12 @@ ag_image satellite(int frame)
     float turn = std::cos(frame * 2 * PI / 8);
     float wing = 22 * std::fabs(turn) + 2;
     for (float side : {-1.0f, 1.0f})
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             float wx = 32 + side * (9 + wing / 2);
             cov = ag_cover(ag_sd_box(x, y, wx, 16, wing / 2, 7, 0.5f));
             c = seam(std::fabs(x - wx) * 8, y * 4, 4) < 3 ? ag_hex(0xA0A8B0) : ag_shade(ag_hex(0x2050B0), turn * 0.3f);
         });
-    paint(img, [](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [](float x, float y, ag_rgba &c, float &cov) {
         cov = ag_cover(std::min(ag_sd_box(x, y, 32, 16, 7, 9, 2), ag_sd_segment(x, y, 32, 7, 32, 1, 1)));
         c = ag_shade(ag_hex(0xC8A040), (16 - y) / 30);
     });
@@ -270,7 +258,7 @@ ag_image shuttle(int frame)
     ag_image img = ag_image_make(64, 32);
     float flame = 0.7f + 0.3f * std::sin(frame * 2 * PI / 4);
     glow(img, 32, 26, 10 * flame, ag_hex(0x60A0FF), 0.9f);
-    paint(img, [](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [](float x, float y, ag_rgba &c, float &cov) {
         float body = ag_sd_ellipse(x, y, 32, 16, 10, 9);
         float wings = ag_sd_box(x, y, 32, 19, 26 - std::fabs(y - 19) * 2, 2.5f, 1);
         cov = ag_cover(std::min(body, wings));
@@ -298,12 +286,12 @@ ag_image gd_grass(bool flowers)
             ag_rgba col = ag_hex(colours[rng.next() % 4]);
             for (int k = 0; k < 5; k++) {
                 float a = k * 2 * PI / 5;
-                paint(img, [&](float px, float py, ag_rgba &c, float &cov) {
+                ag_paint(img, [&](float px, float py, ag_rgba &c, float &cov) {
                     cov = ag_cover(ag_sd_circle(px, py, x + 2 * std::cos(a), y + 2 * std::sin(a), 1.6f));
                     c = col;
                 });
             }
-            paint(img, [&](float px, float py, ag_rgba &c, float &cov) {
+            ag_paint(img, [&](float px, float py, ag_rgba &c, float &cov) {
                 cov = ag_cover(ag_sd_circle(px, py, x, y, 1.1f));
                 c = ag_hex(0xF0B020);
             });
@@ -404,7 +392,7 @@ ag_image gd_background()
     // Far islands resting on the haze: a green cap over a rock that narrows to a point.
     for (int k = 0; k < 5; k++) {
         float ix = 50.0f + k * 135 + (k % 2) * 30, iy = horizon - 14 + (k % 3) * 9, iw = 16.0f + (k * 13) % 14;
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             float dx = std::fabs(x - ix) / iw;
             float top = iy - 3 * ag_noise(x / 5, 0.5f, 417 + k), bottom = iy + iw * 1.3f * (1 - dx) * (1 - dx);
             cov = dx < 1 && y > top && y < bottom ? 0.7f * ag_clamp(1 - dx * dx) + 0.2f : 0.0f;
@@ -417,7 +405,7 @@ ag_image gd_background()
 ag_image tree()
 {
     ag_image img = ag_image_make(64, 96);
-    paint(img, [](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [](float x, float y, ag_rgba &c, float &cov) {
         cov = ag_cover(ag_sd_box(x, y, 32, 78, 4 - (y - 60) / 12, 18, 1));
         c = ag_shade(ag_hex(0x6A4628), (32 - x) / 20);
     });
@@ -425,7 +413,7 @@ ag_image tree()
     for (int i = 0; i < 26; i++) {
         float a = rng.range(0, 2 * PI), r = rng.range(0, 18), bx = 32 + r * std::cos(a), by = 38 + r * 0.8f * std::sin(a);
         float br = rng.range(9, 14), tint = rng.uniform();
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             cov = ag_cover(ag_sd_circle(x, y, bx, by, br));
             float lit = ag_clamp(0.6f - (x - bx + y - by) / (br * 3));
             c = ag_mix(ag_mix(ag_hex(0x2C6A2A), ag_hex(0x58A040), tint), ag_hex(0xB8E070), lit * lit * 0.7f);
@@ -439,12 +427,12 @@ ag_image butterfly(int frame)
     ag_image img = ag_image_make(32, 32);
     float open = std::fabs(std::cos(frame * PI / 4));
     for (float side : {-1.0f, 1.0f})
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             float wx = 16 + side * (2 + 6 * open);
             cov = ag_cover(std::min(ag_sd_ellipse(x, y, wx, 13, 6 * open + 1, 6), ag_sd_ellipse(x, y, wx, 21, 4 * open + 1, 4)));
             c = ag_mix(ag_hex(0xF08020), ag_hex(0x402010), ag_smooth(3, 5, std::fabs(x - wx) + std::fabs(y - 15) * 0.3f));
         });
-    paint(img, [](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [](float x, float y, ag_rgba &c, float &cov) {
         cov = ag_cover(ag_sd_segment(x, y, 16, 9, 16, 24, 1.2f));
         c = ag_hex(0x201810);
     });
@@ -455,7 +443,7 @@ ag_image bird(int frame)
 {
     ag_image img = ag_image_make(48, 24);
     float lift = std::sin(frame * 2 * PI / 4) * 8;
-    paint(img, [lift](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [lift](float x, float y, ag_rgba &c, float &cov) {
         float wl = ag_sd_segment(x, y, 24, 12, 6, 12 - lift, 1.6f), wr = ag_sd_segment(x, y, 24, 12, 42, 12 - lift, 1.6f);
         cov = ag_cover(std::min(std::min(wl, wr), ag_sd_ellipse(x, y, 24, 13, 4, 3)));
         c = ag_hex(0xF8F8F8);

@@ -16,20 +16,6 @@ namespace {
 
 constexpr float PI = 3.14159265f;
 
-using shader = std::function<void(float x, float y, ag_rgba &out, float &cover)>;
-
-// Runs a shader over every pixel (at the pixel centre) and blends its result.
-void paint(ag_image &img, const shader &fn)
-{
-    for (int y = 0; y < img.h; y++)
-        for (int x = 0; x < img.w; x++) {
-            ag_rgba c{0, 0, 0, 0};
-            float cover = 0;
-            fn(x + 0.5f, y + 0.5f, c, cover);
-            if (cover > 0) ag_blend(img, x, y, c, cover);
-        }
-}
-
 // A lit sphere of radius r: light from the upper left, with a specular spot.
 ag_rgba sphere_colour(ag_rgba base, float dx, float dy, float r)
 {
@@ -43,7 +29,7 @@ ag_rgba sphere_colour(ag_rgba base, float dx, float dy, float r)
 
 void sphere(ag_image &img, float cx, float cy, float r, ag_rgba base)
 {
-    paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
         cov = ag_cover(ag_sd_circle(x, y, cx, cy, r));
         if (cov > 0) c = sphere_colour(base, x - cx, y - cy, r);
     });
@@ -117,7 +103,7 @@ ag_image paddle(int style, int frame)
     static const uint32_t accent[6] = {0, 0x30A0FF, 0xFFB030, 0xFF3020, 0x40FF60, 0xC060FF};
     float pulse = 0.6f + 0.4f * std::cos(frame * PI / 2);
     const float cy = 15, r = 7.5f;
-    paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
         cov = ag_cover(ag_sd_segment(x, y, 10, cy, W - 10, cy, r));
         if (cov <= 0) return;
         float t = (y - cy) / r;
@@ -135,7 +121,7 @@ ag_image paddle(int style, int frame)
     if (style == 3) {
         // Twin cannons above the body.
         for (float gx : {26.0f, W - 26.0f})
-            paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+            ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
                 cov = ag_cover(ag_sd_box(x, y, gx, 5.5f, 3, 5, 1));
                 c = ag_shade(ag_hex(0x707888), (gx - x) * 0.08f);
                 if (y < 2.5f) c = ag_hex(0xFF6040);
@@ -143,7 +129,7 @@ ag_image paddle(int style, int frame)
     }
     if (style == 4) {
         // Sticky goo along the top with drips that sway.
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             float top = cy - r + 1.5f + 1.2f * std::sin(x * 0.35f + frame * PI / 2);
             float d = std::max(top - 2.5f - y, y - (cy - r + 4.5f));
             cov = x > 14 && x < W - 14 ? ag_cover(d) : 0;
@@ -162,7 +148,7 @@ ag_image paddle(int style, int frame)
 ag_image paddle_shadow()
 {
     ag_image img = ag_image_make(64, 16);
-    paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
         float d = std::hypot((x - 32) / 30, (y - 8) / 6);
         cov = ag_clamp(1.2f - d) * 0.9f;
         c = ag_rgb(0, 0, 0);
@@ -181,7 +167,7 @@ ag_image ball(bool weak, int frame)
         // A bright core in a dark ring inside a strong halo: it reads on light and dark floors
         // alike and stays visible at the far rows.
         glow(img, 16, 16, 16.0f, ag_hex(0x40C0FF), 0.95f + 0.05f * std::sin(ph));
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             cov = ag_cover(ag_sd_circle(x, y, 16, 16, 11.0f)) * 0.85f;
             c = ag_hex(0x0A1830);
         });
@@ -193,7 +179,7 @@ ag_image ball(bool weak, int frame)
         glow(img, 16, 16, 14, ag_hex(0xFF4020), 0.25f + 0.2f * (frame % 2));
         sphere(img, 16, 16, 9.5f, ag_hex(0x8A8078));
         // Cracks in the shell.
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             float d = std::min(std::min(ag_sd_segment(x, y, 10, 12, 16, 17, 0.6f), ag_sd_segment(x, y, 16, 17, 14, 24, 0.6f)),
                                ag_sd_segment(x, y, 16, 17, 23, 14, 0.6f));
             cov = ag_cover(d) * (ag_sd_circle(x, y, 16, 16, 9) < 0 ? 1.0f : 0.0f);
@@ -209,12 +195,12 @@ ag_image shot(bool volley, int frame)
     ag_image img = ag_image_make(W, H);
     ag_rgba col = volley ? ag_hex(0x40A0FF) : ag_hex(0xFF5020);
     float flick = 0.8f + 0.2f * ((frame * 3) % 4) / 3.0f;
-    paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
         float d = ag_sd_segment(x, y, 8, 6, 8, 26, volley ? 4.5f : 3.5f);
         cov = ag_clamp(0.8f - d / 4) * flick;
         c = col;
     });
-    paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
         cov = ag_cover(ag_sd_segment(x, y, 8, 7, 8, 25, volley ? 2.0f : 1.5f));
         c = ag_shade(col, 0.8f);
     });
@@ -247,7 +233,7 @@ ag_image enemy(int type, int variant, int frame)
                 sphere(img, 16 + 12 * std::cos(a), 16 + 4.5f * std::sin(a), 3.2f, ag_shade(col, 0.3f));
                 if (pass == 0) sphere(img, 16, 16, 8.5f, col);
             }
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             cov = ag_cover(ag_sd_ellipse(x, y, 16, 16, 4.5f, 3.2f + 0.8f * std::cos(ph * 2)));
             c = ag_rgb(1, 1, 1);
         });
@@ -261,7 +247,7 @@ ag_image enemy(int type, int variant, int frame)
                 float ax = 16 + side * 5.0f, ay = 13 + k * 5.0f;
                 float kx = 16 + side * 11.0f, ky = 10 + k * 6.0f + swing * 0.5f;
                 float fx = 16 + side * 14.0f, fy = 15 + k * 6.0f + swing;
-                paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+                ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
                     float d = std::min(ag_sd_segment(x, y, ax, ay, kx, ky, 1.2f), ag_sd_segment(x, y, kx, ky, fx, fy, 1.0f));
                     cov = ag_cover(d);
                     c = dark;
@@ -269,12 +255,12 @@ ag_image enemy(int type, int variant, int frame)
             }
         float snap = 2.5f + 2.0f * std::sin(ph * 2);
         for (int side : {-1, 1})
-            paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+            ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
                 float d = std::min(ag_sd_segment(x, y, 16 + side * 3.0f, 8, 16 + side * snap, 2, 1.4f), ag_sd_segment(x, y, 16 + side * snap, 2, 16 + side * (snap - 2.5f), 1, 1.1f));
                 cov = ag_cover(d);
                 c = ag_shade(col, -0.2f);
             });
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             cov = ag_cover(ag_sd_ellipse(x, y, 16, 17, 7.5f, 10));
             float nx = (x - 16) / 7.5f, ny = (y - 17) / 10;
             c = sphere_colour(col, nx * 7.5f, ny * 7.5f, 8.0f);
@@ -287,7 +273,7 @@ ag_image enemy(int type, int variant, int frame)
         float pulse = 1 + 0.12f * std::sin(ph);
         for (int k = 0; k < 5; k++) {
             float bx = 8 + k * 4.0f;
-            paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+            ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
                 if (y < 14 || y > 31) return;
                 float wave = std::sin(y * 0.45f - ph * 1.0f + k) * 2.2f * (y - 14) / 17;
                 float d = std::fabs(x - bx - wave) - 1.0f + (y - 14) / 30.0f;
@@ -296,7 +282,7 @@ ag_image enemy(int type, int variant, int frame)
                 c.a = 0.85f;
             });
         }
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             float rx = 12 * pulse, ry = 10 / pulse;
             float d = std::max(ag_sd_ellipse(x, y, 16, 15, rx, ry), y - 15.5f);
             cov = ag_cover(d);
@@ -308,16 +294,16 @@ ag_image enemy(int type, int variant, int frame)
     } else {
         // Spinner: a faceted core with a rotor on top and a blinking eye.
         float blade = std::cos(ph * 2);
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             float d = ag_sd_box(x, y, 16, 5, 13 * std::fabs(blade) + 1.5f, 1.3f, 1.2f);
             cov = ag_cover(d);
             c = ag_hex(0xC8CCD8);
         });
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             cov = ag_cover(ag_sd_box(x, y, 16, 8, 1.5f, 3, 0.5f));
             c = ag_hex(0x606878);
         });
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             float dx = x - 16, dy = y - 19;
             float d = (std::fabs(dx) + std::fabs(dy)) / 1.41f - 8.5f;
             cov = ag_cover(d);
@@ -325,7 +311,7 @@ ag_image enemy(int type, int variant, int frame)
             c = ag_shade(col, facet);
         });
         bool open = frame % 4 != 3;
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             cov = ag_cover(ag_sd_ellipse(x, y, 16, 19, 3.5f, open ? 2.8f : 0.6f));
             c = ag_hex(0xFF2020);
         });
@@ -368,7 +354,7 @@ ag_image bonus(int index, int frame)
     ag_rgba col = ag_hex(BONUSES[index].colour);
     // The capsule turns: a bright band slides across it.
     float band = -10 + frame * (W + 20) / 6.0f;
-    paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
         cov = ag_cover(ag_sd_segment(x, y, 12, 12, W - 12, 12, 10));
         float t = (y - 12) / 10;
         float k = 1.15f - 0.55f * (t + 1) * 0.5f - (t > 0.6f ? 0.2f : 0.0f);
@@ -431,7 +417,7 @@ ag_image logo()
 ag_image menu_highlight()
 {
     ag_image img = ag_image_make(128, 16);
-    paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
         float d = ag_sd_box(x, y, 64, 8, 62, 6.5f, 6);
         cov = ag_cover(d);
         float t = std::fabs(y - 8) / 7;
@@ -444,7 +430,7 @@ ag_image menu_highlight()
 ag_image life_icon()
 {
     ag_image img = ag_image_make(32, 16);
-    paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
         cov = ag_cover(ag_sd_segment(x, y, 6, 9, 26, 9, 4.5f));
         float t = (y - 9) / 4.5f;
         c = ag_scale(ag_hex(0xB8C4D8), t < -0.2f ? 1.1f : t < 0.2f ? 0.5f : 0.75f);
@@ -488,7 +474,7 @@ ag_image letter(int ch)
 ag_image beacon(int frame)
 {
     ag_image img = ag_image_make(32, 64);
-    paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
         cov = ag_cover(std::max(ag_sd_box(x, y, 16, 40, 3.5f, 24, 1), -ag_sd_box(x, y, 16, 40, 3.5f, 24, 1) - 30));
         c = sphere_colour(ag_hex(0x707888), (x - 16) * 2, 0, 8);
     });
@@ -502,7 +488,7 @@ ag_image crystal(int frame)
 {
     ag_image img = ag_image_make(32, 48);
     float turn = std::cos(frame * 2 * PI / 8);
-    paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
         float w = 10 * (1 - std::fabs(y - 24) / 22);
         float d = std::fabs(x - 16) - w;
         cov = ag_cover(std::max(d, std::fabs(y - 24) - 22));
@@ -520,11 +506,11 @@ ag_image drone(int frame)
     ag_image img = ag_image_make(48, 32);
     float ph = frame * 2 * PI / 6;
     for (float rx : {8.0f, 40.0f})
-        paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
             cov = ag_cover(ag_sd_box(x, y, rx, 6, 7 * std::fabs(std::cos(ph + rx)) + 1, 1, 1));
             c = ag_hex(0xD0D8E0, 0.8f);
         });
-    paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+    ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
         cov = ag_cover(std::min(ag_sd_segment(x, y, 8, 8, 40, 8, 1.5f), ag_sd_box(x, y, 24, 16, 10, 6, 4)));
         c = sphere_colour(ag_hex(0x8090A8), (x - 24) / 2, (y - 14), 8);
     });
