@@ -75,15 +75,9 @@ void stream_restart(KX_SND_MUSIC_ENTRY *e)
 // The S3M player's controls for a start from the top of the song.
 void s3m_controls_start()
 {
-    KX_SND_S3M_CONTROLS c = kx_snd_s3m_controls_unchanged();
-    c.master_volume = static_cast<uint32_t>(kx_snd.music_volume) * KX_SND_S3M_MASTER_MAX / 100;
-    c.mix_rate = static_cast<uint32_t>(kx_snd.mix_rate);
-    c.mode = static_cast<uint8_t>(kx_snd_mixer_mode());
-    c.play_state = KX_SND_S3M_PLAY;
-    c.order = 0;
-    c.row = 0;
-    c.separation = 256;
-    c.pan = 128;
+    const KX_SND_S3M_CONTROLS c =
+        kx_snd_s3m_controls_from_top(static_cast<uint32_t>(kx_snd.music_volume) * KX_SND_S3M_MASTER_MAX / 100,
+                                     static_cast<uint32_t>(kx_snd.mix_rate), static_cast<uint8_t>(kx_snd_mixer_mode()));
     kx_snd_s3m_control_set(&c);
 }
 

@@ -105,6 +105,20 @@ KX_SND_S3M_CONTROLS kx_snd_s3m_controls_unchanged()
     return c;
 }
 
+KX_SND_S3M_CONTROLS kx_snd_s3m_controls_from_top(uint32_t master_volume, uint32_t mix_rate, uint8_t mode)
+{
+    KX_SND_S3M_CONTROLS c = kx_snd_s3m_controls_unchanged();
+    c.master_volume = master_volume;
+    c.mix_rate = mix_rate;
+    c.mode = mode;
+    c.play_state = KX_SND_S3M_PLAY;
+    c.order = 0;
+    c.row = 0;
+    c.separation = 256;
+    c.pan = 128;
+    return c;
+}
+
 int kx_snd_s3m_control_set(const KX_SND_S3M_CONTROLS *c)
 {
     if (!c) return 0;

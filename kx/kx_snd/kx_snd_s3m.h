@@ -106,6 +106,9 @@ void kx_snd_s3m_stop();
 
 // Controls with every field unchanged, to fill in before kx_snd_s3m_control_set.
 KX_SND_S3M_CONTROLS kx_snd_s3m_controls_unchanged();
+// Controls that play the loaded song from its top: the given volume, rate and mode, play state
+// on, order 0 row 0, separation 256, pan 128.
+KX_SND_S3M_CONTROLS kx_snd_s3m_controls_from_top(uint32_t master_volume, uint32_t mix_rate, uint8_t mode);
 // Hands new controls to the player; they take effect at the start of the next render, so a call
 // from another thread never races the render. Out-of-range fields are clamped (volume, separation,
 // pan, row) or ignored (rate, play state); the result is 0 when one was ignored.

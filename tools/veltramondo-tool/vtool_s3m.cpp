@@ -43,15 +43,9 @@ static int vtool_s3m(const std::vector<std::string> &args)
     }
 
     kx_snd_s3m_start();
-    KX_SND_S3M_CONTROLS c = kx_snd_s3m_controls_unchanged();
-    c.master_volume = KX_SND_S3M_MASTER_MAX;
-    c.mix_rate = static_cast<uint32_t>(rate);
-    c.mode = static_cast<uint8_t>(KX_SND_S3M_MODE_STEREO | KX_SND_S3M_MODE_16BIT | quality);
-    c.play_state = KX_SND_S3M_PLAY;
-    c.order = 0;
-    c.row = 0;
-    c.separation = 256;
-    c.pan = 128;
+    const KX_SND_S3M_CONTROLS c = kx_snd_s3m_controls_from_top(
+        KX_SND_S3M_MASTER_MAX, static_cast<uint32_t>(rate),
+        static_cast<uint8_t>(KX_SND_S3M_MODE_STEREO | KX_SND_S3M_MODE_16BIT | quality));
     kx_snd_s3m_control_set(&c);
 
     // Without --seconds: render until the song has been through once (capped at two hours).
