@@ -3,6 +3,7 @@
 
 #include "platform/plat_gl.h"
 #include "platform/plat_menu.h"
+#include "platform/plat_text.h"
 
 #include <SDL.h>
 
@@ -98,6 +99,9 @@ void translate(const SDL_Event &e)
         else push(alt ? PLAT_WM_SYSKEYUP : PLAT_WM_KEYUP, vk, lparam);
         break;
     }
+    case SDL_TEXTINPUT:
+        plat_text_push(e.text.text);
+        break;
     case SDL_MOUSEBUTTONDOWN:
         if (e.button.button == SDL_BUTTON_LEFT)
             push(PLAT_WM_LBUTTONDOWN, 0, static_cast<intptr_t>((e.button.y << 16) | (e.button.x & 0xFFFF)));

@@ -131,8 +131,9 @@ void plat_alert_capture(PLAT_ALERT_FN fn);
 // Scripted input for tests and demos: "at pass N, key K down/up"
 // ---------------------------------------------------------------------------------------------
 
-// Loads lines "PASS KEY down|up" (KEY a keyboard scan code, decimal) and "PASS menu ID" (a
-// window-menu command posted at that pass); '#' starts a comment.
+// Loads lines "PASS KEY down|up" (KEY a keyboard scan code, decimal), "PASS menu ID" (a
+// window-menu command posted at that pass) and "PASS text CHARS" (characters typed at that pass,
+// UTF-8, without spaces); '#' starts a comment.
 int plat_script_load(const char *file_name);
 void plat_script_add(uint32_t pass, int key, int down);
 void plat_script_menu_add(uint32_t pass, uint32_t command);
