@@ -27,36 +27,11 @@ namespace {
 
 enum : int { EFFECT_ESC = 4, EFFECT_ENTER = 5, EFFECT_CHANGE = 6 };
 
-// Game messages of the menu.
-enum : int {
-    MSG_NEW_GAME = 0,
-    MSG_END_GAME = 1,
-    MSG_OPTIONS = 2,
-    MSG_SCORES = 3,
-    MSG_HELP = 4,
-    MSG_EXIT = 6,
-    MSG_VOLUMES = 23,
-    MSG_MUSIC_BAR = 24,
-    MSG_MUSIC_ZERO = 25,
-    MSG_SOUND_BAR = 26,
-    MSG_SOUND_ZERO = 27,
-    MSG_BACK = 32,
-    MSG_FLOOR_ON = 34,
-    MSG_FLOOR_OFF = 35,
-    MSG_BACKGROUND_ON = 36,
-    MSG_BACKGROUND_OFF = 37,
-    MSG_SOUND_NONE = 41,
-    MSG_SOUND_OFF = 42,
-    MSG_MUSIC_NONE = 43,
-    MSG_MUSIC_OFF = 44,
-};
-
 // Volume rows of page 6 carry these instead of a message number.
 constexpr int ITEM_MUSIC = 1000, ITEM_SOUND = 1001;
 
 constexpr float DELAY_ESC = 75.0f, DELAY_KEY = 25.0f;
-constexpr int SPRITE_HIGHLIGHT = 100;
-constexpr int LIGHT = 15;
+constexpr int LIGHT = 15, LIGHT_DIM = 11;
 constexpr int TEXT_SIZE = 256;
 
 // ---------------------------------------------------------------------------------------------
@@ -245,8 +220,12 @@ MENU_PAGE Menu_Page(int page)
     case MENU_PAGE_MAIN:
         return {{attract_mode ? MSG_NEW_GAME : MSG_END_GAME, MSG_OPTIONS, MSG_SCORES, MSG_HELP, MSG_VOLUMES, MSG_EXIT},
                 6, 0, 5};
-    case MENU_PAGE_LEAVE: return {{7, 8, 9, MENU_EMPTY, 10, 11}, 6, 4, 5};
-    case MENU_PAGE_QUIT_GAME: return {{12, 13, 14, MENU_EMPTY, 15, 16}, 6, 4, 5};
+    case MENU_PAGE_LEAVE:
+        return {{MSG_LEAVE_PAGE, MSG_LEAVE_PAGE + 1, MSG_LEAVE_PAGE + 2, MENU_EMPTY, MSG_LEAVE_PAGE + 3, MSG_LEAVE_PAGE + 4},
+                6, 4, 5};
+    case MENU_PAGE_QUIT_GAME:
+        return {{MSG_QUIT_PAGE, MSG_QUIT_PAGE + 1, MSG_QUIT_PAGE + 2, MENU_EMPTY, MSG_QUIT_PAGE + 3, MSG_QUIT_PAGE + 4},
+                6, 4, 5};
     case MENU_PAGE_OPTIONS:
         return {{MENU_EMPTY, pref_floor ? MSG_FLOOR_ON : MSG_FLOOR_OFF,
                  pref_background ? MSG_BACKGROUND_ON : MSG_BACKGROUND_OFF, MSG_BACK},

@@ -1,4 +1,4 @@
-// plat_about on Dear ImGui: a modal popup with the eight texts of the About box and two buttons.
+// plat_about on Dear ImGui: a modal popup with the eight texts of the About box and its OK button.
 #include "platform/plat_about.h"
 
 #include <string>
@@ -64,9 +64,8 @@ void plat_about_draw()
     }
     ImGui::Spacing();
     ImGui::Separator();
+    // An information box offers one answer: OK, which reads the same in every language.
     bool close = ImGui::Button("OK", ImVec2(90, 0));
-    ImGui::SameLine();
-    close |= ImGui::Button("Cancel", ImVec2(90, 0));
     close |= ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)) || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape));
     if (close) {
         ImGui::CloseCurrentPopup();
