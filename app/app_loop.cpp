@@ -11,6 +11,8 @@
 #include "platform/plat_script.h"
 #include "world/world_render.h"
 
+#include <cstdio>
+
 namespace {
 
 constexpr uint32_t APP_MAX_COUNTED_TICKS = 20;
@@ -101,7 +103,10 @@ int app_loop_pass(int *exit_code)
     Key_Delay_Tick(t);
     Pass_Events(t);
     app_steps_run();
-    if (app.record_level && Demo_Record_Finish(app.record_steps)) plat_message_post(PLAT_WM_CLOSE, 0, 0);
+    if (const int ended = app.record_level ? Demo_Record_Finish(app.record_steps) : 0) {
+        if (ended < 0) std::fprintf(stderr, "veltramondo: the recording could not be saved\n");
+        plat_message_post(PLAT_WM_CLOSE, 0, 0);
+    }
     app.ticks.store(0);
     Commands_Clear();
     app_game_trace_pass();

@@ -250,13 +250,17 @@ extern char world_map_name[64];
 // ---------------------------------------------------------------------------------------------
 
 void Demo_Init();
-// Writes the recorded demo ("level\\level%2d.dem" in the per-user folder).
-void Demo_Save();
+// Writes the recorded demo ("level\\level%2d.dem" in the per-user folder); 1 once it is on the
+// disk, 0 when it could not be written.
+int Demo_Save();
+// Ends a recording (Esc, game over, full tables, closing) and saves it; a recording that filled
+// its tables (`full`) or could not be saved says so on the screen for a while. 1 when saved.
+int Demo_Record_Stop(int full);
 // Starts a new game on `level` recorded from its start-up move (the build's own demos).
 void Demo_Record_Game(int level);
 // A recording without a player ends once `steps` steps are recorded, once the level has been
-// won and the next one begins, or when only the last life is left; it is saved then. 1 when
-// it has ended.
+// won and the next one begins, or when only the last life is left; it is saved then. 0 while it
+// goes on, 1 when it has ended and was saved, -1 when it ended but could not be saved.
 int Demo_Record_Finish(int steps);
 // The demo list read by Demo_Init ("data\\demos.txt" unless the application names another).
 extern const char *demo_list_name;

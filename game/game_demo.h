@@ -25,6 +25,8 @@ struct DEMO_RECORD {
     double credits;                      // credits scroll position
     int recordings[DEMO_RECORDINGS_MAX]; // levels of the player's recordings, newest first
     int recording_count;
+    int notice;                          // game message telling how a recording ended (0: none)
+    float notice_timer;                  // ticks it still shows
 };
 extern DEMO_RECORD demo;
 

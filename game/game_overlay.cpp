@@ -90,7 +90,7 @@ void Pass_Events(float)
         Game_Particles_Stop(1);
         Game_Particles_Stop(2);
         game.balls_in_play = 0;
-        if (!no_life_loss) game.lives--;
+        if (!no_life_loss || !Game_Shortcuts_Allowed()) game.lives--;
         game.life_lost = 0;
         game.weapon = 0;
         if (game.lives < 1 && attract_mode) {
@@ -101,6 +101,8 @@ void Pass_Events(float)
             name_entry = 0;
             paused = 1;
             Game_Effect(7);
+            // A game recorded to its end is kept as if Esc had ended the recording.
+            if (tape.recording) Demo_Record_Stop(0);
         } else {
             New_Life();
             Enemies_Park();
@@ -118,10 +120,7 @@ void Pass_Events(float)
             key_delay = 75.0f;
             menu_shown = 1;
             if (!attract_mode) paused = 1;
-            if (tape.recording) {
-                tape.recording = 0;
-                Demo_Save();
-            }
+            if (tape.recording) Demo_Record_Stop(0);
         }
     }
 }

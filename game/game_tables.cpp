@@ -86,6 +86,8 @@ int Game_Tables_Init(int width, int height)
 void Game_Cleanup()
 {
     input_polling = 0;
+    // A recording still running when the program closes is kept like one ended by Esc.
+    if (tape.recording) Demo_Record_Stop(0);
     write_preferences();
     World_Unload();
     particle_fx_deinit();

@@ -17,7 +17,10 @@
 #include <vector>
 
 // Fatal game errors land here (the line reader reports through it).
-void Game_Error(const char *, ...) {}
+void Game_Error(const char *, ...)
+{
+    demo_game_errors++;
+}
 
 namespace {
 
@@ -48,13 +51,6 @@ protected:
         return ok;
     }
 };
-
-std::string le32(int32_t v)
-{
-    std::string s(4, 0);
-    for (int i = 0; i < 4; i++) s[i] = static_cast<char>(static_cast<uint32_t>(v) >> (8 * i));
-    return s;
-}
 
 const char LIST[] = "; attract sequence\r\n#level\\a.dem\r\n@\r\nnot an entry\r\n$300 level\\station.def\r\n"
                     "$1500|level\\garden.def\r\n#level\\b.dem";
