@@ -51,6 +51,10 @@ enum : int {
     SPRITE_SHOT = 70,
     SPRITE_VOLLEY = 75,
     SPRITE_BONUS_FIRST = 80,
+    SPRITE_HIGHLIGHT = 100,    // behind the menu's selected row and the name entry's cursor
+    SPRITE_PANEL = 101,        // the dark panel behind the menu and the high-score table
+    SPRITE_SCORE_WORDS = 110,  // 110-115: the score word of languages 1-6, placed as 298
+    SPRITE_LIVES_WORDS = 120,  // 120-125: the lives word of languages 1-6, placed as 296
     SPRITE_SIGN_1000 = 130,
     SPRITE_TITLE = 159,
     SPRITE_LIFE_ICON = 295,
@@ -209,6 +213,9 @@ void Pass_Events(float t);
 void Game_Reset();
 // Draws the score and the lives (fatal when the brick world lacks the score or lives word).
 void Score_Display();
+// Draws the dark panel (sprite 101, where the world has it) over a rectangle of the overlay, to
+// be drawn over by texts that must read on any picture.
+void Game_Panel_Draw(double x, double y, double width, double height);
 
 // ---------------------------------------------------------------------------------------------
 // Progression

@@ -7,6 +7,7 @@
 #include "game/game_text.h"
 #include "kx/kx_io/kx_io.h"
 #include "kx/kx_mem/kx_mem.h"
+#include "world/world.h"
 #include "world/world_render.h"
 
 #include <cstdio>
@@ -143,13 +144,15 @@ void Hiscore_Free()
 
 void Hiscore_Draw()
 {
-    const char *title = Game_Message(17);
+    Game_Panel_Draw(2, 0, 156, 120);
+    const char *title = Game_Message(MSG_HALL_OF_FAME);
     int length = static_cast<int>(std::strlen(title));
     int z = length > 0 && 12 * length > 125 ? 125 / length + 2 : 14;
     draw_text(title, 81 - (z - 2) * length / 2, 2, TINT_BRIGHT, 14, z, z - 2);
     if (!hiscore.loaded) return;
     bool entering = name_entry && hiscore.entry_row >= 0 && hiscore.entry_row < HISCORE_ENTRIES;
     int bright = entering ? hiscore.entry_row : 0;
+    if (entering) cursor_draw(hiscore.cursor, row_y(bright));
     for (int i = 0; i < HISCORE_ENTRIES; i++) {
         int y = row_y(i), tint = i == bright ? TINT_BRIGHT : TINT_DIM;
         char text[16];

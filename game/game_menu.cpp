@@ -12,6 +12,7 @@
 #include "world/world.h"
 #include "world/world_render.h"
 
+#include <algorithm>
 #include <cstring>
 
 // ---------------------------------------------------------------------------------------------
@@ -96,34 +97,57 @@ void page_go(int page, int item)
     menu.item = item;
 }
 
+// One row's text and its size: character width z (advance z - 2) and the left edge of the text.
+struct MENU_ROW {
+    const char *text;
+    int length, z, x, y;
+};
+
 void draw_page(const MENU_PAGE &page)
 {
     if (page.first <= page.last) {
         if (menu.item < page.first) menu.item = page.first;
         if (menu.item > page.last) menu.item = page.last;
     }
+    MENU_ROW rows[MENU_ITEMS];
+    char buffers[MENU_ITEMS][TEXT_SIZE];
+    int count = 0;
+    double left = 160.0, right = 0.0, top = 120.0, bottom = 0.0;
+    for (int i = 0; i < page.count; i++) {
+        MENU_ROW &r = rows[i];
+        r.text = item_text(page.items[i], buffers[i]);
+        if (!r.text) return;
+        r.length = static_cast<int>(std::strlen(r.text));
+        r.z = 14;
+        if (menu.page == MENU_PAGE_OPTIONS) r.z = 10;
+        if (menu.page == MENU_PAGE_VOLUMES && i < 2) r.z = 8;
+        if ((r.z - 2) * r.length > 115) r.z = 115 / r.length + 2;
+        r.x = 79 - (r.z - 2) * r.length / 2;
+        r.y = 14 + 16 * i;
+        count = i + 1;
+        if (!r.length) continue;
+        left = std::min(left, r.x - (79.0 - 65.0) - 4.0);
+        right = std::max(right, r.x + (r.z - 2.0) * r.length + 2.0 + (79.0 - 65.0) + 4.0);
+        top = std::min(top, r.y - 3.0);
+        bottom = std::max(bottom, r.y + 17.0);
+    }
+    if (left < right) Game_Panel_Draw(left, top, right - left, bottom - top);
     const WORLD_SPRITE *highlight =
         world_sprites && world_sprites[SPRITE_HIGHLIGHT].defined ? &world_sprites[SPRITE_HIGHLIGHT] : nullptr;
-    for (int i = 0; i < page.count; i++) {
-        char buffer[TEXT_SIZE];
-        const char *text = item_text(page.items[i], buffer);
-        if (!text) return;
-        int length = static_cast<int>(std::strlen(text));
-        if (!length) continue;
-        int z = 14;
-        if (menu.page == MENU_PAGE_OPTIONS) z = 10;
-        if (menu.page == MENU_PAGE_VOLUMES && i < 2) z = 8;
-        if ((z - 2) * length > 115) z = 115 / length + 2;
-        int half = (z - 2) * length / 2, y = 14 + 16 * i;
+    for (int i = 0; i < count; i++) {
+        const MENU_ROW &r = rows[i];
+        if (!r.length) continue;
         bool selected = i == menu.item, bright = selected || i < page.first;
         if (selected && highlight) {
             // The highlight reaches as far right of the text as it starts left of it; the sprite's
             // parameters 4 and 6 move it down and make it taller than the text.
-            double width = 2 * (79 - 65) + (z - 2) * length + 2;
-            draw_screen_sprite(SPRITE_HIGHLIGHT, 65 - half, y + highlight->param[0], 0, LIGHT, highlight->transparency,
-                               14 + highlight->param[2], width, 0, 0);
+            double width = 2 * (79 - 65) + (r.z - 2) * r.length + 2;
+            draw_screen_sprite(SPRITE_HIGHLIGHT, r.x - (79 - 65), r.y + highlight->param[0], 0, LIGHT,
+                               highlight->transparency, 14 + highlight->param[2], width, 0, 0);
         }
-        draw_sprite_text(text, 79 - half, y, bright ? 0 : 7, LIGHT, bright ? 0 : 2, 14, z, z - 2);
+        // Rows that are not selected are dimmer but solid: over the panel they keep a contrast of
+        // more than 3:1 whatever lies behind.
+        draw_sprite_text(r.text, r.x, r.y, 0, bright ? LIGHT : LIGHT_DIM, 0, 14, r.z, r.z - 2);
     }
 }
 
@@ -277,6 +301,12 @@ const char *Menu_Volume_Text(int volume, int music, char *out, size_t size)
     if (at >= length) at = length - 1;
     out[at] = '*';
     return out;
+}
+
+void Game_Panel_Draw(double x, double y, double width, double height)
+{
+    if (!world_sprites || !world_sprites[SPRITE_PANEL].defined) return;
+    draw_screen_sprite(SPRITE_PANEL, x, y, 0, 15, world_sprites[SPRITE_PANEL].transparency, height, width, 0, 0);
 }
 
 void Main_Menu_Open()

@@ -132,13 +132,14 @@ void Game_Overlay(float t)
     if (!paused && playing && game.start_move && game.world_loaded) {
         char text[96];
         if (game.cycle > 0)
-            std::snprintf(text, sizeof text, "%s %d", Game_Message(39), game.cycle);
+            std::snprintf(text, sizeof text, "%s %d", Game_Message(MSG_CYCLE), game.cycle);
         else
-            std::snprintf(text, sizeof text, "%s %d", Game_Message(22), game.level);
-        text_centred(text, 45.0, false);
+            std::snprintf(text, sizeof text, "%s %d", Game_Message(MSG_LEVEL), game.level);
+        // Over a demo the level title takes its band under the logo.
+        text_centred(text, attract_mode ? DEMO_TITLE_Y : 45.0, false);
     }
     if (paused && !menu_shown && game_over_timer == 0.0f) {
-        text_centred(Game_Message(18), 45.0, true);
+        text_centred(Game_Message(MSG_PAUSED), 45.0, true);
         if (mapa_teclado && mapa_teclado[CMD_P] && key_delay == 0.0f) {
             paused = 0;
             key_delay = 75.0f;
@@ -151,17 +152,15 @@ void Game_Overlay(float t)
             tape.finished = 1;
         }
     }
-    if (attract_mode && !menu_shown && !tape.finished) {
-        const char *m19 = Game_Message(19), *m20 = Game_Message(20);
-        if (world_show_timer == 0.0f) draw_sprite_text(m19, 155.0 - 6.0 * std::strlen(m19), 95.0, 0, 15, 0, 10, 8, 6);
-        draw_sprite_text(m20, 155.0 - 6.0 * std::strlen(m20), 108.0, 0, 15, 0, 10, 8, 6);
-        if (world_sprites && world_sprites[SPRITE_TITLE].defined)
-            screen_sprite(SPRITE_TITLE, world_sprites[SPRITE_TITLE].param[0], world_sprites[SPRITE_TITLE].param[1]);
-    }
+    if (attract_mode && !menu_shown && !tape.finished) Demo_Attract_Draw();
     if (tape.recording) draw_sprite_text("SAVING", 10.0, 100.0, 0, 15, 0, 10, 10, 8);
+    if (demo.notice_timer > 0.0f) {
+        text_centred(Game_Message(demo.notice), 60.0, false);
+        demo.notice_timer = demo.notice_timer > t ? demo.notice_timer - t : 0.0f;
+    }
     if (game_over_timer > 0.0f) game_over_step(t);
     if (game.extra_life_timer > 0.0f) {
-        text_centred(Game_Message(38), 5.0, true);
+        text_centred(Game_Message(MSG_EXTRA_LIFE), 5.0, true);
         game.extra_life_timer -= t;
         if (game.extra_life_timer < 0.0f) game.extra_life_timer = 0.0f;
     }
