@@ -43,9 +43,17 @@ void screen_sprite(int sprite, double x, double y)
     draw_screen_sprite(sprite, x, y, 0, 15, s.transparency, s.height, s.width, 0, 0);
 }
 
+// The word of the current language among the six from `first`, where the world defines it; the
+// required word otherwise. Its parameters place it and the number beside it.
+int word_sprite(int first, int required)
+{
+    const int sprite = first + game_language - 1;
+    return game_language >= 1 && game_language <= 6 && world_sprites[sprite].defined ? sprite : required;
+}
+
 void game_over_step(float t)
 {
-    if (game_over_timer > 1.0f) text_centred(Game_Message(21), 45.0, true);
+    if (game_over_timer > 1.0f) text_centred(Game_Message(MSG_GAME_OVER), 45.0, true);
     if (name_entry) {
         Hiscore_Entry(t);
         if (!name_entry) Game_Attract_Return();
@@ -61,17 +69,16 @@ void game_over_step(float t)
 
 void Score_Display()
 {
-    const WORLD_SPRITE *score = sprite_required(SPRITE_SCORE_WORD, "score word");
-    if (!score) return;
-    const WORLD_SPRITE *lives = sprite_required(SPRITE_LIVES_WORD, "lives word");
-    if (!lives) return;
-    const int16_t *p = score->param;
+    if (!sprite_required(SPRITE_SCORE_WORD, "score word") || !sprite_required(SPRITE_LIVES_WORD, "lives word")) return;
+    const int score_word = word_sprite(SPRITE_SCORE_WORDS, SPRITE_SCORE_WORD);
+    const int lives_word = word_sprite(SPRITE_LIVES_WORDS, SPRITE_LIVES_WORD);
+    const int16_t *p = world_sprites[score_word].param;
     char number[16];
-    screen_sprite(SPRITE_SCORE_WORD, p[0], p[1]);
+    screen_sprite(score_word, p[0], p[1]);
     std::snprintf(number, sizeof number, "%d", game.score);
     draw_sprite_text(number, p[2], p[3], p[7], 15, 0, p[4], p[5], p[6]);
-    const int16_t *q = lives->param;
-    screen_sprite(SPRITE_LIVES_WORD, q[0], q[1]);
+    const int16_t *q = world_sprites[lives_word].param;
+    screen_sprite(lives_word, q[0], q[1]);
     if (game.lives > 0) {
         if (world_sprites[SPRITE_LIFE_ICON].defined) screen_sprite(SPRITE_LIFE_ICON, q[2], q[3]);
         std::snprintf(number, sizeof number, "%d", game.lives);
