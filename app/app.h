@@ -66,6 +66,8 @@ intptr_t Window_Proc(uint32_t message, uintptr_t wparam, intptr_t lparam);
 void Display_Redraw();
 void Game_Shutdown();
 void Play_Effect(int number);
+// Opens the help screen of the current language: F1, the window menu and the main menu's HELP.
+void App_Help_Show();
 // Installs the OpenGL back end as the display's 3D interface and starts it; 0 on failure.
 int App_3D_Start();
 

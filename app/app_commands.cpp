@@ -68,7 +68,7 @@ void app_commands_build()
     const uint8_t *c = app.player.controls;
     if (kx_inp_key_down(KEY_ESC) || c[CONTROL_MENU]) mapa_teclado[CMD_ESC] = 1;
     if (kx_inp_key_released(KEY_P)) mapa_teclado[CMD_P] = 1;
-    if (kx_inp_key_released(KEY_F1)) Help_Screen_Show(Texts_Help_File());
+    if (kx_inp_key_released(KEY_F1)) App_Help_Show();
     else if (!menu_shown && kx_inp_key_down(KEY_ENTER)) mapa_teclado[CMD_ENTER] = 1;
     if (menu_shown && app_confirm_released()) mapa_teclado[CMD_ENTER] = 1;
     if (kx_inp_key_down(KEY_TAB)) mapa_teclado[CMD_TAB] = 1;

@@ -290,7 +290,7 @@ int WinMain(void *, void *, const char *command_line, int show)
     kx_snd_init(&app_sound_settings);
     menu_music_volume = &app_music_volume;
     menu_effects_volume = &app_effects_volume;
-    menu_help_fn = [] { Help_Screen_Show(app.hlp_file); };
+    menu_help_fn = App_Help_Show;
     for (int i = 0; i < APP_EFFECTS; i++) app.effects[i] = app_effect_files[i] ? kx_snd_load(app_effect_files[i]) : nullptr;
     kx_play_add(&app.player);
     kx_play_setup(&app.player, 1, app_default_controls);
