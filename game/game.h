@@ -165,6 +165,10 @@ struct GAME_POOLS {
 // ---------------------------------------------------------------------------------------------
 
 extern uint8_t *mapa_teclado; // 256 commands by scan code, built by the loop every pass
+// The characters typed this pass (Latin-1, zero-ended), kept by the loop beside the commands:
+// name entry takes its letters from them.
+constexpr int GAME_TYPED_MAX = 16;
+extern char typed_text[GAME_TYPED_MAX + 1];
 extern int input_polling;     // the loop builds commands only once the tables allow it
 extern int language_chosen;
 extern int menu_shown;

@@ -5,6 +5,7 @@
 #include "app/app_texts.h"
 #include "game/game.h"
 #include "platform/plat_core.h"
+#include "platform/plat_text.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,7 @@ protected:
     {
         std::memset(commands, 0, sizeof commands);
         mapa_teclado = commands;
-        menu_shown = attract_mode = paused = 0;
+        menu_shown = attract_mode = paused = name_entry = 0;
         language_chosen = 1;
         game_over_timer = world_show_timer = 0.0f;
         std::memset(&app.player, 0, sizeof app.player);
@@ -90,10 +91,37 @@ TEST_F(AppLoop, ButtonsFireOnlyOutsideTheMenu)
     app_commands_build();
     EXPECT_EQ(commands[CMD_SPACE], 1);
     EXPECT_EQ(commands[CMD_ENTER], 1);
+    // During name entry the second fire control's key (B) is a letter.
+    name_entry = 1;
+    app_commands_build();
+    EXPECT_EQ(commands[CMD_SPACE], 1);
+    EXPECT_EQ(commands[CMD_ENTER], 0);
+    name_entry = 0;
     menu_shown = 1;
     app_commands_build();
     EXPECT_EQ(commands[CMD_SPACE], 0);
     EXPECT_EQ(commands[CMD_ENTER], 0);
+}
+
+TEST_F(AppLoop, TypedCharactersReachTheGameAsLatin1ForOnePass)
+{
+    const struct {
+        const char *typed, *game;
+    } cases[] = {
+        {"xyZ", "xyZ"},
+        {"\xc3\xa9\xe2\x82\xac!", "\xe9!"},       // e-acute kept; the euro sign is not Latin-1
+        {"\x80" "a\xed\xa0\x80" "b\xc3", "ab"},   // a stray byte, a surrogate, a cut sequence
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "ABCDEFGHIJKLMNOP"},
+    };
+    for (const auto &c : cases) {
+        plat_text_push(c.typed);
+        app_commands_build();
+        EXPECT_STREQ(typed_text, c.game) << c.typed;
+        Commands_Clear();
+        EXPECT_STREQ(typed_text, "");
+        app_commands_build();
+        EXPECT_STREQ(typed_text, "") << "the rest of the queue was dropped";
+    }
 }
 
 TEST_F(AppLoop, ReleasingThePrimaryButtonConfirmsInTheMenu)
