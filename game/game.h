@@ -236,8 +236,6 @@ void New_Life();
 void Level_Won();
 // Leaves a finished game for attract mode with the menu shown (after game over or name entry).
 void Game_Attract_Return();
-// Asks Level_Build_Bricks for a rebuild at the next step (REBUILD_FLOOR or REBUILD_FULL).
-void Game_Rebuild_Request(int kind);
 void read_preferences();
 void write_preferences();
 

@@ -79,6 +79,8 @@ void Game_Tape_Record_Start()
 uint8_t Game_Step_Input()
 {
     if (attract_mode) {
+        // Attract mode with no demo on the tape is played by the computer rather than left
+        // standing still.
         if (!Game_Replaying()) return Autopilot_Input();
         if (!tape.movement || tape.step_index < 0 || tape.step_index >= tape.steps) return 0;
         return tape.movement[tape.step_index];
