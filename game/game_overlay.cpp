@@ -161,10 +161,6 @@ void Game_Overlay(float t)
     }
     if (attract_mode && !menu_shown && !tape.finished) Demo_Attract_Draw();
     if (tape.recording) draw_sprite_text("SAVING", 10.0, 100.0, 0, 15, 0, 10, 10, 8);
-    if (demo.notice_timer > 0.0f) {
-        text_centred(Game_Message(demo.notice), 60.0, false);
-        demo.notice_timer = demo.notice_timer > t ? demo.notice_timer - t : 0.0f;
-    }
     if (game_over_timer > 0.0f) game_over_step(t);
     if (game.extra_life_timer > 0.0f) {
         text_centred(Game_Message(MSG_EXTRA_LIFE), 5.0, true);
@@ -172,6 +168,12 @@ void Game_Overlay(float t)
         if (game.extra_life_timer < 0.0f) game.extra_life_timer = 0.0f;
     }
     if (menu_shown) Main_Menu(t);
+    // How a recording ended is told over everything else, the menu that Esc opened included.
+    if (demo.notice_timer > 0.0f) {
+        Game_Panel_Draw(4.0, 57.0, 152.0, 16.0);
+        text_centred(Game_Message(demo.notice), 60.0, false);
+        demo.notice_timer = demo.notice_timer > t ? demo.notice_timer - t : 0.0f;
+    }
     if (tape.finished) {
         Game_Particles_Stop_All();
         tape.finished = 0;
