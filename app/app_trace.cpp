@@ -11,7 +11,7 @@
 
 int app_trace_open(const char *path)
 {
-    app_trace_close();
+    if (app.command_trace) std::fclose(static_cast<FILE *>(app.command_trace));
     app.command_trace = plat_files_fopen(path, "w");
     return app.command_trace != nullptr;
 }
