@@ -91,8 +91,6 @@ void command(uintptr_t id)
             if (index < 0) index = find_video_mode(r.width, r.height, kx_dsp_depth_now());
             if (index < 0) return;
             kx_dsp.fullscreen = 1;
-            kx_dsp.full_w = r.width;
-            kx_dsp.full_h = r.height;
             if (!set_video_mode(index)) kx_dsp.fullscreen = plat_display_is_fullscreen();
             redraw();
             return;
@@ -114,8 +112,7 @@ void command(uintptr_t id)
         redraw();
     } else if (id == KX_DSP_CMD_DEFAULT_SIZE) {
         if (kx_dsp.fullscreen) {
-            kx_dsp.full_w = kx_dsp.design_width;
-            kx_dsp.full_h = kx_dsp.design_height;
+            kx_dsp_full_fit();
         } else {
             kx_dsp.window_w = kx_dsp.design_width;
             kx_dsp.window_h = kx_dsp.design_height;
@@ -298,7 +295,12 @@ intptr_t kx_dsp_window_proc(uint32_t message, uintptr_t wparam, intptr_t lparam)
         }
         break;
     case PLAT_WM_SIZE:
-        if (kx_dsp.created && !kx_dsp.fullscreen && !plat_window_minimized()) {
+        // A window made fullscreen before it was shown gets its screen size only once shown:
+        // the picture is placed again in the drawable it really has.
+        if (kx_dsp.created && kx_dsp.fullscreen) {
+            kx_dsp_picture_update();
+            redraw();
+        } else if (kx_dsp.created && !plat_window_minimized()) {
             int w = static_cast<int>(lparam & 0xFFFF), h = static_cast<int>((lparam >> 16) & 0xFFFF) - plat_menu_bar_height();
             if (w > 0 && h > 0 && (w != kx_dsp.window_w || h != kx_dsp.window_h)) {
                 kx_dsp.window_w = w;

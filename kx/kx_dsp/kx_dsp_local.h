@@ -93,6 +93,8 @@ void kx_dsp_modes_free();
 int kx_dsp_mode_apply(int index);
 // The picture rectangle of the current state, and its application (3D resize, resize lists).
 void kx_dsp_picture_update();
+// The fullscreen picture as large as the current mode allows at the design proportions.
+void kx_dsp_full_fit();
 // The resizable window: the picture fitted into the window's area, its top-left corner (in the
 // window or the fullscreen screen), and the window made resizable.
 void kx_dsp_window_fit();
