@@ -2,7 +2,9 @@
 #include "platform/plat_core.h"
 
 #include "platform/plat_gl.h"
+#include "platform/plat_input.h"
 #include "platform/plat_menu.h"
+#include "platform/plat_owner.h"
 
 #include <SDL.h>
 
@@ -60,8 +62,10 @@ void push(uint32_t message, uintptr_t wparam, intptr_t lparam)
 // Turns one SDL event into the window messages the engine expects.
 void translate(const SDL_Event &e)
 {
-    // The window menu sees every event first and keeps those it uses.
-    if (plat_menu_event(&e)) return;
+    // Keys and buttons go to the owner of the keyboard and mouse; the window menu and the dialogs
+    // see every event that is not the game's and keep those they use.
+    int owner = plat_input_event(&e);
+    if (plat_menu_event(&e, owner)) return;
     switch (e.type) {
     case SDL_QUIT:
         push(PLAT_WM_CLOSE, 0, 0);
@@ -99,7 +103,7 @@ void translate(const SDL_Event &e)
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
-        if (e.button.button == SDL_BUTTON_LEFT)
+        if (e.button.button == SDL_BUTTON_LEFT && (owner == PLAT_OWNER_GAME || owner == PLAT_OWNER_WINDOW))
             push(PLAT_WM_LBUTTONDOWN, 0, static_cast<intptr_t>((e.button.y << 16) | (e.button.x & 0xFFFF)));
         break;
     default:
@@ -310,7 +314,11 @@ int plat_alert(const char *text, const char *title, unsigned flags)
         Uint32 type = SDL_MESSAGEBOX_INFORMATION;
         if ((flags & 0xF0) == PLAT_MB_ICONERROR) type = SDL_MESSAGEBOX_ERROR;
         else if ((flags & 0xF0) == PLAT_MB_ICONWARNING) type = SDL_MESSAGEBOX_WARNING;
-        if (SDL_ShowSimpleMessageBox(type, title, text, plat.window) == 0) return PLAT_IDOK;
+        // The box has the keyboard and mouse while it is up.
+        plat_owner_take(PLAT_OWNER_DIALOG);
+        int shown = SDL_ShowSimpleMessageBox(type, title, text, plat.window) == 0;
+        plat_owner_give_back(PLAT_OWNER_DIALOG);
+        if (shown) return PLAT_IDOK;
     }
     std::fprintf(stderr, "%s%s%s\n", title, title[0] ? ": " : "", text);
     return PLAT_IDOK;

@@ -136,7 +136,5 @@ void plat_alert_capture(PLAT_ALERT_FN fn);
 int plat_script_load(const char *file_name);
 void plat_script_add(uint32_t pass, int key, int down);
 void plat_script_menu_add(uint32_t pass, uint32_t command);
-// Applies the events of this pass to the scripted keyboard.
+// Applies the events of this pass: scripted keys go down and up as the keyboard's would.
 void plat_script_pass(uint32_t pass);
-// The scripted keyboard, indexed by scan code: nonzero while held.
-const uint8_t *plat_script_keys();

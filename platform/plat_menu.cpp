@@ -4,9 +4,11 @@
 #include "platform/plat_about.h"
 #include "platform/plat_core.h"
 #include "platform/plat_gl.h"
+#include "platform/plat_owner.h"
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -41,12 +43,15 @@ struct PLAT_MENU_STATE {
     int ready;
     int shown = 1;
     int keyboard_toggle;          // F10 asked to move the keyboard into the bar
-    int in_loop;                  // PLAT_WM_ENTERMENULOOP went out, its exit not yet
     std::vector<MENU_ENTRY> entries;
     std::unordered_map<uint32_t, int> checked;
     std::unordered_map<uint32_t, int> disabled;
     std::unordered_map<std::string, MENU_RECT> drawn;   // last frame, by entry text
     unsigned serial;              // makes the ImGui labels unique
+    // ImGui reads keys as states once a frame: a key pressed since the last frame keeps its
+    // release for the frame after, so that a tap shorter than a frame still counts.
+    std::vector<int> fresh_keys;
+    std::vector<SDL_Event> held_releases;
 };
 
 PLAT_MENU_STATE menu;
@@ -136,30 +141,25 @@ bool keyboard_in_menu()
     return g.NavWindow && g.NavLayer == ImGuiNavLayer_Menu && !g.NavDisableHighlight;
 }
 
-bool any_key_down()
+// A key pressed since the last frame keeps its release for the frame after; true when `e` is
+// such a release, now held back.
+bool key_tap_hold(const SDL_Event &e)
 {
-    int count = 0;
-    const Uint8 *state = SDL_GetKeyboardState(&count);
-    for (int i = 0; state && i < count; i++)
-        if (state[i]) return true;
-    return false;
+    if (e.type != SDL_KEYDOWN && e.type != SDL_KEYUP) return false;
+    std::vector<int> &fresh = menu.fresh_keys;
+    bool is_fresh = std::find(fresh.begin(), fresh.end(), e.key.keysym.scancode) != fresh.end();
+    if (e.type == SDL_KEYDOWN && !is_fresh) fresh.push_back(e.key.keysym.scancode);
+    if (e.type == SDL_KEYUP && is_fresh) menu.held_releases.push_back(e);
+    return e.type == SDL_KEYUP && is_fresh;
 }
 
 #endif
 
-// Tells the window when the menu takes the keyboard and when it gives it back. The exit waits
-// until every key is up (unless the bar is hidden), so the Return or Esc that closed the menu
-// never reaches the game.
-void menu_loop_set(bool in_menu, bool wait_for_keys)
+// The menu has the keyboard and mouse while its bar has the keyboard or a popup is open.
+void menu_owner_set(bool in_menu)
 {
-    if (in_menu == (menu.in_loop != 0)) return;
-#if VM_HAVE_IMGUI
-    if (!in_menu && wait_for_keys && any_key_down()) return;
-#else
-    (void)wait_for_keys;
-#endif
-    menu.in_loop = in_menu;
-    plat_message_post(in_menu ? PLAT_WM_ENTERMENULOOP : PLAT_WM_EXITMENULOOP, 0, 0);
+    if (in_menu) plat_owner_take(PLAT_OWNER_MENU);
+    else plat_owner_give_back(PLAT_OWNER_MENU);
 }
 
 } // namespace
@@ -197,7 +197,7 @@ void plat_menu_deinit()
     ImGui::DestroyContext();
 #endif
     menu.ready = 0;
-    menu.in_loop = 0;
+    menu_owner_set(false);
     menu.drawn.clear();
 }
 
@@ -270,7 +270,7 @@ const char *plat_menu_text(uint32_t command)
 void plat_menu_show(int shown)
 {
     menu.shown = shown != 0;
-    if (!shown) menu_loop_set(false, false);
+    if (!shown) menu_owner_set(false);
 }
 
 int plat_menu_shown()
@@ -304,7 +304,13 @@ void plat_menu_draw()
     }
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    if (plat_owner() == PLAT_OWNER_GAME) {
+        // The game holds the mouse: its hidden pointer and its clicks are nothing to the menu.
+        ImGuiIO &io = ImGui::GetIO();
+        for (bool &down : io.MouseDown) down = false;
+    }
     ImGui::NewFrame();
+    menu.fresh_keys.clear();
     menu.drawn.clear();
     // The bar keeps the keyboard focus while nothing else has it, so Alt and F10 reach it.
     if (!g.NavWindow) ImGui::SetNextWindowFocus();
@@ -316,7 +322,9 @@ void plat_menu_draw()
     plat_about_draw();
     ImGui::Render();
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
-    menu_loop_set(keyboard_in_menu(), true);
+    for (SDL_Event &e : menu.held_releases) ImGui_ImplSDL2_ProcessEvent(&e);
+    menu.held_releases.clear();
+    menu_owner_set(bar && keyboard_in_menu());
 #endif
 }
 
@@ -325,47 +333,54 @@ void plat_menu_keyboard_toggle()
     if (menu.ready && menu.shown) menu.keyboard_toggle = 1;
 }
 
-int plat_menu_event(const void *sdl_event)
+int plat_menu_event(const void *sdl_event, int owner)
 {
 #if VM_HAVE_IMGUI
     if (!menu.ready || !sdl_event) return 0;
     const SDL_Event &e = *static_cast<const SDL_Event *>(sdl_event);
-    // The About dialog is modal: it takes every key and click while it is up.
-    if (plat_about_shown()) {
-        ImGui_ImplSDL2_ProcessEvent(&e);
-        return e.type == SDL_KEYDOWN || e.type == SDL_KEYUP || e.type == SDL_TEXTINPUT || e.type == SDL_MOUSEBUTTONDOWN ||
-               e.type == SDL_MOUSEBUTTONUP || e.type == SDL_MOUSEWHEEL;
-    }
-    if (!menu.shown || menu.entries.empty()) return 0;
     ImGuiContext &g = *GImGui;
     if (e.type == SDL_KEYDOWN) {
         SDL_Keycode key = e.key.keysym.sym;
         // Alt held with another key (Alt+Enter, Alt+F4, Alt+Tab) is a shortcut, not a menu call.
         if ((e.key.keysym.mod & KMOD_ALT) && key != SDLK_LALT && key != SDLK_RALT) g.NavWindowingToggleLayer = false;
-        if (key == SDLK_F10 && !e.key.repeat) {
-            plat_menu_keyboard_toggle();
+        if (key == SDLK_F10 && owner == PLAT_OWNER_WINDOW && menu.shown) {
+            if (!e.key.repeat) plat_menu_keyboard_toggle();
             return 1;
         }
     }
-    bool had_keyboard = keyboard_in_menu();
-    ImGui_ImplSDL2_ProcessEvent(&e);
-    switch (e.type) {
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-        return e.button.y < plat_menu_bar_height() || ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId);
-    case SDL_MOUSEWHEEL:
-        return ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId);
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-    case SDL_TEXTINPUT:
-        return had_keyboard;
-    default:
-        return 0;
-    }
+    // The game's keys and clicks never reach the menu.
+    if (owner == PLAT_OWNER_GAME) return 0;
+    bool ours = plat_owner() == PLAT_OWNER_MENU || plat_owner() == PLAT_OWNER_DIALOG;
+    if (owner < 0 && (e.type == SDL_MOUSEWHEEL || e.type == SDL_TEXTINPUT) && !ours) return 0;
+    if (!key_tap_hold(e)) ImGui_ImplSDL2_ProcessEvent(&e);
+    if (owner >= 0) return owner == PLAT_OWNER_MENU || owner == PLAT_OWNER_DIALOG;
+    return ours && (e.type == SDL_MOUSEWHEEL || e.type == SDL_TEXTINPUT);
 #else
     (void)sdl_event;
+    (void)owner;
     return 0;
 #endif
+}
+
+int plat_menu_bar_hit(const void *sdl_event)
+{
+    int bar = plat_menu_bar_height();
+    SDL_Window *w = static_cast<SDL_Window *>(plat_window_handle());
+    if (bar <= 0 || !w || !sdl_event) return 0;
+    const SDL_Event &e = *static_cast<const SDL_Event *>(sdl_event);
+    int x = e.button.x, y = e.button.y;
+    if (SDL_GetRelativeMouseMode()) {
+        // While the game holds the mouse SDL counts a position of its own; the pointer the
+        // player aims with (and the menu draws for) is the desktop's.
+        int wx, wy;
+        SDL_GetGlobalMouseState(&x, &y);
+        SDL_GetWindowPosition(w, &wx, &wy);
+        x -= wx;
+        y -= wy;
+    }
+    int width = 0;
+    SDL_GetWindowSize(w, &width, nullptr);
+    return x >= 0 && x < width && y >= 0 && y < bar;
 }
 
 int plat_menu_item_center(const char *text, int *x, int *y)

@@ -374,7 +374,7 @@ void kx_dsp_show()
 void kx_dsp_present()
 {
     if (!kx_dsp.created) return;
-    if (!kx_dsp.fullscreen) plat_menu_draw();
+    plat_menu_draw();
     if (kx_dsp.started_3d) {
         kx_dsp.table.display_update();
     } else {
