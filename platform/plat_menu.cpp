@@ -42,10 +42,12 @@ struct MENU_RECT {
 struct PLAT_MENU_STATE {
     int ready;
     int shown = 1;
-    int keyboard_toggle;          // F10 asked to move the keyboard into the bar
+    int keyboard_toggle;          // Alt or F10 asked to move the keyboard into the bar or out
+    int alt_alone;                // Alt is down and nothing else was pressed since
     std::vector<MENU_ENTRY> entries;
     std::unordered_map<uint32_t, int> checked;
     std::unordered_map<uint32_t, int> disabled;
+    std::unordered_map<uint32_t, int> withheld;
     std::unordered_map<std::string, MENU_RECT> drawn;   // last frame, by entry text
     unsigned serial;              // makes the ImGui labels unique
     // ImGui reads keys as states once a frame: a key pressed since the last frame keeps its
@@ -124,7 +126,7 @@ void draw_level(size_t &i, int level)
             } else {
                 while (i < menu.entries.size() && menu.entries[i].level > level) i++;
             }
-        } else {
+        } else if (plat_menu_offered(e.command)) {
             bool on = plat_menu_checked(e.command) != 0;
             bool enabled = plat_menu_enabled(e.command) != 0;
             if (ImGui::MenuItem(e.label.c_str(), e.shortcut.empty() ? nullptr : e.shortcut.c_str(), on, enabled))
@@ -139,6 +141,42 @@ bool keyboard_in_menu()
     ImGuiContext &g = *GImGui;
     if (ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId)) return true;
     return g.NavWindow && g.NavLayer == ImGuiNavLayer_Menu && !g.NavDisableHighlight;
+}
+
+// Moves the keyboard into the bar, on its first entry, or back out of it. Called inside the bar.
+// ImGui's own Alt toggle only works on a focused window, and the main menu bar gives its focus
+// away whenever it is not in its menu layer.
+void keyboard_toggle_apply()
+{
+    ImGuiContext &g = *GImGui;
+    ImGuiWindow *bar = g.CurrentWindow;
+    if (g.NavWindow == bar && g.NavLayer == ImGuiNavLayer_Menu) {
+        g.NavLayer = ImGuiNavLayer_Main;
+        return;
+    }
+    ImGui::FocusWindow(bar);
+    g.NavLayer = ImGuiNavLayer_Menu;
+    ImGui::NavInitWindow(bar, true);
+    g.NavInputSource = ImGuiInputSource_Keyboard;
+    g.NavDisableHighlight = false;
+    g.NavDisableMouseHover = true;
+}
+
+// A lone Alt (pressed and let go with nothing else pressed in between) or F10 moves the keyboard
+// into the bar or out of it; Alt with another key (Alt+Enter, Alt+F4) is a shortcut of the
+// window. Watches every key and button; true when `e` toggled.
+bool keyboard_toggle_key(const SDL_Event &e, int owner)
+{
+    bool key = e.type == SDL_KEYDOWN || e.type == SDL_KEYUP;
+    SDL_Keycode sym = key ? e.key.keysym.sym : SDLK_UNKNOWN;
+    bool alt = sym == SDLK_LALT || sym == SDLK_RALT;
+    if (e.type == SDL_MOUSEBUTTONDOWN || (e.type == SDL_KEYDOWN && !alt)) menu.alt_alone = 0;
+    if (!key || !menu.shown || owner != PLAT_OWNER_WINDOW) return false;
+    bool pressed = e.type == SDL_KEYDOWN && !e.key.repeat;
+    bool toggle = (pressed && sym == SDLK_F10) || (e.type == SDL_KEYUP && alt && menu.alt_alone);
+    if (alt) menu.alt_alone = pressed;
+    if (toggle) plat_menu_keyboard_toggle();
+    return toggle;
 }
 
 // A key pressed since the last frame keeps its release for the frame after; true when `e` is
@@ -176,6 +214,8 @@ int plat_menu_init()
     io.LogFilename = nullptr;
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard | ImGuiConfigFlags_NoMouseCursorChange;
     ImGui::StyleColorsClassic();
+    // Grey entries dimmed well below the others, so that they read as out of use.
+    ImGui::GetStyle().DisabledAlpha = 0.35f;
     if (!ImGui_ImplSDL2_InitForOpenGL(window(), SDL_GL_GetCurrentContext()) || !ImGui_ImplOpenGL2_Init()) {
         ImGui::DestroyContext();
         return 0;
@@ -239,6 +279,17 @@ void plat_menu_enable(uint32_t command, int enabled)
     menu.disabled[command] = enabled == 0;
 }
 
+void plat_menu_offer(uint32_t command, int offered)
+{
+    menu.withheld[command] = offered == 0;
+}
+
+int plat_menu_offered(uint32_t command)
+{
+    auto it = menu.withheld.find(command);
+    return it == menu.withheld.end() || !it->second;
+}
+
 int plat_menu_checked(uint32_t command)
 {
     auto it = menu.checked.find(command);
@@ -295,26 +346,19 @@ void plat_menu_draw()
 #if VM_HAVE_IMGUI
     bool bar = menu.shown && !menu.entries.empty();
     if (!menu.ready || (!bar && !plat_about_shown()) || !plat_gl_make_current()) return;
-    ImGuiContext &g = *GImGui;
-    if (menu.keyboard_toggle) {
-        // The same path a lone Alt press takes: the layer flips when the next frame starts.
-        g.NavWindowingToggleLayer = true;
-        g.NavInputSource = ImGuiInputSource_Keyboard;
-        menu.keyboard_toggle = 0;
-    }
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
-    if (plat_owner() == PLAT_OWNER_GAME) {
-        // The game holds the mouse: its hidden pointer and its clicks are nothing to the menu.
-        ImGuiIO &io = ImGui::GetIO();
-        for (bool &down : io.MouseDown) down = false;
-    }
+    // The game holds the mouse: its hidden pointer's clicks are nothing to the menu.
+    if (plat_owner() == PLAT_OWNER_GAME)
+        for (bool &down : ImGui::GetIO().MouseDown) down = false;
+    // Alt is ours to watch (keyboard_toggle_key): ImGui's own toggle would undo ours.
+    GImGui->NavWindowingToggleLayer = false;
     ImGui::NewFrame();
     menu.fresh_keys.clear();
     menu.drawn.clear();
-    // The bar keeps the keyboard focus while nothing else has it, so Alt and F10 reach it.
-    if (!g.NavWindow) ImGui::SetNextWindowFocus();
     if (bar && ImGui::BeginMainMenuBar()) {
+        if (menu.keyboard_toggle) keyboard_toggle_apply();
+        menu.keyboard_toggle = 0;
         size_t i = 0;
         draw_level(i, 0);
         ImGui::EndMainMenuBar();
@@ -338,18 +382,10 @@ int plat_menu_event(const void *sdl_event, int owner)
 #if VM_HAVE_IMGUI
     if (!menu.ready || !sdl_event) return 0;
     const SDL_Event &e = *static_cast<const SDL_Event *>(sdl_event);
-    ImGuiContext &g = *GImGui;
-    if (e.type == SDL_KEYDOWN) {
-        SDL_Keycode key = e.key.keysym.sym;
-        // Alt held with another key (Alt+Enter, Alt+F4, Alt+Tab) is a shortcut, not a menu call.
-        if ((e.key.keysym.mod & KMOD_ALT) && key != SDLK_LALT && key != SDLK_RALT) g.NavWindowingToggleLayer = false;
-        if (key == SDLK_F10 && owner == PLAT_OWNER_WINDOW && menu.shown) {
-            if (!e.key.repeat) plat_menu_keyboard_toggle();
-            return 1;
-        }
-    }
+    bool f10 = keyboard_toggle_key(e, owner) && e.key.keysym.sym == SDLK_F10;
     // The game's keys and clicks never reach the menu.
     if (owner == PLAT_OWNER_GAME) return 0;
+    if (f10) return 1;
     bool ours = plat_owner() == PLAT_OWNER_MENU || plat_owner() == PLAT_OWNER_DIALOG;
     if (owner < 0 && (e.type == SDL_MOUSEWHEEL || e.type == SDL_TEXTINPUT) && !ours) return 0;
     if (!key_tap_hold(e)) ImGui_ImplSDL2_ProcessEvent(&e);

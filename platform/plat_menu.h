@@ -41,8 +41,11 @@ void plat_menu_set(const PLAT_MENU_ITEM *items, int count);
 int plat_menu_popup_fill(const char *popup_text, const PLAT_MENU_ITEM *items, int count);
 void plat_menu_check(uint32_t command, int checked);
 void plat_menu_enable(uint32_t command, int enabled);
+// An entry that can never work here is left out of its popup altogether.
+void plat_menu_offer(uint32_t command, int offered);
 int plat_menu_checked(uint32_t command);
 int plat_menu_enabled(uint32_t command);
+int plat_menu_offered(uint32_t command);
 // Changes the text of every entry with that command number.
 void plat_menu_text_set(uint32_t command, const char *text);
 // Text of the first entry with that command number, or null.

@@ -239,11 +239,29 @@ TEST_F(DspTest, StartsInFullscreenWhenSavedAndWritesItBack)
     EXPECT_NE(read_file(settings()).find("Fullscreen=1"), std::string::npos);
 }
 
-TEST_F(DspTest, SmallResolutionIsGreyInAWindowAndF9AsksForASnapshot)
+TEST_F(DspTest, ResolutionsAreOfferedWhereTheScreenHasThemAndF9AsksForASnapshot)
 {
+    PLAT_DISPLAY_MODE modes[] = {{1024, 768, 32, 60, 0xFF0000, 0xFF00, 0xFF},
+                                 {640, 480, 32, 60, 0xFF0000, 0xFF00, 0xFF},
+                                 {320, 200, 32, 60, 0xFF0000, 0xFF00, 0xFF},
+                                 {1024, 768, 8, 60, 0, 0, 0}};
+    for (int with_8_bits : {0, 1}) {
+        SCOPED_TRACE(with_8_bits);
+        plat_display_inject_modes(modes, 3 + with_8_bits, 0);
+        ASSERT_EQ(start(), 1);
+        // {offered, enabled} in a window: 320 x 200 is there but grey, 800 x 600 (the high
+        // resolution) is missing from the screen, so is its entry; 256 colours only with an 8-bit
+        // mode of the current size.
+        const uint32_t commands[] = {KX_DSP_CMD_RESOLUTION + 0, KX_DSP_CMD_RESOLUTION + 1, KX_DSP_CMD_RESOLUTION + 2,
+                                     KX_DSP_CMD_LOW_RES, KX_DSP_CMD_HIGH_RES, KX_DSP_CMD_256_COLORS};
+        std::vector<int> shown;
+        for (uint32_t c : commands) shown.push_back(plat_menu_offered(c) * 2 + plat_menu_enabled(c));
+        EXPECT_EQ(shown, (std::vector<int>{2, 3, 1, 3, 1, 3 - 2 * !with_8_bits}));
+        stop();
+    }
+    plat_display_inject_modes(nullptr, 0, 0);
     ASSERT_EQ(start(), 1);
     // 320 x 200 is refused in a window whatever the screen offers.
-    EXPECT_EQ(plat_menu_enabled(KX_DSP_CMD_RESOLUTION + 0), 0);
     kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_RESOLUTION + 0, 0);
     EXPECT_EQ(kx_dsp_width(), 640);
     EXPECT_EQ(kx_dsp_fullscreen(), 0);
