@@ -117,6 +117,37 @@ void pump()
     while (SDL_PollEvent(&e)) translate(e);
 }
 
+const char *env(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value && *value ? value : nullptr;
+}
+
+// A console login has a seat, where SDL may draw straight to the screen (KMS/DRM).
+bool console_seat()
+{
+    return env("XDG_SEAT") != nullptr;
+}
+
+// What SDL picked for the window, when nobody chose a driver: a desktop's display, or the
+// console of a seat. Anything else (the offscreen or dummy driver, KMS/DRM without a seat)
+// would run the game where nobody sees it.
+bool driver_shows_a_window(const char *driver)
+{
+    if (!driver) return false;
+    if (!std::strcmp(driver, "x11") || !std::strcmp(driver, "wayland")) return true;
+    return !std::strcmp(driver, "KMSDRM") && console_seat();
+}
+
+void no_display(const char *why)
+{
+    std::fprintf(stderr,
+                 "veltramondo: no display to open the game's window on: %s.\n"
+                 "Start it from a desktop session (with DISPLAY or WAYLAND_DISPLAY set), or run it "
+                 "without a window with --headless.\n",
+                 why);
+}
+
 } // namespace
 
 int plat_init(int headless)
@@ -127,8 +158,25 @@ int plat_init(int headless)
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         setenv("SDL_AUDIODRIVER", "dummy", 0);
     }
+    // Without a display the game would run unseen until killed: it says so and ends instead,
+    // unless a video driver was chosen (--headless, SDL_VIDEODRIVER).
+    bool chosen = env("SDL_VIDEODRIVER") != nullptr;
+    if (!chosen && !env("DISPLAY") && !env("WAYLAND_DISPLAY") && !console_seat()) {
+        no_display("neither DISPLAY nor WAYLAND_DISPLAY is set");
+        return 0;
+    }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "veltramondo: cannot start the video system: %s\n", SDL_GetError());
+        return 0;
+    }
+    const char *driver = SDL_GetCurrentVideoDriver();
+    if (!chosen && !driver_shows_a_window(driver)) {
+        char why[256];
+        std::snprintf(why, sizeof why, "the display %s could not be opened, and SDL fell back to its '%s' video driver",
+                      env("DISPLAY") ? env("DISPLAY") : env("WAYLAND_DISPLAY") ? env("WAYLAND_DISPLAY") : "of this seat",
+                      driver ? driver : "none");
+        no_display(why);
+        SDL_Quit();
         return 0;
     }
     plat.wake_event = SDL_RegisterEvents(1);
