@@ -106,11 +106,27 @@ void usage(FILE *out)
                  "  --help            print this help\n");
 }
 
+// The options that take a value, and what that value is.
+struct APP_OPTION_VALUE {
+    const char *option;
+    const char *value;
+};
+constexpr APP_OPTION_VALUE app_option_values[] = {
+    {"--frames", "a number"},          {"--script", "a file name"},      {"--trace-commands", "a file name"},
+    {"--language", "a language number"}, {"--trace-game", "a file name"}, {"--fixed-ticks", "a number"},
+    {"--seed", "a number"},            {"--record-demo", "LEVEL:STEPS"}, {"--demo-list", "a file name"},
+};
+
 // Parses the options; returns -1 to go on, else the exit status to end with.
 int parse(int argc, char **argv)
 {
     for (int i = 1; i < argc; i++) {
         const char *a = argv[i];
+        for (const APP_OPTION_VALUE &o : app_option_values) {
+            if (i + 1 < argc || std::strcmp(a, o.option)) continue;
+            std::fprintf(stderr, "veltramondo: %s needs %s\n", o.option, o.value);
+            return 2;
+        }
         if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
             usage(stdout);
             return 0;

@@ -169,7 +169,6 @@ int gen_wrap_init(void *window, KX_RECT *viewport, char *renderer, char *vendor)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     gen_wrap_resize(first.x, first.y, first.width, first.height);
-    if (!gen_wrap.quiet) gen_history("gen_wrap_init!!!\n");
     // A software renderer still works: the result then lacks only the hardware bit.
     return std::strstr(gen_wrap.renderer, "Generic") ? 1 : KX_DSP_3D_HARDWARE;
 }
