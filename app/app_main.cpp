@@ -291,6 +291,7 @@ int WinMain(void *, void *, const char *command_line, int show)
     app_display.class_name = app.class_name;
     app_display.title = app.title;
     app_display.menu_name = "VELTRAMONDO";
+    app_display.icon_name = "icons\\64.png";
     app_display.width = APP_DESIGN_WIDTH;
     app_display.height = APP_DESIGN_HEIGHT;
     app_display.min_width = APP_DESIGN_WIDTH;
@@ -351,6 +352,7 @@ int app_main(int argc, char **argv)
         command_line += argv[i];
     }
     Config_Data_Folder_Enter(string_resource(101));
+    plat_app_id_set(VM_APP_ID);
     if (!plat_init(app.headless)) return 1;
     int code = WinMain(nullptr, nullptr, command_line.c_str(), 1);
     plat_shutdown();

@@ -150,6 +150,13 @@ void no_display(const char *why)
 
 } // namespace
 
+void plat_app_id_set(const char *app_id)
+{
+    // The user's own choice of class stays.
+    setenv("SDL_VIDEO_X11_WMCLASS", app_id, 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", app_id, 0);
+}
+
 int plat_init(int headless)
 {
     if (plat.initialised) return 1;

@@ -73,6 +73,9 @@ constexpr int PLAT_IDOK = 1;
 // Start-up
 // ---------------------------------------------------------------------------------------------
 
+// The program's desktop id, given to the window as its class (X11) or app id (Wayland) so that
+// docks and task switchers match it with its desktop entry. Before plat_init.
+void plat_app_id_set(const char *app_id);
 // Headless selects SDL's offscreen video and dummy audio drivers (unless already chosen).
 int plat_init(int headless);
 void plat_shutdown();

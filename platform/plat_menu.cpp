@@ -9,6 +9,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -214,6 +216,9 @@ int plat_menu_init()
     io.LogFilename = nullptr;
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard | ImGuiConfigFlags_NoMouseCursorChange;
     ImGui::StyleColorsClassic();
+    // The font is needed before the first frame: the bar's size is asked for then.
+    if (io.Fonts->Fonts.empty()) io.Fonts->AddFontDefault();
+    io.Fonts->Build();
     // Grey entries dimmed well below the others, so that they read as out of use.
     ImGui::GetStyle().DisabledAlpha = 0.35f;
     if (!ImGui_ImplSDL2_InitForOpenGL(window(), SDL_GL_GetCurrentContext()) || !ImGui_ImplOpenGL2_Init()) {
@@ -336,6 +341,26 @@ int plat_menu_bar_height()
     ImGuiIO &io = ImGui::GetIO();
     float font = io.Fonts->Fonts.empty() ? 13.0f : io.Fonts->Fonts[0]->FontSize;
     return static_cast<int>(font + ImGui::GetStyle().FramePadding.y * 2.0f);
+#else
+    return 0;
+#endif
+}
+
+int plat_menu_bar_width()
+{
+#if VM_HAVE_IMGUI
+    if (!menu.ready || menu.entries.empty()) return 0;
+    // As the bar lays its entries out: a margin, then each title with its spacing either side.
+    const ImGuiStyle &style = ImGui::GetStyle();
+    ImFont *font = ImGui::GetIO().Fonts->Fonts[0];
+    float width = std::max(style.WindowPadding.x, style.ItemSpacing.x) * 2.0f;
+    for (const MENU_ENTRY &e : menu.entries) {
+        if (e.level != 0) continue;
+        const char *title = e.label.c_str();
+        width += font->CalcTextSizeA(font->FontSize, FLT_MAX, 0.0f, title, std::strstr(title, "##")).x;
+        width += style.ItemSpacing.x * 2.0f;
+    }
+    return static_cast<int>(std::ceil(width));
 #else
     return 0;
 #endif

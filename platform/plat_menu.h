@@ -55,6 +55,8 @@ void plat_menu_show(int shown);
 int plat_menu_shown();
 // Height of the bar in pixels (0 while hidden or when the menu cannot draw).
 int plat_menu_bar_height();
+// Width the bar needs to show all of its entries, in pixels (0 when the menu cannot draw).
+int plat_menu_bar_width();
 // Draws the bar (and any open popup) into the current back buffer; the caller swaps.
 void plat_menu_draw();
 // Moves the keyboard into the bar or out of it (F10).

@@ -128,6 +128,8 @@ void kx_dsp_menu_load()
     plat_menu_set(lang().items, lang().count);
     fill_languages();
     kx_dsp_menu_update();
+    // The window's smallest size follows the bar (another language's titles may be wider).
+    if (kx_dsp.created) kx_dsp_window_resizable();
 }
 
 void kx_dsp_menu_update()

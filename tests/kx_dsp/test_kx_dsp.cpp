@@ -280,6 +280,13 @@ TEST_F(DspTest, ResolutionsAreOfferedWhereTheScreenHasThemAndF9AsksForASnapshot)
     kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_DEFAULT_SIZE, 0);
     EXPECT_EQ(kx_dsp_width(), 640);
     EXPECT_EQ(kx_dsp_height(), 480);
+    // Dragged smaller than half the design size, the window is put back there, menu bar whole.
+    kx_dsp_window_proc(PLAT_WM_SIZE, 0, intptr_t(60 << 16 | 100));
+    int w, h;
+    plat_window_client_size(&w, &h);
+    EXPECT_EQ((std::vector<int>{w, h, kx_dsp_width(), kx_dsp_height()}),
+              (std::vector<int>{320, 240 + kx_dsp_menu_bar_height(), 320, 240}));
+    EXPECT_GE(w, plat_menu_bar_width());
 }
 
 TEST_F(DspTest, BelowTheMinimumModeIsRefusedWithBothMessages)
