@@ -7,7 +7,7 @@ game="$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-export XDG_DATA_HOME="$work/userdata"
+export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
 fail=0
 check() {
     local what="$1"

@@ -103,7 +103,8 @@ protected:
         std::ofstream script(dir / "keys.txt");
         for (auto [pass, key, down] : keys) script << pass << ' ' << key << (down ? " down\n" : " up\n");
         script.close();
-        std::string command = "XDG_DATA_HOME='" + user.string() + "' '" + VM_GAME + "' --headless --frames " +
+        std::string command = "XDG_DATA_HOME='" + user.string() + "' XDG_CONFIG_HOME='" + (user / "config").string() +
+                              "' '" + VM_GAME + "' --headless --frames " +
                               std::to_string(frames) + " --script '" + (dir / "keys.txt").string() + "' " + options +
                               " >'" + (dir / "log").string() + "' 2>&1";
         int rc = std::system(command.c_str());
@@ -119,7 +120,7 @@ protected:
 
     std::string settings() const
     {
-        std::ifstream f(folder() / "veltramondo.ini");
+        std::ifstream f(user / "config" / "veltramondo" / "veltramondo.ini");
         std::stringstream s;
         s << f.rdbuf();
         return s.str();

@@ -8,7 +8,7 @@ work=$(mktemp -d)
 first=""
 cleanup() { [ -n "$first" ] && kill "$first" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
-export XDG_DATA_HOME="$work/userdata"
+export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
 mkdir -p "$XDG_DATA_HOME"
 cd "$work"
 
