@@ -9,7 +9,6 @@
 #include "kx/kx_play/kx_play.h"
 #include "platform/plat_core.h"
 #include "platform/plat_owner.h"
-#include "platform/plat_script.h"
 #include "world/world_render.h"
 
 #include <cstring>
@@ -128,8 +127,9 @@ int app_loop_pass(int *exit_code)
     if (app.fixed_ticks) app.ticks.store(app.fixed_ticks);
     float t = static_cast<float>(app.ticks.load() + 1);
     if (!Help_Screen_Shown() && language_chosen) Game_Overlay(t);
-    if (kx_dsp_snapshot_requested(1) | plat_script_snapshot_take()) kx_dsp_snapshot();
+    App_Snapshot_Frame();
     kx_dsp_present();
+    App_Snapshot_Presented();
     Key_Delay_Tick(t);
     Pass_Events(t);
     app_steps_run();

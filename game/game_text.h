@@ -8,6 +8,11 @@
 constexpr int GAME_MESSAGES_MAX = 69;      // numbers 0-68
 constexpr int GAME_CREDITS_MAX = 149;      // lines 0-148
 
+// Message numbers, named where the code shows them.
+enum : int {
+    GAME_MSG_SNAPSHOT_SAVED = 45,
+};
+
 // Message n, or "" for a number that is missing or out of range; never null.
 const char *Game_Message(int n);
 int Game_Messages_Count();

@@ -174,6 +174,32 @@ TEST_F(Screens, HelpScreenIgnoresKeysUntilItsTimeOutThenCloses)
     EXPECT_GT(differing(snap(1), help, 24), help.w * help.h / 4);
 }
 
+TEST_F(Screens, ASnapshotIsConfirmedByNameBelowTheScore)
+{
+    // Over the still help screen, the second snapshot differs from the first by the line that
+    // names the first one, and by nothing else.
+    std::vector<std::tuple<int, int, int>> keys;
+    press(keys, 5, F1);
+    press(keys, 12, F9);
+    press(keys, 16, F9);
+    ASSERT_EQ(run(20, keys, "--language 4"), 0);
+    Picture first = snap(0), second = snap(1);
+    ASSERT_GT(first.w, 0);
+    ASSERT_EQ(first.w, second.w);
+    int line = 0, elsewhere = 0;
+    for (int y = 0; y < first.h; y++)
+        for (int x = 0; x < first.w; x++) {
+            size_t i = (size_t(y) * first.w + x) * 3;
+            bool changed = false;
+            for (int k = 0; k < 3; k++) changed |= std::abs(int(first.rgb[i + k]) - int(second.rgb[i + k])) > 24;
+            // The game draws in 160 x 120 units; the line stands at 30, 8 units high.
+            bool in_line = y >= first.h * 29 / 120 && y < first.h * 39 / 120;
+            (in_line ? line : elsewhere) += changed;
+        }
+    EXPECT_GT(line, first.w * first.h / 200);
+    EXPECT_LE(elsewhere, first.w * first.h / 1000);
+}
+
 TEST_F(Screens, HelpScreenOfAnotherLanguage)
 {
     std::vector<std::tuple<int, int, int>> keys;

@@ -68,7 +68,7 @@ TEST_F(ShippedTexts, EveryLanguageLoadsAndDrawsEveryLetter)
         const char *code = Language_Abbreviation();
         EXPECT_STREQ(code, abbreviations[number - 1]);
         ASSERT_EQ(load_texts(), 1) << code << ": " << game_error_text;
-        EXPECT_GE(Game_Messages_Count(), 45) << code;
+        EXPECT_GT(Game_Messages_Count(), GAME_MSG_SNAPSHOT_SAVED) << code;
         for (int n : {24, 26}) {
             std::string bar = Game_Message(n);
             EXPECT_EQ(std::count(bar.begin(), bar.end(), '-'), 10) << code << " " << n;
