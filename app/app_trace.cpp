@@ -38,6 +38,8 @@ int app_game_trace_open(const char *path)
 {
     if (app.game_trace) std::fclose(static_cast<FILE *>(app.game_trace));
     app.game_trace = plat_files_fopen(path, "w");
+    // Written line by line, so that a run can be followed while it goes.
+    if (app.game_trace) std::setvbuf(static_cast<FILE *>(app.game_trace), nullptr, _IOLBF, 0);
     return app.game_trace != nullptr;
 }
 
