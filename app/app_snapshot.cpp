@@ -19,7 +19,7 @@ constexpr uint32_t SNAPSHOT_SHOWN_MS = 2000;
 
 struct APP_SNAPSHOT {
     char path[KX_IO_PATH_MAX];   // the picture asked for in this frame, "" when none
-    char shown[96];              // the confirmation on show
+    char shown[KX_IO_PATH_MAX + 128];   // the confirmation on show
     uint32_t shown_until;        // clock time it goes
 };
 

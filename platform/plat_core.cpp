@@ -197,6 +197,7 @@ void plat_shutdown()
     plat_window_destroy();
     plat_gl_drivers_pin();
     SDL_Quit();
+    plat_owner_reset();
     plat.initialised = 0;
     std::lock_guard<std::mutex> hold(plat.queue_lock);
     plat.queue.clear();
