@@ -59,14 +59,14 @@ start() {
     "$game" --language 1 --trace-game "$trace" "${@:2}" >"$work/$1.log" 2>&1 &
     pid=$!
     win=""
-    for _ in $(seq 300); do   # the game's window, not its splash (which has no title)
+    for _ in $(seq 600); do   # the game's window, not its splash (which has no title)
         for w in $(xdotool search --onlyvisible --pid $pid 2>/dev/null); do
             [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Veltramondo ] && win=$w
         done
         [ -n "$win" ] && break
         sleep 0.1
     done
-    [ -n "$win" ] || fail "$1: no window"
+    [ -n "$win" ] || fail "$1: no window ($(kill -0 $pid 2>/dev/null && echo running || echo ended); $(tail -c 300 "$work/$1.log"))"
     wait_for '$2 >= 5'
     xdotool windowfocus --sync "$win"
 }
