@@ -84,6 +84,10 @@ void app_steps_run();
 int app_confirm_released();
 void Commands_Clear();
 void Commands_Decay();
+// F9: asks for a snapshot of this frame, or draws the confirmation of the last one (before the
+// frame is presented); then, once presented, starts the confirmation when the file is there.
+void App_Snapshot_Frame();
+void App_Snapshot_Presented();
 // Opens the command trace (a native path); writes one frame's line; closes it.
 int app_trace_open(const char *path);
 void app_trace_frame();

@@ -207,6 +207,8 @@ extern float game_frame_ms;
 // Game tables: command array, random and movement tables, the brick world, the level table,
 // the particle effects. Returns 1, or 0 after a fatal error was shown.
 int Game_Tables_Init(int width, int height);
+// The play-field extent the next level starts with: the display's size, less one, when it changed.
+void Game_Field_Set(int width, int height);
 // Writes the preferences and frees the tables.
 void Game_Cleanup();
 void Game_Step();

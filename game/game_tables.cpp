@@ -57,10 +57,15 @@ void write_preferences()
     if (held) kx_io_ini_hold_end();
 }
 
-int Game_Tables_Init(int width, int height)
+void Game_Field_Set(int width, int height)
 {
     game.field_width = width;
     game.field_height = height;
+}
+
+int Game_Tables_Init(int width, int height)
+{
+    Game_Field_Set(width, height);
     if (!world_editor_font) load_editor_font("data\\font.dat");
     mapa_teclado = static_cast<uint8_t *>(table_alloc(256, "MAPA_TECLADO", "Not enough memory for 'MAPA_TECLADO'"));
     if (!mapa_teclado) return 0;

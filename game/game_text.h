@@ -43,6 +43,7 @@ enum : int {
     MSG_SOUND_OFF = 42,
     MSG_MUSIC_NONE = 43,
     MSG_MUSIC_OFF = 44,
+    MSG_SNAPSHOT_SAVED = 45, // followed by the snapshot's file name
     MSG_NAME_LETTERS = 46,   // name entry: how letters are chosen
     MSG_NAME_STORE = 47,     // name entry: moving and storing
     MSG_RECORDING_FULL = 48, // a recording that filled its tables was stopped and saved

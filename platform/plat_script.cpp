@@ -2,6 +2,7 @@
 // which pass of the frame loop a key (by scan code) goes down or up, which window-menu command
 // is picked then (as a click on the menu would post it), or which characters are typed.
 #include "platform/plat_core.h"
+#include "platform/plat_input.h"
 #include "platform/plat_script.h"
 #include "platform/plat_text.h"
 
@@ -96,6 +97,8 @@ void plat_script_pass(uint32_t pass)
             continue;
         }
         if (e.key == PLAT_SCRIPT_F9 && e.down && !plat_script_state[e.key]) plat_script_snapshot = 1;
+        // The scripted keyboard types into the same event stream as the real one.
+        if ((plat_script_state[e.key] != 0) != (e.down != 0)) plat_input_key_event(e.key, e.down);
         plat_script_state[e.key] = static_cast<uint8_t>(e.down ? 0x80 : 0);
     }
 }
@@ -105,9 +108,4 @@ int plat_script_snapshot_take()
     int asked = plat_script_snapshot;
     plat_script_snapshot = 0;
     return asked;
-}
-
-const uint8_t *plat_script_keys()
-{
-    return plat_script_state;
 }

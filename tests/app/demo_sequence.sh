@@ -15,7 +15,7 @@ set -u
 game="$1" shipped="$2" scores="$3"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/home"
+export XDG_DATA_HOME="$work/home" XDG_CONFIG_HOME="$work/config"
 fail() { echo "$*"; exit 1; }
 
 run() {  # name, then options; the per-user folder is the run's own

@@ -107,7 +107,8 @@ protected:
         script << lines;
         for (auto [pass, key, down] : keys) script << pass << ' ' << key << (down ? " down\n" : " up\n");
         script.close();
-        std::string command = "XDG_DATA_HOME='" + user.string() + "' '" + VM_GAME + "' --headless --frames " +
+        std::string command = "XDG_DATA_HOME='" + user.string() + "' XDG_CONFIG_HOME='" + (user / "config").string() +
+                              "' '" + VM_GAME + "' --headless --frames " +
                               std::to_string(frames) + " --script '" + (dir / "keys.txt").string() + "' " + options +
                               " >'" + (dir / "log").string() + "' 2>&1";
         int rc = std::system(command.c_str());
@@ -123,7 +124,7 @@ protected:
 
     std::string settings() const
     {
-        std::ifstream f(folder() / "veltramondo.ini");
+        std::ifstream f(user / "config" / "veltramondo" / "veltramondo.ini");
         std::stringstream s;
         s << f.rdbuf();
         return s.str();
@@ -175,6 +176,32 @@ TEST_F(Screens, HelpScreenIgnoresKeysUntilItsTimeOutThenCloses)
     Picture help = snap(0);
     expect_golden(help, "help_en");
     EXPECT_GT(differing(snap(1), help, 24), help.w * help.h / 4);
+}
+
+TEST_F(Screens, ASnapshotIsConfirmedByNameBelowTheScore)
+{
+    // Over the still help screen, the second snapshot differs from the first by the line that
+    // names the first one, and by nothing else.
+    std::vector<std::tuple<int, int, int>> keys;
+    press(keys, 5, F1);
+    press(keys, 12, F9);
+    press(keys, 16, F9);
+    ASSERT_EQ(run(20, keys, "--language 4"), 0);
+    Picture first = snap(0), second = snap(1);
+    ASSERT_GT(first.w, 0);
+    ASSERT_EQ(first.w, second.w);
+    int line = 0, elsewhere = 0;
+    for (int y = 0; y < first.h; y++)
+        for (int x = 0; x < first.w; x++) {
+            size_t i = (size_t(y) * first.w + x) * 3;
+            bool changed = false;
+            for (int k = 0; k < 3; k++) changed |= std::abs(int(first.rgb[i + k]) - int(second.rgb[i + k])) > 24;
+            // The game draws in 160 x 120 units; the line stands at 30, 8 units high.
+            bool in_line = y >= first.h * 29 / 120 && y < first.h * 39 / 120;
+            (in_line ? line : elsewhere) += changed;
+        }
+    EXPECT_GT(line, first.w * first.h / 200);
+    EXPECT_LE(elsewhere, first.w * first.h / 1000);
 }
 
 TEST_F(Screens, HelpScreenOfAnotherLanguageFromF1AndFromTheMenu)

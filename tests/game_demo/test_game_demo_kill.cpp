@@ -54,6 +54,7 @@ protected:
         fs::current_path(dir);
         unsetenv("U3_APP_DATA_PATH");
         setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (dir / "cfg").c_str(), 1);
         ASSERT_EQ(kx_io_init(&io), 1);
         ASSERT_EQ(kx_io_app_folder_init("game.ini", "Veltramondo"), 1);
     }

@@ -8,10 +8,10 @@ set -u
 game="$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/userdata"
+export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
 user="$XDG_DATA_HOME/Pellovar/Veltramondo"
-mkdir -p "$user"
-printf '[Application]\r\nLanguage=1\r\n' >"$user/veltramondo.ini"
+mkdir -p "$user" "$XDG_CONFIG_HOME/veltramondo"
+printf '[Application]\r\nLanguage=1\r\n' >"$XDG_CONFIG_HOME/veltramondo/veltramondo.ini"
 # A modest table, so that any score above 2 earns a place.
 table() {
     for e in "300 VEL" "200 ZOE" "100 MAX" "2 KIT" "1 ACE"; do
