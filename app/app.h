@@ -71,6 +71,8 @@ intptr_t Window_Proc(uint32_t message, uintptr_t wparam, intptr_t lparam);
 void Display_Redraw();
 void Game_Shutdown();
 void Play_Effect(int number);
+// Opens the help screen of the current language: F1, the window menu and the main menu's HELP.
+void App_Help_Show();
 // Installs the OpenGL back end as the display's 3D interface and starts it; 0 on failure.
 int App_3D_Start();
 
@@ -96,6 +98,10 @@ void app_steps_run();
 int app_confirm_released();
 void Commands_Clear();
 void Commands_Decay();
+// F9: asks for a snapshot of this frame, or draws the confirmation of the last one (before the
+// frame is presented); then, once presented, starts the confirmation when the file is there.
+void App_Snapshot_Frame();
+void App_Snapshot_Presented();
 // Opens the command trace (a native path); writes one frame's line; closes it.
 int app_trace_open(const char *path);
 void app_trace_frame();

@@ -3,10 +3,9 @@
 #include "app/app.h"
 
 #include "app/app_controls.h"
-#include "app/app_help.h"
-#include "app/app_texts.h"
 #include "game/game.h"
 #include "kx/kx_inp/kx_inp.h"
+#include "platform/plat_text.h"
 
 namespace {
 
@@ -47,6 +46,18 @@ bool ctrl_shift_released(int key)
     return kx_inp_key_released(key) && kx_inp_key_down(KEY_CTRL) && kx_inp_key_down(KEY_LSHIFT);
 }
 
+// The characters typed since the previous pass, as the Latin-1 bytes the game draws; others are
+// passed over.
+void typed_build()
+{
+    uint32_t typed[GAME_TYPED_MAX];
+    const int n = plat_text_read(typed, GAME_TYPED_MAX);
+    int k = 0;
+    for (int i = 0; i < n; i++)
+        if (typed[i] < 256) typed_text[k++] = static_cast<char>(typed[i]);
+    typed_text[k] = 0;
+}
+
 } // namespace
 
 int app_confirm_released()
@@ -68,7 +79,7 @@ void app_commands_build()
     const uint8_t *c = app.player.controls;
     if (kx_inp_key_down(KEY_ESC) || c[CONTROL_MENU]) mapa_teclado[CMD_ESC] = 1;
     if (kx_inp_key_released(KEY_P)) mapa_teclado[CMD_P] = 1;
-    if (kx_inp_key_released(KEY_F1)) Help_Screen_Show(Texts_Help_File());
+    if (kx_inp_key_released(KEY_F1)) App_Help_Show();
     else if (!menu_shown && kx_inp_key_down(KEY_ENTER)) mapa_teclado[CMD_ENTER] = 1;
     if (menu_shown && app_confirm_released()) mapa_teclado[CMD_ENTER] = 1;
     if (kx_inp_key_down(KEY_TAB)) mapa_teclado[CMD_TAB] = 1;
@@ -82,11 +93,14 @@ void app_commands_build()
     if (c[CONTROL_PRIMARY] && !menu_shown) mapa_teclado[CMD_SPACE] = 1;
     if (primary_before && !c[CONTROL_PRIMARY] && menu_shown) mapa_teclado[CMD_ENTER] = 1;
     primary_before = c[CONTROL_PRIMARY];
-    if (c[CONTROL_SECONDARY] && !menu_shown) mapa_teclado[CMD_ENTER] = 1;
+    // While a name is entered the keyboard's second fire control (B) types a letter instead.
+    if (c[CONTROL_SECONDARY] && !menu_shown && !name_entry) mapa_teclado[CMD_ENTER] = 1;
+    typed_build();
 }
 
 void Commands_Clear()
 {
+    typed_text[0] = 0;
     if (!mapa_teclado) return;
     static const int cleared[] = {CMD_SPACE, CMD_ESC, CMD_P, CMD_ENTER, CMD_TAB, CMD_ANY, CMD_NEXT_LEVEL, CMD_DEMO_RECORD};
     for (int c : cleared) mapa_teclado[c] = 0;

@@ -8,8 +8,11 @@
 #include "kx/kx_inp/kx_inp.h"
 #include "kx/kx_play/kx_play.h"
 #include "platform/plat_core.h"
-#include "platform/plat_script.h"
+#include "platform/plat_owner.h"
 #include "world/world_render.h"
+
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -51,6 +54,31 @@ bool steps_allowed()
     return !paused && game_over_timer == 0.0f && world_show_timer == 0.0f && !Help_Screen_Shown();
 }
 
+void pass_end()
+{
+    app_game_trace_pass();
+    app.passes++;
+    if (app.frame_limit && app.passes == app.frame_limit) plat_message_post(PLAT_WM_CLOSE, 0, 0);
+}
+
+// A pass while the window menu or a dialog owns the keyboard and mouse: the picture is drawn as
+// it stands and nothing moves. No input is read, no command survives, no game step runs and no
+// timer of the game counts down, so the game and the demos go on where they stopped.
+void held_pass()
+{
+    app.ticks.store(0);
+    game_frame_ms = 0.0f;
+    app.last_frame_ms = plat_ticks_ms();
+    if (!kx_inp_inactive()) kx_inp_activate(0);
+    plat_script_pass(app.passes);
+    if (mapa_teclado) std::memset(mapa_teclado, 0, 256);
+    screen_draw();
+    if (!Help_Screen_Shown() && language_chosen) Game_Overlay(0.0f);
+    kx_dsp_present();
+    app.steps_last_pass = 0;
+    pass_end();
+}
+
 } // namespace
 
 void app_steps_run()
@@ -90,8 +118,12 @@ int app_loop_pass(int *exit_code)
         plat_message_wait(wait);
         return 0;
     }
-    app_pacing_ticks_take();
     app_pacing_frame(now);
+    if (plat_owner() != PLAT_OWNER_GAME) {
+        held_pass();
+        return 0;
+    }
+    app_pacing_ticks_take();
     frame_time();
     plat_script_pass(app.passes);
     kx_inp_update();
@@ -102,17 +134,19 @@ int app_loop_pass(int *exit_code)
     if (app.fixed_ticks) app.ticks.store(app.fixed_ticks);
     float t = static_cast<float>(app.ticks.load() + 1);
     if (!Help_Screen_Shown() && language_chosen) Game_Overlay(t);
-    if (kx_dsp_snapshot_requested(1) | plat_script_snapshot_take()) kx_dsp_snapshot();
+    App_Snapshot_Frame();
     kx_dsp_present();
+    App_Snapshot_Presented();
     Key_Delay_Tick(t);
     Pass_Events(t);
     app_steps_run();
-    if (app.record_level && Demo_Record_Finish(app.record_steps)) plat_message_post(PLAT_WM_CLOSE, 0, 0);
+    if (const int ended = app.record_level ? Demo_Record_Finish(app.record_steps) : 0) {
+        if (ended < 0) std::fprintf(stderr, "veltramondo: the recording could not be saved\n");
+        plat_message_post(PLAT_WM_CLOSE, 0, 0);
+    }
     app.ticks.store(0);
     Commands_Clear();
-    app_game_trace_pass();
-    app.passes++;
-    if (app.frame_limit && app.passes == app.frame_limit) plat_message_post(PLAT_WM_CLOSE, 0, 0);
+    pass_end();
     return 0;
 }
 

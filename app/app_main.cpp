@@ -107,11 +107,27 @@ void usage(FILE *out)
                  "  --help            print this help\n");
 }
 
+// The options that take a value, and what that value is.
+struct APP_OPTION_VALUE {
+    const char *option;
+    const char *value;
+};
+constexpr APP_OPTION_VALUE app_option_values[] = {
+    {"--frames", "a number"},          {"--script", "a file name"},      {"--trace-commands", "a file name"},
+    {"--language", "a language number"}, {"--trace-game", "a file name"}, {"--fixed-ticks", "a number"},
+    {"--seed", "a number"},            {"--record-demo", "LEVEL:STEPS"}, {"--demo-list", "a file name"},
+};
+
 // Parses the options; returns -1 to go on, else the exit status to end with.
 int parse(int argc, char **argv)
 {
     for (int i = 1; i < argc; i++) {
         const char *a = argv[i];
+        for (const APP_OPTION_VALUE &o : app_option_values) {
+            if (i + 1 < argc || std::strcmp(a, o.option)) continue;
+            std::fprintf(stderr, "veltramondo: %s needs %s\n", o.option, o.value);
+            return 2;
+        }
         if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
             usage(stdout);
             return 0;
@@ -284,6 +300,7 @@ int WinMain(void *, void *, const char *command_line, int show)
     app_display.class_name = app.class_name;
     app_display.title = app.title;
     app_display.menu_name = "VELTRAMONDO";
+    app_display.icon_name = "icons\\64.png";
     app_display.width = APP_DESIGN_WIDTH;
     app_display.height = APP_DESIGN_HEIGHT;
     app_display.min_width = APP_DESIGN_WIDTH;
@@ -299,7 +316,7 @@ int WinMain(void *, void *, const char *command_line, int show)
     kx_snd_init(&app_sound_settings);
     menu_music_volume = &app_music_volume;
     menu_effects_volume = &app_effects_volume;
-    menu_help_fn = [] { Help_Screen_Show(app.hlp_file); };
+    menu_help_fn = App_Help_Show;
     for (int i = 0; i < APP_EFFECTS; i++) app.effects[i] = app_effect_files[i] ? kx_snd_load(app_effect_files[i]) : nullptr;
     kx_play_add(&app.player);
     kx_play_setup(&app.player, 1, app_default_controls);
@@ -345,6 +362,7 @@ int app_main(int argc, char **argv)
         command_line += argv[i];
     }
     Config_Data_Folder_Enter(string_resource(101));
+    plat_app_id_set(VM_APP_ID);
     if (!plat_init(app.headless)) return 1;
     int code = WinMain(nullptr, nullptr, command_line.c_str(), 1);
     plat_shutdown();

@@ -83,6 +83,7 @@ int load_texts()
     if (!Load_Credits(name)) return 0;
     std::snprintf(key, sizeof key, "Help_%s", abbreviation);
     if (kx_io_ini_get_string("Help", key, name, TEXTS_NAME_SIZE, TEXTS_FILE)) Texts_Help_File_Set(name);
+    game_language = Language_Number();
     return 1;
 }
 

@@ -11,7 +11,7 @@
 
 int app_trace_open(const char *path)
 {
-    app_trace_close();
+    if (app.command_trace) std::fclose(static_cast<FILE *>(app.command_trace));
     app.command_trace = plat_files_fopen(path, "w");
     return app.command_trace != nullptr;
 }
@@ -38,6 +38,8 @@ int app_game_trace_open(const char *path)
 {
     if (app.game_trace) std::fclose(static_cast<FILE *>(app.game_trace));
     app.game_trace = plat_files_fopen(path, "w");
+    // Written line by line, so that a run can be followed while it goes.
+    if (app.game_trace) std::setvbuf(static_cast<FILE *>(app.game_trace), nullptr, _IOLBF, 0);
     return app.game_trace != nullptr;
 }
 

@@ -29,7 +29,7 @@ intptr_t Window_Proc(uint32_t message, uintptr_t wparam, intptr_t lparam)
         switch (wparam & 0xFFFF) {
         case APP_MENU_BACK_TO_GAME: plat_message_post(PLAT_WM_LBUTTONDOWN, 0, 0); break;
         case APP_MENU_EXIT: plat_message_post(PLAT_WM_CLOSE, 0, 0); break;
-        case APP_MENU_HELP_TOPICS: Help_Screen_Show(Texts_Help_File()); break;
+        case APP_MENU_HELP_TOPICS: App_Help_Show(); break;
         case APP_MENU_ABOUT: About_Box_Show(); break;
         default: break;
         }
@@ -50,10 +50,18 @@ void Display_Redraw()
         app.redraw_pending = 1;
         return;
     }
-    set_world_viewport(kx_dsp_height() - 1, kx_dsp_width() - 1);
+    app.field_width = kx_dsp_width() - 1;
+    app.field_height = kx_dsp_height() - 1;
+    Game_Field_Set(app.field_width, app.field_height);
+    set_world_viewport(app.field_height, app.field_width);
     if (world_show_timer > 0.0f) draw_background();
     else Game_Render();
     app.redraw_pending = 0;
+}
+
+void App_Help_Show()
+{
+    Help_Screen_Show(Texts_Help_File());
 }
 
 void Play_Effect(int number)

@@ -14,7 +14,7 @@ passes=$(((steps + ticks) / (ticks + 1)))
 work=${SOAK_DIR:-$(mktemp -d)}
 mkdir -p "$work"
 cd "$work" || exit 1
-export XDG_DATA_HOME="$work/user"
+export XDG_DATA_HOME="$work/user" XDG_CONFIG_HOME="$work/config"
 export LSAN_OPTIONS="suppressions=$source_dir/tests/lsan.supp:print_suppressions=0:use_tls=0"
 
 # The key script: every 600 passes (four minutes of game time) one round of events, chosen by

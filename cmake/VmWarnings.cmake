@@ -36,13 +36,14 @@ function(vm_module name)
   set_property(TARGET ${name} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
 endfunction()
 
-# Environment of every test: headless SDL drivers, and leak checking that ignores the state the
-# system's video drivers keep on purpose. Thread-local storage is not scanned: with Mesa's
+# Environment of every test: headless SDL drivers, a settings home of the build's own (never the
+# user's), and leak checking that ignores the state the system's video drivers keep on purpose. Thread-local storage is not scanned: with Mesa's
 # drivers loaded, the leak checker's tracer crashes reading the main thread's TLS block on this
 # glibc, depending only on how the environment shifts the stack, and fails a clean run.
 set(VM_TEST_ENV
   "SDL_VIDEODRIVER=offscreen"
   "SDL_AUDIODRIVER=dummy"
+  "XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test_config"
   "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0:use_tls=0")
 
 # vm_test(NAME SOURCES... LIBS libs...): one GoogleTest executable registered with CTest.

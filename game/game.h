@@ -51,6 +51,10 @@ enum : int {
     SPRITE_SHOT = 70,
     SPRITE_VOLLEY = 75,
     SPRITE_BONUS_FIRST = 80,
+    SPRITE_HIGHLIGHT = 100,    // behind the menu's selected row and the name entry's cursor
+    SPRITE_PANEL = 101,        // the dark panel behind the menu and the high-score table
+    SPRITE_SCORE_WORDS = 110,  // 110-115: the score word of languages 1-6, placed as 298
+    SPRITE_LIVES_WORDS = 120,  // 120-125: the lives word of languages 1-6, placed as 296
     SPRITE_SIGN_1000 = 130,
     SPRITE_TITLE = 159,
     SPRITE_LIFE_ICON = 295,
@@ -161,6 +165,10 @@ struct GAME_POOLS {
 // ---------------------------------------------------------------------------------------------
 
 extern uint8_t *mapa_teclado; // 256 commands by scan code, built by the loop every pass
+// The characters typed this pass (Latin-1, zero-ended), kept by the loop beside the commands:
+// name entry takes its letters from them.
+constexpr int GAME_TYPED_MAX = 16;
+extern char typed_text[GAME_TYPED_MAX + 1];
 extern int input_polling;     // the loop builds commands only once the tables allow it
 extern int language_chosen;
 extern int menu_shown;
@@ -199,6 +207,8 @@ extern float game_frame_ms;
 // Game tables: command array, random and movement tables, the brick world, the level table,
 // the particle effects. Returns 1, or 0 after a fatal error was shown.
 int Game_Tables_Init(int width, int height);
+// The play-field extent the next level starts with: the display's size, less one, when it changed.
+void Game_Field_Set(int width, int height);
 // Writes the preferences and frees the tables.
 void Game_Cleanup();
 void Game_Step();
@@ -209,6 +219,9 @@ void Pass_Events(float t);
 void Game_Reset();
 // Draws the score and the lives (fatal when the brick world lacks the score or lives word).
 void Score_Display();
+// Draws the dark panel (sprite 101, where the world has it) over a rectangle of the overlay, to
+// be drawn over by texts that must read on any picture.
+void Game_Panel_Draw(double x, double y, double width, double height);
 
 // ---------------------------------------------------------------------------------------------
 // Progression
@@ -225,8 +238,6 @@ void New_Life();
 void Level_Won();
 // Leaves a finished game for attract mode with the menu shown (after game over or name entry).
 void Game_Attract_Return();
-// Asks Level_Build_Bricks for a rebuild at the next step (REBUILD_FLOOR or REBUILD_FULL).
-void Game_Rebuild_Request(int kind);
 void read_preferences();
 void write_preferences();
 
@@ -250,13 +261,17 @@ extern char world_map_name[64];
 // ---------------------------------------------------------------------------------------------
 
 void Demo_Init();
-// Writes the recorded demo ("level\\level%2d.dem" in the per-user folder).
-void Demo_Save();
+// Writes the recorded demo ("level\\level%2d.dem" in the per-user folder); 1 once it is on the
+// disk, 0 when it could not be written.
+int Demo_Save();
+// Ends a recording (Esc, game over, full tables, closing) and saves it; a recording that filled
+// its tables (`full`) or could not be saved says so on the screen for a while. 1 when saved.
+int Demo_Record_Stop(int full);
 // Starts a new game on `level` recorded from its start-up move (the build's own demos).
 void Demo_Record_Game(int level);
 // A recording without a player ends once `steps` steps are recorded, once the level has been
-// won and the next one begins, or when only the last life is left; it is saved then. 1 when
-// it has ended.
+// won and the next one begins, or when only the last life is left; it is saved then. 0 while it
+// goes on, 1 when it has ended and was saved, -1 when it ended but could not be saved.
 int Demo_Record_Finish(int steps);
 // The demo list read by Demo_Init ("data\\demos.txt" unless the application names another).
 extern const char *demo_list_name;

@@ -59,6 +59,8 @@ int ball_step(int16_t number)
         return 0;
     }
     int bounced = 0;
+    // The side walls test half of the halved width: a ball turns once a quarter of its width
+    // has crossed the wall line.
     if (x - half / 2 < GAME_LEFT_WALL) {
         x = GAME_LEFT_WALL + half / 2;
         vx_of(b) = static_cast<int16_t>(std::abs(vx_of(b)));

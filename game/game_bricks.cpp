@@ -133,7 +133,9 @@ void Level_Build_Bricks()
             cell->tint = 0;
             cell->light = static_cast<int8_t>(r + 5 > 127 ? 127 : r + 5);
         }
-    if (full) Floor_Variants_Update();
+    // A floor switched on during a level is shaded beside the bricks at once, as a full build
+    // shades it, not only after the next brick breaks.
+    Floor_Variants_Update();
 }
 
 int Brick_Hit(int index, int damaging)

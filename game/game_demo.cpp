@@ -12,6 +12,7 @@
 #include "game/game_music.h"
 #include "game/game_play.h"
 #include "game/game_random.h"
+#include "game/game_text.h"
 #include "kx/kx_io/kx_io.h"
 #include "world/world.h"
 
@@ -19,7 +20,7 @@
 #include <cstdio>
 #include <cstring>
 
-DEMO_RECORD demo = {0, 1, 0, 0, DEMO_CREDITS_START, {}, 0};
+DEMO_RECORD demo = {0, 1, 0, 0, DEMO_CREDITS_START, {}, 0, 0, 0.0f};
 const char *demo_list_name = "data\\demos.txt";
 
 namespace {
@@ -225,7 +226,7 @@ int Demo_Recordings_Find(int *levels, int max)
     return count;
 }
 
-void Demo_Save()
+int Demo_Save()
 {
     char path[PATH_SIZE], folder[PATH_SIZE];
     // The file names the level the recording began on: a replay starts there.
@@ -235,13 +236,23 @@ void Demo_Save()
     const DEMO_HEAD head{tape.level, tape.step_index, tape.rand_count};
     const size_t size = 12 + static_cast<size_t>(DEMO_STEPS_MAX) + 4 * static_cast<size_t>(DEMO_RANDS_MAX);
     uint8_t *bytes = static_cast<uint8_t *>(Game_Alloc(size, "demo save buffer"));
-    if (!bytes) return;
+    if (!bytes) return 0;
     const size_t length = Demo_File_Encode(&head, tape.movement, tape.rand, bytes, size);
     // kx_io_save writes beside the old recording and renames over it once on the disk, so that
     // a crash never leaves half a recording.
     const bool ok = length && kx_io_folder_make(folder) && kx_io_save(path, bytes, static_cast<uint32_t>(length));
     Game_Free(bytes);
-    if (!ok) Game_Error("Cant create demo save file!");
+    return ok;
+}
+
+int Demo_Record_Stop(int full)
+{
+    tape.recording = 0;
+    const int saved = Demo_Save();
+    // A recording that cannot be written is told on the screen: the game it belongs to goes on.
+    demo.notice = !saved ? MSG_RECORDING_LOST : full ? MSG_RECORDING_FULL : 0;
+    demo.notice_timer = demo.notice ? DEMO_NOTICE_TICKS : 0.0f;
+    return saved;
 }
 
 void Demo_Record_Game(int level)
@@ -254,7 +265,5 @@ int Demo_Record_Finish(int steps)
 {
     if (!tape.recording) return 0;
     if (tape.step_index < steps && game.level == tape.level && game.lives > 1) return 0;
-    tape.recording = 0;
-    Demo_Save();
-    return 1;
+    return Demo_Record_Stop(0) ? 1 : -1;
 }

@@ -7,6 +7,7 @@
 #include "game/game_text.h"
 #include "kx/kx_io/kx_io.h"
 #include "kx/kx_mem/kx_mem.h"
+#include "world/world.h"
 #include "world/world_render.h"
 
 #include <cstdio>
@@ -29,7 +30,7 @@ enum : int { EFFECT_LETTER = 8, EFFECT_NAME = 9 };
 constexpr float DELAY_LETTER = 25.0f, DELAY_CONFIRM = 75.0f, DELAY_MOVE = 50.0f;
 constexpr float BLINK_TICKS = 10.0f;
 constexpr int LIGHT = 15;
-constexpr int TINT_BRIGHT = 0, TINT_DIM = 7;
+constexpr int TINT_BRIGHT = 0, TINT_DIM = 7, TINT_CURSOR = 4;   // 4: yellow
 
 // ---------------------------------------------------------------------------------------------
 // Functions
@@ -55,6 +56,29 @@ int row_y(int row)
     return 23 + 19 * row;
 }
 
+// A line of small text centred on the overlay, narrower when it would not fit its width.
+void text_small(const char *text, double y)
+{
+    const int n = static_cast<int>(std::strlen(text));
+    if (!n) return;
+    int z = 7;
+    if ((z - 2) * n > 152) z = 152 / n + 2;
+    draw_text(text, 80 - (z - 2) * n / 2.0, y, TINT_BRIGHT, 9, z, z - 2);
+}
+
+// The highlight behind the cursor: the letter it stands on, or the end marker. The letter itself
+// is drawn again over the row in yellow.
+void cursor_draw(int cursor, int y)
+{
+    if (!world_sprites || !world_sprites[SPRITE_HIGHLIGHT].defined) return;
+    const int16_t *p = world_sprites[SPRITE_HIGHLIGHT].param;
+    const int marker = static_cast<int>(std::strlen(Game_Message(MSG_END_MARK)));
+    const double x = cursor < HISCORE_CURSOR_END ? 38 + 9 * cursor : 66;
+    const double width = cursor < HISCORE_CURSOR_END ? 11 : 3 * marker + 2;
+    draw_screen_sprite(SPRITE_HIGHLIGHT, x - 2, y + p[0], 0, LIGHT, world_sprites[SPRITE_HIGHLIGHT].transparency,
+                       15 + p[2], width + 4, 0, 0);
+}
+
 } // namespace
 
 char Hiscore_Letter_Step(char c, int step)
@@ -64,6 +88,12 @@ char Hiscore_Letter_Step(char c, int step)
     if (!at) return HISCORE_ALPHABET[0];
     int i = static_cast<int>(at - HISCORE_ALPHABET);
     return HISCORE_ALPHABET[(i + (step > 0 ? 1 : n - 1)) % n];
+}
+
+char Hiscore_Typed_Letter(char c)
+{
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return c && c != ' ' && std::strchr(HISCORE_ALPHABET, c) ? c : 0;
 }
 
 void Hiscore_Read(const uint8_t *data, size_t size)
@@ -143,13 +173,15 @@ void Hiscore_Free()
 
 void Hiscore_Draw()
 {
-    const char *title = Game_Message(17);
+    Game_Panel_Draw(2, 0, 156, 120);
+    const char *title = Game_Message(MSG_HALL_OF_FAME);
     int length = static_cast<int>(std::strlen(title));
     int z = length > 0 && 12 * length > 125 ? 125 / length + 2 : 14;
     draw_text(title, 81 - (z - 2) * length / 2, 2, TINT_BRIGHT, 14, z, z - 2);
     if (!hiscore.loaded) return;
     bool entering = name_entry && hiscore.entry_row >= 0 && hiscore.entry_row < HISCORE_ENTRIES;
     int bright = entering ? hiscore.entry_row : 0;
+    if (entering) cursor_draw(hiscore.cursor, row_y(bright));
     for (int i = 0; i < HISCORE_ENTRIES; i++) {
         int y = row_y(i), tint = i == bright ? TINT_BRIGHT : TINT_DIM;
         char text[16];
@@ -161,10 +193,17 @@ void Hiscore_Draw()
     }
     if (!entering) return;
     int y = row_y(bright);
+    if (hiscore.cursor < HISCORE_CURSOR_END) {
+        const char letter[2] = {hiscore.name[bright][hiscore.cursor], 0};
+        draw_text(letter, 38 + 9 * hiscore.cursor, y, TINT_CURSOR, 15, 11, 9);
+    }
+    // How entry works, under the title and under the table.
+    text_small(Game_Message(MSG_NAME_LETTERS), 14.5);
+    text_small(Game_Message(MSG_NAME_STORE), 110.5);
     if (hiscore.cursor != HISCORE_CURSOR_END)
-        draw_text(Game_Message(33), 66, y, TINT_DIM, 15, 5, 3);
+        draw_text(Game_Message(MSG_END_MARK), 66, y, TINT_DIM, 15, 5, 3);
     else if (hiscore.blink)
-        draw_text(Game_Message(33), 66, y, TINT_BRIGHT, 15, 5, 3);
+        draw_text(Game_Message(MSG_END_MARK), 66, y, TINT_CURSOR, 15, 5, 3);
 }
 
 int Hiscore_Place(int32_t score)
@@ -206,6 +245,13 @@ void Hiscore_Entry(float t)
     }
     char *name = hiscore.name[hiscore.entry_row];
     int &cursor = hiscore.cursor;
+    // Letters typed on the keyboard go in at the cursor, which moves on to the next place.
+    for (const char *p = typed_text; *p && cursor < HISCORE_CURSOR_END; p++) {
+        const char letter = Hiscore_Typed_Letter(*p);
+        if (!letter) continue;
+        Game_Effect(EFFECT_LETTER);
+        name[cursor++] = letter;
+    }
     if (key_delay == 0.0f) {
         if (command(CMD_UP) && cursor < HISCORE_CURSOR_END) {
             Game_Effect(EFFECT_LETTER);

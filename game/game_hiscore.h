@@ -1,6 +1,6 @@
 // The table of the five best scores: loading (with the pristine copy on a first start), saving
 // without ever losing the table, drawing, the qualification at the end of a game and the entry
-// of a three-letter name with the direction keys.
+// of a three-letter name, typed or picked with the direction keys.
 #pragma once
 
 #include <cstddef>
@@ -60,3 +60,6 @@ int Hiscore_Place(int32_t score);
 // The alphabet character after (step 1) or before (step -1) `c`; a character outside the
 // alphabet steps to the space.
 char Hiscore_Letter_Step(char c, int step);
+// The name letter a typed character gives: itself in capitals when the alphabet holds it, else 0.
+// The space gives 0: the space bar moves the cursor on, as it always did.
+char Hiscore_Typed_Letter(char c);

@@ -12,6 +12,7 @@
 #include "world/world.h"
 #include "world/world_render.h"
 
+#include <algorithm>
 #include <cstring>
 
 // ---------------------------------------------------------------------------------------------
@@ -27,36 +28,11 @@ namespace {
 
 enum : int { EFFECT_ESC = 4, EFFECT_ENTER = 5, EFFECT_CHANGE = 6 };
 
-// Game messages of the menu.
-enum : int {
-    MSG_NEW_GAME = 0,
-    MSG_END_GAME = 1,
-    MSG_OPTIONS = 2,
-    MSG_SCORES = 3,
-    MSG_HELP = 4,
-    MSG_EXIT = 6,
-    MSG_VOLUMES = 23,
-    MSG_MUSIC_BAR = 24,
-    MSG_MUSIC_ZERO = 25,
-    MSG_SOUND_BAR = 26,
-    MSG_SOUND_ZERO = 27,
-    MSG_BACK = 32,
-    MSG_FLOOR_ON = 34,
-    MSG_FLOOR_OFF = 35,
-    MSG_BACKGROUND_ON = 36,
-    MSG_BACKGROUND_OFF = 37,
-    MSG_SOUND_NONE = 41,
-    MSG_SOUND_OFF = 42,
-    MSG_MUSIC_NONE = 43,
-    MSG_MUSIC_OFF = 44,
-};
-
 // Volume rows of page 6 carry these instead of a message number.
 constexpr int ITEM_MUSIC = 1000, ITEM_SOUND = 1001;
 
 constexpr float DELAY_ESC = 75.0f, DELAY_KEY = 25.0f;
-constexpr int SPRITE_HIGHLIGHT = 100;
-constexpr int LIGHT = 15;
+constexpr int LIGHT = 15, LIGHT_DIM = 11;
 constexpr int TEXT_SIZE = 256;
 
 // ---------------------------------------------------------------------------------------------
@@ -121,34 +97,57 @@ void page_go(int page, int item)
     menu.item = item;
 }
 
+// One row's text and its size: character width z (advance z - 2) and the left edge of the text.
+struct MENU_ROW {
+    const char *text;
+    int length, z, x, y;
+};
+
 void draw_page(const MENU_PAGE &page)
 {
     if (page.first <= page.last) {
         if (menu.item < page.first) menu.item = page.first;
         if (menu.item > page.last) menu.item = page.last;
     }
+    MENU_ROW rows[MENU_ITEMS];
+    char buffers[MENU_ITEMS][TEXT_SIZE];
+    int count = 0;
+    double left = 160.0, right = 0.0, top = 120.0, bottom = 0.0;
+    for (int i = 0; i < page.count; i++) {
+        MENU_ROW &r = rows[i];
+        r.text = item_text(page.items[i], buffers[i]);
+        if (!r.text) return;
+        r.length = static_cast<int>(std::strlen(r.text));
+        r.z = 14;
+        if (menu.page == MENU_PAGE_OPTIONS) r.z = 10;
+        if (menu.page == MENU_PAGE_VOLUMES && i < 2) r.z = 8;
+        if ((r.z - 2) * r.length > 115) r.z = 115 / r.length + 2;
+        r.x = 79 - (r.z - 2) * r.length / 2;
+        r.y = 14 + 16 * i;
+        count = i + 1;
+        if (!r.length) continue;
+        left = std::min(left, r.x - (79.0 - 65.0) - 4.0);
+        right = std::max(right, r.x + (r.z - 2.0) * r.length + 2.0 + (79.0 - 65.0) + 4.0);
+        top = std::min(top, r.y - 3.0);
+        bottom = std::max(bottom, r.y + 17.0);
+    }
+    if (left < right) Game_Panel_Draw(left, top, right - left, bottom - top);
     const WORLD_SPRITE *highlight =
         world_sprites && world_sprites[SPRITE_HIGHLIGHT].defined ? &world_sprites[SPRITE_HIGHLIGHT] : nullptr;
-    for (int i = 0; i < page.count; i++) {
-        char buffer[TEXT_SIZE];
-        const char *text = item_text(page.items[i], buffer);
-        if (!text) return;
-        int length = static_cast<int>(std::strlen(text));
-        if (!length) continue;
-        int z = 14;
-        if (menu.page == MENU_PAGE_OPTIONS) z = 10;
-        if (menu.page == MENU_PAGE_VOLUMES && i < 2) z = 8;
-        if ((z - 2) * length > 115) z = 115 / length + 2;
-        int half = (z - 2) * length / 2, y = 14 + 16 * i;
+    for (int i = 0; i < count; i++) {
+        const MENU_ROW &r = rows[i];
+        if (!r.length) continue;
         bool selected = i == menu.item, bright = selected || i < page.first;
         if (selected && highlight) {
             // The highlight reaches as far right of the text as it starts left of it; the sprite's
             // parameters 4 and 6 move it down and make it taller than the text.
-            double width = 2 * (79 - 65) + (z - 2) * length + 2;
-            draw_screen_sprite(SPRITE_HIGHLIGHT, 65 - half, y + highlight->param[0], 0, LIGHT, highlight->transparency,
-                               14 + highlight->param[2], width, 0, 0);
+            double width = 2 * (79 - 65) + (r.z - 2) * r.length + 2;
+            draw_screen_sprite(SPRITE_HIGHLIGHT, r.x - (79 - 65), r.y + highlight->param[0], 0, LIGHT,
+                               highlight->transparency, 14 + highlight->param[2], width, 0, 0);
         }
-        draw_sprite_text(text, 79 - half, y, bright ? 0 : 7, LIGHT, bright ? 0 : 2, 14, z, z - 2);
+        // Rows that are not selected are dimmer but solid: over the panel they keep a contrast of
+        // more than 3:1 whatever lies behind.
+        draw_sprite_text(r.text, r.x, r.y, 0, bright ? LIGHT : LIGHT_DIM, 0, 14, r.z, r.z - 2);
     }
 }
 
@@ -245,8 +244,12 @@ MENU_PAGE Menu_Page(int page)
     case MENU_PAGE_MAIN:
         return {{attract_mode ? MSG_NEW_GAME : MSG_END_GAME, MSG_OPTIONS, MSG_SCORES, MSG_HELP, MSG_VOLUMES, MSG_EXIT},
                 6, 0, 5};
-    case MENU_PAGE_LEAVE: return {{7, 8, 9, MENU_EMPTY, 10, 11}, 6, 4, 5};
-    case MENU_PAGE_QUIT_GAME: return {{12, 13, 14, MENU_EMPTY, 15, 16}, 6, 4, 5};
+    case MENU_PAGE_LEAVE:
+        return {{MSG_LEAVE_PAGE, MSG_LEAVE_PAGE + 1, MSG_LEAVE_PAGE + 2, MENU_EMPTY, MSG_LEAVE_PAGE + 3, MSG_LEAVE_PAGE + 4},
+                6, 4, 5};
+    case MENU_PAGE_QUIT_GAME:
+        return {{MSG_QUIT_PAGE, MSG_QUIT_PAGE + 1, MSG_QUIT_PAGE + 2, MENU_EMPTY, MSG_QUIT_PAGE + 3, MSG_QUIT_PAGE + 4},
+                6, 4, 5};
     case MENU_PAGE_OPTIONS:
         return {{MENU_EMPTY, pref_floor ? MSG_FLOOR_ON : MSG_FLOOR_OFF,
                  pref_background ? MSG_BACKGROUND_ON : MSG_BACKGROUND_OFF, MSG_BACK},
@@ -298,6 +301,12 @@ const char *Menu_Volume_Text(int volume, int music, char *out, size_t size)
     if (at >= length) at = length - 1;
     out[at] = '*';
     return out;
+}
+
+void Game_Panel_Draw(double x, double y, double width, double height)
+{
+    if (!world_sprites || !world_sprites[SPRITE_PANEL].defined) return;
+    draw_screen_sprite(SPRITE_PANEL, x, y, 0, 15, world_sprites[SPRITE_PANEL].transparency, height, width, 0, 0);
 }
 
 void Main_Menu_Open()

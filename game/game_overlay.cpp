@@ -43,9 +43,17 @@ void screen_sprite(int sprite, double x, double y)
     draw_screen_sprite(sprite, x, y, 0, 15, s.transparency, s.height, s.width, 0, 0);
 }
 
+// The word of the current language among the six from `first`, where the world defines it; the
+// required word otherwise. Its parameters place it and the number beside it.
+int word_sprite(int first, int required)
+{
+    const int sprite = first + game_language - 1;
+    return game_language >= 1 && game_language <= 6 && world_sprites[sprite].defined ? sprite : required;
+}
+
 void game_over_step(float t)
 {
-    if (game_over_timer > 1.0f) text_centred(Game_Message(21), 45.0, true);
+    if (game_over_timer > 1.0f) text_centred(Game_Message(MSG_GAME_OVER), 45.0, true);
     if (name_entry) {
         Hiscore_Entry(t);
         if (!name_entry) Game_Attract_Return();
@@ -61,17 +69,16 @@ void game_over_step(float t)
 
 void Score_Display()
 {
-    const WORLD_SPRITE *score = sprite_required(SPRITE_SCORE_WORD, "score word");
-    if (!score) return;
-    const WORLD_SPRITE *lives = sprite_required(SPRITE_LIVES_WORD, "lives word");
-    if (!lives) return;
-    const int16_t *p = score->param;
+    if (!sprite_required(SPRITE_SCORE_WORD, "score word") || !sprite_required(SPRITE_LIVES_WORD, "lives word")) return;
+    const int score_word = word_sprite(SPRITE_SCORE_WORDS, SPRITE_SCORE_WORD);
+    const int lives_word = word_sprite(SPRITE_LIVES_WORDS, SPRITE_LIVES_WORD);
+    const int16_t *p = world_sprites[score_word].param;
     char number[16];
-    screen_sprite(SPRITE_SCORE_WORD, p[0], p[1]);
+    screen_sprite(score_word, p[0], p[1]);
     std::snprintf(number, sizeof number, "%d", game.score);
     draw_sprite_text(number, p[2], p[3], p[7], 15, 0, p[4], p[5], p[6]);
-    const int16_t *q = lives->param;
-    screen_sprite(SPRITE_LIVES_WORD, q[0], q[1]);
+    const int16_t *q = world_sprites[lives_word].param;
+    screen_sprite(lives_word, q[0], q[1]);
     if (game.lives > 0) {
         if (world_sprites[SPRITE_LIFE_ICON].defined) screen_sprite(SPRITE_LIFE_ICON, q[2], q[3]);
         std::snprintf(number, sizeof number, "%d", game.lives);
@@ -90,7 +97,7 @@ void Pass_Events(float)
         Game_Particles_Stop(1);
         Game_Particles_Stop(2);
         game.balls_in_play = 0;
-        if (!no_life_loss) game.lives--;
+        if (!no_life_loss || !Game_Shortcuts_Allowed()) game.lives--;
         game.life_lost = 0;
         game.weapon = 0;
         if (game.lives < 1 && attract_mode) {
@@ -101,6 +108,8 @@ void Pass_Events(float)
             name_entry = 0;
             paused = 1;
             Game_Effect(7);
+            // A game recorded to its end is kept as if Esc had ended the recording.
+            if (tape.recording) Demo_Record_Stop(0);
         } else {
             New_Life();
             Enemies_Park();
@@ -118,10 +127,7 @@ void Pass_Events(float)
             key_delay = 75.0f;
             menu_shown = 1;
             if (!attract_mode) paused = 1;
-            if (tape.recording) {
-                tape.recording = 0;
-                Demo_Save();
-            }
+            if (tape.recording) Demo_Record_Stop(0);
         }
     }
 }
@@ -133,13 +139,14 @@ void Game_Overlay(float t)
     if (!paused && playing && game.start_move && game.world_loaded) {
         char text[96];
         if (game.cycle > 0)
-            std::snprintf(text, sizeof text, "%s %d", Game_Message(39), game.cycle);
+            std::snprintf(text, sizeof text, "%s %d", Game_Message(MSG_CYCLE), game.cycle);
         else
-            std::snprintf(text, sizeof text, "%s %d", Game_Message(22), game.level);
-        text_centred(text, 45.0, false);
+            std::snprintf(text, sizeof text, "%s %d", Game_Message(MSG_LEVEL), game.level);
+        // Over a demo the level title takes its band under the logo.
+        text_centred(text, attract_mode ? DEMO_TITLE_Y : 45.0, false);
     }
     if (paused && !menu_shown && game_over_timer == 0.0f) {
-        text_centred(Game_Message(18), 45.0, true);
+        text_centred(Game_Message(MSG_PAUSED), 45.0, true);
         if (mapa_teclado && mapa_teclado[CMD_P] && key_delay == 0.0f) {
             paused = 0;
             key_delay = 75.0f;
@@ -152,21 +159,21 @@ void Game_Overlay(float t)
             tape.finished = 1;
         }
     }
-    if (attract_mode && !menu_shown && !tape.finished) {
-        const char *m19 = Game_Message(19), *m20 = Game_Message(20);
-        if (world_show_timer == 0.0f) draw_sprite_text(m19, 155.0 - 6.0 * std::strlen(m19), 95.0, 0, 15, 0, 10, 8, 6);
-        draw_sprite_text(m20, 155.0 - 6.0 * std::strlen(m20), 108.0, 0, 15, 0, 10, 8, 6);
-        if (world_sprites && world_sprites[SPRITE_TITLE].defined)
-            screen_sprite(SPRITE_TITLE, world_sprites[SPRITE_TITLE].param[0], world_sprites[SPRITE_TITLE].param[1]);
-    }
+    if (attract_mode && !menu_shown && !tape.finished) Demo_Attract_Draw();
     if (tape.recording) draw_sprite_text("SAVING", 10.0, 100.0, 0, 15, 0, 10, 10, 8);
     if (game_over_timer > 0.0f) game_over_step(t);
     if (game.extra_life_timer > 0.0f) {
-        text_centred(Game_Message(38), 5.0, true);
+        text_centred(Game_Message(MSG_EXTRA_LIFE), 5.0, true);
         game.extra_life_timer -= t;
         if (game.extra_life_timer < 0.0f) game.extra_life_timer = 0.0f;
     }
     if (menu_shown) Main_Menu(t);
+    // How a recording ended is told over everything else, the menu that Esc opened included.
+    if (demo.notice_timer > 0.0f) {
+        Game_Panel_Draw(4.0, 57.0, 152.0, 16.0);
+        text_centred(Game_Message(demo.notice), 60.0, false);
+        demo.notice_timer = demo.notice_timer > t ? demo.notice_timer - t : 0.0f;
+    }
     if (tape.finished) {
         Game_Particles_Stop_All();
         tape.finished = 0;

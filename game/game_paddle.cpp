@@ -35,6 +35,7 @@ void Follower_Step()
         game.follower_x += paddle.ring[(paddle.ring_index + 1) % GAME_PADDLE_RING];
         game.follower_x = std::clamp(game.follower_x, GAME_LEFT_WALL + half, GAME_RIGHT_WALL - half);
     } else if (game.follower == FOLLOWER_SWEEP) {
+        // It sweeps between the walls with its edges: its centre turns half a width inside them.
         game.follower_x += 0.8 * game.follower_dir;
         if (game.follower_x >= GAME_RIGHT_WALL - half) {
             game.follower_x = GAME_RIGHT_WALL - half;

@@ -135,11 +135,13 @@ void Level_Won_Test()
 
 void Extra_Life_Test()
 {
-    if (game.score > game.score_previous && !attract_mode) {
+    // A replay earns the extra lives its recording earned, or it would end before its tape does;
+    // its message stays off the attract sequence's texts.
+    if (game.score > game.score_previous && (!attract_mode || Game_Replaying())) {
         if (game.score >= game.next_life) {
             game.lives++;
             Game_Effect(12);
-            game.extra_life_timer = 80.0f;
+            if (!attract_mode) game.extra_life_timer = 80.0f;
         }
     } else {
         game.next_life = GAME_NO_THRESHOLD;
@@ -152,9 +154,14 @@ void Extra_Life_Test()
     game.score_previous = game.score;
 }
 
+int Game_Shortcuts_Allowed()
+{
+    return !attract_mode && !tape.recording;
+}
+
 void Level_Skip_Test()
 {
-    if (mapa_teclado && mapa_teclado[CMD_NEXT_LEVEL] && !attract_mode && game.level < LEVELS_MAX) {
+    if (mapa_teclado && mapa_teclado[CMD_NEXT_LEVEL] && Game_Shortcuts_Allowed() && game.level < LEVELS_MAX) {
         mapa_teclado[CMD_NEXT_LEVEL] = 0;
         Level_Won();
     }

@@ -5,6 +5,9 @@
 void Level_Won_Test();
 void Extra_Life_Test();
 void Level_Skip_Test();
+// The level skip and the no-life-loss switch act only in a game that is neither replayed nor
+// recorded: a replay must follow its recording step for step.
+int Game_Shortcuts_Allowed();
 void Camera_Moves_Step();
 // Places the camera, the paddle, its shadow and the follower paddle.
 void Camera_Place();

@@ -4,7 +4,6 @@
 #include "game/game_random.h"
 
 #include "game/game.h"
-#include "game/game_error.h"
 
 GAME_TAPE tape;
 
@@ -45,9 +44,9 @@ int Game_Random()
     }
     int v = generator_next();
     if (tape.recording && tape.rand) {
-        if (tape.rand_count >= GAME_RAND_VALUES - 1) {
-            Game_Error("Too many rand steps...");
-            tape.recording = 0;
+        // A full table ends the recording after this step, without the step (Game_Tape_Advance).
+        if (tape.rand_count >= GAME_RAND_VALUES) {
+            tape.overflow = 1;
             return v;
         }
         tape.rand[tape.rand_count] = v;
@@ -80,6 +79,8 @@ void Game_Tape_Record_Start()
 uint8_t Game_Step_Input()
 {
     if (attract_mode) {
+        // Attract mode with no demo on the tape is played by the computer rather than left
+        // standing still.
         if (!Game_Replaying()) return Autopilot_Input();
         if (!tape.movement || tape.step_index < 0 || tape.step_index >= tape.steps) return 0;
         return tape.movement[tape.step_index];
@@ -101,15 +102,23 @@ uint8_t Game_Step_Input()
     return input;
 }
 
+void Game_Tape_Step_Begin()
+{
+    tape.step_rands = tape.rand_count;
+    tape.overflow = 0;
+}
+
 void Game_Tape_Advance()
 {
     if (tape.recording) {
-        tape.step_index++;
-        if (tape.step_index > GAME_MOVEMENT_STEPS - 1) {
-            Game_Error("Too many demo steps...");
-            tape.recording = 0;
-            tape.step_index = GAME_MOVEMENT_STEPS - 1;
+        if (tape.overflow) {
+            // The step that overflowed is left out: the recording keeps its whole steps only.
+            tape.rand_count = tape.step_rands;
+            Demo_Record_Stop(1);
+            return;
         }
+        tape.step_index++;
+        if (tape.step_index >= GAME_MOVEMENT_STEPS) Demo_Record_Stop(1);
     } else if (Game_Replaying()) {
         tape.step_index++;
         if (tape.step_index >= tape.steps) tape.finished = 1;

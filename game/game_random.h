@@ -20,6 +20,8 @@ struct GAME_TAPE {
     int finished;       // the replayed demo reached its last step
     int level;          // level the recording began on (the level its file names)
     int rewind_pending; // the counters go back to 0 when the current start-up move ends
+    int step_rands;     // the random count when the running step began
+    int overflow;       // the running step drew more values than the rand table holds
 };
 extern GAME_TAPE tape;
 
@@ -40,7 +42,10 @@ void Game_Tape_Record_Start();
 // The step's input byte: built from the commands (or the autopilot) and stored on the tape, or
 // read from the tape while replaying.
 uint8_t Game_Step_Input();
-// After each step: the step index advances while recording or replaying.
+// Before each step: marks where its random values begin on the tape.
+void Game_Tape_Step_Begin();
+// After each step: the step index advances while recording or replaying. A recording whose
+// tables are full ends there with its last whole step and is saved; the game goes on.
 void Game_Tape_Advance();
 // The computer player's input byte for this step.
 uint8_t Autopilot_Input();

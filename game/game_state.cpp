@@ -3,6 +3,7 @@
 #include "game/game.h"
 
 uint8_t *mapa_teclado;
+char typed_text[GAME_TYPED_MAX + 1];
 int input_polling;
 int language_chosen;
 int menu_shown;

@@ -27,6 +27,7 @@ void Game_Step()
     // run in between would depend on how many ticks the pass found, and a replayed demo would
     // drift from its recording.
     if (!game.world_loaded || game.life_lost || tape.finished) return;
+    Game_Tape_Step_Begin();
     const double dt = step_time * 3.0;
     update_animated_bitmaps(dt);
     update_moving_cells(dt);

@@ -57,10 +57,15 @@ void write_preferences()
     if (held) kx_io_ini_hold_end();
 }
 
-int Game_Tables_Init(int width, int height)
+void Game_Field_Set(int width, int height)
 {
     game.field_width = width;
     game.field_height = height;
+}
+
+int Game_Tables_Init(int width, int height)
+{
+    Game_Field_Set(width, height);
     if (!world_editor_font) load_editor_font("data\\font.dat");
     mapa_teclado = static_cast<uint8_t *>(table_alloc(256, "MAPA_TECLADO", "Not enough memory for 'MAPA_TECLADO'"));
     if (!mapa_teclado) return 0;
@@ -86,6 +91,8 @@ int Game_Tables_Init(int width, int height)
 void Game_Cleanup()
 {
     input_polling = 0;
+    // A recording still running when the program closes is kept like one ended by Esc.
+    if (tape.recording) Demo_Record_Stop(0);
     write_preferences();
     World_Unload();
     particle_fx_deinit();

@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+int game_language;
+
 namespace {
 
 struct GAME_TEXTS {

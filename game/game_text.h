@@ -8,6 +8,52 @@
 constexpr int GAME_MESSAGES_MAX = 69;      // numbers 0-68
 constexpr int GAME_CREDITS_MAX = 149;      // lines 0-148
 
+// The game messages the code names, by their number in the messages files. Every number the game
+// draws is named here, so that a renumbering is one line.
+enum : int {
+    MSG_NEW_GAME = 0,
+    MSG_END_GAME = 1,
+    MSG_OPTIONS = 2,
+    MSG_SCORES = 3,
+    MSG_HELP = 4,
+    MSG_EXIT = 6,
+    MSG_LEAVE_PAGE = 7,      // 7-11: the page that asks before the program ends
+    MSG_QUIT_PAGE = 12,      // 12-16: the page that asks before a game is given up
+    MSG_HALL_OF_FAME = 17,
+    MSG_PAUSED = 18,
+    MSG_PROMPT_LEAD = 19,    // the line above the call to press a key (hidden over scenery)
+    MSG_PROMPT = 20,         // the whole call to press a key
+    MSG_GAME_OVER = 21,
+    MSG_LEVEL = 22,
+    MSG_VOLUMES = 23,
+    MSG_MUSIC_BAR = 24,
+    MSG_MUSIC_ZERO = 25,
+    MSG_SOUND_BAR = 26,
+    MSG_SOUND_ZERO = 27,
+    MSG_BACK = 32,
+    MSG_END_MARK = 33,
+    MSG_FLOOR_ON = 34,
+    MSG_FLOOR_OFF = 35,
+    MSG_BACKGROUND_ON = 36,
+    MSG_BACKGROUND_OFF = 37,
+    MSG_EXTRA_LIFE = 38,
+    MSG_CYCLE = 39,
+    MSG_LOADING = 40,
+    MSG_SOUND_NONE = 41,
+    MSG_SOUND_OFF = 42,
+    MSG_MUSIC_NONE = 43,
+    MSG_MUSIC_OFF = 44,
+    MSG_SNAPSHOT_SAVED = 45, // followed by the snapshot's file name
+    MSG_NAME_LETTERS = 46,   // name entry: how letters are chosen
+    MSG_NAME_STORE = 47,     // name entry: moving and storing
+    MSG_RECORDING_FULL = 48, // a recording that filled its tables was stopped and saved
+    MSG_RECORDING_LOST = 49, // a recording could not be saved
+};
+
+// Number of the current language (its "Number" in the language file; 0 before one is loaded):
+// the score and lives words are drawn in it.
+extern int game_language;
+
 // Message n, or "" for a number that is missing or out of range; never null.
 const char *Game_Message(int n);
 int Game_Messages_Count();

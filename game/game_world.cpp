@@ -142,7 +142,7 @@ void World_Load(const char *def_name, const char *map_name)
 void World_Unload()
 {
     if (!game.world_loaded) return;
-    const char *loading = Game_Message(40);
+    const char *loading = Game_Message(MSG_LOADING);
     if (loading[0] && kx_dsp_3d()) {
         draw_sprite_text(loading, 80.0 - 4.0 * static_cast<double>(std::strlen(loading)), 55.0, 0, 15, 0, 10.0, 10.0,
                          8.0);

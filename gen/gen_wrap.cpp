@@ -123,12 +123,9 @@ void snapshot_take()
         kx_mem_free(rows);
         uint8_t *data = nullptr;
         size_t bytes = 0;
+        // Written whole or not at all: a file under the name is a complete picture.
         if (kx_bit_encode(&picture, nullptr, &data, &bytes)) {
-            KX_IO *file = kx_io_fopen(gen_wrap.snapshot_name, "wb");
-            if (file) {
-                kx_io_fwrite(data, 1, bytes, file);
-                kx_io_fclose(file);
-            }
+            if (bytes <= UINT32_MAX) kx_io_save(gen_wrap.snapshot_name, data, static_cast<uint32_t>(bytes));
             kx_mem_free(data);
         }
     }
@@ -209,7 +206,6 @@ int gen_wrap_init(void *window, KX_RECT *viewport, char *renderer, char *vendor)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     gen_wrap_resize(first.x, first.y, first.width, first.height);
-    if (!gen_wrap.quiet) gen_history("gen_wrap_init!!!\n");
     // A software renderer still works: the result then lacks only the hardware bit.
     return std::strstr(gen_wrap.renderer, "Generic") ? 1 : KX_DSP_3D_HARDWARE;
 }

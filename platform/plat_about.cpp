@@ -1,5 +1,7 @@
-// plat_about on Dear ImGui: a modal popup with the eight texts of the About box and two buttons.
+// plat_about on Dear ImGui: a modal popup with the eight texts of the About box and its OK button.
 #include "platform/plat_about.h"
+
+#include "platform/plat_owner.h"
 
 #include <string>
 
@@ -31,12 +33,14 @@ void plat_about_open(const PLAT_ABOUT_TEXTS *texts)
     for (int i = 0; i < 7; i++) about.lines[i] = text(l[i]);
     about.shown = 1;
     about.opening = 1;
+    plat_owner_take(PLAT_OWNER_DIALOG);
 }
 
 void plat_about_close()
 {
     about.shown = 0;
     about.opening = 0;
+    plat_owner_give_back(PLAT_OWNER_DIALOG);
 }
 
 int plat_about_shown()
@@ -55,7 +59,7 @@ void plat_about_draw()
     ImGuiIO &io = ImGui::GetIO();
     ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x * 0.5f, io.DisplaySize.y * 0.5f), ImGuiCond_Always, ImVec2(0.5f, 0.5f));
     if (!ImGui::BeginPopupModal(about.id.c_str(), nullptr, ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoMove)) {
-        about.shown = 0;
+        plat_about_close();
         return;
     }
     for (int i = 0; i < 7; i++) {
@@ -64,13 +68,12 @@ void plat_about_draw()
     }
     ImGui::Spacing();
     ImGui::Separator();
+    // An information box offers one answer: OK, which reads the same in every language.
     bool close = ImGui::Button("OK", ImVec2(90, 0));
-    ImGui::SameLine();
-    close |= ImGui::Button("Cancel", ImVec2(90, 0));
     close |= ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter)) || ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape));
     if (close) {
         ImGui::CloseCurrentPopup();
-        about.shown = 0;
+        plat_about_close();
     }
     ImGui::EndPopup();
 #endif

@@ -1,5 +1,5 @@
 // plat_about: the About dialog, drawn with Dear ImGui as a modal window over the picture. While
-// it is up it takes the keyboard and the mouse; OK, Cancel, Enter or Esc close it.
+// it owns the keyboard and the mouse (plat_owner.h); OK, Enter or Esc close it.
 #pragma once
 
 // The dialog's texts, copied when it opens.

@@ -2,7 +2,10 @@
 #include "platform/plat_core.h"
 
 #include "platform/plat_gl.h"
+#include "platform/plat_input.h"
 #include "platform/plat_menu.h"
+#include "platform/plat_owner.h"
+#include "platform/plat_text.h"
 
 #include <SDL.h>
 
@@ -60,8 +63,10 @@ void push(uint32_t message, uintptr_t wparam, intptr_t lparam)
 // Turns one SDL event into the window messages the engine expects.
 void translate(const SDL_Event &e)
 {
-    // The window menu sees every event first and keeps those it uses.
-    if (plat_menu_event(&e)) return;
+    // Keys and buttons go to the owner of the keyboard and mouse; the window menu and the dialogs
+    // see every event that is not the game's and keep those they use.
+    int owner = plat_input_event(&e);
+    if (plat_menu_event(&e, owner)) return;
     switch (e.type) {
     case SDL_QUIT:
         push(PLAT_WM_CLOSE, 0, 0);
@@ -104,8 +109,12 @@ void translate(const SDL_Event &e)
         else push(alt ? PLAT_WM_SYSKEYUP : PLAT_WM_KEYUP, vk, lparam);
         break;
     }
+    case SDL_TEXTINPUT:
+        // Typed text follows the keyboard: the window menu and the dialogs keep theirs.
+        if (plat_owner() == PLAT_OWNER_GAME || plat_owner() == PLAT_OWNER_EDITOR) plat_text_push(e.text.text);
+        break;
     case SDL_MOUSEBUTTONDOWN:
-        if (e.button.button == SDL_BUTTON_LEFT)
+        if (e.button.button == SDL_BUTTON_LEFT && (owner == PLAT_OWNER_GAME || owner == PLAT_OWNER_WINDOW))
             push(PLAT_WM_LBUTTONDOWN, 0, static_cast<intptr_t>((e.button.y << 16) | (e.button.x & 0xFFFF)));
         break;
     default:
@@ -119,7 +128,45 @@ void pump()
     while (SDL_PollEvent(&e)) translate(e);
 }
 
+const char *env(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value && *value ? value : nullptr;
+}
+
+// A console login has a seat, where SDL may draw straight to the screen (KMS/DRM).
+bool console_seat()
+{
+    return env("XDG_SEAT") != nullptr;
+}
+
+// What SDL picked for the window, when nobody chose a driver: a desktop's display, or the
+// console of a seat. Anything else (the offscreen or dummy driver, KMS/DRM without a seat)
+// would run the game where nobody sees it.
+bool driver_shows_a_window(const char *driver)
+{
+    if (!driver) return false;
+    if (!std::strcmp(driver, "x11") || !std::strcmp(driver, "wayland")) return true;
+    return !std::strcmp(driver, "KMSDRM") && console_seat();
+}
+
+void no_display(const char *why)
+{
+    std::fprintf(stderr,
+                 "veltramondo: no display to open the game's window on: %s.\n"
+                 "Start it from a desktop session (with DISPLAY or WAYLAND_DISPLAY set), or run it "
+                 "without a window with --headless.\n",
+                 why);
+}
+
 } // namespace
+
+void plat_app_id_set(const char *app_id)
+{
+    // The user's own choice of class stays.
+    setenv("SDL_VIDEO_X11_WMCLASS", app_id, 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", app_id, 0);
+}
 
 int plat_init(int headless)
 {
@@ -129,8 +176,25 @@ int plat_init(int headless)
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         setenv("SDL_AUDIODRIVER", "dummy", 0);
     }
+    // Without a display the game would run unseen until killed: it says so and ends instead,
+    // unless a video driver was chosen (--headless, SDL_VIDEODRIVER).
+    bool chosen = env("SDL_VIDEODRIVER") != nullptr;
+    if (!chosen && !env("DISPLAY") && !env("WAYLAND_DISPLAY") && !console_seat()) {
+        no_display("neither DISPLAY nor WAYLAND_DISPLAY is set");
+        return 0;
+    }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "veltramondo: cannot start the video system: %s\n", SDL_GetError());
+        return 0;
+    }
+    const char *driver = SDL_GetCurrentVideoDriver();
+    if (!chosen && !driver_shows_a_window(driver)) {
+        char why[256];
+        std::snprintf(why, sizeof why, "the display %s could not be opened, and SDL fell back to its '%s' video driver",
+                      env("DISPLAY") ? env("DISPLAY") : env("WAYLAND_DISPLAY") ? env("WAYLAND_DISPLAY") : "of this seat",
+                      driver ? driver : "none");
+        no_display(why);
+        SDL_Quit();
         return 0;
     }
     plat.wake_event = SDL_RegisterEvents(1);
@@ -144,6 +208,7 @@ void plat_shutdown()
     plat_window_destroy();
     plat_gl_drivers_pin();
     SDL_Quit();
+    plat_owner_reset();
     plat.initialised = 0;
     std::lock_guard<std::mutex> hold(plat.queue_lock);
     plat.queue.clear();
@@ -323,7 +388,11 @@ int plat_alert(const char *text, const char *title, unsigned flags)
         Uint32 type = SDL_MESSAGEBOX_INFORMATION;
         if ((flags & 0xF0) == PLAT_MB_ICONERROR) type = SDL_MESSAGEBOX_ERROR;
         else if ((flags & 0xF0) == PLAT_MB_ICONWARNING) type = SDL_MESSAGEBOX_WARNING;
-        if (SDL_ShowSimpleMessageBox(type, title, text, plat.window) == 0) return PLAT_IDOK;
+        // The box has the keyboard and mouse while it is up.
+        plat_owner_take(PLAT_OWNER_DIALOG);
+        int shown = SDL_ShowSimpleMessageBox(type, title, text, plat.window) == 0;
+        plat_owner_give_back(PLAT_OWNER_DIALOG);
+        if (shown) return PLAT_IDOK;
     }
     std::fprintf(stderr, "%s%s%s\n", title, title[0] ? ": " : "", text);
     return PLAT_IDOK;

@@ -73,6 +73,9 @@ constexpr int PLAT_IDOK = 1;
 // Start-up
 // ---------------------------------------------------------------------------------------------
 
+// The program's desktop id, given to the window as its class (X11) or app id (Wayland) so that
+// docks and task switchers match it with its desktop entry. Before plat_init.
+void plat_app_id_set(const char *app_id);
 // Headless selects SDL's offscreen video and dummy audio drivers (unless already chosen).
 int plat_init(int headless);
 void plat_shutdown();
@@ -133,12 +136,11 @@ void plat_alert_capture(PLAT_ALERT_FN fn);
 // Scripted input for tests and demos: "at pass N, key K down/up"
 // ---------------------------------------------------------------------------------------------
 
-// Loads lines "PASS KEY down|up" (KEY a keyboard scan code, decimal) and "PASS menu ID" (a
-// window-menu command posted at that pass); '#' starts a comment.
+// Loads lines "PASS KEY down|up" (KEY a keyboard scan code, decimal), "PASS menu ID" (a
+// window-menu command posted at that pass) and "PASS text CHARS" (characters typed at that pass,
+// UTF-8, without spaces); '#' starts a comment.
 int plat_script_load(const char *file_name);
 void plat_script_add(uint32_t pass, int key, int down);
 void plat_script_menu_add(uint32_t pass, uint32_t command);
-// Applies the events of this pass to the scripted keyboard.
+// Applies the events of this pass: scripted keys go down and up as the keyboard's would.
 void plat_script_pass(uint32_t pass);
-// The scripted keyboard, indexed by scan code: nonzero while held.
-const uint8_t *plat_script_keys();

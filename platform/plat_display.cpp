@@ -115,6 +115,9 @@ int plat_display_mode_set(const PLAT_DISPLAY_MODE *mode, int fullscreen)
     if (!mode || !find_sdl_mode(*mode, &m)) return 0;
     if (SDL_GetWindowFlags(window()) & SDL_WINDOW_FULLSCREEN) SDL_SetWindowFullscreen(window(), 0);
     if (SDL_SetWindowDisplayMode(window(), &m) != 0) return 0;
+    // Without a window manager nobody else puts the window over the whole screen.
+    SDL_Rect screen;
+    if (SDL_GetDisplayBounds(display_index(), &screen) == 0) SDL_SetWindowPosition(window(), screen.x, screen.y);
     SDL_SetWindowSize(window(), m.w, m.h);
     return SDL_SetWindowFullscreen(window(), SDL_WINDOW_FULLSCREEN) == 0;
 }

@@ -191,21 +191,24 @@ int plat_files_cwd_get(char *out, size_t size)
     return 1;
 }
 
-int plat_files_user_base_get(char *out, size_t size)
+namespace {
+
+// $<variable> when it is an absolute path, else $HOME/<fallback>; every missing level is
+// created, private to the user, as the desktop would. Game form, without a trailing backslash.
+int xdg_base_get(const char *variable, const char *fallback, char *out, size_t size)
 {
     if (!out || size == 0) return 0;
     out[0] = 0;
     std::string base;
-    const char *xdg = std::getenv("XDG_DATA_HOME");
+    const char *xdg = std::getenv(variable);
     if (xdg && xdg[0] == '/') {
         base = xdg;
     } else {
         const char *home = std::getenv("HOME");
         if (!home || !*home) return 0;
-        base = std::string(home) + "/.local/share";
+        base = std::string(home) + "/" + fallback;
     }
     while (base.size() > 1 && base.back() == '/') base.pop_back();
-    // Create the base the way the desktop would: every missing level, private to the user.
     for (size_t i = 1; i <= base.size(); i++) {
         if (i == base.size() || base[i] == '/') {
             std::string level = base.substr(0, i);
@@ -217,6 +220,18 @@ int plat_files_user_base_get(char *out, size_t size)
     if (base.size() + 1 > size) return 0;
     std::memcpy(out, base.c_str(), base.size() + 1);
     return 1;
+}
+
+} // namespace
+
+int plat_files_user_base_get(char *out, size_t size)
+{
+    return xdg_base_get("XDG_DATA_HOME", ".local/share", out, size);
+}
+
+int plat_files_config_base_get(char *out, size_t size)
+{
+    return xdg_base_get("XDG_CONFIG_HOME", ".config", out, size);
 }
 
 // ---------------------------------------------------------------------------------------------

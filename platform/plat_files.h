@@ -42,6 +42,8 @@ int plat_files_cwd_get(char *out, size_t size);
 // Base of the per-user data folders in game form, without a trailing backslash:
 // $XDG_DATA_HOME, else $HOME/.local/share. Created when missing. 0 when there is none.
 int plat_files_user_base_get(char *out, size_t size);
+// The same for the per-user settings: $XDG_CONFIG_HOME, else $HOME/.config.
+int plat_files_config_base_get(char *out, size_t size);
 
 // Starts `program` (a game name) with `dir` as its current directory (null: ours) and argv
 // {program name, null}. With `wait`, returns its exit status (128 + signal number when it was

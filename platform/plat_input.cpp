@@ -4,6 +4,7 @@
 #include "platform/plat_input.h"
 
 #include "platform/plat_core.h"
+#include "platform/plat_input_local.h"
 
 #include <SDL.h>
 
@@ -114,6 +115,29 @@ constexpr PLAT_SCAN_PAIR plat_scan_pairs[] = {
     {SDL_SCANCODE_END, 207},        {SDL_SCANCODE_DOWN, 208},      {SDL_SCANCODE_PAGEDOWN, 209},
     {SDL_SCANCODE_INSERT, 210},     {SDL_SCANCODE_DELETE, 211},    {SDL_SCANCODE_LGUI, 219},
     {SDL_SCANCODE_RGUI, 220},       {SDL_SCANCODE_APPLICATION, 221},
+};
+
+// SDL's game-controller buttons and the places the game reads them at.
+struct PLAT_PAD_PLACE {
+    SDL_GameControllerButton sdl;
+    int place;
+};
+constexpr PLAT_PAD_PLACE plat_pad_places[] = {
+    {SDL_CONTROLLER_BUTTON_A, PLAT_PAD_BUTTON_SOUTH},
+    {SDL_CONTROLLER_BUTTON_B, PLAT_PAD_BUTTON_EAST},
+    {SDL_CONTROLLER_BUTTON_X, PLAT_PAD_BUTTON_WEST},
+    {SDL_CONTROLLER_BUTTON_Y, PLAT_PAD_BUTTON_NORTH},
+    {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, PLAT_PAD_BUTTON_LEFT_SHOULDER},
+    {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, PLAT_PAD_BUTTON_RIGHT_SHOULDER},
+    {SDL_CONTROLLER_BUTTON_BACK, PLAT_PAD_BUTTON_BACK},
+    {SDL_CONTROLLER_BUTTON_START, PLAT_PAD_BUTTON_START},
+    {SDL_CONTROLLER_BUTTON_LEFTSTICK, PLAT_PAD_BUTTON_LEFT_STICK},
+    {SDL_CONTROLLER_BUTTON_RIGHTSTICK, PLAT_PAD_BUTTON_RIGHT_STICK},
+    {SDL_CONTROLLER_BUTTON_GUIDE, PLAT_PAD_BUTTON_GUIDE},
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, PLAT_TAP_DPAD_UP},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, PLAT_TAP_DPAD_DOWN},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, PLAT_TAP_DPAD_LEFT},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, PLAT_TAP_DPAD_RIGHT},
 };
 
 struct PLAT_SCAN_TABLE {
@@ -244,19 +268,12 @@ void controller_read(PLAT_JOY_SLOT *s, PLAT_JOY_STATE *st)
     st->z = axis_scale(s->axis[PLAT_JOY_AXIS_Z], std::clamp(z, -32768, 32767));
     st->rx = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_RIGHTX);
     st->ry = SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_RIGHTY);
-    static constexpr SDL_GameControllerButton order[PLAT_PAD_BUTTONS] = {
-        SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B,          SDL_CONTROLLER_BUTTON_X,
-        SDL_CONTROLLER_BUTTON_Y,         SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
-        SDL_CONTROLLER_BUTTON_BACK,      SDL_CONTROLLER_BUTTON_START,      SDL_CONTROLLER_BUTTON_LEFTSTICK,
-        SDL_CONTROLLER_BUTTON_RIGHTSTICK, SDL_CONTROLLER_BUTTON_GUIDE,
-    };
-    for (size_t i = 0; i < std::size(order); i++)
-        st->buttons[i] = SDL_GameControllerGetButton(c, order[i]) ? 0x80 : 0;
+    for (int i = 0; i < PLAT_PAD_BUTTONS; i++) st->buttons[i] = plat_taps_pad_read(s->device, i);
     Uint8 hat = 0;
-    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) hat |= SDL_HAT_UP;
-    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) hat |= SDL_HAT_DOWN;
-    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) hat |= SDL_HAT_LEFT;
-    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) hat |= SDL_HAT_RIGHT;
+    if (plat_taps_pad_read(s->device, PLAT_TAP_DPAD_UP)) hat |= SDL_HAT_UP;
+    if (plat_taps_pad_read(s->device, PLAT_TAP_DPAD_DOWN)) hat |= SDL_HAT_DOWN;
+    if (plat_taps_pad_read(s->device, PLAT_TAP_DPAD_LEFT)) hat |= SDL_HAT_LEFT;
+    if (plat_taps_pad_read(s->device, PLAT_TAP_DPAD_RIGHT)) hat |= SDL_HAT_RIGHT;
     st->pov[0] = hat_to_pov(hat);
     dpad_steer(s, hat, st);
 }
@@ -277,8 +294,18 @@ void joystick_read(PLAT_JOY_SLOT *s, PLAT_JOY_STATE *st)
     int hats = std::min(SDL_JoystickNumHats(j), 4);
     for (int i = 0; i < 4; i++) st->pov[i] = i < hats ? hat_to_pov(SDL_JoystickGetHat(j, i)) : 0xFFFFFFFFu;
     if (hats > 0) dpad_steer(s, SDL_JoystickGetHat(j, 0), st);
-    int buttons = std::min(SDL_JoystickNumButtons(j), static_cast<int>(PLAT_INPUT_JOY_BUTTONS));
-    for (int i = 0; i < buttons; i++) st->buttons[i] = SDL_JoystickGetButton(j, i) ? 0x80 : 0;
+    for (int i = 0; i < PLAT_INPUT_JOY_BUTTONS; i++) st->buttons[i] = plat_taps_pad_read(s->device, i);
+}
+
+// The buttons a pad holds down as it is opened.
+void pad_held(const PLAT_JOY_SLOT *s, uint8_t held[PLAT_TAP_PAD_BUTTONS])
+{
+    if (s->controller) {
+        for (const PLAT_PAD_PLACE &p : plat_pad_places) held[p.place] = SDL_GameControllerGetButton(s->controller, p.sdl);
+    } else if (s->joystick) {
+        int buttons = std::min(SDL_JoystickNumButtons(s->joystick), static_cast<int>(PLAT_INPUT_JOY_BUTTONS));
+        for (int i = 0; i < buttons; i++) held[i] = SDL_JoystickGetButton(s->joystick, i);
+    }
 }
 
 void injected_read(PLAT_JOY_SLOT *s, const PLAT_INJECT_JOYSTICK &in, PLAT_JOY_STATE *st)
@@ -362,14 +389,8 @@ int plat_input_keyboard_read(uint8_t keys[256])
         std::memcpy(keys, pin.inject_keys, 256);
     } else {
         std::memset(keys, 0, 256);
-        int count = 0;
-        const Uint8 *state = SDL_GetKeyboardState(&count);
-        for (int i = 0; i < std::min(count, static_cast<int>(SDL_NUM_SCANCODES)); i++)
-            if (state[i] && plat_scan_table.dik[i]) keys[plat_scan_table.dik[i]] = 0x80;
     }
-    const uint8_t *script = plat_script_keys();
-    for (int i = 0; i < 256; i++)
-        if (script[i]) keys[i] |= 0x80;
+    for (int i = 1; i < 256; i++) keys[i] |= plat_taps_key_read(i);
     keys[0] = 0;   // no key has scan code 0; bindings use it as "nothing"
     return PLAT_INPUT_OK;
 }
@@ -383,8 +404,15 @@ int plat_input_mouse_acquire(int acquire)
     int was = pin.mouse_acquired;
     pin.mouse_acquired = acquire != 0;
     if (pin.inject || !SDL_WasInit(SDL_INIT_VIDEO)) return 1;
-    // Capturing the pointer is best effort: an offscreen window has none to capture.
-    if (acquire != was) SDL_SetRelativeMouseMode(acquire ? SDL_TRUE : SDL_FALSE);
+    // Capturing the pointer is best effort: an offscreen window has none to capture. Let go, the
+    // pointer shows where the desktop had it (a click on the menu bar lands there), not where
+    // SDL's own count of the captured movement would put it.
+    if (acquire != was) {
+        int x = 0, y = 0;
+        SDL_GetGlobalMouseState(&x, &y);
+        SDL_SetRelativeMouseMode(acquire ? SDL_TRUE : SDL_FALSE);
+        if (!acquire && was && plat_display_available()) SDL_WarpMouseGlobal(x, y);
+    }
     if (acquire) {
         SDL_GetRelativeMouseState(nullptr, nullptr);
         pin.wheel.store(0);
@@ -403,20 +431,16 @@ int plat_input_mouse_read(PLAT_MOUSE_STATE *state)
         state->x = pin.inject_dx;
         state->y = pin.inject_dy;
         pin.inject_dx = pin.inject_dy = 0;
-        for (int i = 0; i < 4; i++) state->buttons[i] = pin.inject_buttons[i] ? 0x80 : 0;
+        for (int i = 0; i < 4; i++) state->buttons[i] = (pin.inject_buttons[i] ? 0x80 : 0) | plat_taps_mouse_read(i);
         return PLAT_INPUT_OK;
     }
     if (!pin.mouse_acquired) return PLAT_INPUT_LOST;
     int dx = 0, dy = 0;
-    Uint32 b = SDL_GetRelativeMouseState(&dx, &dy);
+    SDL_GetRelativeMouseState(&dx, &dy);
     state->x = dx;
     state->y = dy;
     state->z = pin.wheel.exchange(0);
-    // Buttons in DirectInput order: left, right, middle, first extra.
-    state->buttons[0] = (b & SDL_BUTTON_LMASK) ? 0x80 : 0;
-    state->buttons[1] = (b & SDL_BUTTON_RMASK) ? 0x80 : 0;
-    state->buttons[2] = (b & SDL_BUTTON_MMASK) ? 0x80 : 0;
-    state->buttons[3] = (b & SDL_BUTTON_X1MASK) ? 0x80 : 0;
+    for (int i = 0; i < 4; i++) state->buttons[i] = plat_taps_mouse_read(i);
     return PLAT_INPUT_OK;
 }
 
@@ -493,6 +517,9 @@ int plat_input_joystick_open(int32_t device)
         if (!s->joystick) s->joystick = SDL_JoystickOpen(index);
         if (!s->joystick) return 0;
     }
+    uint8_t held[PLAT_TAP_PAD_BUTTONS] = {};
+    pad_held(s, held);
+    plat_taps_pad_open(device, held);
     s->used = 1;
     return handle;
 }
@@ -503,6 +530,7 @@ void plat_input_joystick_close(int handle)
     if (!s) return;
     if (s->controller) SDL_GameControllerClose(s->controller);
     else if (s->joystick) SDL_JoystickClose(s->joystick);
+    plat_taps_pad_close(s->device);
     *s = PLAT_JOY_SLOT{};
 }
 
@@ -574,6 +602,18 @@ int plat_input_joystick_read(int handle, PLAT_JOY_STATE *state)
     else if (s->controller) controller_read(s, state);
     else joystick_read(s, state);
     return PLAT_INPUT_OK;
+}
+
+int plat_taps_pad_place(int sdl_button)
+{
+    for (const PLAT_PAD_PLACE &p : plat_pad_places)
+        if (p.sdl == sdl_button) return p.place;
+    return -1;
+}
+
+int plat_taps_mouse_acquired()
+{
+    return pin.mouse_acquired;
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 // plat_input: keyboard, mouse and joysticks as the input module expects them: a keyboard table by
 // DirectInput scan codes, relative mouse movement with four buttons, and joysticks with a settable
-// axis range and dead zone. Devices are acquired and read by polling. Scripted keys (plat_core.h)
-// are merged into every keyboard read.
+// axis range and dead zone. Devices are acquired and read by polling; keys and buttons come from
+// the events counted between two reads (see Events), scripted keys (plat_core.h) among them.
 //
 // A test seam replaces every device with injected states (plat_input_inject_*), so the rules built
 // on top of this layer can be checked without SDL devices.
@@ -114,6 +114,24 @@ int plat_input_joystick_read(int handle, PLAT_JOY_STATE *state);
 
 // Scan code of an SDL scancode (0 when the key has none); exposed for tests and tools.
 int plat_input_scan_code(int sdl_scancode);
+
+// ---------------------------------------------------------------------------------------------
+// Events
+// ---------------------------------------------------------------------------------------------
+
+// Reads are polls, yet no tap between two polls is lost: every key, mouse button and pad button
+// counts the presses and releases the event queue brought since the last read, and each read
+// shows the next of them. A press and release inside one pass read as down in this pass and up
+// in the next. Only what goes to the game is counted (plat_owner.h: a press goes to the owner
+// of its moment, its release follows it).
+
+// Routes one window-system event (an SDL_Event) when it is a key, a mouse button or a pad
+// button; returns the owner it went to (PLAT_OWNER_*), or -1 for any other event.
+int plat_input_event(const void *sdl_event);
+// A key of the scripted keyboard went down or up; returns the owner it went to.
+int plat_input_key_event(int scan_code, int down);
+// Forgets the changes the game has not read: every key and button shows as it stands now.
+void plat_input_taps_settle();
 
 // ---------------------------------------------------------------------------------------------
 // Test seam

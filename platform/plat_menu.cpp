@@ -4,11 +4,13 @@
 #include "platform/plat_about.h"
 #include "platform/plat_core.h"
 #include "platform/plat_gl.h"
+#include "platform/plat_owner.h"
 
 #include <SDL.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -42,17 +44,22 @@ struct MENU_RECT {
 struct PLAT_MENU_STATE {
     int ready;
     int shown = 1;
-    int keyboard_toggle;          // F10 asked to move the keyboard into the bar
-    int in_loop;                  // PLAT_WM_ENTERMENULOOP went out, its exit not yet
+    int keyboard_toggle;          // Alt or F10 asked to move the keyboard into the bar or out
+    int alt_alone;                // Alt is down and nothing else was pressed since
     std::vector<MENU_ENTRY> entries;
     std::unordered_map<uint32_t, int> checked;
     std::unordered_map<uint32_t, int> disabled;
+    std::unordered_map<uint32_t, int> withheld;
     std::unordered_map<std::string, MENU_RECT> drawn;   // last frame, by entry text
     unsigned serial;              // makes the ImGui labels unique
     int prepared;                 // a frame is built and waits for plat_menu_render
     int prepared_bottom;          // the lowest window row it draws, from the top
     uint64_t prepared_hash;       // what it draws, and what the last drawn frame drew
     uint64_t drawn_hash;
+    // ImGui reads keys as states once a frame: a key pressed since the last frame keeps its
+    // release for the frame after, so that a tap shorter than a frame still counts.
+    std::vector<int> fresh_keys;
+    std::vector<SDL_Event> held_releases;
 };
 
 PLAT_MENU_STATE menu;
@@ -164,7 +171,7 @@ void draw_level(size_t &i, int level)
             } else {
                 while (i < menu.entries.size() && menu.entries[i].level > level) i++;
             }
-        } else {
+        } else if (plat_menu_offered(e.command)) {
             bool on = plat_menu_checked(e.command) != 0;
             bool enabled = plat_menu_enabled(e.command) != 0;
             if (ImGui::MenuItem(e.label.c_str(), e.shortcut.empty() ? nullptr : e.shortcut.c_str(), on, enabled))
@@ -181,30 +188,61 @@ bool keyboard_in_menu()
     return g.NavWindow && g.NavLayer == ImGuiNavLayer_Menu && !g.NavDisableHighlight;
 }
 
-bool any_key_down()
+// Moves the keyboard into the bar, on its first entry, or back out of it. Called inside the bar.
+// ImGui's own Alt toggle only works on a focused window, and the main menu bar gives its focus
+// away whenever it is not in its menu layer.
+void keyboard_toggle_apply()
 {
-    int count = 0;
-    const Uint8 *state = SDL_GetKeyboardState(&count);
-    for (int i = 0; state && i < count; i++)
-        if (state[i]) return true;
-    return false;
+    ImGuiContext &g = *GImGui;
+    ImGuiWindow *bar = g.CurrentWindow;
+    if (g.NavWindow == bar && g.NavLayer == ImGuiNavLayer_Menu) {
+        g.NavLayer = ImGuiNavLayer_Main;
+        return;
+    }
+    ImGui::FocusWindow(bar);
+    g.NavLayer = ImGuiNavLayer_Menu;
+    ImGui::NavInitWindow(bar, true);
+    g.NavInputSource = ImGuiInputSource_Keyboard;
+    g.NavDisableHighlight = false;
+    g.NavDisableMouseHover = true;
+}
+
+// A lone Alt (pressed and let go with nothing else pressed in between) or F10 moves the keyboard
+// into the bar or out of it; Alt with another key (Alt+Enter, Alt+F4) is a shortcut of the
+// window. Watches every key and button; true when `e` toggled.
+bool keyboard_toggle_key(const SDL_Event &e, int owner)
+{
+    bool key = e.type == SDL_KEYDOWN || e.type == SDL_KEYUP;
+    SDL_Keycode sym = key ? e.key.keysym.sym : SDLK_UNKNOWN;
+    bool alt = sym == SDLK_LALT || sym == SDLK_RALT;
+    if (e.type == SDL_MOUSEBUTTONDOWN || (e.type == SDL_KEYDOWN && !alt)) menu.alt_alone = 0;
+    if (!key || !menu.shown || owner != PLAT_OWNER_WINDOW) return false;
+    bool pressed = e.type == SDL_KEYDOWN && !e.key.repeat;
+    bool toggle = (pressed && sym == SDLK_F10) || (e.type == SDL_KEYUP && alt && menu.alt_alone);
+    if (alt) menu.alt_alone = pressed;
+    if (toggle) plat_menu_keyboard_toggle();
+    return toggle;
+}
+
+// A key pressed since the last frame keeps its release for the frame after; true when `e` is
+// such a release, now held back.
+bool key_tap_hold(const SDL_Event &e)
+{
+    if (e.type != SDL_KEYDOWN && e.type != SDL_KEYUP) return false;
+    std::vector<int> &fresh = menu.fresh_keys;
+    bool is_fresh = std::find(fresh.begin(), fresh.end(), e.key.keysym.scancode) != fresh.end();
+    if (e.type == SDL_KEYDOWN && !is_fresh) fresh.push_back(e.key.keysym.scancode);
+    if (e.type == SDL_KEYUP && is_fresh) menu.held_releases.push_back(e);
+    return e.type == SDL_KEYUP && is_fresh;
 }
 
 #endif
 
-// Tells the window when the menu takes the keyboard and when it gives it back. The exit waits
-// until every key is up (unless the bar is hidden), so the Return or Esc that closed the menu
-// never reaches the game.
-void menu_loop_set(bool in_menu, bool wait_for_keys)
+// The menu has the keyboard and mouse while its bar has the keyboard or a popup is open.
+void menu_owner_set(bool in_menu)
 {
-    if (in_menu == (menu.in_loop != 0)) return;
-#if VM_HAVE_IMGUI
-    if (!in_menu && wait_for_keys && any_key_down()) return;
-#else
-    (void)wait_for_keys;
-#endif
-    menu.in_loop = in_menu;
-    plat_message_post(in_menu ? PLAT_WM_ENTERMENULOOP : PLAT_WM_EXITMENULOOP, 0, 0);
+    if (in_menu) plat_owner_take(PLAT_OWNER_MENU);
+    else plat_owner_give_back(PLAT_OWNER_MENU);
 }
 
 } // namespace
@@ -221,6 +259,11 @@ int plat_menu_init()
     io.LogFilename = nullptr;
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard | ImGuiConfigFlags_NoMouseCursorChange;
     ImGui::StyleColorsClassic();
+    // The font is needed before the first frame: the bar's size is asked for then.
+    if (io.Fonts->Fonts.empty()) io.Fonts->AddFontDefault();
+    io.Fonts->Build();
+    // Grey entries dimmed well below the others, so that they read as out of use.
+    ImGui::GetStyle().DisabledAlpha = 0.35f;
     if (!ImGui_ImplSDL2_InitForOpenGL(window(), SDL_GL_GetCurrentContext()) || !ImGui_ImplOpenGL2_Init()) {
         ImGui::DestroyContext();
         return 0;
@@ -242,7 +285,7 @@ void plat_menu_deinit()
     ImGui::DestroyContext();
 #endif
     menu.ready = 0;
-    menu.in_loop = 0;
+    menu_owner_set(false);
     menu.drawn.clear();
 }
 
@@ -284,6 +327,17 @@ void plat_menu_enable(uint32_t command, int enabled)
     menu.disabled[command] = enabled == 0;
 }
 
+void plat_menu_offer(uint32_t command, int offered)
+{
+    menu.withheld[command] = offered == 0;
+}
+
+int plat_menu_offered(uint32_t command)
+{
+    auto it = menu.withheld.find(command);
+    return it == menu.withheld.end() || !it->second;
+}
+
 int plat_menu_checked(uint32_t command)
 {
     auto it = menu.checked.find(command);
@@ -316,7 +370,7 @@ void plat_menu_show(int shown)
 {
     menu.shown = shown != 0;
     if (shown) return;
-    menu_loop_set(false, false);
+    menu_owner_set(false);
     menu.prepared = 0;
 }
 
@@ -337,33 +391,54 @@ int plat_menu_bar_height()
 #endif
 }
 
+int plat_menu_bar_width()
+{
+#if VM_HAVE_IMGUI
+    if (!menu.ready || menu.entries.empty()) return 0;
+    // As the bar lays its entries out: a margin, then each title with its spacing either side.
+    const ImGuiStyle &style = ImGui::GetStyle();
+    ImFont *font = ImGui::GetIO().Fonts->Fonts[0];
+    float width = std::max(style.WindowPadding.x, style.ItemSpacing.x) * 2.0f;
+    for (const MENU_ENTRY &e : menu.entries) {
+        if (e.level != 0) continue;
+        const char *title = e.label.c_str();
+        width += font->CalcTextSizeA(font->FontSize, FLT_MAX, 0.0f, title, std::strstr(title, "##")).x;
+        width += style.ItemSpacing.x * 2.0f;
+    }
+    return static_cast<int>(std::ceil(width));
+#else
+    return 0;
+#endif
+}
+
 int plat_menu_prepare()
 {
     menu.prepared = 0;
 #if VM_HAVE_IMGUI
     bool bar = menu.shown && !menu.entries.empty();
     if (!menu.ready || (!bar && !plat_about_shown()) || !plat_gl_make_current()) return 0;
-    ImGuiContext &g = *GImGui;
-    if (menu.keyboard_toggle) {
-        // The same path a lone Alt press takes: the layer flips when the next frame starts.
-        g.NavWindowingToggleLayer = true;
-        g.NavInputSource = ImGuiInputSource_Keyboard;
-        menu.keyboard_toggle = 0;
-    }
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    // The game holds the mouse: its hidden pointer's clicks are nothing to the menu.
+    if (plat_owner() == PLAT_OWNER_GAME)
+        for (bool &down : ImGui::GetIO().MouseDown) down = false;
+    // Alt is ours to watch (keyboard_toggle_key): ImGui's own toggle would undo ours.
+    GImGui->NavWindowingToggleLayer = false;
     ImGui::NewFrame();
+    menu.fresh_keys.clear();
     menu.drawn.clear();
-    // The bar keeps the keyboard focus while nothing else has it, so Alt and F10 reach it.
-    if (!g.NavWindow) ImGui::SetNextWindowFocus();
     if (bar && ImGui::BeginMainMenuBar()) {
+        if (menu.keyboard_toggle) keyboard_toggle_apply();
+        menu.keyboard_toggle = 0;
         size_t i = 0;
         draw_level(i, 0);
         ImGui::EndMainMenuBar();
     }
     plat_about_draw();
     ImGui::Render();
-    menu_loop_set(keyboard_in_menu(), true);
+    for (SDL_Event &e : menu.held_releases) ImGui_ImplSDL2_ProcessEvent(&e);
+    menu.held_releases.clear();
+    menu_owner_set(bar && keyboard_in_menu());
     menu.prepared = 1;
     menu.prepared_hash = draw_data_hash(ImGui::GetDrawData());
     menu.prepared_bottom = draw_data_bottom(ImGui::GetDrawData());
@@ -403,47 +478,46 @@ void plat_menu_keyboard_toggle()
     if (menu.ready && menu.shown) menu.keyboard_toggle = 1;
 }
 
-int plat_menu_event(const void *sdl_event)
+int plat_menu_event(const void *sdl_event, int owner)
 {
 #if VM_HAVE_IMGUI
     if (!menu.ready || !sdl_event) return 0;
     const SDL_Event &e = *static_cast<const SDL_Event *>(sdl_event);
-    // The About dialog is modal: it takes every key and click while it is up.
-    if (plat_about_shown()) {
-        ImGui_ImplSDL2_ProcessEvent(&e);
-        return e.type == SDL_KEYDOWN || e.type == SDL_KEYUP || e.type == SDL_TEXTINPUT || e.type == SDL_MOUSEBUTTONDOWN ||
-               e.type == SDL_MOUSEBUTTONUP || e.type == SDL_MOUSEWHEEL;
-    }
-    if (!menu.shown || menu.entries.empty()) return 0;
-    ImGuiContext &g = *GImGui;
-    if (e.type == SDL_KEYDOWN) {
-        SDL_Keycode key = e.key.keysym.sym;
-        // Alt held with another key (Alt+Enter, Alt+F4, Alt+Tab) is a shortcut, not a menu call.
-        if ((e.key.keysym.mod & KMOD_ALT) && key != SDLK_LALT && key != SDLK_RALT) g.NavWindowingToggleLayer = false;
-        if (key == SDLK_F10 && !e.key.repeat) {
-            plat_menu_keyboard_toggle();
-            return 1;
-        }
-    }
-    bool had_keyboard = keyboard_in_menu();
-    ImGui_ImplSDL2_ProcessEvent(&e);
-    switch (e.type) {
-    case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-        return e.button.y < plat_menu_bar_height() || ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId);
-    case SDL_MOUSEWHEEL:
-        return ImGui::IsPopupOpen("", ImGuiPopupFlags_AnyPopupId);
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-    case SDL_TEXTINPUT:
-        return had_keyboard;
-    default:
-        return 0;
-    }
+    bool f10 = keyboard_toggle_key(e, owner) && e.key.keysym.sym == SDLK_F10;
+    // The game's keys and clicks never reach the menu.
+    if (owner == PLAT_OWNER_GAME) return 0;
+    if (f10) return 1;
+    bool ours = plat_owner() == PLAT_OWNER_MENU || plat_owner() == PLAT_OWNER_DIALOG;
+    if (owner < 0 && (e.type == SDL_MOUSEWHEEL || e.type == SDL_TEXTINPUT) && !ours) return 0;
+    if (!key_tap_hold(e)) ImGui_ImplSDL2_ProcessEvent(&e);
+    if (owner >= 0) return owner == PLAT_OWNER_MENU || owner == PLAT_OWNER_DIALOG;
+    return ours && (e.type == SDL_MOUSEWHEEL || e.type == SDL_TEXTINPUT);
 #else
     (void)sdl_event;
+    (void)owner;
     return 0;
 #endif
+}
+
+int plat_menu_bar_hit(const void *sdl_event)
+{
+    int bar = plat_menu_bar_height();
+    SDL_Window *w = static_cast<SDL_Window *>(plat_window_handle());
+    if (bar <= 0 || !w || !sdl_event) return 0;
+    const SDL_Event &e = *static_cast<const SDL_Event *>(sdl_event);
+    int x = e.button.x, y = e.button.y;
+    if (SDL_GetRelativeMouseMode()) {
+        // While the game holds the mouse SDL counts a position of its own; the pointer the
+        // player aims with (and the menu draws for) is the desktop's.
+        int wx, wy;
+        SDL_GetGlobalMouseState(&x, &y);
+        SDL_GetWindowPosition(w, &wx, &wy);
+        x -= wx;
+        y -= wy;
+    }
+    int width = 0;
+    SDL_GetWindowSize(w, &width, nullptr);
+    return x >= 0 && x < width && y >= 0 && y < bar;
 }
 
 int plat_menu_item_center(const char *text, int *x, int *y)

@@ -2,8 +2,8 @@
 // above the picture while the window is windowed; hidden in fullscreen. Items are built at run
 // time from a flat list; a chosen item posts PLAT_WM_COMMAND with its command number. Mouse and
 // keyboard work: Alt (released on its own) or F10 moves the keyboard into the bar, arrows and
-// Enter choose, Esc leaves. While the bar has the keyboard or a popup is open, the window gets
-// PLAT_WM_ENTERMENULOOP; PLAT_WM_EXITMENULOOP follows once the menu is left and every key is up.
+// Enter choose, Esc leaves, and a click on the bar opens it. While the bar has the keyboard or a
+// popup is open, the menu owns the keyboard and mouse (plat_owner.h).
 #pragma once
 
 #include <cstdint>
@@ -41,8 +41,11 @@ void plat_menu_set(const PLAT_MENU_ITEM *items, int count);
 int plat_menu_popup_fill(const char *popup_text, const PLAT_MENU_ITEM *items, int count);
 void plat_menu_check(uint32_t command, int checked);
 void plat_menu_enable(uint32_t command, int enabled);
+// An entry that can never work here is left out of its popup altogether.
+void plat_menu_offer(uint32_t command, int offered);
 int plat_menu_checked(uint32_t command);
 int plat_menu_enabled(uint32_t command);
+int plat_menu_offered(uint32_t command);
 // Changes the text of every entry with that command number.
 void plat_menu_text_set(uint32_t command, const char *text);
 // Text of the first entry with that command number, or null.
@@ -52,6 +55,8 @@ void plat_menu_show(int shown);
 int plat_menu_shown();
 // Height of the bar in pixels (0 while hidden or when the menu cannot draw).
 int plat_menu_bar_height();
+// Width the bar needs to show all of its entries, in pixels (0 when the menu cannot draw).
+int plat_menu_bar_width();
 // Builds the next frame of the bar (and any open popup or the About box) without drawing it.
 // 1 when there is something to draw.
 int plat_menu_prepare();
@@ -67,8 +72,11 @@ void plat_menu_render();
 void plat_menu_draw();
 // Moves the keyboard into the bar or out of it (F10).
 void plat_menu_keyboard_toggle();
-// Called by the event translation with each SDL_Event; 1 when the menu used it.
-int plat_menu_event(const void *sdl_event);
+// Called by the event translation with each SDL_Event and the owner it went to (-1 for events
+// that are not keys or buttons); 1 when the menu or a dialog used it. The game's never reach it.
+int plat_menu_event(const void *sdl_event, int owner);
+// 1 when a mouse press (an SDL_Event) lands on the shown bar, where the player sees the pointer.
+int plat_menu_bar_hit(const void *sdl_event);
 
 // Where an entry was drawn in the last frame (the first entry whose text, '&' and shortcut
 // included, equals `text`), as its centre in window pixels. 0 when it was not drawn.

@@ -1,12 +1,15 @@
 // plat_script: scripted key presses for tests, demos and headless runs. Each event says at
-// which pass of the frame loop a key (by scan code) goes down or up, or which window-menu
-// command is picked then (as a click on the menu would post it).
+// which pass of the frame loop a key (by scan code) goes down or up, which window-menu command
+// is picked then (as a click on the menu would post it), or which characters are typed.
 #include "platform/plat_core.h"
+#include "platform/plat_input.h"
 #include "platform/plat_script.h"
+#include "platform/plat_text.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -15,7 +18,8 @@ struct PLAT_SCRIPT_EVENT {
     uint32_t pass;
     int key;
     int down;
-    uint32_t menu;   // a window-menu command, or 0 for a key event
+    uint32_t menu;      // a window-menu command, or 0
+    std::string text;   // characters typed, or empty
 };
 
 std::vector<PLAT_SCRIPT_EVENT> plat_script_events;
@@ -36,13 +40,13 @@ void event_insert(const PLAT_SCRIPT_EVENT &e)
 void plat_script_add(uint32_t pass, int key, int down)
 {
     if (key < 0 || key > 255) return;
-    PLAT_SCRIPT_EVENT e{pass, key, down, 0};
+    PLAT_SCRIPT_EVENT e{pass, key, down, 0, {}};
     event_insert(e);
 }
 
 void plat_script_menu_add(uint32_t pass, uint32_t command)
 {
-    PLAT_SCRIPT_EVENT e{pass, 0, 0, command};
+    PLAT_SCRIPT_EVENT e{pass, 0, 0, command, {}};
     event_insert(e);
 }
 
@@ -57,7 +61,11 @@ int plat_script_load(const char *file_name)
         if (hash) *hash = 0;
         unsigned pass, menu;
         int key;
-        char what[16];
+        char what[16], typed[64];
+        if (std::sscanf(line, "%u text %63s", &pass, typed) == 2) {
+            event_insert({pass, 0, 0, 0, typed});
+            continue;
+        }
         if (std::sscanf(line, "%u menu %u", &pass, &menu) == 2) {
             if (menu == 0 || menu > 0xFFFF) ok = 0;
             else plat_script_menu_add(pass, menu);
@@ -84,7 +92,13 @@ void plat_script_pass(uint32_t pass)
             plat_message_post(PLAT_WM_COMMAND, e.menu, 0);
             continue;
         }
+        if (!e.text.empty()) {
+            plat_text_push(e.text.c_str());
+            continue;
+        }
         if (e.key == PLAT_SCRIPT_F9 && e.down && !plat_script_state[e.key]) plat_script_snapshot = 1;
+        // The scripted keyboard types into the same event stream as the real one.
+        if ((plat_script_state[e.key] != 0) != (e.down != 0)) plat_input_key_event(e.key, e.down);
         plat_script_state[e.key] = static_cast<uint8_t>(e.down ? 0x80 : 0);
     }
 }
@@ -94,9 +108,4 @@ int plat_script_snapshot_take()
     int asked = plat_script_snapshot;
     plat_script_snapshot = 0;
     return asked;
-}
-
-const uint8_t *plat_script_keys()
-{
-    return plat_script_state;
 }

@@ -92,7 +92,12 @@ int plat_splash_show(const uint8_t *rgba, int width, int height, const char *tex
 
 void plat_splash_close()
 {
+    // Destroying the splash leaves no OpenGL context current (SDL's X11 back end); the main
+    // window's one must stay current, or a game that starts in fullscreen draws nothing.
+    SDL_Window *gl_window = SDL_GL_GetCurrentWindow();
+    SDL_GLContext gl_context = SDL_GL_GetCurrentContext();
     if (splash.window) SDL_DestroyWindow(splash.window);
+    if (gl_window && gl_context) SDL_GL_MakeCurrent(gl_window, gl_context);
     splash.window = nullptr;
     splash.pixels.clear();
     splash.width = splash.height = 0;

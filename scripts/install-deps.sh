@@ -8,7 +8,7 @@ run_packages=(cmake ninja-build g++ make pkg-config zlib1g-dev libsdl2-dev libgl
               libimgui-dev libstb-dev libfreetype-dev fonts-dejavu-core)
 test_packages=("${run_packages[@]}" googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libjpeg-dev
                libmpg123-dev libopenmpt-dev lame sox ffmpeg xvfb xauth netpbm clang libclang-rt-14-dev
-               desktop-file-utils appstream man-db lintian dpkg-dev)
+               desktop-file-utils appstream man-db lintian dpkg-dev xdotool x11-utils x11-apps)
 
 case "${1:-}" in
     run) wanted=("${run_packages[@]}") ;;

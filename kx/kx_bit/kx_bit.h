@@ -210,5 +210,6 @@ int kx_bit_encode(const KX_BITMAP *bitmap, const KX_RECT *rect, uint8_t **data, 
 
 // Saves the screen as the first free "Snap%04d.tga" (3D interface or display deeper than 8 bits)
 // or "Snap%04d.pcx". screen: the picture to save (null: the display's screen bitmap);
-// display_depth: the display's colour depth. 1 saved, 0 not.
-int kx_bit_snapshot_save(KX_BITMAP *screen, int display_depth);
+// display_depth: the display's colour depth. 1 saved (with the 3D interface: asked for, written
+// at the end of the frame), 0 not. The path it goes to is copied to `saved_name` when given.
+int kx_bit_snapshot_save(KX_BITMAP *screen, int display_depth, char *saved_name = nullptr, size_t name_size = 0);

@@ -156,7 +156,7 @@ int kx_bit_save(KX_BITMAP *bitmap, const char *file_name, KX_RECT *rect, int opt
     return ok;
 }
 
-int kx_bit_snapshot_save(KX_BITMAP *screen, int display_depth)
+int kx_bit_snapshot_save(KX_BITMAP *screen, int display_depth, char *saved_name, size_t name_size)
 {
     const KX_BIT_DISPLAY &d = kx_bit_state.display;
     if (!screen) screen = d.screen;
@@ -179,6 +179,7 @@ int kx_bit_snapshot_save(KX_BITMAP *screen, int display_depth)
         else
             std::snprintf(name, sizeof name, "%s", bare);
         if (kx_io_exists(name, KX_IO_WHERE_DISK)) continue;
+        if (saved_name && name_size) std::snprintf(saved_name, name_size, "%s", name);
         return kx_bit_save(screen, name, nullptr, 0);
     }
     kx_bit_alert(KX_BIT_ERR_SNAPSHOT_FULL);

@@ -201,8 +201,9 @@ void kx_dsp_picture_fit(int area_w, int area_h, int aspect_w, int aspect_h, KX_R
 void kx_dsp_full_position(int *x, int *y, int *width, int *height);
 // F9 asks for a snapshot; the frame loop or the snapshot code takes the request.
 int kx_dsp_snapshot_requested(int clear);
-// Saves the screen as the first free "Snap%04d" picture; 1 saved, 0 not.
-int kx_dsp_snapshot();
+// Saves the screen as the first free "Snap%04d" picture (with the 3D interface: at the end of
+// this frame) and copies its path to `name`; 1 saved or asked for, 0 not.
+int kx_dsp_snapshot(char *name, size_t size);
 
 // Resize lists: registered rectangles and points follow every change of display size.
 int kx_dsp_rect_add(KX_RECT *rect);

@@ -9,6 +9,7 @@
 #include "platform/plat_gl.h"
 #include "platform/plat_instance.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -58,9 +59,13 @@ int instance_check(const KX_DSP_SETUP *s)
     int r = plat_instance_acquire(folder, name);
     if (r == PLAT_INSTANCE_FIRST) kx_dsp.instance_held = 1;
     if (r != PLAT_INSTANCE_OTHER) return 1;
-    plat_instance_raise_other();
+    const char *title = s->title && s->title[0] ? s->title : name;
+    int raised = plat_instance_raise_other();
     if (stop_asked(s->command_line) && plat_instance_close_other()) {
+        std::fprintf(stderr, "%s is running: it was asked to close.\n", title);
         for (int second = 0; second < 11 && plat_instance_lock_held(folder, name); second++) plat_sleep_ms(1000);
+    } else {
+        std::fprintf(stderr, "%s is already running%s.\n", title, raised ? ": its window was brought to the front" : "");
     }
     return 0;
 }
@@ -91,8 +96,6 @@ void command(uintptr_t id)
             if (index < 0) index = find_video_mode(r.width, r.height, kx_dsp_depth_now());
             if (index < 0) return;
             kx_dsp.fullscreen = 1;
-            kx_dsp.full_w = r.width;
-            kx_dsp.full_h = r.height;
             if (!set_video_mode(index)) kx_dsp.fullscreen = plat_display_is_fullscreen();
             redraw();
             return;
@@ -114,8 +117,7 @@ void command(uintptr_t id)
         redraw();
     } else if (id == KX_DSP_CMD_DEFAULT_SIZE) {
         if (kx_dsp.fullscreen) {
-            kx_dsp.full_w = kx_dsp.design_width;
-            kx_dsp.full_h = kx_dsp.design_height;
+            kx_dsp_full_fit();
         } else {
             kx_dsp.window_w = kx_dsp.design_width;
             kx_dsp.window_h = kx_dsp.design_height;
@@ -192,6 +194,7 @@ int kx_dsp_init(KX_DSP_SETUP *setup)
         return 0;
     }
     kx_dsp.created = 1;
+    kx_dsp_window_icon(setup->icon_name);
     // The context belongs to the window: the menu draws with it and the 3D back end takes it over.
     plat_gl_create();
     if (!kx_dsp_modes_enumerate() && !kx_dsp_modes_enumerate()) {
@@ -200,7 +203,6 @@ int kx_dsp_init(KX_DSP_SETUP *setup)
     }
     plat_menu_init();
     kx_dsp_menu_load();
-    kx_dsp_window_resizable();
     int want_full = kx_dsp.fullscreen;
     kx_dsp.fullscreen = 0;
     plat_window_client_size_set(kx_dsp.window_w, kx_dsp.window_h + plat_menu_bar_height());
@@ -298,8 +300,21 @@ intptr_t kx_dsp_window_proc(uint32_t message, uintptr_t wparam, intptr_t lparam)
         }
         break;
     case PLAT_WM_SIZE:
-        if (kx_dsp.created && !kx_dsp.fullscreen && !plat_window_minimized()) {
+        // A window made fullscreen before it was shown gets its screen size only once shown:
+        // the picture is placed again in the drawable it really has.
+        if (kx_dsp.created && kx_dsp.fullscreen) {
+            kx_dsp_picture_update();
+            redraw();
+        } else if (kx_dsp.created && !plat_window_minimized()) {
             int w = static_cast<int>(lparam & 0xFFFF), h = static_cast<int>((lparam >> 16) & 0xFFFF) - plat_menu_bar_height();
+            // Without a window manager nothing else keeps the window at its minimum size.
+            int min_w, min_h;
+            kx_dsp_window_minimum(&min_w, &min_h);
+            if (w > 0 && h > 0 && (w < min_w || h < min_h)) {
+                w = std::max(w, min_w);
+                h = std::max(h, min_h);
+                plat_window_client_size_set(w, h + plat_menu_bar_height());
+            }
             if (w > 0 && h > 0 && (w != kx_dsp.window_w || h != kx_dsp.window_h)) {
                 kx_dsp.window_w = w;
                 kx_dsp.window_h = h;
@@ -373,7 +388,7 @@ void kx_dsp_show()
 void kx_dsp_present()
 {
     if (!kx_dsp.created) return;
-    if (!kx_dsp.fullscreen) plat_menu_prepare();
+    plat_menu_prepare();
     if (kx_dsp.started_3d) {
         kx_dsp.table.display_update();
     } else {

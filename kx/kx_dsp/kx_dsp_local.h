@@ -93,11 +93,17 @@ void kx_dsp_modes_free();
 int kx_dsp_mode_apply(int index);
 // The picture rectangle of the current state, and its application (3D resize, resize lists).
 void kx_dsp_picture_update();
+// The fullscreen picture as large as the current mode allows at the design proportions.
+void kx_dsp_full_fit();
 // The resizable window: the picture fitted into the window's area, its top-left corner (in the
 // window or the fullscreen screen), and the window made resizable.
 void kx_dsp_window_fit();
 void kx_dsp_picture_origin(int *x, int *y);
 void kx_dsp_window_resizable();
+// The smallest picture area a window may have (the menu bar comes on top of it).
+void kx_dsp_window_minimum(int *width, int *height);
+// The window's icon from an image file (the display configuration's icon_name).
+void kx_dsp_window_icon(const char *file_name);
 // Window menu.
 int kx_dsp_menu_lang_pick(const KX_DSP_SETUP *setup, int language);
 void kx_dsp_menu_load();

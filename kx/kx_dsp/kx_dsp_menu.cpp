@@ -43,6 +43,14 @@ bool resolution_matches(int i)
     return r.width == kx_dsp.width && r.height == kx_dsp.height;
 }
 
+// A resolution is offered where the screen has a mode of that size, so that it works in
+// fullscreen too.
+bool resolution_offered(int i)
+{
+    const KX_DSP_RESOLUTION &r = kx_dsp.setup->resolutions[i];
+    return find_video_mode(r.width, r.height, kx_dsp_depth_now()) >= 0;
+}
+
 void fill_languages()
 {
     const KX_DSP_SETUP *s = kx_dsp.setup;
@@ -69,7 +77,7 @@ void fill_resolutions()
         std::snprintf(entry_text[base + n], ENTRY_TEXT, "%dx%d", r.width, r.height);
         items[n] = {static_cast<uint32_t>(KX_DSP_CMD_RESOLUTION + i), entry_text[base + n], 0, PLAT_MENU_COMMAND};
         n++;
-        any_match = any_match || resolution_matches(i);
+        any_match = any_match || (resolution_matches(i) && resolution_offered(i));
     }
     if (!any_match && base + n < MAX_ENTRIES) {
         std::snprintf(entry_text[base + n], ENTRY_TEXT, "%dx%d (Default)", kx_dsp.width, kx_dsp.height);
@@ -120,6 +128,8 @@ void kx_dsp_menu_load()
     plat_menu_set(lang().items, lang().count);
     fill_languages();
     kx_dsp_menu_update();
+    // The window's smallest size follows the bar (another language's titles may be wider).
+    if (kx_dsp.created) kx_dsp_window_resizable();
 }
 
 void kx_dsp_menu_update()
@@ -137,20 +147,26 @@ void kx_dsp_menu_update()
     static char toggle[ENTRY_TEXT];
     std::snprintf(toggle, sizeof toggle, "%s\tF4", word);
     plat_menu_text_set(KX_DSP_CMD_FULLSCREEN, toggle);
+    // 256 colours is offered only where the screen has an 8-bit mode of the current size (or to
+    // leave it); today's screens have none, and the entry would only say so.
     plat_menu_check(KX_DSP_CMD_256_COLORS, kx_dsp.colors_256);
+    const KX_DSP_VIDEO_MODE *m = kx_dsp_mode_get(kx_dsp.mode_current);
+    int index8 = m ? find_video_mode(m->width, m->height, 8) : -1;
+    plat_menu_offer(KX_DSP_CMD_256_COLORS, kx_dsp.colors_256 || (index8 >= 0 && kx_dsp.modes[index8].depth == 8));
 
-    int depth = kx_dsp_depth_now();
+    // In a window a resolution is grey below 640 x 480.
     int count = resolution_count();
+    plat_menu_offer(KX_DSP_CMD_LOW_RES, 0);
+    plat_menu_offer(KX_DSP_CMD_HIGH_RES, 0);
     for (int i = 0; i < count; i++) {
         const KX_DSP_RESOLUTION &r = s->resolutions[i];
         uint32_t cmd = static_cast<uint32_t>(KX_DSP_CMD_RESOLUTION + i);
-        bool usable = find_video_mode(r.width, r.height, depth) >= 0 &&
-                      (kx_dsp.fullscreen || (r.width >= 640 && r.height >= 480));
-        plat_menu_enable(cmd, usable);
+        bool offered = resolution_offered(i);
+        plat_menu_offer(cmd, offered);
+        plat_menu_enable(cmd, kx_dsp.fullscreen || (r.width >= 640 && r.height >= 480));
         plat_menu_check(cmd, resolution_matches(i));
-        bool low = (r.flags & KX_DSP_RES_LOW) != 0, high = (r.flags & KX_DSP_RES_HIGH) != 0;
-        if (low) plat_menu_enable(KX_DSP_CMD_LOW_RES, find_video_mode(r.width, r.height, depth) >= 0);
-        if (high) plat_menu_enable(KX_DSP_CMD_HIGH_RES, find_video_mode(r.width, r.height, depth) >= 0);
+        if (r.flags & KX_DSP_RES_LOW) plat_menu_offer(KX_DSP_CMD_LOW_RES, offered);
+        if (r.flags & KX_DSP_RES_HIGH) plat_menu_offer(KX_DSP_CMD_HIGH_RES, offered);
     }
     plat_menu_check(KX_DSP_CMD_DEFAULT_MODE, 1);
     for (int i = 0; i < kx_dsp.mode_count; i++) {

@@ -84,7 +84,7 @@ int find_exact(int width, int height, int depth, int refresh)
 
 // The picture rectangle inside the fullscreen mode: the FullPosition size, at most the mode's,
 // centred.
-void full_rect_fit()
+void full_rect_centre()
 {
     if (kx_dsp.mode_current < 0) return;
     const KX_DSP_VIDEO_MODE &m = kx_dsp.modes[kx_dsp.mode_current];
@@ -209,7 +209,7 @@ int find_video_mode(int width, int height, int depth)
 void kx_dsp_picture_update()
 {
     if (kx_dsp.fullscreen) {
-        full_rect_fit();
+        full_rect_centre();
         kx_dsp.width = kx_dsp.full_w;
         kx_dsp.height = kx_dsp.full_h;
     } else {
@@ -237,9 +237,24 @@ int kx_dsp_mode_apply(int index)
     kx_dsp.mode_current = index;
     if (!kx_dsp.fullscreen) {
         plat_window_client_size_set(kx_dsp.window_w, kx_dsp.window_h + plat_menu_bar_height());
+    } else {
+        kx_dsp_full_fit();
     }
     kx_dsp_picture_update();
     return 1;
+}
+
+// A new fullscreen mode shows the picture as large as its proportions allow, between black bars:
+// the modes of today's screens are much larger than the design size.
+void kx_dsp_full_fit()
+{
+    const KX_DSP_VIDEO_MODE *m = kx_dsp_mode_get(kx_dsp.mode_current);
+    if (!m) return;
+    KX_RECT picture;
+    kx_dsp_picture_fit(m->width, m->height, kx_dsp.design_width, kx_dsp.design_height, &picture);
+    if (picture.width <= 0 || picture.height <= 0) return;
+    kx_dsp.full_w = picture.width;
+    kx_dsp.full_h = picture.height;
 }
 
 namespace {
@@ -336,11 +351,7 @@ int kx_dsp_resolution_set(int width, int height, int depth)
 {
     int index = find_video_mode(width, height, depth > 0 ? depth : depth_now());
     if (index < 0) return 0;
-    if (kx_dsp.fullscreen) {
-        kx_dsp.full_w = width;
-        kx_dsp.full_h = height;
-        return set_video_mode(index);
-    }
+    if (kx_dsp.fullscreen) return set_video_mode(index);
     if (width < 640 || height < 480) return 0;
     kx_dsp.window_w = width;
     kx_dsp.window_h = height;

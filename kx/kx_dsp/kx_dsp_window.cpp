@@ -1,10 +1,13 @@
 // kx_dsp window: the resizable window. The player may drag the window to any size; the picture
 // then takes the largest rectangle of the design size's proportions that fits the client area
 // below the menu bar, centred, with black bars on the other sides. The window's size is what the
-// settings keep ("WindowPosition").
+// settings keep ("WindowPosition"); it never gets so small that the menu bar is cut off. Also the
+// window's icon.
 #include "kx/kx_dsp/kx_dsp_local.h"
 
 #include "platform/plat_display.h"
+
+#include <algorithm>
 
 void kx_dsp_picture_fit(int area_w, int area_h, int aspect_w, int aspect_h, KX_RECT *picture)
 {
@@ -38,7 +41,26 @@ void kx_dsp_picture_origin(int *x, int *y)
     *y = kx_dsp.fullscreen ? kx_dsp.full_y : kx_dsp.window_pic_y;
 }
 
+// The smallest window keeps half the design size and the whole menu bar.
+void kx_dsp_window_minimum(int *width, int *height)
+{
+    *width = std::max(kx_dsp.design_width / 2, plat_menu_bar_width());
+    *height = kx_dsp.design_height / 2;
+}
+
 void kx_dsp_window_resizable()
 {
-    plat_window_resizable(1, kx_dsp.design_width / 2, kx_dsp.design_height / 2 + plat_menu_bar_height());
+    int w, h;
+    kx_dsp_window_minimum(&w, &h);
+    plat_window_resizable(1, w, h + plat_menu_bar_height());
+}
+
+void kx_dsp_window_icon(const char *file_name)
+{
+    if (!file_name || !file_name[0]) return;
+    KX_BITMAP icon{};
+    if (kx_bit_load(&icon, file_name, KX_BIT_LOAD_PALETTE) && kx_bit_convert(&icon, KX_BIT_BPP32) && icon.depth == 32 &&
+        icon.pixels)
+        plat_window_icon_set(icon.pixels, icon.width, icon.height);
+    if (icon.pixels) kx_bit_free(&icon);
 }

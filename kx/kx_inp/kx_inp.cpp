@@ -6,6 +6,7 @@
 #include "kx/kx_error/kx_error.h"
 #include "platform/plat_core.h"
 #include "platform/plat_input.h"
+#include "platform/plat_owner.h"
 
 #include <cstring>
 
@@ -165,9 +166,11 @@ void kx_inp_done()
 }
 
 // Both directions clear the held states, the previous ones too, so that a key held across the
-// switch neither stays down nor counts as released.
+// switch neither stays down nor counts as released. The devices stay released while the window
+// menu or a dialog owns the keyboard and mouse: the game gets them back when they do.
 int kx_inp_activate(int active)
 {
+    if (active && plat_owner() != PLAT_OWNER_GAME) active = 0;
     if (active) {
         kx_inp.swapped = plat_input_mouse_buttons_swapped();
         plat_input_mouse_acquire(1);

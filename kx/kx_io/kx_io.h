@@ -151,14 +151,18 @@ int kx_io_folder_make(const char *name);
 long long kx_io_file_time(const char *name);
 // `out` holds KX_IO_PATH_MAX bytes. 1: out is a folder to put before the name; 0: out is the name.
 int kx_io_write_folder_get(const char *name, char *out);
+// The settings file: in the override folder when there is one, else in the settings folder, else
+// in the per-user folder, else the bare name (current directory).
 const char *kx_io_settings_path_get();
 int kx_io_run(const char *program);
 int kx_io_run_wait(const char *program);
 
-// The per-user folder (…\Pellovar\<title>\) and the settings file; see kx_io_settings.cpp.
+// The per-user folder (…\Pellovar\<title>\), the settings folder (<config home>\<title in
+// lower case>\) and the settings file; see kx_io_settings.cpp.
 int kx_io_app_folder_init(const char *settings_name, const char *title);
 int kx_io_settings_prepare(const char *settings_name, const char *title);
 const char *kx_io_user_folder_get();      // null when files go to the current directory
+const char *kx_io_settings_folder_get();  // null when the settings file stays with the others
 const char *kx_io_override_folder_get();  // null unless U3_APP_DATA_PATH is set
 // The title with the characters a folder name may not hold replaced by '_'.
 void kx_io_title_to_folder(const char *title, char *out, size_t size);

@@ -25,6 +25,7 @@ struct KX_IO_STATE {
     char start_dir[KX_IO_PATH_MAX];  // current directory at start-up, ending with '\\'
     char override_dir[KX_IO_PATH_MAX];   // U3_APP_DATA_PATH + '\\', empty when unset
     char user_dir[KX_IO_PATH_MAX];       // per-user folder ending with '\\', empty when unset
+    char settings_dir[KX_IO_PATH_MAX];   // settings folder ending with '\\', empty when unset
     char settings_name[KX_IO_PATH_MAX];  // settings file name
     char settings_path[KX_IO_PATH_MAX];  // the answer of kx_io_settings_path_get
     KX_IO_PACK_TOC toc;                  // the data pack's table (uppercased), count 0 if none

@@ -15,7 +15,7 @@
 // Globals
 // ---------------------------------------------------------------------------------------------
 
-KX_IO_STATE kx_io = {nullptr, -1, -1, nullptr, 0, {}, {}, {}, {}, {}, {}, {}, 0, nullptr, 0, 0};
+KX_IO_STATE kx_io = {nullptr, -1, -1, nullptr, 0, {}, {}, {}, {}, {}, {}, {}, {}, 0, nullptr, 0, 0};
 
 static const char *const kx_io_error_texts[] = {
     "malloc failed",
@@ -111,6 +111,7 @@ int kx_io_init(KX_IO_SETTINGS *settings)
     kx_io.open_count = 0;
     kx_io.last_error = -1;
     kx_io.user_dir[0] = 0;
+    kx_io.settings_dir[0] = 0;
     plat_files_cwd_get(kx_io.start_dir, sizeof kx_io.start_dir);
 
     kx_io.override_dir[0] = 0;

@@ -61,7 +61,7 @@ int kx_io_write_folder_get(const char *name, char *out)
 
 const char *kx_io_settings_path_get()
 {
-    const char *folder = kx_io.override_dir[0] ? kx_io.override_dir : kx_io.user_dir;
+    const char *folder = kx_io.override_dir[0] ? kx_io.override_dir : kx_io.settings_dir[0] ? kx_io.settings_dir : kx_io.user_dir;
     if (!kx_io_join(kx_io.settings_path, sizeof kx_io.settings_path, folder, kx_io.settings_name))
         kx_io_strcpy(kx_io.settings_path, sizeof kx_io.settings_path, kx_io.settings_name);
     return kx_io.settings_path;
@@ -70,6 +70,11 @@ const char *kx_io_settings_path_get()
 const char *kx_io_user_folder_get()
 {
     return kx_io.user_dir[0] ? kx_io.user_dir : nullptr;
+}
+
+const char *kx_io_settings_folder_get()
+{
+    return kx_io.settings_dir[0] ? kx_io.settings_dir : nullptr;
 }
 
 const char *kx_io_override_folder_get()

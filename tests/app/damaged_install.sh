@@ -21,7 +21,7 @@ run() {
     shift 3
     local dir="$work/$name"
     mkdir -p "$dir/cwd"
-    (cd "$dir/cwd" && env XDG_DATA_HOME="$dir/user" VELTRAMONDO_DATA="$folder" "$@" \
+    (cd "$dir/cwd" && env XDG_DATA_HOME="$dir/user" XDG_CONFIG_HOME="$dir/config" VELTRAMONDO_DATA="$folder" "$@" \
         timeout 120 "$game" --headless --frames 30 --trace-commands "$dir/frames" >"$dir/out" 2>&1)
     local status=$?
     local frames=0
@@ -61,36 +61,39 @@ run no_opengl "$data" "OpenGL|main window" SDL_VIDEO_EGL_DRIVER=/nonexistent/lib
 run no_sound_device "$data" ok SDL_AUDIODRIVER=no-such-driver
 
 # A settings file of random bytes, and one of absurd values: the game starts and writes sane ones.
-mkdir -p "$work/garbage_settings/user/Pellovar/Veltramondo"
-head -c 4096 /dev/urandom >"$work/garbage_settings/user/Pellovar/Veltramondo/veltramondo.ini"
+mkdir -p "$work/garbage_settings/config/veltramondo"
+head -c 4096 /dev/urandom >"$work/garbage_settings/config/veltramondo/veltramondo.ini"
 run garbage_settings "$data" ok
-mkdir -p "$work/absurd_settings/user/Pellovar/Veltramondo"
+mkdir -p "$work/absurd_settings/config/veltramondo"
 printf '[Display]\r\nResolution=99999x-5x7\r\nFullscreen=banana\r\nWindowPosition=-9999999,5,0,-3\r\n[Sound]\r\nMusicVolume=-77777\r\nSoundVolume=99999\r\nQuality=999\r\n[Application]\r\nLanguage=42\r\n' \
-    >"$work/absurd_settings/user/Pellovar/Veltramondo/veltramondo.ini"
+    >"$work/absurd_settings/config/veltramondo/veltramondo.ini"
 run absurd_settings "$data" ok
 
-# A per-user folder that cannot be made (a file stands in its way): the game writes to its
-# current folder, the data folder, instead; a copy of it here keeps the real one clean.
+# Per-user and settings folders that cannot be made (a file stands in their way): the game
+# writes to its current folder, the data folder, instead; a copy of it here keeps the real one
+# clean.
 mkdir -p "$work/blocked/data"
 echo "not a folder" >"$work/blocked/file"
 ln -s "$data/resource.dat" "$work/blocked/data/resource.dat"
 cp "$data/Default.ini" "$work/blocked/data/"
-run blocked_user_folder "$work/blocked/data" ok XDG_DATA_HOME="$work/blocked/file"
+run blocked_user_folder "$work/blocked/data" ok XDG_DATA_HOME="$work/blocked/file" XDG_CONFIG_HOME="$work/blocked/file"
 if ! ls "$work/blocked/data" | grep -qi "^veltramondo\.ini$"; then
     echo "FAIL blocked_user_folder: the settings did not fall back to the data folder"
     failures=$((failures + 1))
 fi
 
-# A shut-down killed while it wrote the settings: half-written staging copies beside the file.
-# The game starts on the file as it was and its own shut-down writes past the leftovers.
+# A shut-down killed while it wrote the settings: half-written staging copies beside the file,
+# which an older version kept in the per-user folder. The game moves the file to the settings
+# folder, starts on it as it was and its own shut-down writes past the leftovers.
 user="$work/killed_write/user/Pellovar/Veltramondo"
+settings="$work/killed_write/config/veltramondo/veltramondo.ini"
 mkdir -p "$user"
 printf '[Sound]\r\nMusicVolume=33\r\n' >"$user/veltramondo.ini"
 printf '[Sound]\r\nMusicVol' >"$user/veltramondo.ini.new"
 head -c 300 /dev/urandom >"$user/veltramondo.ini.new.tmp"
 run killed_write "$data" ok
-if ! grep -q "^MusicVolume=33" "$user/veltramondo.ini" || ! grep -q "^\[System\]" "$user/veltramondo.ini"; then
-    echo "FAIL killed_write: the settings were not read and written whole"
+if [ -e "$user/veltramondo.ini" ] || ! grep -q "^MusicVolume=33" "$settings" || ! grep -q "^\[System\]" "$settings"; then
+    echo "FAIL killed_write: the settings were not moved, read and written whole"
     failures=$((failures + 1))
 fi
 

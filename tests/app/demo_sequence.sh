@@ -3,6 +3,8 @@
 # - a game recorded by the computer player on level 4 is saved as "level\level 4.dem", and its
 #   replay (with another seed, so every random value must come from the file) gives the same
 #   trace pass for pass from the end of the start-up move, through its lost lives;
+# - a game recorded with F8 is kept at game over and replays; one whose tables fill up is kept
+#   and the game goes on;
 # - a list A, B, C plays A, B, C, then the player's recordings (a damaged one passed over), then
 #   A again; a scenery entry of 300 ticks shows its world that long with no game step;
 # - every demo shipped in the pack replays to its end on another tick grouping with the score it
@@ -13,7 +15,7 @@ set -u
 game="$1" shipped="$2" scores="$3"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/home"
+export XDG_DATA_HOME="$work/home" XDG_CONFIG_HOME="$work/config"
 fail() { echo "$*"; exit 1; }
 
 run() {  # name, then options; the per-user folder is the run's own
@@ -46,6 +48,26 @@ awk '
     $2 in rec && $2 >= 9 && $2 <= last { compared++; if (fields($0) != rec[$2]) { print "pass " $2 ":\n record:" rec[$2] "\n replay:" fields($0); bad = 1; exit } }
     END { if (compared < 100) { print "only " compared " passes compared"; bad = 1 } exit bad }
 ' "$work/record.trace" "$work/replay.trace" || fail "the replay left the recording"
+
+# A recording begun with F8 as level 1 opens: left alone, it runs into game over and is kept as
+# "level\level 1.dem", which replays to the score the game ended with; with the computer playing,
+# it stops when its tables are full (20,000 steps), is kept, and the game goes on.
+printf '5 30 down\n6 30 up\n10 28 down\n11 28 up\n13 66 down\n14 66 up\n' >"$work/f8.txt"
+run f8 --fixed-ticks 20 --seed 11 --script "$work/f8.txt" --frames 600 || { cat "$work/f8.log"; fail "F8 recording failed"; }
+final=$(awk '$6 == "gameover" { print $12; exit }' "$work/f8.trace")
+[ -n "$final" ] || fail "the game recorded with F8 never ended"
+[ -f "$work/f8/level/level 1.dem" ] || fail "game over left no recording: $(ls -R "$work/f8")"
+printf '#%s\r\n' "$work/f8/level/level 1.dem" >"$work/f8list.txt"
+run f8replay --fixed-ticks 20 --seed 99 --demo-list "$work/f8list.txt" --frames 400 || { cat "$work/f8replay.log"; fail "F8 replay failed"; }
+awk -v want="$final" '$12 > best { best = $12 } END { if (best != want) { print "the replay reached " best ", the game ended with " want; exit 1 } }' \
+    "$work/f8replay.trace" || fail "the recording kept at game over does not replay"
+run full --fixed-ticks 20 --seed 11 --autopilot --script "$work/f8.txt" --frames 1100 ||
+    { cat "$work/full.log"; fail "a recording that filled its tables ended the game"; }
+read -r full_steps full_rands < <(od -An -t d4 -j 4 -N 8 "$work/full/level/level 1.dem")
+[ "${full_steps:-0}" -eq 20000 ] || [ "${full_rands:-0}" -gt 79000 ] ||
+    fail "the recording was kept with ${full_steps:-no} steps and ${full_rands:-no} random values, its tables not full"
+awk '$2 > 1000 && $6 == "play" { going = 1 } END { exit !going }' "$work/full.trace" ||
+    fail "the game did not go on after its recording filled its tables"
 
 # A list A, B, C in order, the player's recordings, and again from the top; the scenery shows run
 # 300 ticks (15 passes of 21 ticks) with nothing of the game moving.

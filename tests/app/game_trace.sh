@@ -8,7 +8,7 @@ set -u
 game="$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/userdata"
+export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
 fail() { echo "$*"; exit 1; }
 
 # A (scan code 30) in attract mode opens the menu; Enter starts a game; Ctrl + left Shift + L

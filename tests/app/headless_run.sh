@@ -8,7 +8,7 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 # A per-user folder of its own: another copy of the game running beside this test (CTest runs
 # tests in parallel) would otherwise hold the single-instance lock.
-export XDG_DATA_HOME="$work/userdata"
+export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
 "$game" --headless --frames 40 --report >"$work/out" 2>"$work/err"
 status=$?
 cat "$work/out" "$work/err"

@@ -9,7 +9,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # A per-user folder of its own: another copy of the game running beside this test (CTest runs
 # tests in parallel) would otherwise hold the single-instance lock.
-export XDG_DATA_HOME="$work/userdata"
+export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
 cat >"$work/keys.txt" <<'KEYS'
 # pass scancode down|up
 5 203 down

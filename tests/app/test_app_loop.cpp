@@ -5,6 +5,8 @@
 #include "app/app_texts.h"
 #include "game/game.h"
 #include "platform/plat_core.h"
+#include "platform/plat_owner.h"
+#include "platform/plat_text.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +25,7 @@ protected:
     {
         std::memset(commands, 0, sizeof commands);
         mapa_teclado = commands;
-        menu_shown = attract_mode = paused = 0;
+        menu_shown = attract_mode = paused = name_entry = 0;
         language_chosen = 1;
         game_over_timer = world_show_timer = 0.0f;
         std::memset(&app.player, 0, sizeof app.player);
@@ -90,10 +92,37 @@ TEST_F(AppLoop, ButtonsFireOnlyOutsideTheMenu)
     app_commands_build();
     EXPECT_EQ(commands[CMD_SPACE], 1);
     EXPECT_EQ(commands[CMD_ENTER], 1);
+    // During name entry the second fire control's key (B) is a letter.
+    name_entry = 1;
+    app_commands_build();
+    EXPECT_EQ(commands[CMD_SPACE], 1);
+    EXPECT_EQ(commands[CMD_ENTER], 0);
+    name_entry = 0;
     menu_shown = 1;
     app_commands_build();
     EXPECT_EQ(commands[CMD_SPACE], 0);
     EXPECT_EQ(commands[CMD_ENTER], 0);
+}
+
+TEST_F(AppLoop, TypedCharactersReachTheGameAsLatin1ForOnePass)
+{
+    const struct {
+        const char *typed, *game;
+    } cases[] = {
+        {"xyZ", "xyZ"},
+        {"\xc3\xa9\xe2\x82\xac!", "\xe9!"},       // e-acute kept; the euro sign is not Latin-1
+        {"\x80" "a\xed\xa0\x80" "b\xc3", "ab"},   // a stray byte, a surrogate, a cut sequence
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "ABCDEFGHIJKLMNOP"},
+    };
+    for (const auto &c : cases) {
+        plat_text_push(c.typed);
+        app_commands_build();
+        EXPECT_STREQ(typed_text, c.game) << c.typed;
+        Commands_Clear();
+        EXPECT_STREQ(typed_text, "");
+        app_commands_build();
+        EXPECT_STREQ(typed_text, "") << "the rest of the queue was dropped";
+    }
 }
 
 TEST_F(AppLoop, ReleasingThePrimaryButtonConfirmsInTheMenu)
@@ -227,16 +256,25 @@ TEST_F(AppLoop, ScriptedMenuCommandsArriveAtTheirPass)
     close(fd);
     EXPECT_EQ(plat_script_load(path), 0);   // "menu 0" is refused, the rest still loads
     unlink(path);
+    // The scripted keys go where the keyboard's would: here to an owner that hears them one by one.
+    static int shift;
+    plat_owner_keys_listen(PLAT_OWNER_EDITOR, [](int code, int down) { shift = code == 42 ? down : -1; });
+    plat_owner_take(PLAT_OWNER_EDITOR);
     PLAT_MSG m;
+    while (plat_message_peek(&m, 1)) {
+    }
     plat_script_pass(2);
     EXPECT_FALSE(plat_message_peek(&m, 1));
     plat_script_pass(3);
     ASSERT_TRUE(plat_message_peek(&m, 1));
     EXPECT_EQ(m.message, PLAT_WM_COMMAND);
     EXPECT_EQ(m.wparam, 50301u);
-    EXPECT_TRUE(plat_script_keys()[42]);
+    EXPECT_EQ(shift, 1);
     plat_script_add(5, 42, 0);
     plat_script_pass(5);
+    EXPECT_EQ(shift, 0);
+    plat_owner_give_back(PLAT_OWNER_EDITOR);
+    plat_owner_keys_listen(PLAT_OWNER_EDITOR, nullptr);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// The configuration start-up: the per-user folder named after the title, the first start from
-// "Default.ini" or the set-up tools, unusable per-user folders, and the saved language.
+// The configuration start-up: the per-user and settings folders named after the title, the
+// settings file moved from where older versions kept it, the first start from "Default.ini" or
+// the set-up tools, unusable folders, and the saved language.
 #include "app/app_config.h"
 
 #include "kx/kx_io/kx_io.h"
@@ -12,6 +13,14 @@
 using namespace kxio_test;
 
 namespace {
+
+// A path as the game names it: backslashes.
+std::string game_path(const fs::path &p)
+{
+    std::string s = p.string();
+    for (char &c : s) c = c == '/' ? '\\' : c;
+    return s;
+}
 
 // A set-up tool: a script that leaves a mark and ends with `status`.
 void write_tool(const fs::path &p, int status)
@@ -36,14 +45,46 @@ TEST_F(ConfigTest, FirstStartCopiesDefaultIniIntoTheTitlesFolderAndStartsNoTool)
     write_file(dir / "Default.ini", "[Display]\nFullscreen=0\n");
     write_file(dir / "KXSetup.ini", "");
     write_tool(dir / "ScreenChooser.exe", 0);
-    const fs::path folder = dir / "xdg" / "Pellovar" / "Velt_ Again_";
+    const fs::path folder = dir / "cfg" / "velt_ again_";
     EXPECT_EQ(Config_Start("game.ini", "Velt: Again?"), 1);
     EXPECT_EQ(read_file(folder / "game.ini"), "[Display]\nFullscreen=0\n");
+    EXPECT_TRUE(fs::is_directory(dir / "xdg" / "Pellovar" / "Velt_ Again_"));
     EXPECT_FALSE(fs::exists(dir / "ScreenChooser.exe.ran"));
     // The next start finds the file and leaves it alone.
-    kx_io_ini_set_int("Display", "Fullscreen", 1, "game.ini");
+    kx_io_ini_set_int("Display", "Fullscreen", 1, kx_io_settings_path_get());
     EXPECT_EQ(Config_Start("game.ini", "Velt: Again?"), 1);
     EXPECT_EQ(read_file(folder / "game.ini"), "[Display]\nFullscreen=1\n");
+}
+
+TEST_F(ConfigTest, ASettingsFileOfAnOlderVersionMovesOnceAndIsNeverLost)
+{
+    const fs::path old_file = user_dir() / "game.ini", new_file = settings_dir() / "game.ini";
+    struct Case {
+        const char *what;
+        const char *old_text, *new_text;   // null: no such file
+        bool settings_folder_usable;
+        const char *old_after, *new_after, *used;
+    } cases[] = {
+        {"moved", "[A]\nx=1\n", nullptr, true, nullptr, "[A]\nx=1\n", "new"},
+        {"moved before: the old one stays as it is", "[A]\nx=1\n", "[A]\nx=2\n", true, "[A]\nx=1\n", "[A]\nx=2\n", "new"},
+        {"no settings folder: used where it is", "[A]\nx=1\n", nullptr, false, "[A]\nx=1\n", nullptr, "old"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dir / "cfg");
+        fs::remove_all(dir / "xdg");
+        fs::create_directories(user_dir());
+        write_file(old_file, c.old_text);
+        if (c.new_text) {
+            fs::create_directories(settings_dir());
+            write_file(new_file, c.new_text);
+        }
+        if (!c.settings_folder_usable) write_file(dir / "cfg", "not a folder");
+        EXPECT_EQ(Config_Start("game.ini", "Veltramondo"), 1);
+        EXPECT_EQ(fs::exists(old_file) ? read_file(old_file) : "<none>", c.old_after ? c.old_after : "<none>");
+        EXPECT_EQ(fs::exists(new_file) ? read_file(new_file) : "<none>", c.new_after ? c.new_after : "<none>");
+        EXPECT_EQ(kx_io_settings_path_get(), game_path(std::string(c.used) == "new" ? new_file : old_file));
+    }
 }
 
 TEST_F(ConfigTest, WithoutDefaultTheSetUpToolsRunInOrder)
@@ -65,30 +106,32 @@ TEST_F(ConfigTest, WithoutDefaultTheSetUpToolsRunInOrder)
     }
 }
 
-TEST_F(ConfigTest, UnusablePerUserFolderSendsFilesToTheCurrentDirectory)
+TEST_F(ConfigTest, UnusableFoldersSendFilesToTheCurrentDirectory)
 {
     const char *home = std::getenv("HOME");
     const std::string saved_home = home ? home : "";
     for (bool no_home : {false, true}) {
-        SCOPED_TRACE(no_home ? "no data home at all" : "a plain file where the folder goes");
+        SCOPED_TRACE(no_home ? "no data or settings home at all" : "a plain file where the data folder goes");
         if (no_home) {
             setenv("XDG_DATA_HOME", "relative/is/ignored", 1);
+            setenv("XDG_CONFIG_HOME", "relative/is/ignored", 1);
             unsetenv("HOME");
         } else {
             write_file(dir / "xdg" / "Pellovar", "not a folder");
         }
-        fs::remove(dir / "game.ini");
+        const fs::path settings = no_home ? dir / "game.ini" : settings_dir() / "game.ini";
+        fs::remove(settings);
         write_file(dir / "Default.ini", "[Application]\nLanguage=2\n");
         EXPECT_EQ(Config_Start("game.ini", "Veltramondo"), 1);
         if (!saved_home.empty()) setenv("HOME", saved_home.c_str(), 1);
         EXPECT_EQ(kx_io_user_folder_get(), nullptr);
-        EXPECT_STREQ(kx_io_settings_path_get(), "game.ini");
-        EXPECT_EQ(read_file(dir / "game.ini"), "[Application]\nLanguage=2\n");
+        EXPECT_EQ(kx_io_settings_path_get(), no_home ? "game.ini" : game_path(settings));
+        EXPECT_EQ(read_file(settings), "[Application]\nLanguage=2\n");
         int language = 0;
         EXPECT_EQ(Config_Language_Get(&language), 1);
         EXPECT_EQ(language, 2);
         ASSERT_EQ(kx_io_ini_set_int("Application", "Language", 4, kx_io_settings_path_get()), 1);
-        EXPECT_EQ(read_file(dir / "game.ini"), "[Application]\nLanguage=4\n");
+        EXPECT_EQ(read_file(settings), "[Application]\nLanguage=4\n");
     }
 }
 
@@ -98,9 +141,9 @@ TEST_F(ConfigTest, LanguageIsFoundOnlyWhenTheKeyExists)
     int language = -1;
     EXPECT_EQ(Config_Language_Get(&language), 0);
     EXPECT_EQ(language, -1);
-    ASSERT_EQ(kx_io_ini_set_int("Display", "Fullscreen", 0, "game.ini"), 1);
+    ASSERT_EQ(kx_io_ini_set_int("Display", "Fullscreen", 0, kx_io_settings_path_get()), 1);
     EXPECT_EQ(Config_Language_Get(&language), 0);
-    ASSERT_EQ(kx_io_ini_set_int("Application", "Language", 0, "game.ini"), 1);
+    ASSERT_EQ(kx_io_ini_set_int("Application", "Language", 0, kx_io_settings_path_get()), 1);
     EXPECT_EQ(Config_Language_Get(&language), 1);
     EXPECT_EQ(language, 0);
 }

@@ -1,6 +1,6 @@
 // The player's pad and mouse configurations end to end, from the device to the game commands: a
-// virtual pad of SDL's joystick layer (the same game-controller path as a real pad, plugged in
-// while the game runs) and injected mouse movement.
+// virtual pad of SDL's joystick layer (the same game-controller path and event queue as a real
+// pad, plugged in while the game runs) and injected mouse movement.
 #include "app/app.h"
 #include "app/app_controls.h"
 #include "game/game.h"
@@ -8,6 +8,7 @@
 #include "kx/kx_inp/kx_inp.h"
 #include "kx/kx_mem/kx_mem.h"
 #include "kx/kx_play/kx_play.h"
+#include "platform/plat_core.h"
 #include "platform/plat_input.h"
 
 #include <SDL.h>
@@ -34,6 +35,7 @@ protected:
         static KX_MEM_SETTINGS memory{0, 0};
         static int started = kx_error_init(&quiet) && kx_mem_init(&memory);
         ASSERT_TRUE(started);
+        ASSERT_EQ(plat_init(1), 1);
         mapa_teclado = commands;
         menu_shown = attract_mode = 0;
         app.steps_last_pass = 1;   // a digital press then reads 4 * 1 + 12 = 16
@@ -44,6 +46,7 @@ protected:
         kx_play_done();
         kx_inp_done();
         plat_input_inject_mode(0);
+        plat_shutdown();
         mapa_teclado = nullptr;
     }
 
@@ -56,10 +59,14 @@ protected:
         ASSERT_EQ(App_Controls_Setup(&app.player), 1);
     }
 
-    // One pass from cleared commands: poll, controls, commands. Returns the watched commands.
+    // One pass from cleared commands: the window's events, poll, controls, commands. Returns the
+    // watched commands.
     std::vector<int> pass()
     {
         std::memset(commands, 0, sizeof commands);
+        PLAT_MSG m;
+        while (plat_message_peek(&m, 1)) {
+        }
         kx_inp_update();
         kx_play_update();
         app_commands_build();

@@ -20,7 +20,8 @@ using render_test::png_load;
 using render_test::png_save;
 
 const std::string GOLDEN = std::string(VM_SOURCE_DIR) + "/tests/app_texts/golden";
-constexpr int F1 = 59, F9 = 67, ESC = 1, ENTER = 28, DOWN = 208;
+constexpr int F1 = 59, F9 = 67, ESC = 1, ENTER = 28, DOWN = 208, KEY_A = 30;
+constexpr int MENU_GERMAN = 50301;   // the window menu's Language submenu, second entry
 
 struct Picture {
     int w = 0, h = 0;
@@ -112,12 +113,16 @@ protected:
     fs::path folder() const { return user / "Pellovar" / "Veltramondo"; }
 
     // Runs the game for `frames` frames with the key events (pass, key, down); 0 on a clean end.
-    int run(int frames, const std::vector<std::tuple<int, int, int>> &keys, const std::string &options = "")
+    // `lines` are further script lines.
+    int run(int frames, const std::vector<std::tuple<int, int, int>> &keys, const std::string &options = "",
+            const std::string &lines = "")
     {
         std::ofstream script(dir / "keys.txt");
+        script << lines;
         for (auto [pass, key, down] : keys) script << pass << ' ' << key << (down ? " down\n" : " up\n");
         script.close();
-        std::string command = "XDG_DATA_HOME='" + user.string() + "' '" + VM_GAME + "' --headless --frames " +
+        std::string command = "XDG_DATA_HOME='" + user.string() + "' XDG_CONFIG_HOME='" + (user / "config").string() +
+                              "' '" + VM_GAME + "' --headless --frames " +
                               std::to_string(frames) + " --script '" + (dir / "keys.txt").string() + "' " + options +
                               " >'" + (dir / "log").string() + "' 2>&1";
         int rc = std::system(command.c_str());
@@ -133,7 +138,7 @@ protected:
 
     std::string settings() const
     {
-        std::ifstream f(folder() / "veltramondo.ini");
+        std::ifstream f(user / "config" / "veltramondo" / "veltramondo.ini");
         std::stringstream s;
         s << f.rdbuf();
         return s.str();
@@ -187,13 +192,79 @@ TEST_F(Screens, HelpScreenIgnoresKeysUntilItsTimeOutThenCloses)
     EXPECT_GT(differing(snap(1), help, 24), help.w * help.h / 4);
 }
 
-TEST_F(Screens, HelpScreenOfAnotherLanguage)
+TEST_F(Screens, ASnapshotIsConfirmedByNameBelowTheScore)
+{
+    // Over the still help screen, the second snapshot differs from the first by the line that
+    // names the first one, and by nothing else.
+    std::vector<std::tuple<int, int, int>> keys;
+    press(keys, 5, F1);
+    press(keys, 12, F9);
+    press(keys, 16, F9);
+    ASSERT_EQ(run(20, keys, "--language 4"), 0);
+    Picture first = snap(0), second = snap(1);
+    ASSERT_GT(first.w, 0);
+    ASSERT_EQ(first.w, second.w);
+    int line = 0, elsewhere = 0;
+    for (int y = 0; y < first.h; y++)
+        for (int x = 0; x < first.w; x++) {
+            size_t i = (size_t(y) * first.w + x) * 3;
+            bool changed = false;
+            for (int k = 0; k < 3; k++) changed |= std::abs(int(first.rgb[i + k]) - int(second.rgb[i + k])) > 24;
+            // The game draws in 160 x 120 units; the line stands at 30, 8 units high.
+            bool in_line = y >= first.h * 29 / 120 && y < first.h * 39 / 120;
+            (in_line ? line : elsewhere) += changed;
+        }
+    EXPECT_GT(line, first.w * first.h / 200);
+    EXPECT_LE(elsewhere, first.w * first.h / 1000);
+}
+
+TEST_F(Screens, HelpScreenOfAnotherLanguageFromF1AndFromTheMenu)
 {
     std::vector<std::tuple<int, int, int>> keys;
     press(keys, 5, F1);
     press(keys, 12, F9);
     ASSERT_EQ(run(15, keys, "--language 2"), 0);
     expect_golden(snap(0), "help_de");
+    // The main menu's HELP (its fourth item) opens the same help as F1.
+    keys.clear();
+    press(keys, 5, KEY_A);
+    for (int pass : {10, 14, 18}) press(keys, pass, DOWN);
+    press(keys, 22, ENTER);
+    press(keys, 30, F9);
+    ASSERT_EQ(run(35, keys, "--language 2 --fixed-ticks 20"), 0);
+    expect_golden(snap(1), "help_de");
+}
+
+TEST_F(Screens, ScoreAndLivesWordsInTheCurrentLanguage)
+{
+    // A game started from the menu, seen at the same pass in English, in German, and in English
+    // switched to German by the window menu.
+    auto shot = [&](const std::string &options, bool switch_language) {
+        std::vector<std::tuple<int, int, int>> keys;
+        press(keys, 5, KEY_A);
+        press(keys, 10, ENTER);
+        press(keys, 40, F9);
+        const std::string lines = switch_language ? "20 menu " + std::to_string(MENU_GERMAN) + "\n" : "";
+        EXPECT_EQ(run(45, keys, "--fixed-ticks 20 --seed 9 " + options, lines), 0);
+        Picture p = snap(0);
+        fs::remove(folder() / "Snap0000.tga");
+        return p;
+    };
+    Picture en = shot("--language 1", false), de = shot("--language 2", false), switched = shot("--language 1", true);
+    ASSERT_GT(en.w, 0);
+    ASSERT_EQ(de.w, en.w);
+    // The words stand in the top band (12 overlay units); below it the two games are the same.
+    const int band = en.h * 12 / 120;
+    auto rows = [](const Picture &p, int from, int to) {
+        Picture part;
+        part.w = p.w;
+        part.h = to - from;
+        part.rgb.assign(p.rgb.begin() + size_t(from) * p.w * 3, p.rgb.begin() + size_t(to) * p.w * 3);
+        return part;
+    };
+    EXPECT_GT(differing(rows(en, 0, band), rows(de, 0, band), 24), en.w);
+    EXPECT_EQ(differing(rows(en, band, en.h), rows(de, band, de.h), 24), 0);
+    EXPECT_EQ(differing(switched, de, 24), 0);
 }
 
 namespace {

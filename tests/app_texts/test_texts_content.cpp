@@ -62,13 +62,24 @@ TEST_F(ShippedTexts, EveryLanguageLoadsAndDrawsEveryLetter)
 {
     ASSERT_EQ(init_3d_engine(), 1);
     std::set<int> sprites = defined_sprites();
-    const char *const abbreviations[] = {"EN", "DE", "ES", "FR", "IT", "PT"};
+    // The word that calls for a key, which only the prompt's second line (drawn alone over a
+    // scenery world) may hold: that line is the whole call.
+    const struct {
+        const char *code, *key;
+    } languages[] = {{"EN", "KEY"}, {"DE", "TASTE"}, {"ES", "TECLA"}, {"FR", "TOUCHE"}, {"IT", "TASTO"}, {"PT", "TECLA"}};
+    int english = 0;
     for (int number = 1; number <= 6; number++) {
         ASSERT_EQ(Language_Select(number), 1);
         const char *code = Language_Abbreviation();
-        EXPECT_STREQ(code, abbreviations[number - 1]);
+        EXPECT_STREQ(code, languages[number - 1].code);
         ASSERT_EQ(load_texts(), 1) << code << ": " << game_error_text;
-        EXPECT_GE(Game_Messages_Count(), 45) << code;
+        EXPECT_EQ(game_language, number);
+        // Every language numbers its messages as English does: one missing would shift the rest.
+        if (number == 1) english = Game_Messages_Count();
+        EXPECT_EQ(Game_Messages_Count(), english) << code;
+        EXPECT_GT(english, MSG_RECORDING_LOST);
+        EXPECT_NE(std::string(Game_Message(MSG_PROMPT)).find(languages[number - 1].key), std::string::npos) << code;
+        EXPECT_EQ(std::string(Game_Message(MSG_PROMPT_LEAD)).find(languages[number - 1].key), std::string::npos) << code;
         for (int n : {24, 26}) {
             std::string bar = Game_Message(n);
             EXPECT_EQ(std::count(bar.begin(), bar.end(), '-'), 10) << code << " " << n;
@@ -86,14 +97,16 @@ TEST_F(ShippedTexts, EveryLanguageLoadsAndDrawsEveryLetter)
         ASSERT_EQ(Help_File_Read(Texts_Help_File(), &help), 1) << code;
         EXPECT_EQ(help.count, help.declared) << code;
         EXPECT_GT(help.count, 15) << code;
+        EXPECT_LE(help.count, 22) << code << ": more lines than the screen holds";
         EXPECT_STREQ(help.font, "font\\helpfont.fnt");
         std::string lower = code;
         std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
         EXPECT_EQ(help.background, "gfx\\help\\help_" + lower + ".png");
-        // F8 is named; the secret Ctrl + left Shift keys are not.
+        // F8 is named, and the end marker of name entry; the secret Ctrl + left Shift keys are not.
         std::string all;
         for (int i = 0; i < help.count; i++) all += std::string(help.lines[i]) + "\n";
         EXPECT_NE(all.find("F8"), std::string::npos) << code;
+        EXPECT_NE(all.find(std::string(" ") + Game_Message(MSG_END_MARK)), std::string::npos) << code;
         EXPECT_EQ(all.find("Shift"), std::string::npos) << code;
         Help_File_Free(&help);
 

@@ -2,6 +2,8 @@
 // well formed, every file it names is generated, and the map agrees with it.
 #include "tests/content/content_files.h"
 
+#include "game/game_demo.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -17,8 +19,8 @@ def_world load_brick_def()
 
 // Tiles the game writes into the map (bricks of the three families, seven variants of each floor
 // type, three border pieces of each border type) and sprites it places or draws (paddles,
-// enemies, balls, shots, bonuses, menu highlight, score signs, attract sprite, alphabet, lives
-// and score).
+// enemies, balls, shots, bonuses, menu highlight and panel, score signs, attract sprite,
+// alphabet, lives and score in every language).
 std::vector<int> game_tiles()
 {
     std::vector<int> t;
@@ -30,8 +32,8 @@ std::vector<int> game_tiles()
 
 std::vector<int> game_sprites()
 {
-    std::vector<int> s = {1, 2, 3, 4, 5, 50, 51, 70, 75, 100, 130, 131, 132, 159, 295, 296, 298};
-    for (auto [lo, hi] : {std::pair{20, 39}, {80, 95}, {200, 287}})
+    std::vector<int> s = {1, 2, 3, 4, 5, 50, 51, 70, 75, 100, 101, 130, 131, 132, 159, 295, 296, 298};
+    for (auto [lo, hi] : {std::pair{20, 39}, {80, 95}, {110, 115}, {120, 125}, {200, 287}})
         for (int i = lo; i <= hi; i++) s.push_back(i);
     return s;
 }
@@ -69,11 +71,14 @@ TEST(BrickWorld, SpritesHaveSensibleSizesAndTransparency)
     // The paddle must leave room to move between the walls at x 36 and 204.
     EXPECT_LT(w.sprites[1].width, 168 / 2);
     // Placement parameters (x, y pairs) of the score and lives words lie on the 160 x 120 overlay.
-    for (int n : {296, 298})
+    for (int n : {296, 298, 110, 111, 112, 113, 114, 115, 120, 121, 122, 123, 124, 125})
         for (int k = 1; k <= 6; k += 2) {
             const std::vector<int> &p = w.sprites[n].params;
             EXPECT_TRUE(p[k] >= 0 && p[k] < 160 && p[k + 1] >= 0 && p[k + 1] < 120) << "sprite " << n << " parameters " << k + 3;
         }
+    // The title logo keeps to its band of the attract sequence, above the level title.
+    EXPECT_GE(w.sprites[159].params[2], 0);
+    EXPECT_LE(w.sprites[159].params[2] + w.sprites[159].height, DEMO_LOGO_BOTTOM);
 }
 
 TEST(BrickWorld, MapMatchesTheDefinition)

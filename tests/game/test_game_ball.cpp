@@ -38,14 +38,16 @@ TEST_F(GameTest, RecordedRandomsReplayInOrderAndTheTableHasALimit)
         ASSERT_EQ(Game_Random(), drawn[i]) << i;
     tape.steps = 0;
     attract_mode = 0;
+    // A value past the table's end marks the step for leaving out; the step's end then stops
+    // and saves the recording (tests/game_demo). Nothing is fatal.
     tape.recording = 1;
-    tape.rand_count = GAME_RAND_VALUES - 2;
+    tape.rand_count = GAME_RAND_VALUES - 1;
     Game_Random();
+    EXPECT_EQ(tape.overflow, 0);
+    Game_Random();
+    EXPECT_EQ(tape.overflow, 1);
     EXPECT_TRUE(alerts.empty());
-    Game_Random();
-    ASSERT_EQ(alerts.size(), 1u);
-    EXPECT_EQ(alerts[0], "Error|Error: Too many rand steps...");
-    tape.recording = 0;
+    tape.recording = tape.overflow = 0;
 }
 
 TEST_F(GameTest, PaddleReflectionDependsOnlyOnWhereTheBallMeetsIt)

@@ -41,6 +41,14 @@ TEST_F(GameTest, BuiltLevelHasBordersBricksAndShadedFloor)
     EXPECT_EQ(world_cell_at(7, 8)->tile, f + 1);
     EXPECT_EQ(world_cell_at(6, 8)->tile, f + 0);
     EXPECT_EQ(world_cell_at(7, 9)->tile, f + 2);
+    // The floor switched off and on again during the level comes back shaded at once.
+    for (int floor : {0, 1}) {
+        pref_floor = floor;
+        game.rebuild = REBUILD_FLOOR;
+        Level_Build_Bricks();
+    }
+    EXPECT_EQ(world_cell_at(7, 9)->tile, f + 2);
+    EXPECT_EQ(world_cell_at(8, 11)->tile, f + 5);
 }
 
 TEST_F(GameTest, EachBrickKindTakesItsHitsAndScores)

@@ -51,21 +51,35 @@ TEST_F(GameTest, ExtraLifeWhileTheScoreKeepsRisingPastTheThreshold)
         EXPECT_EQ(game.next_life, s.next_life) << s.score;
     }
     EXPECT_EQ(count_effect(12), 4);
+    EXPECT_EQ(game.extra_life_timer, 80.0f);
+    // In attract mode only a replay earns extra lives, as its recording did, and shows no message.
     attract_mode = 1;
-    game.score += 100000;
-    Extra_Life_Test();
-    EXPECT_EQ(game.lives, 7);
+    for (int replaying : {0, 1}) {
+        tape.steps = replaying ? 100 : 0;
+        game.lives = 3;
+        game.extra_life_timer = 0.0f;
+        game.score = 0;
+        Extra_Life_Test();
+        game.score = 10000;
+        Extra_Life_Test();
+        EXPECT_EQ(game.lives, 3 + replaying);
+        EXPECT_EQ(game.extra_life_timer, 0.0f);
+    }
+    tape.steps = 0;
 }
 
 TEST_F(GameTest, LosingEveryBallCostsALifeUnlessSwitchedOff)
 {
+    // The switch does nothing in a game being recorded: its replay would lose the life.
     const struct {
-        int switch_on, lives_before, lives_after;
+        int switch_on, recording, lives_before, lives_after;
         bool game_over;
-    } cases[] = {{0, 3, 2, false}, {1, 3, 3, false}, {0, 1, 0, true}, {1, 1, 1, false}};
+    } cases[] = {{0, 0, 3, 2, false}, {1, 0, 3, 3, false}, {0, 0, 1, 0, true}, {1, 0, 1, 1, false}, {1, 1, 3, 2, false}};
     for (const auto &c : cases) {
         level(EMPTY);
         no_life_loss = c.switch_on;
+        tape.recording = c.recording;
+        tape.step_index = tape.rand_count = 0;
         game.lives = c.lives_before;
         for (int16_t n : pools.balls)
             Game_Object_Park(n);
@@ -79,6 +93,7 @@ TEST_F(GameTest, LosingEveryBallCostsALifeUnlessSwitchedOff)
         game_over_timer = 0.0f;
         paused = 0;
     }
+    tape.recording = 0;
 }
 
 TEST_F(GameTest, StartUpMoveTakes180StepsAndEndsOverTheField)
@@ -110,20 +125,23 @@ TEST_F(GameTest, StartUpMoveTakes180StepsAndEndsOverTheField)
     EXPECT_NEAR(game.cam_x, 114.0 - 54.0 / 1.3, 1e-9);
 }
 
-TEST_F(GameTest, LevelSkipWinsTheLevelOutsideAttractMode)
+TEST_F(GameTest, LevelSkipWinsTheLevelOutsideAttractModeAndRecordings)
 {
     const struct {
-        int attract;
+        int attract, recording;
         int won;
-    } cases[] = {{0, 1}, {1, 0}};
+    } cases[] = {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}};
     for (const auto &c : cases) {
         level(EMPTY);
         attract_mode = c.attract;
+        tape.recording = c.recording;
+        tape.step_index = tape.rand_count = 0;
         mapa_teclado[63] = 1;
         Game_Step();
-        EXPECT_EQ(game.won_move, c.won) << c.attract;
+        EXPECT_EQ(game.won_move, c.won) << c.attract << c.recording;
         mapa_teclado[63] = 0;
     }
+    tape.recording = 0;
 }
 
 TEST_F(GameTest, AfterTheLastLevelTheGameStaysOnItAndCountsCycles)

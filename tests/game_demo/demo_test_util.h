@@ -1,8 +1,23 @@
-// Shared by the demo tests: the error and memory modules, started once per test process.
+// Shared by the demo tests: the error and memory modules, started once per test process, the
+// bytes of a count and the count of fatal errors.
 #pragma once
 
 #include "kx/kx_error/kx_error.h"
 #include "kx/kx_mem/kx_mem.h"
+
+#include <cstdint>
+#include <string>
+
+// The four little-endian bytes of a 32-bit value, as demo files hold them.
+inline std::string le32(int32_t v)
+{
+    std::string s(4, 0);
+    for (int i = 0; i < 4; i++) s[i] = static_cast<char>(static_cast<uint32_t>(v) >> (8 * i));
+    return s;
+}
+
+// Fatal game errors raised in the test process (Game_Error is replaced by a counter).
+inline int demo_game_errors;
 
 inline bool demo_test_engine_started()
 {

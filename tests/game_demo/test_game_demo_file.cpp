@@ -17,7 +17,10 @@
 #include <vector>
 
 // Fatal game errors land here (the line reader reports through it).
-void Game_Error(const char *, ...) {}
+void Game_Error(const char *, ...)
+{
+    demo_game_errors++;
+}
 
 namespace {
 
@@ -48,13 +51,6 @@ protected:
         return ok;
     }
 };
-
-std::string le32(int32_t v)
-{
-    std::string s(4, 0);
-    for (int i = 0; i < 4; i++) s[i] = static_cast<char>(static_cast<uint32_t>(v) >> (8 * i));
-    return s;
-}
 
 const char LIST[] = "; attract sequence\r\n#level\\a.dem\r\n@\r\nnot an entry\r\n$300 level\\station.def\r\n"
                     "$1500|level\\garden.def\r\n#level\\b.dem";
@@ -178,9 +174,15 @@ TEST(DemoCredits, ScrollRestartsPastTheLastLineAndLinesFadeAtTheBandEdges)
         EXPECT_NEAR(Demo_Credits_Advance(c.from, 10, 0.3), c.to, 1e-9) << c.from;
     const struct {
         double y, shown;
-    } fade[] = {{-20.0, 0.0}, {-12.0, 0.0}, {-3.0, 0.5}, {6.0, 1.0}, {40.0, 1.0}, {77.0, 0.5}, {86.0, 0.0}, {100.0, 0.0}};
+    } fade[] = {{40.0, 0.0}, {43.0, 0.5}, {50.0, 1.0}, {58.0, 0.5}};
     for (const auto &c : fade)
         EXPECT_NEAR(Demo_Credits_Fade(c.y), c.shown, 1e-9) << c.y;
+    // A line shows only while it lies whole in its band, below the logo and the level title and
+    // above the call to press a key.
+    for (double y = -20.0; y <= 120.0; y += 0.25)
+        if (Demo_Credits_Fade(y) > 0.0) {
+            EXPECT_TRUE(y > DEMO_CREDITS_TOP && y + DEMO_TEXT_HEIGHT < DEMO_CREDITS_BOTTOM) << y;
+        }
 }
 
 } // namespace

@@ -1,10 +1,12 @@
-// A recording against a hard kill: a child process saves two different recordings of one level in
-// turn and is killed at a random moment; whatever the moment, the file holds one whole recording,
-// and it reads back as a demo.
+// A recording is never lost: a child process saves two different recordings of one level in turn
+// and is killed at a random moment, and whatever the moment the file holds one whole recording
+// that reads back as a demo; a recording that fills its tables is saved with its whole steps, and
+// one that cannot be saved says so, without a fatal error.
 #include "game/game.h"
 #include "game/game_demo.h"
 #include "game/game_demo_file.h"
 #include "game/game_random.h"
+#include "game/game_text.h"
 
 #include "kx/kx_io/kx_io.h"
 #include "tests/game_demo/demo_test_util.h"
@@ -13,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
 #include <vector>
 
@@ -51,6 +54,7 @@ protected:
         fs::current_path(dir);
         unsetenv("U3_APP_DATA_PATH");
         setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (dir / "cfg").c_str(), 1);
         ASSERT_EQ(kx_io_init(&io), 1);
         ASSERT_EQ(kx_io_app_folder_init("game.ini", "Veltramondo"), 1);
     }
@@ -103,4 +107,49 @@ TEST_F(DemoKillTest, ARecordingSurvivesAKillDuringItsSave)
     kx_io_fclose(f);
     EXPECT_EQ(head.level, 4);
     RecordProperty("kills_during_a_write", mid_write);
+}
+
+TEST_F(DemoKillTest, FullTablesEndTheRecordingWithItsWholeStepsAndAFailedSaveIsTold)
+{
+    const fs::path folder = dir / "xdg" / "Pellovar" / "Veltramondo";
+    const struct {
+        const char *what;
+        int step_index, rand_count, drawn;   // the tape when a step begins; values that step draws
+        bool blocked;                        // "level" is a file: the folder cannot be made
+        int steps, randoms, notice;          // what is saved (-1: nothing) and told
+    } cases[] = {
+        {"movement table full", DEMO_STEPS_MAX - 1, 100, 3, false, DEMO_STEPS_MAX, 103, MSG_RECORDING_FULL},
+        {"rand table full", 500, DEMO_RANDS_MAX - 2, 5, false, 500, DEMO_RANDS_MAX - 2, MSG_RECORDING_FULL},
+        {"room left", 500, 100, 5, false, -1, -1, 0},
+        {"folder refused", DEMO_STEPS_MAX - 1, 100, 3, true, -1, -1, MSG_RECORDING_LOST},
+    };
+    attract_mode = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(folder / "level");
+        if (c.blocked) {
+            fs::create_directories(folder);
+            std::ofstream(folder / "level") << "in the way";
+        }
+        tape_fill(0);
+        tape.recording = 1;
+        tape.step_index = c.step_index;
+        tape.rand_count = c.rand_count;
+        demo.notice = 0;
+        demo_game_errors = 0;
+        Game_Tape_Step_Begin();
+        for (int i = 0; i < c.drawn; i++) Game_Random();
+        Game_Tape_Advance();
+        EXPECT_EQ(tape.recording, c.steps < 0 && !c.notice);
+        EXPECT_EQ(demo.notice, c.notice);
+        EXPECT_EQ(demo_game_errors, 0);
+        const fs::path file = folder / "level" / "level 4.dem";
+        ASSERT_EQ(fs::is_regular_file(file), c.steps >= 0);
+        if (c.steps < 0) continue;
+        const std::string bytes = kxio_test::read_file(file);
+        ASSERT_EQ(bytes.size(), 12u + c.steps + 4u * c.randoms);
+        EXPECT_EQ(bytes.substr(4, 8), le32(c.steps) + le32(c.randoms));
+    }
+    tape.recording = 0;
+    fs::remove_all(folder / "level");
 }

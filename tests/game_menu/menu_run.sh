@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # Drives the real game headless through a whole game and the high-score table: the menu opened
 # from attract mode, a new game, every life lost without input, a name entered with the arrow
-# keys and found in "highscor.dat", then the high-score page opened and left. The first run finds
-# the pass at which name entry starts; the runs are repeatable, so the second one presses the
-# name keys from that pass on.
+# keys and found in "highscor.dat", then the high-score page opened and left; then the same game
+# with a name typed on the keyboard. The first run finds the pass at which name entry starts; the
+# runs are repeatable, so the later ones press the name keys from that pass on.
 set -u
 game="$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/userdata"
+export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
 user="$XDG_DATA_HOME/Pellovar/Veltramondo"
-mkdir -p "$user"
-printf '[Application]\r\nLanguage=1\r\n' >"$user/veltramondo.ini"
+mkdir -p "$user" "$XDG_CONFIG_HOME/veltramondo"
+printf '[Application]\r\nLanguage=1\r\n' >"$XDG_CONFIG_HOME/veltramondo/veltramondo.ini"
 # A modest table, so that any score above 2 earns a place.
 table() {
     for e in "300 VEL" "200 ZOE" "100 MAX" "2 KIT" "1 ACE"; do
@@ -91,4 +91,20 @@ diff "$work/expected" "$work/actual" || { echo "score $score from pass $entry: t
 last=$(tail -1 "$work/second.txt" | awk '{ print $6 }')
 [ "$last" = "menu" ] || { echo "the run ended in state $last, not in the menu"; tail -3 "$work/second.txt"; exit 1; }
 ls "$user"/Snap*.tga >/dev/null 2>&1 || { echo "no snapshot of the high-score page"; ls "$user"; exit 1; }
-echo "score $score entered as \"C B\" and kept in highscor.dat"
+# The same game with the name typed: X, Y and Z on the keyboard, then Return on the end marker.
+table >"$user/highscor.dat"
+p=$((entry + 2))
+{
+    cat "$work/start.txt"
+    for c in X Y Z; do
+        echo "$p text $c"
+        p=$((p + 2))
+    done
+    echo "$p 28 down"
+    echo "$((p + 1)) 28 up"
+} >"$work/typed.txt"
+"$game" "${options[@]}" --frames $((p + 10)) --script "$work/typed.txt" >"$work/log" 2>&1 ||
+    { echo "third run failed"; cat "$work/log"; exit 1; }
+entries "$user/highscor.dat" | grep -qx "$score \[XYZ\] 0" ||
+    { echo "the typed name XYZ was not stored:"; entries "$user/highscor.dat"; exit 1; }
+echo "score $score entered as \"C B\" with the arrows and as \"XYZ\" typed, and kept in highscor.dat"

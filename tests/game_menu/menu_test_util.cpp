@@ -15,16 +15,16 @@ std::vector<std::string> game_errors;
 
 using namespace menu_test;
 
-void draw_sprite_text(const char *text, double x, double y, int tint, int, int transparency, double height,
+void draw_sprite_text(const char *text, double x, double y, int tint, int light, int transparency, double height,
                       double width, double advance)
 {
-    drawn.push_back({text, x, y, tint, transparency, height, width, advance});
+    drawn.push_back({text, x, y, tint, transparency, height, width, advance, light});
 }
 
-void draw_screen_sprite(int sprite, double x, double y, int tint, int, int transparency, double height,
+void draw_screen_sprite(int sprite, double x, double y, int tint, int light, int transparency, double height,
                         double width, int, int)
 {
-    drawn.push_back({"#" + std::to_string(sprite), x, y, tint, transparency, height, width, 0});
+    drawn.push_back({"#" + std::to_string(sprite), x, y, tint, transparency, height, width, 0, light});
 }
 
 void Game_Music_Play(const char *name)

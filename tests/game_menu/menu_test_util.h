@@ -29,6 +29,7 @@ struct DRAWN {
     double x, y;
     int tint, transparency;
     double height, width, advance;
+    int light;
 };
 
 extern std::vector<DRAWN> drawn;

@@ -3,7 +3,10 @@
 #include "menu_test_util.h"
 
 #include "game/game_hiscore.h"
+#include "world/world.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 using namespace menu_test;
@@ -47,6 +50,9 @@ TEST(HiscoreLetters, StepThroughTheAlphabetAndWrap)
     } cases[] = {{' ', 1, 'A'}, {'A', -1, ' '}, {'Z', 1, '.'}, {'=', 1, ' '}, {' ', -1, '='},
                  {'-', 1, '='}, {'a', 1, ' '}, {'~', -1, ' '}, {'\0', 1, ' '}};
     for (const Case &c : cases) EXPECT_EQ(Hiscore_Letter_Step(c.from, c.step), c.to) << c.from << c.step;
+    // Typed characters: letters in capitals, signs of the alphabet as they are, nothing else.
+    const char typed[][2] = {{'x', 'X'}, {'Q', 'Q'}, {'=', '='}, {' ', 0}, {'7', 0}, {'~', 0}, {'\xe9', 0}, {'_', 0}};
+    for (const auto &t : typed) EXPECT_EQ(Hiscore_Typed_Letter(t[0]), t[1]) << t[0];
 }
 
 TEST_F(HiscoreTest, LoadFindsTheTableOrKeepsTheDefaults)
@@ -181,6 +187,25 @@ TEST_F(HiscoreTest, NameEntryMovesTheCursorAndSavesPastTheEnd)
     EXPECT_EQ(name_entry, 0);
     EXPECT_EQ(read_file(user_dir() / "highscor.dat"),
               table_bytes({PRISTINE[0], {4500, "B B"}, PRISTINE[1], PRISTINE[2], PRISTINE[3]}));
+
+    // Typed letters go in at the cursor without waiting for a key delay; past the third they
+    // are passed over, and Enter on the end marker stores the name.
+    commands[57] = 0;
+    ASSERT_EQ(Hiscore_Place(4600), 1);
+    hiscore.cursor = 1;
+    key_delay = 50.0f;
+    for (const char *typed : {"x", "y1", "zw", ""}) {
+        std::snprintf(typed_text, sizeof typed_text, "%s", typed);
+        pass(1.0f);
+    }
+    typed_text[0] = 0;
+    EXPECT_STREQ(hiscore.name[1], "AXY");
+    EXPECT_EQ(hiscore.cursor, 3);
+    for (int i = 0; i < 80; i++) pass(1.0f);
+    commands[28] = 1;
+    pass(1.0f);
+    EXPECT_EQ(name_entry, 0);
+    EXPECT_EQ(read_file(user_dir() / "highscor.dat").substr(8, 8), table_bytes({{4600, "AXY"}}));
 }
 
 TEST_F(HiscoreTest, DrawLaysOutTheTableAndBlinksTheEndMarker)
@@ -228,7 +253,7 @@ TEST_F(HiscoreTest, DrawLaysOutTheTableAndBlinksTheEndMarker)
         if (marker.empty()) continue;
         EXPECT_EQ(marker[0].x, 66);
         EXPECT_EQ(marker[0].y, 61);
-        EXPECT_EQ(marker[0].tint, 0);
+        EXPECT_EQ(marker[0].tint, 4);   // yellow, where the cursor stands
         EXPECT_EQ(drawn_text("-").size(), 2u);
         EXPECT_EQ(drawn_text("3500")[0].tint, 0);
         EXPECT_EQ(drawn_text("50000")[0].tint, 7);
@@ -236,9 +261,24 @@ TEST_F(HiscoreTest, DrawLaysOutTheTableAndBlinksTheEndMarker)
     EXPECT_EQ(blinks, "..........##########..........##########");
     hiscore.cursor = 1;
     drawn.clear();
+    std::array<WORLD_SPRITE, WORLD_SPRITES> sprites{};
+    sprites[100].defined = sprites[101].defined = 1;
+    world_sprites = sprites.data();
     Hiscore_Entry(1.0f);
+    world_sprites = nullptr;
     ASSERT_EQ(drawn_text("END").size(), 1u);
     EXPECT_EQ(drawn_text("END")[0].tint, 7);
+    // Over the panel: how entry works, under the title and under the table, and the highlight
+    // behind the cursor's letter, before the letters.
+    EXPECT_EQ(drawn.front().text, "#101");
+    EXPECT_EQ(drawn_text("M46").at(0).y, 14.5);
+    EXPECT_EQ(drawn_text("M47").at(0).y, 110.5);
+    ASSERT_EQ(drawn_text("#100").size(), 1u);
+    EXPECT_EQ(drawn_text("#100")[0].x, 38 + 9 - 2);
+    auto at = [](const char *text) {
+        return std::find_if(drawn.begin(), drawn.end(), [&](const DRAWN &d) { return d.text == text; });
+    };
+    EXPECT_LT(at("#100"), at("AAA"));
 }
 
 } // namespace

@@ -31,6 +31,7 @@ protected:
         sprites[100].transparency = 1;
         sprites[100].param[0] = -1;
         sprites[100].param[2] = 2;
+        sprites[101].defined = 1;
         world_sprites = sprites.data();
         pref_floor = pref_background = 1;
         menu = MENU{};
@@ -187,27 +188,28 @@ TEST_F(MenuTest, OptionsToggleThePreferences)
     EXPECT_EQ(drawn_text("M37").size(), 1u);
 }
 
-TEST_F(MenuTest, DrawsRowsCentredWithTheHighlightBehindTheSelection)
+TEST_F(MenuTest, DrawsRowsCentredOverAPanelWithTheHighlightBehindTheSelection)
 {
     messages({{6, "A VERY LONG EXIT TEXT"}});
+    // Rows that are not selected are dimmer (light 11) but as solid as the others.
     struct Row {
         int page, item;
         const char *text;
         double x, y, height, width, advance;
-        int tint, transparency;
+        int light;
     } rows[] = {
-        {MENU_PAGE_MAIN, 4, "M1", 67, 14, 14, 14, 12, 7, 2},
-        {MENU_PAGE_MAIN, 4, "M23", 61, 78, 14, 14, 12, 0, 0},
+        {MENU_PAGE_MAIN, 4, "M1", 67, 14, 14, 14, 12, 11},
+        {MENU_PAGE_MAIN, 4, "M23", 61, 78, 14, 14, 12, 15},
         // The highlight sprite reaches from 14 left of the selected text to 14 right of it.
-        {MENU_PAGE_MAIN, 4, "#100", 47, 77, 16, 66, 0, 0, 1},
+        {MENU_PAGE_MAIN, 4, "#100", 47, 77, 16, 66, 0, 15},
         // Too long for the row: narrowed to fit 115 points.
-        {MENU_PAGE_MAIN, 4, "A VERY LONG EXIT TEXT", 27, 94, 14, 7, 5, 7, 2},
+        {MENU_PAGE_MAIN, 4, "A VERY LONG EXIT TEXT", 27, 94, 14, 7, 5, 11},
         // Options at width 10; the empty first row cannot hold the selection.
-        {MENU_PAGE_OPTIONS, 0, "M34", 67, 30, 14, 10, 8, 0, 0},
+        {MENU_PAGE_OPTIONS, 0, "M34", 67, 30, 14, 10, 8, 15},
         // The volume bars at width 8, the row below them at the usual 14.
-        {MENU_PAGE_VOLUMES, 0, "MUSIC ----*-----", 31, 14, 14, 8, 6, 0, 0},
-        {MENU_PAGE_VOLUMES, 0, "SOUND ----*-----", 31, 30, 14, 8, 6, 7, 2},
-        {MENU_PAGE_VOLUMES, 0, "M32", 61, 94, 14, 14, 12, 7, 2},
+        {MENU_PAGE_VOLUMES, 0, "MUSIC ----*-----", 31, 14, 14, 8, 6, 15},
+        {MENU_PAGE_VOLUMES, 0, "SOUND ----*-----", 31, 30, 14, 8, 6, 11},
+        {MENU_PAGE_VOLUMES, 0, "M32", 61, 94, 14, 14, 12, 11},
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(r.text);
@@ -219,8 +221,16 @@ TEST_F(MenuTest, DrawsRowsCentredWithTheHighlightBehindTheSelection)
         ASSERT_EQ(d.size(), 1u);
         EXPECT_EQ((std::vector<double>{d[0].x, d[0].y, d[0].height, d[0].width, d[0].advance}),
                   (std::vector<double>{r.x, r.y, r.height, r.width, r.advance}));
-        EXPECT_EQ(d[0].tint, r.tint);
-        EXPECT_EQ(d[0].transparency, r.transparency);
+        EXPECT_EQ(d[0].light, r.light);
+        EXPECT_EQ(d[0].tint, 0);
+        EXPECT_EQ(d[0].transparency, r.text[0] == '#' ? 1 : 0);
+        // The panel, drawn first, lies behind every text and the highlight.
+        ASSERT_EQ(drawn[0].text, "#101");
+        const DRAWN &p = drawn[0];
+        for (const DRAWN &t : drawn)
+            EXPECT_TRUE(t.x >= p.x && t.y >= p.y && t.x + t.width + t.advance * (t.text.size() - 1) <= p.x + p.width &&
+                        t.y + t.height <= p.y + p.height)
+                << t.text;
     }
     // The highlight goes behind its text.
     auto at = [](const char *text) {

@@ -38,14 +38,14 @@ run)
     # From another folder, with no hint where the data lies: the game finds the installed data.
     mkdir -p "$work/elsewhere"
     cd "$work/elsewhere"
-    env -u VELTRAMONDO_DATA -u U3_APP_DATA_PATH XDG_DATA_HOME="$work/userdata" \
+    env -u VELTRAMONDO_DATA -u U3_APP_DATA_PATH XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config" \
         "$stage/games/veltramondo" --headless --frames 600 --report >"$work/out" 2>"$work/err"
     status=$?
     cat "$work/out" "$work/err"
     [ $status -eq 0 ] || fail "the installed game exited with $status"
     if grep -qE "Could not open|not freed|not all freed" "$work/err"; then fail "errors at run time"; fi
     # The first start copied the installed Default.ini (only it holds SkipMessageBox).
-    grep -q "^SkipMessageBox=" "$work/userdata/Pellovar/Veltramondo/veltramondo.ini" ||
+    grep -q "^SkipMessageBox=" "$work/config/veltramondo/veltramondo.ini" ||
         fail "the settings were not made from the installed Default.ini"
     "$stage/bin/veltramondo-tool" list "$stage/share/games/veltramondo/resource.dat" >"$work/list" ||
         fail "veltramondo-tool list"

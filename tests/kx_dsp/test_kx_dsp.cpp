@@ -167,37 +167,28 @@ TEST_F(DspTest, SettingsWrittenAtExitReadBackTheSame)
 TEST_F(DspTest, FullscreenToggleHidesTheMenuAndComesBack)
 {
     ASSERT_EQ(start(), 1);
-    const KX_DSP_VIDEO_MODE *desktop = kx_dsp_mode_get(kx_dsp_mode_desktop());
-    ASSERT_NE(desktop, nullptr);
     kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_FULLSCREEN, 0);
     ASSERT_EQ(kx_dsp_fullscreen(), 1);
     EXPECT_EQ(plat_display_is_fullscreen(), 1);
     EXPECT_EQ(plat_menu_shown(), 0);
     EXPECT_EQ(kx_dsp_menu_bar_height(), 0);
-    // The picture keeps the design size, centred in the mode.
-    int x, y, w, h;
-    kx_dsp_full_position(&x, &y, &w, &h);
-    EXPECT_EQ(w, 640);
-    EXPECT_EQ(h, 480);
-    const KX_DSP_VIDEO_MODE *m = kx_dsp_mode_get(kx_dsp_mode_current());
-    EXPECT_EQ(x, (m->width - 640) / 2);
-    EXPECT_EQ(y, (m->height - 480) / 2);
     // In fullscreen the menu offers the window.
     EXPECT_STREQ(plat_menu_text(KX_DSP_CMD_FULLSCREEN), "&Window\tF4");
 
     // Keys 1-4 change the picture by 12 pixels and the resize lists follow.
+    const int w = kx_dsp_width(), h = kx_dsp_height();
     KX_RECT r{64, 48, 320, 240};
     ASSERT_EQ(kx_dsp_rect_add(&r), 1);
     kx_dsp_window_proc(PLAT_WM_KEYDOWN, '1', 0);
-    EXPECT_EQ(kx_dsp_width(), 628);
-    kx_dsp_window_proc(PLAT_WM_KEYDOWN, '4', 0);
-    EXPECT_EQ(kx_dsp_height(), 492);
-    EXPECT_EQ(r.width, int16_t(320 * 628 / 640));
-    EXPECT_EQ(r.height, int16_t(240 * 492 / 480));
-    kx_dsp_window_proc(PLAT_WM_KEYDOWN, '2', 0);
     kx_dsp_window_proc(PLAT_WM_KEYDOWN, '3', 0);
-    EXPECT_EQ(r.width, 320);
-    EXPECT_EQ(r.height, 240);
+    EXPECT_EQ(kx_dsp_width(), w - 12);
+    EXPECT_EQ(kx_dsp_height(), h - 12);
+    EXPECT_EQ(r.width, int16_t(320 * (w - 12) / 640));
+    EXPECT_EQ(r.height, int16_t(240 * (h - 12) / 480));
+    kx_dsp_window_proc(PLAT_WM_KEYDOWN, '2', 0);
+    kx_dsp_window_proc(PLAT_WM_KEYDOWN, '4', 0);
+    EXPECT_EQ(r.width, int16_t(320 * w / 640));
+    EXPECT_EQ(r.height, int16_t(240 * h / 480));
 
     // Alt+Enter goes back to the window with the menu bar.
     kx_dsp_window_proc(PLAT_WM_SYSKEYDOWN, PLAT_VK_RETURN, 0);
@@ -210,6 +201,34 @@ TEST_F(DspTest, FullscreenToggleHidesTheMenuAndComesBack)
     EXPECT_TRUE(alerts.empty());
 }
 
+TEST_F(DspTest, FullscreenPictureFillsTheScreenBetweenBars)
+{
+    // The picture as large as the 4:3 proportions allow, centred; Default Size comes back to it.
+    struct Case {
+        int width, height;
+        int x, y, w, h;
+    } cases[] = {
+        {1920, 1080, 240, 0, 1440, 1080},   // wide screen: bars beside
+        {1280, 1024, 0, 32, 1280, 960},     // 5:4: bars above and below
+        {640, 480, 0, 0, 640, 480},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.width);
+        PLAT_DISPLAY_MODE mode{c.width, c.height, 32, 60, 0xFF0000, 0xFF00, 0xFF};
+        plat_display_inject_modes(&mode, 1, 0);
+        write_file(settings(), "[Display]\nFullscreen=1\nFullPosition=320,272,640,480\n");
+        ASSERT_EQ(start(), 1);
+        int x, y, w, h;
+        kx_dsp_full_position(&x, &y, &w, &h);
+        EXPECT_EQ((std::vector<int>{x, y, w, h, kx_dsp_width(), kx_dsp_height()}),
+                  (std::vector<int>{c.x, c.y, c.w, c.h, c.w, c.h}));
+        kx_dsp_window_proc(PLAT_WM_KEYDOWN, '1', 0);
+        kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_DEFAULT_SIZE, 0);
+        EXPECT_EQ(kx_dsp_width(), c.w);
+        stop();
+    }
+}
+
 TEST_F(DspTest, StartsInFullscreenWhenSavedAndWritesItBack)
 {
     write_file(settings(), "[Display]\nFullscreen=1\n");
@@ -220,11 +239,29 @@ TEST_F(DspTest, StartsInFullscreenWhenSavedAndWritesItBack)
     EXPECT_NE(read_file(settings()).find("Fullscreen=1"), std::string::npos);
 }
 
-TEST_F(DspTest, SmallResolutionIsGreyInAWindowAndF9AsksForASnapshot)
+TEST_F(DspTest, ResolutionsAreOfferedWhereTheScreenHasThemAndF9AsksForASnapshot)
 {
+    PLAT_DISPLAY_MODE modes[] = {{1024, 768, 32, 60, 0xFF0000, 0xFF00, 0xFF},
+                                 {640, 480, 32, 60, 0xFF0000, 0xFF00, 0xFF},
+                                 {320, 200, 32, 60, 0xFF0000, 0xFF00, 0xFF},
+                                 {1024, 768, 8, 60, 0, 0, 0}};
+    for (int with_8_bits : {0, 1}) {
+        SCOPED_TRACE(with_8_bits);
+        plat_display_inject_modes(modes, 3 + with_8_bits, 0);
+        ASSERT_EQ(start(), 1);
+        // {offered, enabled} in a window: 320 x 200 is there but grey, 800 x 600 (the high
+        // resolution) is missing from the screen, so is its entry; 256 colours only with an 8-bit
+        // mode of the current size.
+        const uint32_t commands[] = {KX_DSP_CMD_RESOLUTION + 0, KX_DSP_CMD_RESOLUTION + 1, KX_DSP_CMD_RESOLUTION + 2,
+                                     KX_DSP_CMD_LOW_RES, KX_DSP_CMD_HIGH_RES, KX_DSP_CMD_256_COLORS};
+        std::vector<int> shown;
+        for (uint32_t c : commands) shown.push_back(plat_menu_offered(c) * 2 + plat_menu_enabled(c));
+        EXPECT_EQ(shown, (std::vector<int>{2, 3, 1, 3, 1, 3 - 2 * !with_8_bits}));
+        stop();
+    }
+    plat_display_inject_modes(nullptr, 0, 0);
     ASSERT_EQ(start(), 1);
     // 320 x 200 is refused in a window whatever the screen offers.
-    EXPECT_EQ(plat_menu_enabled(KX_DSP_CMD_RESOLUTION + 0), 0);
     kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_RESOLUTION + 0, 0);
     EXPECT_EQ(kx_dsp_width(), 640);
     EXPECT_EQ(kx_dsp_fullscreen(), 0);
@@ -243,6 +280,13 @@ TEST_F(DspTest, SmallResolutionIsGreyInAWindowAndF9AsksForASnapshot)
     kx_dsp_window_proc(PLAT_WM_COMMAND, KX_DSP_CMD_DEFAULT_SIZE, 0);
     EXPECT_EQ(kx_dsp_width(), 640);
     EXPECT_EQ(kx_dsp_height(), 480);
+    // Dragged smaller than half the design size, the window is put back there, menu bar whole.
+    kx_dsp_window_proc(PLAT_WM_SIZE, 0, intptr_t(60 << 16 | 100));
+    int w, h;
+    plat_window_client_size(&w, &h);
+    EXPECT_EQ((std::vector<int>{w, h, kx_dsp_width(), kx_dsp_height()}),
+              (std::vector<int>{320, 240 + kx_dsp_menu_bar_height(), 320, 240}));
+    EXPECT_GE(w, plat_menu_bar_width());
 }
 
 TEST_F(DspTest, BelowTheMinimumModeIsRefusedWithBothMessages)

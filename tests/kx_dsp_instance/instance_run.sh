@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# One running copy, with two real processes of the game: a second start exits with status 0 and
-# leaves the first running; a start with -stop makes the first one close within 11 seconds.
+# One running copy, with two real processes of the game: a second start says so, exits with
+# status 0 and leaves the first running; a start with -stop makes the first one close within 11
+# seconds.
 set -u
 game="$1"
 work=$(mktemp -d)
 first=""
 cleanup() { [ -n "$first" ] && kill "$first" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
-export XDG_DATA_HOME="$work/userdata"
+export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
 mkdir -p "$XDG_DATA_HOME"
 cd "$work"
 
@@ -24,6 +25,8 @@ grep -qx "$first" $(find "$XDG_DATA_HOME" -name '*.lock') /dev/null || { echo "f
 "$game" --headless >"$work/second.log" 2>&1
 status=$?
 [ $status -eq 0 ] || { echo "second copy: exit status $status"; cat "$work/second.log"; exit 1; }
+grep -q "already running: its window was brought to the front" "$work/second.log" ||
+    { echo "second copy: said nothing"; cat "$work/second.log"; exit 1; }
 kill -0 "$first" 2>/dev/null || { echo "the second copy ended the first"; cat "$work/first.log"; exit 1; }
 
 "$game" -stop --headless >"$work/stop.log" 2>&1

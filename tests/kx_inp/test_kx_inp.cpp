@@ -179,29 +179,6 @@ TEST_F(InputTest, WindowHookSwitchesInputAndPostsTheWakeUp)
     EXPECT_EQ(m.message, 1093u);
 }
 
-TEST_F(InputTest, KeysHeldWhileTheWindowMenuHasTheKeyboardNeverReachTheGame)
-{
-    start();
-    PLAT_MSG m;
-    while (plat_message_peek(&m, 1)) {
-    }
-    hold({28, 203});
-    kx_inp_window_message(KX_INP_WM_ENTERMENULOOP, 0, 0);
-    for (int pass = 0; pass < 2; pass++) {
-        kx_inp_update();
-        EXPECT_EQ(down(200, 6), (std::vector<int>(6, 0))) << pass;
-        EXPECT_EQ(kx_inp_key_down(28), 0);
-        EXPECT_EQ(kx_inp_first_pressed(), 0);
-    }
-    // Leaving the menu wakes input up through the private message, as the focus does.
-    kx_inp_window_message(KX_INP_WM_EXITMENULOOP, 0, 0);
-    ASSERT_EQ(plat_message_peek(&m, 1), 1);
-    EXPECT_EQ(m.message, 1093u);
-    kx_inp_window_message(m.message, 0, 0);
-    kx_inp_update();
-    EXPECT_EQ(kx_inp_key_down(203), 0x80);
-}
-
 TEST_F(InputTest, ButtonSwapIsReadAtStartAndOnActivation)
 {
     plat_input_inject_mouse_swapped(1);

@@ -107,6 +107,7 @@ protected:
         fs::current_path(dir);
         unsetenv("U3_APP_DATA_PATH");
         setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (dir / "cfg").c_str(), 1);
         kx_error_init(&error_settings);
         kx_io_error_clear();
     }
@@ -135,6 +136,7 @@ protected:
     }
 
     fs::path user_dir() const { return dir / "xdg" / "Pellovar" / "Veltramondo"; }
+    fs::path settings_dir() const { return dir / "cfg" / "veltramondo"; }
 };
 
 } // namespace kxio_test

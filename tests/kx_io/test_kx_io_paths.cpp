@@ -44,7 +44,8 @@ TEST_F(IoTest, WriteFolderFollowsPackOverrideUserFolderAndCurrentDirectory)
     ASSERT_EQ(kx_io_app_folder_init("game.ini", "Veltramondo"), 1);
     EXPECT_EQ(kx_io_write_folder_get("Warning.txt", out), 1);
     EXPECT_EQ(std::string(out), game_folder(user_dir()));
-    EXPECT_EQ(std::string(kx_io_settings_path_get()), game_folder(user_dir()) + "game.ini");
+    // The settings file alone goes where Linux keeps settings.
+    EXPECT_EQ(std::string(kx_io_settings_path_get()), game_folder(settings_dir()) + "game.ini");
     stop();
 
     // The override takes the place of the per-user folder, also after shut-down.

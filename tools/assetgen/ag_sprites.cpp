@@ -8,6 +8,7 @@
 #include "tools/assetgen/ag_draw.h"
 
 #include <array>
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -427,6 +428,21 @@ ag_image menu_highlight()
     return img;
 }
 
+// The dark panel behind the menu and the high-score table: drawn stretched, so its edge is a soft
+// fade rather than a corner shape.
+ag_image panel()
+{
+    constexpr float S = 128;
+    ag_image img = ag_image_make(128, 128);
+    ag_paint(img, [&](float x, float y, ag_rgba &c, float &cov) {
+        float edge = std::min(std::min(x, S - x), std::min(y, S - y));
+        cov = 1;
+        c = ag_hex(0x060A18);
+        c.a = 0.82f * ag_clamp(edge / 3);
+    });
+    return img;
+}
+
 ag_image life_icon()
 {
     ag_image img = ag_image_make(32, 16);
@@ -554,6 +570,16 @@ int gen_sprites(const std::string &, const std::string &out)
     w.one("life", life_icon());
     w.one("wlives", word("LIVES", 64, 20, 15));
     w.one("wscore", word("SCORE", 64, 20, 15));
+    w.one("panel", panel());
+    // The score and lives words of the six languages; six letters take a wider picture.
+    const struct {
+        const char *code, *score, *lives;
+    } words[] = {{"en", "SCORE", "LIVES"}, {"de", "PUNKTE", "LEBEN"}, {"es", "PUNTOS", "VIDAS"},
+                 {"fr", "SCORE", "VIES"},  {"it", "PUNTI", "VITE"},   {"pt", "PONTOS", "VIDAS"}};
+    for (const auto &l : words) {
+        w.one(std::string("wscore_") + l.code, word(l.score, std::strlen(l.score) > 5 ? 76 : 64, 20, 15));
+        w.one(std::string("wlives_") + l.code, word(l.lives, 64, 20, 15));
+    }
     std::vector<int> chars = alphabet();
     for (size_t i = 0; i < chars.size(); i++) w.one("ch" + std::to_string(200 + i), letter(chars[i]));
     w.frames("beacon_", 6, beacon);

@@ -1,0 +1,59 @@
+// Snapshots: F9 (or a scripted F9) saves the screen as the next free numbered picture, and once
+// the file is on the disk a short line names it, in the current language, for two seconds (a
+// snapshot taken meanwhile shows it too).
+#include "app/app.h"
+
+#include "game/game_text.h"
+#include "kx/kx_dsp/kx_dsp.h"
+#include "kx/kx_io/kx_io.h"
+#include "platform/plat_core.h"
+#include "platform/plat_script.h"
+#include "world/world_render.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t SNAPSHOT_SHOWN_MS = 2000;
+
+struct APP_SNAPSHOT {
+    char path[KX_IO_PATH_MAX];   // the picture asked for in this frame, "" when none
+    char shown[KX_IO_PATH_MAX + 128];   // the confirmation on show
+    uint32_t shown_until;        // clock time it goes
+};
+
+APP_SNAPSHOT snapshot;
+
+// The confirmation on show ("" when none).
+const char *shown_now()
+{
+    return snapshot.shown[0] && plat_ticks_ms() < snapshot.shown_until ? snapshot.shown : "";
+}
+
+} // namespace
+
+void App_Snapshot_Frame()
+{
+    snapshot.path[0] = 0;
+    if ((kx_dsp_snapshot_requested(1) | plat_script_snapshot_take()) && !kx_dsp_snapshot(snapshot.path, sizeof snapshot.path))
+        snapshot.path[0] = 0;
+    const char *shown = shown_now();
+    if (!shown[0]) return;
+    // Small and centred below the score line, narrower when it would not fit the width.
+    const size_t n = std::strlen(shown);
+    const double z = n * 6.0 > 150.0 ? 150.0 / n + 2.0 : 8.0;
+    draw_sprite_text(shown, 80.0 - (z - 2.0) * n / 2.0, 30.0, 0, 15, 0, z, z, z - 2.0);
+}
+
+void App_Snapshot_Presented()
+{
+    // Before a language is chosen there are no words to say it with.
+    if (!snapshot.path[0] || !kx_io_exists(snapshot.path, KX_IO_WHERE_DISK) || !Game_Message(MSG_SNAPSHOT_SAVED)[0])
+        return;
+    const char *slash = std::strrchr(snapshot.path, '\\');
+    std::snprintf(snapshot.shown, sizeof snapshot.shown, "%s %s", Game_Message(MSG_SNAPSHOT_SAVED),
+                  slash ? slash + 1 : snapshot.path);
+    snapshot.shown_until = plat_ticks_ms() + SNAPSHOT_SHOWN_MS;
+    snapshot.path[0] = 0;
+}

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Without a display and without --headless the game says so and ends with status 1 instead of
+# running unseen: with no display named at all, and with one that cannot be opened (SDL would
+# fall back to its offscreen driver). A driver chosen by the user is still honoured.
+set -u
+game="$1"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
+fail=0
+check() {
+    local what="$1"
+    shift
+    timeout 20 env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER -u XDG_SEAT "$@" "$game" >"$work/out" 2>&1
+    local status=$?
+    if [ $status -ne 1 ] || ! grep -q -- "--headless" "$work/out"; then
+        echo "$what: status $status"
+        cat "$work/out"
+        fail=1
+    fi
+}
+check "no display" -u DISPLAY
+check "a display that cannot be opened" DISPLAY=:9999
+SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 60 "$game" --frames 2 >"$work/out" 2>&1 ||
+    { echo "a chosen driver is refused"; cat "$work/out"; fail=1; }
+[ $fail -eq 0 ] && echo "no display: said so and ended"
+exit $fail
