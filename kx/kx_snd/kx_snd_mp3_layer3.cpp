@@ -232,15 +232,20 @@ static KX_SND_MP3_INLINE bool kx_snd_mp3_pairs(KX_SND_MP3_BITS *br, uint32_t end
     const int root = h->root_bits, linbits = h->linbits;
     KX_SND_MP3_BITS b = *br;
     bool ok = true;
+    // The next bits stay in a register between pairs: a pair takes at most 19 code bits, 2 x 13
+    // linbits and 2 signs, and a load gives at least 57.
+    uint64_t w = 0;
+    int held = 0;
     for (; i < to; i += 2) {
         // Data running past the granule's end is damage: the rest of the granule stays zero.
         if (b.pos > end) {
             ok = false;
             break;
         }
-        // One look at the stream covers a whole pair: at most 19 code bits, 2 x 13 linbits
-        // and 2 signs.
-        uint64_t w = kx_snd_mp3_bits_peek64(&b);
+        if (held < (LINBITS ? 47 : 21)) {
+            w = kx_snd_mp3_bits_peek64(&b);
+            held = 57;
+        }
         uint32_t e = lut[w >> (64 - root)];
         int used = 0;
         if (e & 0x80000000u) {
@@ -266,6 +271,8 @@ static KX_SND_MP3_INLINE bool kx_snd_mp3_pairs(KX_SND_MP3_BITS *br, uint32_t end
         xr[i] = kx_snd_mp3_signed(pow43[x] * mult, sx);
         xr[i + 1] = kx_snd_mp3_signed(pow43[y] * mult, sy);
         b.pos += static_cast<uint32_t>(used);
+        w <<= used;
+        held -= used;
     }
     br->pos = b.pos;
     return ok;
