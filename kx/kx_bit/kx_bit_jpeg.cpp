@@ -536,6 +536,10 @@ static const uint8_t *kx_jpeg_scan(KX_JPEG &j, const uint8_t *p, size_t len, con
     int units_y = ns == 1 ? sc[0]->blocks_h : j.mcus_y;
     int todo = j.restart;
     for (int my = 0; my < units_y; my++) {
+        // Where this row of MCUs goes: the first plane row of each of its block rows.
+        uint8_t *rows[4][4];
+        for (int i = 0; i < ns; i++)
+            for (int v = 0; v < (ns == 1 ? 1 : sc[i]->v); v++) rows[i][v] = kx_jpeg_plane_row(*sc[i], (ns == 1 ? my : my * sc[i]->v + v) * 8);
         for (int mx = 0; mx < units_x; mx++) {
             if (j.restart && todo == 0) {
                 // Restart: byte-align, pass the RSTn marker, reset the predictions.
@@ -557,8 +561,7 @@ static const uint8_t *kx_jpeg_scan(KX_JPEG &j, const uint8_t *p, size_t len, con
                 const float *q = j.quant[c.tq];
                 int bh = ns == 1 ? 1 : c.h, bv = ns == 1 ? 1 : c.v;
                 for (int v = 0; v < bv; v++) {
-                    int by = ns == 1 ? my : my * c.v + v;
-                    uint8_t *row = kx_jpeg_plane_row(c, by * 8);
+                    uint8_t *row = rows[i][v];
                     for (int h = 0; h < bh; h++) {
                         int last = kx_jpeg_block(r, dc, ac, c.dc_pred, coef);
                         if (last < 0) return nullptr;
@@ -570,7 +573,8 @@ static const uint8_t *kx_jpeg_scan(KX_JPEG &j, const uint8_t *p, size_t len, con
                             for (int y = 0; y < 8; y++) std::memset(out + y * c.stride, flat, 8);
                             coef[0] = 0;
                         } else {
-                            kernels->idct(coef, q, out, c.stride);
+                            // Zigzag positions up to 9 all lie in the top-left 4 x 4.
+                            (last <= 9 ? kernels->idct4 : kernels->idct)(coef, q, out, c.stride);
                             std::memset(coef, 0, sizeof coef);
                         }
                     }

@@ -24,7 +24,7 @@
 
 // Colour conversion in 16.16 fixed point: R = Y + 1.402 Cr', G = Y - 0.34414 Cb' - 0.71414 Cr',
 // B = Y + 1.772 Cb' (Cb' = Cb - 128, Cr' = Cr - 128), each product rounded half up. Factors of
-// one or two whole units are taken out so that what is left fits 16 bits:
+// one or two whole units are taken out so that what is left fits 16 bits signed:
 //   91881 = 65536 + 26345, 116130 = 131072 - 14942, -46802 = -65536 + 18734.
 constexpr int KX_JPEG_CR_R = 26345, KX_JPEG_CB_B = -14942, KX_JPEG_CB_G = -22554, KX_JPEG_CR_G = 18734;
 
@@ -64,6 +64,32 @@ static KX_JPEG_INLINE void kx_jpeg_idct_1d(const V *p, V *out)
     out[4] = t3 - t4;
 }
 
+// The same pass when only p[0..3] can be nonzero: each step of kx_jpeg_idct_1d with its zero
+// terms left out, which changes no bit of the result.
+template <class V>
+static KX_JPEG_INLINE void kx_jpeg_idct_1d_low(const V *p, V *out)
+{
+    V t0 = p[0], t1 = p[2];
+    V t12 = t1 * 1.414213562f - t1;
+    V e0 = t0 + t1, e3 = t0 - t1, e1 = t0 + t12, e2 = t0 - t12;
+    V t4 = p[1], t5 = p[3];
+    V t7 = t4 + t5;
+    V t11 = (t4 - t5) * 1.414213562f;
+    V z5 = (t4 - t5) * 1.847759065f;
+    V t10 = z5 - t4 * 1.082392200f;
+    V t6 = (z5 + t5 * 2.613125930f) - t7;
+    V o5 = t11 - t6;
+    V o4 = t10 - o5;
+    out[0] = e0 + t7;
+    out[7] = e0 - t7;
+    out[1] = e1 + t6;
+    out[6] = e1 - t6;
+    out[2] = e2 + o5;
+    out[5] = e2 - o5;
+    out[3] = e3 + o4;
+    out[4] = e3 - o4;
+}
+
 static inline uint8_t kx_jpeg_sample(float v)
 {
     return uint8_t(int(std::min(std::max(v + 128.5f, 0.0f), 255.0f)));
@@ -95,6 +121,20 @@ static void kx_jpeg_idct_scalar(const int16_t *coef, const float *q, uint8_t *ou
     }
     for (int x = 0; x < 8; x++) {
         kx_jpeg_idct_1d(across + x * 8, res);
+        for (int y = 0; y < 8; y++) out[y * stride + x] = kx_jpeg_sample(res[y]);
+    }
+}
+
+static void kx_jpeg_idct4_scalar(const int16_t *coef, const float *q, uint8_t *out, ptrdiff_t stride)
+{
+    float across[64], in[4], res[8];
+    for (int u = 0; u < 4; u++) {
+        for (int v = 0; v < 4; v++) in[v] = float(coef[v * 8 + u]) * q[v * 8 + u];
+        kx_jpeg_idct_1d_low(in, res);
+        for (int x = 0; x < 8; x++) across[x * 8 + u] = res[x];
+    }
+    for (int x = 0; x < 8; x++) {
+        kx_jpeg_idct_1d_low(across + x * 8, res);
         for (int y = 0; y < 8; y++) out[y * stride + x] = kx_jpeg_sample(res[y]);
     }
 }
@@ -135,13 +175,25 @@ static void kx_jpeg_ycc_rgb_scalar(const uint8_t *y, const uint8_t *cb, const ui
     for (int i = 0; i < n; i++) kx_jpeg_ycc_pixel(y[i], cb[i], cr[i], rgb + 3 * i);
 }
 
-static const KX_JPEG_KERNELS kx_jpeg_scalar = {kx_jpeg_idct_scalar, kx_jpeg_up_h2v2_scalar, kx_jpeg_up_h2v1_scalar,
+static const KX_JPEG_KERNELS kx_jpeg_scalar = {kx_jpeg_idct_scalar, kx_jpeg_idct4_scalar, kx_jpeg_up_h2v2_scalar, kx_jpeg_up_h2v1_scalar,
                                                kx_jpeg_ycc_rgb_scalar};
 
 #if KX_JPEG_X86
 // ---------------------------------------------------------------------------------------------
 // SSE2
 // ---------------------------------------------------------------------------------------------
+
+// Eight rows of samples from their left and right halves.
+static KX_JPEG_INLINE void kx_jpeg_store_rows_sse2(const __m128 *lo, const __m128 *hi, uint8_t *out, ptrdiff_t stride)
+{
+    const __m128 bias = _mm_set1_ps(128.5f), zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f);
+    for (int y = 0; y < 8; y++) {
+        __m128i a = _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(lo[y] + bias, zero), top));
+        __m128i b = _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(hi[y] + bias, zero), top));
+        __m128i w = _mm_packs_epi32(a, b);
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out + y * stride), _mm_packus_epi16(w, w));
+    }
+}
 
 static void kx_jpeg_idct_sse2(const int16_t *coef, const float *q, uint8_t *out, ptrdiff_t stride)
 {
@@ -169,13 +221,25 @@ static void kx_jpeg_idct_sse2(const int16_t *coef, const float *q, uint8_t *out,
     }
     kx_jpeg_idct_1d(lo, lo2);
     kx_jpeg_idct_1d(hi, hi2);
-    const __m128 bias = _mm_set1_ps(128.5f), zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f);
-    for (int y = 0; y < 8; y++) {
-        __m128i a = _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(lo2[y] + bias, zero), top));
-        __m128i b = _mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(hi2[y] + bias, zero), top));
-        __m128i w = _mm_packs_epi32(a, b);
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(out + y * stride), _mm_packus_epi16(w, w));
+    kx_jpeg_store_rows_sse2(lo2, hi2, out, stride);
+}
+
+static void kx_jpeg_idct4_sse2(const int16_t *coef, const float *q, uint8_t *out, ptrdiff_t stride)
+{
+    // Vertical frequencies 4-7 are zero, so only lo is worked; after the transpose lo holds
+    // columns 0-3 and hi columns 4-7 of rows 0-3, the rest being zero.
+    __m128 lo[4], hi[4], s[8], lo2[8], hi2[8];
+    for (int v = 0; v < 4; v++) {
+        __m128i c = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(coef + v * 8));
+        lo[v] = _mm_cvtepi32_ps(_mm_unpacklo_epi16(c, _mm_srai_epi16(c, 15))) * _mm_loadu_ps(q + v * 8);
     }
+    kx_jpeg_idct_1d_low(lo, s);
+    _MM_TRANSPOSE4_PS(s[0], s[1], s[2], s[3]);
+    _MM_TRANSPOSE4_PS(s[4], s[5], s[6], s[7]);
+    for (int u = 0; u < 4; u++) lo[u] = s[u], hi[u] = s[4 + u];
+    kx_jpeg_idct_1d_low(lo, lo2);
+    kx_jpeg_idct_1d_low(hi, hi2);
+    kx_jpeg_store_rows_sse2(lo2, hi2, out, stride);
 }
 
 static KX_JPEG_INLINE __m128i kx_jpeg_load8_sse2(const uint8_t *p)
@@ -215,27 +279,33 @@ static void kx_jpeg_up_h2v1_sse2(const uint8_t *row, int cw, uint8_t *dst)
     kx_jpeg_up_h2v1_ends(row, cw, dst);
 }
 
-// (a, 2) . (k, 16384) per pixel pair: a * k + 32768, shifted down 16 and packed back to 16 bits.
-static KX_JPEG_INLINE __m128i kx_jpeg_mulhi_round_sse2(__m128i a, __m128i b, __m128i k, __m128i add)
+// (a * k + 32768) >> 16 from the high and low halves of the product: the low half adds one
+// exactly when its top bit is set.
+static KX_JPEG_INLINE __m128i kx_jpeg_mul_round_sse2(__m128i a, __m128i k)
 {
-    __m128i lo = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(a, b), k), add), 16);
-    __m128i hi = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(a, b), k), add), 16);
+    return _mm_add_epi16(_mm_mulhi_epi16(a, k), _mm_srli_epi16(_mm_mullo_epi16(a, k), 15));
+}
+
+// (a . k + 32768) >> 16 for the pairs (a, b) and k = (k_a, k_b) in 32 bits, back to 16 bits.
+static KX_JPEG_INLINE __m128i kx_jpeg_madd_round_sse2(__m128i a, __m128i b, __m128i k)
+{
+    const __m128i half = _mm_set1_epi32(32768);
+    __m128i lo = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(a, b), k), half), 16);
+    __m128i hi = _mm_srai_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(a, b), k), half), 16);
     return _mm_packs_epi32(lo, hi);
 }
 
 // R, G, B of eight pixels as 16-bit values.
 static KX_JPEG_INLINE void kx_jpeg_ycc8_sse2(__m128i y, __m128i cb, __m128i cr, __m128i &r, __m128i &g, __m128i &b)
 {
-    const __m128i twos = _mm_set1_epi16(2), none = _mm_setzero_si128();
-    const __m128i k_r = _mm_set1_epi32(int32_t(uint32_t(16384) << 16 | uint16_t(KX_JPEG_CR_R)));
-    const __m128i k_b = _mm_set1_epi32(int32_t(uint32_t(16384) << 16 | uint16_t(KX_JPEG_CB_B)));
+    const __m128i k_r = _mm_set1_epi16(KX_JPEG_CR_R), k_b = _mm_set1_epi16(KX_JPEG_CB_B);
     const __m128i k_g = _mm_set1_epi32(int32_t(uint32_t(uint16_t(KX_JPEG_CR_G)) << 16 | uint16_t(KX_JPEG_CB_G)));
-    const __m128i half = _mm_set1_epi32(32768), c128 = _mm_set1_epi16(128);
+    const __m128i c128 = _mm_set1_epi16(128);
     cb = _mm_sub_epi16(cb, c128);
     cr = _mm_sub_epi16(cr, c128);
-    r = _mm_add_epi16(_mm_add_epi16(y, cr), kx_jpeg_mulhi_round_sse2(cr, twos, k_r, none));
-    g = _mm_sub_epi16(_mm_add_epi16(y, kx_jpeg_mulhi_round_sse2(cb, cr, k_g, half)), cr);
-    b = _mm_add_epi16(_mm_add_epi16(y, _mm_add_epi16(cb, cb)), kx_jpeg_mulhi_round_sse2(cb, twos, k_b, none));
+    r = _mm_add_epi16(_mm_add_epi16(y, cr), kx_jpeg_mul_round_sse2(cr, k_r));
+    g = _mm_sub_epi16(_mm_add_epi16(y, kx_jpeg_madd_round_sse2(cb, cr, k_g)), cr);
+    b = _mm_add_epi16(_mm_add_epi16(y, _mm_add_epi16(cb, cb)), kx_jpeg_mul_round_sse2(cb, k_b));
 }
 
 // Four RGBX pixels to twelve bytes at o, written as two overlapping 8-byte stores (14 bytes).
@@ -272,12 +342,22 @@ static void kx_jpeg_ycc_rgb_sse2(const uint8_t *y, const uint8_t *cb, const uint
     kx_jpeg_ycc_rgb_scalar(y + i, cb + i, cr + i, rgb + 3 * i, n - i);
 }
 
-static const KX_JPEG_KERNELS kx_jpeg_sse2 = {kx_jpeg_idct_sse2, kx_jpeg_up_h2v2_sse2, kx_jpeg_up_h2v1_sse2,
+static const KX_JPEG_KERNELS kx_jpeg_sse2 = {kx_jpeg_idct_sse2, kx_jpeg_idct4_sse2, kx_jpeg_up_h2v2_sse2, kx_jpeg_up_h2v1_sse2,
                                              kx_jpeg_ycc_rgb_sse2};
 
 // ---------------------------------------------------------------------------------------------
 // AVX2
 // ---------------------------------------------------------------------------------------------
+
+KX_JPEG_AVX2 static KX_JPEG_INLINE void kx_jpeg_store_rows_avx2(const __m256 *rows, uint8_t *out, ptrdiff_t stride)
+{
+    const __m256 bias = _mm256_set1_ps(128.5f), zero = _mm256_setzero_ps(), top = _mm256_set1_ps(255.0f);
+    for (int y = 0; y < 8; y++) {
+        __m256i i = _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(rows[y] + bias, zero), top));
+        __m128i w = _mm_packs_epi32(_mm256_castsi256_si128(i), _mm256_extracti128_si256(i, 1));
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out + y * stride), _mm_packus_epi16(w, w));
+    }
+}
 
 KX_JPEG_AVX2 static void kx_jpeg_idct_avx2(const int16_t *coef, const float *q, uint8_t *out, ptrdiff_t stride)
 {
@@ -305,12 +385,24 @@ KX_JPEG_AVX2 static void kx_jpeg_idct_avx2(const int16_t *coef, const float *q, 
     r[6] = _mm256_permute2f128_ps(u2, u6, 0x31);
     r[7] = _mm256_permute2f128_ps(u3, u7, 0x31);
     kx_jpeg_idct_1d(r, s);
-    const __m256 bias = _mm256_set1_ps(128.5f), zero = _mm256_setzero_ps(), top = _mm256_set1_ps(255.0f);
-    for (int y = 0; y < 8; y++) {
-        __m256i i = _mm256_cvttps_epi32(_mm256_min_ps(_mm256_max_ps(s[y] + bias, zero), top));
-        __m128i w = _mm_packs_epi32(_mm256_castsi256_si128(i), _mm256_extracti128_si256(i, 1));
-        _mm_storel_epi64(reinterpret_cast<__m128i *>(out + y * stride), _mm_packus_epi16(w, w));
+    kx_jpeg_store_rows_avx2(s, out, stride);
+}
+
+KX_JPEG_AVX2 static void kx_jpeg_idct4_avx2(const int16_t *coef, const float *q, uint8_t *out, ptrdiff_t stride)
+{
+    // The first pass on four lanes (vertical frequencies 0-3), then rows 0-3 of eight columns.
+    __m128 c[4], s[8];
+    for (int v = 0; v < 4; v++) {
+        __m128i k = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(coef + v * 8));
+        c[v] = _mm_cvtepi32_ps(_mm_cvtepi16_epi32(k)) * _mm_loadu_ps(q + v * 8);
     }
+    kx_jpeg_idct_1d_low(c, s);
+    _MM_TRANSPOSE4_PS(s[0], s[1], s[2], s[3]);
+    _MM_TRANSPOSE4_PS(s[4], s[5], s[6], s[7]);
+    __m256 r[4], o[8];
+    for (int u = 0; u < 4; u++) r[u] = _mm256_set_m128(s[4 + u], s[u]);
+    kx_jpeg_idct_1d_low(r, o);
+    kx_jpeg_store_rows_avx2(o, out, stride);
 }
 
 KX_JPEG_AVX2 static KX_JPEG_INLINE __m256i kx_jpeg_load16_avx2(const uint8_t *p)
@@ -359,20 +451,25 @@ KX_JPEG_AVX2 static void kx_jpeg_up_h2v1_avx2(const uint8_t *row, int cw, uint8_
     kx_jpeg_up_h2v1_ends(row, cw, dst);
 }
 
-KX_JPEG_AVX2 static KX_JPEG_INLINE __m256i kx_jpeg_mulhi_round_avx2(__m256i a, __m256i b, __m256i k, __m256i add)
+KX_JPEG_AVX2 static KX_JPEG_INLINE __m256i kx_jpeg_mul_round_avx2(__m256i a, __m256i k)
 {
-    __m256i lo = _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), k), add), 16);
-    __m256i hi = _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), k), add), 16);
+    return _mm256_add_epi16(_mm256_mulhi_epi16(a, k), _mm256_srli_epi16(_mm256_mullo_epi16(a, k), 15));
+}
+
+KX_JPEG_AVX2 static KX_JPEG_INLINE __m256i kx_jpeg_madd_round_avx2(__m256i a, __m256i b, __m256i k)
+{
+    const __m256i half = _mm256_set1_epi32(32768);
+    __m256i lo = _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), k), half), 16);
+    __m256i hi = _mm256_srai_epi32(_mm256_add_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), k), half), 16);
     return _mm256_packs_epi32(lo, hi);
 }
 
 KX_JPEG_AVX2 static void kx_jpeg_ycc_rgb_avx2(const uint8_t *y, const uint8_t *cb, const uint8_t *cr, uint8_t *rgb, int n)
 {
-    const __m256i twos = _mm256_set1_epi16(2), none = _mm256_setzero_si256();
-    const __m256i k_r = _mm256_set1_epi32(int32_t(uint32_t(16384) << 16 | uint16_t(KX_JPEG_CR_R)));
-    const __m256i k_b = _mm256_set1_epi32(int32_t(uint32_t(16384) << 16 | uint16_t(KX_JPEG_CB_B)));
+    const __m256i none = _mm256_setzero_si256();
+    const __m256i k_r = _mm256_set1_epi16(KX_JPEG_CR_R), k_b = _mm256_set1_epi16(KX_JPEG_CB_B);
     const __m256i k_g = _mm256_set1_epi32(int32_t(uint32_t(uint16_t(KX_JPEG_CR_G)) << 16 | uint16_t(KX_JPEG_CB_G)));
-    const __m256i half = _mm256_set1_epi32(32768), c128 = _mm256_set1_epi16(128);
+    const __m256i c128 = _mm256_set1_epi16(128);
     // Per 128-bit half: bytes 0-7 red and 8-15 green of eight pixels, or blue and zeros; the
     // shuffles pick the first 16 bytes of their 24 output bytes and the last 8.
     const __m256i rg_head = _mm256_setr_epi8(0, 8, -1, 1, 9, -1, 2, 10, -1, 3, 11, -1, 4, 12, -1, 5,
@@ -388,9 +485,9 @@ KX_JPEG_AVX2 static void kx_jpeg_ycc_rgb_avx2(const uint8_t *y, const uint8_t *c
         __m256i yv = kx_jpeg_load16_avx2(y + i);
         __m256i bv = _mm256_sub_epi16(kx_jpeg_load16_avx2(cb + i), c128);
         __m256i rv = _mm256_sub_epi16(kx_jpeg_load16_avx2(cr + i), c128);
-        __m256i r = _mm256_add_epi16(_mm256_add_epi16(yv, rv), kx_jpeg_mulhi_round_avx2(rv, twos, k_r, none));
-        __m256i g = _mm256_sub_epi16(_mm256_add_epi16(yv, kx_jpeg_mulhi_round_avx2(bv, rv, k_g, half)), rv);
-        __m256i b = _mm256_add_epi16(_mm256_add_epi16(yv, _mm256_add_epi16(bv, bv)), kx_jpeg_mulhi_round_avx2(bv, twos, k_b, none));
+        __m256i r = _mm256_add_epi16(_mm256_add_epi16(yv, rv), kx_jpeg_mul_round_avx2(rv, k_r));
+        __m256i g = _mm256_sub_epi16(_mm256_add_epi16(yv, kx_jpeg_madd_round_avx2(bv, rv, k_g)), rv);
+        __m256i b = _mm256_add_epi16(_mm256_add_epi16(yv, _mm256_add_epi16(bv, bv)), kx_jpeg_mul_round_avx2(bv, k_b));
         __m256i rg = _mm256_packus_epi16(r, g), bz = _mm256_packus_epi16(b, none);
         __m256i head = _mm256_or_si256(_mm256_shuffle_epi8(rg, rg_head), _mm256_shuffle_epi8(bz, b_head));
         __m256i tail = _mm256_or_si256(_mm256_shuffle_epi8(rg, rg_tail), _mm256_shuffle_epi8(bz, b_tail));
@@ -403,7 +500,7 @@ KX_JPEG_AVX2 static void kx_jpeg_ycc_rgb_avx2(const uint8_t *y, const uint8_t *c
     kx_jpeg_ycc_rgb_scalar(y + i, cb + i, cr + i, rgb + 3 * i, n - i);
 }
 
-static const KX_JPEG_KERNELS kx_jpeg_avx2 = {kx_jpeg_idct_avx2, kx_jpeg_up_h2v2_avx2, kx_jpeg_up_h2v1_avx2,
+static const KX_JPEG_KERNELS kx_jpeg_avx2 = {kx_jpeg_idct_avx2, kx_jpeg_idct4_avx2, kx_jpeg_up_h2v2_avx2, kx_jpeg_up_h2v1_avx2,
                                              kx_jpeg_ycc_rgb_avx2};
 #endif
 

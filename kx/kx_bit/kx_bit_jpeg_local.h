@@ -17,6 +17,9 @@ struct KX_JPEG_KERNELS {
     // 8 x 8 samples from one block: `coef` holds the quantised coefficients transposed (entry
     // column * 8 + row), `quant` the matching dequantisers with the inverse DCT's scale folded in.
     void (*idct)(const int16_t *coef, const float *quant, uint8_t *out, ptrdiff_t stride);
+    // The same bytes for a block whose coefficients all lie in the top-left 4 x 4, with about
+    // half the work.
+    void (*idct4)(const int16_t *coef, const float *quant, uint8_t *out, ptrdiff_t stride);
     // Twice as wide, twice as high: output row from its nearest chroma row and the next farther
     // one, 3:1 in both directions. `work` holds cw + 40 values. Writes 2 x cw bytes and may
     // write up to 32 more; reads `near` and `far` up to 32 bytes past cw.

@@ -146,3 +146,29 @@ TEST(KxBitJpeg, BandReceiverCanStopTheDecode)
     EXPECT_EQ(s.calls, 2);
     EXPECT_EQ(s.next, 32);   // two MCU rows of 4:2:0
 }
+
+TEST(KxBitJpeg, ShortInverseDctGivesTheFullOnesBytes)
+{
+    // Blocks with coefficients in the first ten zigzag positions only, large and small, through
+    // both transforms of every kernel set.
+    static const int natural[10] = {0, 1, 8, 16, 9, 2, 3, 10, 17, 24};
+    uint32_t seed = 1;
+    auto next = [&seed] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
+    KX_JPEG_ISA isa = kx_jpeg_kernels_isa();
+    for (KX_JPEG_ISA set : {KX_JPEG_ISA_SCALAR, KX_JPEG_ISA_SSE2, KX_JPEG_ISA_AVX2}) {
+        if (!kx_jpeg_kernels_choose(set)) continue;
+        const KX_JPEG_KERNELS *k = kx_jpeg_kernels();
+        for (int trial = 0; trial < 300; trial++) {
+            int16_t coef[64] = {};
+            float q[64];
+            for (float &f : q) f = 0.05f + float(next() % 2000) / 100.0f;
+            for (int i = 0; i < 1 + int(next() % 10); i++)
+                coef[(natural[i] & 7) * 8 + (natural[i] >> 3)] = int16_t((int(next() % 2048) - 1024) >> (trial % 4 * 3));
+            uint8_t full[64], quick[64];
+            k->idct(coef, q, full, 8);
+            k->idct4(coef, q, quick, 8);
+            ASSERT_EQ(bytes(full, full + 64), bytes(quick, quick + 64)) << "kernel set " << set << ", trial " << trial;
+        }
+    }
+    kx_jpeg_kernels_choose(isa);
+}
