@@ -88,7 +88,7 @@ struct KX_JPEG {
 // ---------------------------------------------------------------------------------------------
 
 // Zigzag position -> natural position.
-static const uint8_t kx_jpeg_natural[64] = {
+static constexpr uint8_t kx_jpeg_natural[64] = {
     0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
     41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
     30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
@@ -201,6 +201,15 @@ static int kx_jpeg_symbol_long(KX_JPEG_READER &r, const KX_JPEG_HUFF &h)
     return -1;
 }
 
+// The symbol of a lookup entry that holds no coefficient, with its code consumed (a code too
+// long for the lookup is decoded the long way). -1 on an invalid code.
+static inline int kx_jpeg_symbol(KX_JPEG_READER &r, const KX_JPEG_HUFF &h, int32_t e)
+{
+    if (!(e & 255)) return kx_jpeg_symbol_long(r, h);
+    kx_jpeg_skip(r, e & 255);
+    return (e >> 8) & 255;
+}
+
 static bool kx_jpeg_huff_build(KX_JPEG_HUFF &h, const uint8_t *counts, const uint8_t *symbols, int total, bool ac)
 {
     std::memset(&h, 0, sizeof h);
@@ -241,14 +250,8 @@ static inline int kx_jpeg_block(KX_JPEG_READER &r, const KX_JPEG_HUFF &dc, const
     int32_t e = dc.fast[r.bits >> (64 - KX_JPEG_FAST_BITS)];
     int diff = e >> 16;
     if (!diff) {
-        int s;
-        if (e & 255) {
-            kx_jpeg_skip(r, e & 255);
-            s = (e >> 8) & 255;
-        } else {
-            s = kx_jpeg_symbol_long(r, dc);
-            if (s < 0) return -1;
-        }
+        int s = kx_jpeg_symbol(r, dc, e);
+        if (s < 0) return -1;
         if (s > 16) s = 16;
         if (s) {
             if (r.count < 16) kx_jpeg_refill(r);
@@ -271,14 +274,8 @@ static inline int kx_jpeg_block(KX_JPEG_READER &r, const KX_JPEG_HUFF &dc, const
             last = k++;
             continue;
         }
-        int rs;
-        if (e & 255) {
-            kx_jpeg_skip(r, e & 255);
-            rs = (e >> 8) & 255;
-        } else {
-            rs = kx_jpeg_symbol_long(r, ac);
-            if (rs < 0) return -1;
-        }
+        int rs = kx_jpeg_symbol(r, ac, e);
+        if (rs < 0) return -1;
         int run = rs >> 4, s = rs & 15;
         if (s == 0) {
             if (run != 15) break;

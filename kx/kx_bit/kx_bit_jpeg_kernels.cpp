@@ -32,36 +32,33 @@ constexpr int KX_JPEG_CR_R = 26345, KX_JPEG_CB_B = -14942, KX_JPEG_CB_G = -22554
 // Shared arithmetic
 // ---------------------------------------------------------------------------------------------
 
+// The end of a pass of the AAN inverse DCT: the even half e[0..3] joined with the odd half,
+// given by t7, t10, t11 and t12.
+template <class V>
+static KX_JPEG_INLINE void kx_jpeg_idct_join(const V *e, const V &t7, const V &t10, const V &t11, const V &t12, V *out)
+{
+    V t6 = t12 - t7, t5 = t11 - t6, t4 = t10 - t5;
+    out[0] = e[0] + t7;
+    out[7] = e[0] - t7;
+    out[1] = e[1] + t6;
+    out[6] = e[1] - t6;
+    out[2] = e[2] + t5;
+    out[5] = e[2] - t5;
+    out[3] = e[3] + t4;
+    out[4] = e[3] - t4;
+}
+
 // One pass of the AAN inverse DCT over eight values of any width (a float, or a vector of
 // them): p in frequency order, out in sample order.
 template <class V>
 static KX_JPEG_INLINE void kx_jpeg_idct_1d(const V *p, V *out)
 {
-    V t0 = p[0], t1 = p[2], t2 = p[4], t3 = p[6];
-    V t10 = t0 + t2, t11 = t0 - t2;
-    V t13 = t1 + t3, t12 = (t1 - t3) * 1.414213562f - t13;
-    t0 = t10 + t13;
-    t3 = t10 - t13;
-    t1 = t11 + t12;
-    t2 = t11 - t12;
-    V t4 = p[1], t5 = p[3], t6 = p[5], t7 = p[7];
-    V z13 = t6 + t5, z10 = t6 - t5, z11 = t4 + t7, z12 = t4 - t7;
-    t7 = z11 + z13;
-    t11 = (z11 - z13) * 1.414213562f;
+    V t10 = p[0] + p[4], t11 = p[0] - p[4];
+    V t13 = p[2] + p[6], t12 = (p[2] - p[6]) * 1.414213562f - t13;
+    V e[4] = {t10 + t13, t11 + t12, t11 - t12, t10 - t13};
+    V z13 = p[5] + p[3], z10 = p[5] - p[3], z11 = p[1] + p[7], z12 = p[1] - p[7];
     V z5 = (z10 + z12) * 1.847759065f;
-    t10 = z5 - z12 * 1.082392200f;
-    t12 = z5 - z10 * 2.613125930f;
-    t6 = t12 - t7;
-    t5 = t11 - t6;
-    t4 = t10 - t5;
-    out[0] = t0 + t7;
-    out[7] = t0 - t7;
-    out[1] = t1 + t6;
-    out[6] = t1 - t6;
-    out[2] = t2 + t5;
-    out[5] = t2 - t5;
-    out[3] = t3 + t4;
-    out[4] = t3 - t4;
+    kx_jpeg_idct_join(e, z11 + z13, z5 - z12 * 1.082392200f, (z11 - z13) * 1.414213562f, z5 - z10 * 2.613125930f, out);
 }
 
 // The same pass when only p[0..3] can be nonzero: each step of kx_jpeg_idct_1d with its zero
@@ -69,25 +66,10 @@ static KX_JPEG_INLINE void kx_jpeg_idct_1d(const V *p, V *out)
 template <class V>
 static KX_JPEG_INLINE void kx_jpeg_idct_1d_low(const V *p, V *out)
 {
-    V t0 = p[0], t1 = p[2];
-    V t12 = t1 * 1.414213562f - t1;
-    V e0 = t0 + t1, e3 = t0 - t1, e1 = t0 + t12, e2 = t0 - t12;
-    V t4 = p[1], t5 = p[3];
-    V t7 = t4 + t5;
-    V t11 = (t4 - t5) * 1.414213562f;
-    V z5 = (t4 - t5) * 1.847759065f;
-    V t10 = z5 - t4 * 1.082392200f;
-    V t6 = (z5 + t5 * 2.613125930f) - t7;
-    V o5 = t11 - t6;
-    V o4 = t10 - o5;
-    out[0] = e0 + t7;
-    out[7] = e0 - t7;
-    out[1] = e1 + t6;
-    out[6] = e1 - t6;
-    out[2] = e2 + o5;
-    out[5] = e2 - o5;
-    out[3] = e3 + o4;
-    out[4] = e3 - o4;
+    V t12 = p[2] * 1.414213562f - p[2];
+    V e[4] = {p[0] + p[2], p[0] + t12, p[0] - t12, p[0] - p[2]};
+    V z5 = (p[1] - p[3]) * 1.847759065f;
+    kx_jpeg_idct_join(e, p[1] + p[3], z5 - p[1] * 1.082392200f, (p[1] - p[3]) * 1.414213562f, z5 + p[3] * 2.613125930f, out);
 }
 
 static inline uint8_t kx_jpeg_sample(float v)
@@ -110,31 +92,23 @@ static inline void kx_jpeg_ycc_pixel(int y, int cb, int cr, uint8_t *o)
 // Plain C++
 // ---------------------------------------------------------------------------------------------
 
-static void kx_jpeg_idct_scalar(const int16_t *coef, const float *q, uint8_t *out, ptrdiff_t stride)
+// Across first (each vertical frequency on its own), then down, as the vector builds do; with
+// N = 4 only the top-left 4 x 4 coefficients are read (kx_jpeg_idct_1d_low).
+template <int N>
+static void kx_jpeg_idct_plain(const int16_t *coef, const float *q, uint8_t *out, ptrdiff_t stride)
 {
-    // Across first (each vertical frequency on its own), then down, as the vector builds do.
+    auto pass = [](const float *in, float *res) {
+        if constexpr (N == 8) kx_jpeg_idct_1d(in, res);
+        else kx_jpeg_idct_1d_low(in, res);
+    };
     float across[64], in[8], res[8];
-    for (int u = 0; u < 8; u++) {
-        for (int v = 0; v < 8; v++) in[v] = float(coef[v * 8 + u]) * q[v * 8 + u];
-        kx_jpeg_idct_1d(in, res);
+    for (int u = 0; u < N; u++) {
+        for (int v = 0; v < N; v++) in[v] = float(coef[v * 8 + u]) * q[v * 8 + u];
+        pass(in, res);
         for (int x = 0; x < 8; x++) across[x * 8 + u] = res[x];
     }
     for (int x = 0; x < 8; x++) {
-        kx_jpeg_idct_1d(across + x * 8, res);
-        for (int y = 0; y < 8; y++) out[y * stride + x] = kx_jpeg_sample(res[y]);
-    }
-}
-
-static void kx_jpeg_idct4_scalar(const int16_t *coef, const float *q, uint8_t *out, ptrdiff_t stride)
-{
-    float across[64], in[4], res[8];
-    for (int u = 0; u < 4; u++) {
-        for (int v = 0; v < 4; v++) in[v] = float(coef[v * 8 + u]) * q[v * 8 + u];
-        kx_jpeg_idct_1d_low(in, res);
-        for (int x = 0; x < 8; x++) across[x * 8 + u] = res[x];
-    }
-    for (int x = 0; x < 8; x++) {
-        kx_jpeg_idct_1d_low(across + x * 8, res);
+        pass(across + x * 8, res);
         for (int y = 0; y < 8; y++) out[y * stride + x] = kx_jpeg_sample(res[y]);
     }
 }
@@ -175,7 +149,7 @@ static void kx_jpeg_ycc_rgb_scalar(const uint8_t *y, const uint8_t *cb, const ui
     for (int i = 0; i < n; i++) kx_jpeg_ycc_pixel(y[i], cb[i], cr[i], rgb + 3 * i);
 }
 
-static const KX_JPEG_KERNELS kx_jpeg_scalar = {kx_jpeg_idct_scalar, kx_jpeg_idct4_scalar, kx_jpeg_up_h2v2_scalar, kx_jpeg_up_h2v1_scalar,
+static const KX_JPEG_KERNELS kx_jpeg_scalar = {kx_jpeg_idct_plain<8>, kx_jpeg_idct_plain<4>, kx_jpeg_up_h2v2_scalar, kx_jpeg_up_h2v1_scalar,
                                                kx_jpeg_ycc_rgb_scalar};
 
 #if KX_JPEG_X86
