@@ -185,7 +185,12 @@ KX_PALETTE *kx_pal_decode(const uint8_t *data, size_t size);
 // Image files
 // ---------------------------------------------------------------------------------------------
 
-// Chooses the reader by the name (.PCX/.PCC, .PNG, .TGA, .JPG/.JPE/.JPEG anywhere, any case).
+// The readers, as kx_bit_load chooses them by the name: the first of .PCX/.PCC, .PNG, .TGA,
+// .JPG/.JPE/.JPEG found anywhere in it, any case.
+enum KX_BIT_READER { KX_BIT_READER_NONE, KX_BIT_READER_PCX, KX_BIT_READER_PNG, KX_BIT_READER_TGA, KX_BIT_READER_JPEG };
+KX_BIT_READER kx_bit_reader_of(const char *file_name);
+
+// Chooses the reader by the name (kx_bit_reader_of).
 int kx_bit_load(KX_BITMAP *bitmap, const char *file_name, int options);
 int kx_bit_load_at(const char *file, int line, KX_BITMAP *bitmap, const char *file_name, int options);
 int kx_bit_load_png(KX_BITMAP *bitmap, const char *file_name, int options);
@@ -201,6 +206,15 @@ int kx_bit_decode_tga(KX_BITMAP *bitmap, const uint8_t *data, size_t size, int o
 int kx_bit_decode_pcx(KX_BITMAP *bitmap, const uint8_t *data, size_t size, int options,
                       const char *name);
 int kx_bit_decode_jpeg(KX_BITMAP *bitmap, const uint8_t *data, size_t size, int options);
+
+// Takes `count` finished rows of a width x height picture from row `y` down: 24-bit RGB, width x 3
+// bytes a row, no padding. The bytes are only valid during the call. Returns 0 to stop.
+typedef int (*KX_BIT_ROWS)(void *user, int width, int height, int y, int count, const uint8_t *rgb);
+// The JPEG reader handing out the picture in bands from the top instead of building it whole;
+// a file that carries every component in one scan (the usual kind) is decoded holding only a
+// few rows. 1 when every row was handed out; 0 when the file is refused or `rows` stopped it,
+// possibly after some rows.
+int kx_bit_decode_jpeg_rows(const uint8_t *data, size_t size, KX_BIT_ROWS rows, void *user);
 
 // Writes a picture (or the rectangle of it; null: all): 8 bits as PCX, every other depth as TGA,
 // whatever the name says. With the 3D interface in use its save slot writes the screen instead.

@@ -102,18 +102,29 @@ int kx_bit_load_jpeg(KX_BITMAP *bitmap, const char *file_name, int options)
     return kx_bit_load_jpeg_named(bitmap, file_name, options, file_name);
 }
 
-static int kx_bit_load_named(KX_BITMAP *bitmap, const char *file_name, int options, const char *name)
+KX_BIT_READER kx_bit_reader_of(const char *file_name)
 {
-    if (!bitmap || !file_name) return 0;
+    if (!file_name) return KX_BIT_READER_NONE;
     char upper[KX_IO_PATH_MAX];
     std::snprintf(upper, sizeof upper, "%s", file_name);
     for (char *c = upper; *c; c++) *c = char(std::toupper(static_cast<unsigned char>(*c)));
-    if (std::strstr(upper, ".PCX") || std::strstr(upper, ".PCC"))
-        return kx_bit_load_pcx_named(bitmap, file_name, options, name);
-    if (std::strstr(upper, ".PNG")) return kx_bit_load_png_named(bitmap, file_name, options, name);
-    if (std::strstr(upper, ".TGA")) return kx_bit_load_tga_named(bitmap, file_name, options, name);
-    if (std::strstr(upper, ".JPG") || std::strstr(upper, ".JPE"))
-        return kx_bit_load_jpeg_named(bitmap, file_name, options, name);
+    if (std::strstr(upper, ".PCX") || std::strstr(upper, ".PCC")) return KX_BIT_READER_PCX;
+    if (std::strstr(upper, ".PNG")) return KX_BIT_READER_PNG;
+    if (std::strstr(upper, ".TGA")) return KX_BIT_READER_TGA;
+    if (std::strstr(upper, ".JPG") || std::strstr(upper, ".JPE")) return KX_BIT_READER_JPEG;
+    return KX_BIT_READER_NONE;
+}
+
+static int kx_bit_load_named(KX_BITMAP *bitmap, const char *file_name, int options, const char *name)
+{
+    if (!bitmap || !file_name) return 0;
+    switch (kx_bit_reader_of(file_name)) {
+    case KX_BIT_READER_PCX: return kx_bit_load_pcx_named(bitmap, file_name, options, name);
+    case KX_BIT_READER_PNG: return kx_bit_load_png_named(bitmap, file_name, options, name);
+    case KX_BIT_READER_TGA: return kx_bit_load_tga_named(bitmap, file_name, options, name);
+    case KX_BIT_READER_JPEG: return kx_bit_load_jpeg_named(bitmap, file_name, options, name);
+    case KX_BIT_READER_NONE: break;
+    }
     return 0;
 }
 

@@ -1,11 +1,19 @@
 // kx_bit JPEG reader: baseline sequential Huffman pictures, gray or YCbCr, any sampling factors,
-// interleaved or one-component scans, restart intervals. Huffman codes are decoded through a
-// 9-bit lookahead table, blocks through a floating-point AAN inverse DCT, and interleaved scans
-// are upsampled and colour-converted one MCU row behind the decoder while the rows are in cache.
+// interleaved or one-component scans, restart intervals. The entropy decoder refills 64 bits at
+// a time and decodes short codes together with their value bits in one table lookup; blocks
+// without AC terms skip the inverse DCT. When one scan carries every component, the picture is
+// decoded one MCU row at a time into a ring of three MCU rows and upsampled and colour-converted
+// one MCU row behind, so only a few rows are ever held besides the output; pictures coded
+// component by component keep whole planes and are converted at the end. The pixel kernels
+// (inverse DCT, upsampling, colour conversion) have SSE2 and AVX2 builds.
+#include "kx/kx_bit/kx_bit_jpeg_local.h"
 #include "kx/kx_bit/kx_bit_local.h"
 
 #include "kx/kx_mem/kx_mem.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -13,14 +21,19 @@
 // Types
 // ---------------------------------------------------------------------------------------------
 
-constexpr int KX_JPEG_FAST_BITS = 9;
+constexpr int KX_JPEG_FAST_BITS = 10;
+constexpr size_t KX_JPEG_SLACK = 64;   // bytes past every plane and row buffer for the vector kernels
 
+// A Huffman table. Entries of `fast`, by the next 10 bits of the stream:
+//   bits 0-7   bits to consume; 0 when the code is longer than 10 bits
+//   bits 8-15  the symbol (AC: run << 4 | size; DC: size)
+//   bits 16-31 the coefficient, when the code and its value bits both fit (never 0 then);
+//              0 when the value bits are still to read, or there are none
 struct KX_JPEG_HUFF {
     bool defined;
-    uint16_t fast[1 << KX_JPEG_FAST_BITS];   // (length << 8) | symbol, 0 when longer
-    int32_t fast_ac[1 << KX_JPEG_FAST_BITS]; // (value << 16) | (run << 8) | bits, 0 when none
-    uint32_t maxcode[18];                    // first code above each length, left-aligned to 16
-    int delta[17];                           // symbol index minus code for each length
+    int32_t fast[1 << KX_JPEG_FAST_BITS];
+    uint32_t maxcode[18];   // first code above each length, left-aligned to 16
+    int delta[17];          // symbol index minus code for each length
     uint8_t symbols[256];
 };
 
@@ -29,7 +42,9 @@ struct KX_JPEG_COMPONENT {
     int dc_table, ac_table;
     int dc_pred;
     int width, height;        // samples that belong to the picture
-    int stride, rows;         // plane size (whole MCUs)
+    int stride;               // bytes of a plane row (whole MCUs)
+    int band;                 // plane rows of one MCU row
+    int slots;                // MCU rows the plane holds (a ring of 3, or all of them)
     int blocks_w, blocks_h;   // blocks of a one-component scan
     uint8_t *plane;
     bool done;                // every block decoded
@@ -37,8 +52,8 @@ struct KX_JPEG_COMPONENT {
 
 struct KX_JPEG_READER {
     const uint8_t *p, *end;
-    uint64_t bits;
-    int count;
+    uint64_t bits;            // the next bits of the stream, from the top
+    int count;                // how many of them are counted
     int marker;               // marker met in the data (0 none)
     const uint8_t *marker_at; // its 0xFF byte
     size_t pad;               // zero bytes fed after the end of the file
@@ -48,7 +63,7 @@ struct KX_JPEG_READER {
 struct KX_JPEG {
     const uint8_t *data;
     size_t size;
-    float quant[4][64];   // natural order, AAN scale and 1/8 folded in
+    float quant[4][64];       // transposed order, AAN scale and 1/8 folded in
     bool quant_defined[4];
     KX_JPEG_HUFF dc[4], ac[4];
     int width, height, ncomp;
@@ -56,45 +71,60 @@ struct KX_JPEG {
     KX_JPEG_COMPONENT comp[4];
     int restart;
     bool frame, adobe_rgb;
+    bool in_step;             // one scan carries every component: rows are converted as it goes
     int converted;            // output rows already converted
-    uint8_t *out;
-    uint8_t *rows;            // upsampling row buffers
+    const KX_JPEG_KERNELS *kernels;
+    uint8_t *out;             // the whole picture, or null when rows go out in bands
+    uint8_t *band;            // one band of rows for `rows`
+    int band_rows;
+    KX_BIT_ROWS rows;
+    void *user;
+    uint8_t *line[3];         // upsampled component rows
+    int16_t *work;
 };
 
 // ---------------------------------------------------------------------------------------------
 // Globals
 // ---------------------------------------------------------------------------------------------
 
-// Zigzag position -> natural position (plus spare entries so a run past 63 stays in bounds).
-static const uint8_t kx_jpeg_natural[80] = {
+// Zigzag position -> natural position.
+static constexpr uint8_t kx_jpeg_natural[64] = {
     0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
     41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
-    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63, 63, 63,
-    63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63, 63};
+    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
 
-struct KX_JPEG_TABLES {
-    int cr_r[256], cb_b[256], cr_g[256], cb_g[256];
-    float aan[8];
-    KX_JPEG_TABLES()
+// Zigzag position -> transposed position (column * 8 + row), where the kernels want each
+// coefficient; spare entries keep a run past 63 in bounds.
+static constexpr std::array<uint8_t, 80> kx_jpeg_zigzag = [] {
+    std::array<uint8_t, 80> t{};
+    for (int k = 0; k < 80; k++) t[size_t(k)] = k < 64 ? uint8_t((kx_jpeg_natural[k] & 7) * 8 + (kx_jpeg_natural[k] >> 3)) : 63;
+    return t;
+}();
+
+struct KX_JPEG_AAN {
+    float scale[8];
+    KX_JPEG_AAN()
     {
-        for (int i = 0; i < 256; i++) {
-            int x = i - 128;
-            cr_r[i] = int(1.40200 * 65536.0 * x + 32768.0) >> 16;
-            cb_b[i] = int(1.77200 * 65536.0 * x + 32768.0) >> 16;
-            cr_g[i] = int(-0.71414 * 65536.0 * x);
-            cb_g[i] = int(-0.34414 * 65536.0 * x) + 32768;
-        }
-        aan[0] = 1.0f;
-        for (int k = 1; k < 8; k++) aan[k] = float(std::cos(k * 3.14159265358979323846 / 16.0) * std::sqrt(2.0));
+        scale[0] = 1.0f;
+        for (int k = 1; k < 8; k++) scale[k] = float(std::cos(k * 3.14159265358979323846 / 16.0) * std::sqrt(2.0));
     }
 };
-static const KX_JPEG_TABLES kx_jpeg_tables;
+static const KX_JPEG_AAN kx_jpeg_aan;
 
 // ---------------------------------------------------------------------------------------------
 // Entropy decoding
 // ---------------------------------------------------------------------------------------------
 
-static inline void kx_jpeg_refill(KX_JPEG_READER &r)
+static inline uint64_t kx_jpeg_load_be64(const uint8_t *p)
+{
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+    return v;
+}
+
+// Byte by byte, for the stretches near a 0xFF byte or the end of the data.
+static void kx_jpeg_refill_bytes(KX_JPEG_READER &r)
 {
     while (r.count <= 56) {
         unsigned b = 0;
@@ -121,42 +151,63 @@ static inline void kx_jpeg_refill(KX_JPEG_READER &r)
     }
 }
 
-static inline int kx_jpeg_extend(int v, int s) { return v < (1 << (s - 1)) ? v - (1 << s) + 1 : v; }
+// Tops the reader up to at least 57 bits. Eight bytes without a 0xFF among them go in with one
+// load; the bits of the bytes not counted yet are already the right ones, and the next load
+// writes them again unchanged.
+static inline void kx_jpeg_refill(KX_JPEG_READER &r)
+{
+    if (!r.marker && r.end - r.p >= 8) {
+        uint64_t w = kx_jpeg_load_be64(r.p);
+        if (!((~w - 0x0101010101010101ull) & w & 0x8080808080808080ull)) {
+            r.bits |= w >> r.count;
+            int n = (63 - r.count) >> 3;
+            r.p += n;
+            r.count += n * 8;
+            return;
+        }
+    }
+    kx_jpeg_refill_bytes(r);
+}
+
+static inline int kx_jpeg_extend(int v, int s) { return v - (((v >> (s - 1)) - 1) & ((1 << s) - 1)); }
 
 static inline int kx_jpeg_bits(KX_JPEG_READER &r, int s)
 {
-    if (s == 0) return 0;
     int v = int(r.bits >> (64 - s));
     r.bits <<= s;
     r.count -= s;
     return v;
 }
 
-// Decodes one Huffman symbol (the reader holds at least 32 bits). -1 on an invalid code.
-static inline int kx_jpeg_symbol(KX_JPEG_READER &r, const KX_JPEG_HUFF &h)
+static inline void kx_jpeg_skip(KX_JPEG_READER &r, int n)
 {
-    unsigned e = h.fast[r.bits >> (64 - KX_JPEG_FAST_BITS)];
-    if (e) {
-        int len = int(e >> 8);
-        r.bits <<= len;
-        r.count -= len;
-        return int(e & 255);
-    }
+    r.bits <<= n;
+    r.count -= n;
+}
+
+// A code longer than the lookup (the reader holds at least 16 bits). -1 on an invalid code.
+static int kx_jpeg_symbol_long(KX_JPEG_READER &r, const KX_JPEG_HUFF &h)
+{
     uint32_t peek = uint32_t(r.bits >> 48);
     for (int len = KX_JPEG_FAST_BITS + 1; len <= 16; len++) {
         if (peek < h.maxcode[len]) {
             int index = int(peek >> (16 - len)) + h.delta[len];
-            r.bits <<= len;
-            r.count -= len;
-            if (index < 0 || index > 255) {
-                r.bad = true;
-                return -1;
-            }
+            kx_jpeg_skip(r, len);
+            if (index < 0 || index > 255) break;
             return h.symbols[index];
         }
     }
     r.bad = true;
     return -1;
+}
+
+// The symbol of a lookup entry that holds no coefficient, with its code consumed (a code too
+// long for the lookup is decoded the long way). -1 on an invalid code.
+static inline int kx_jpeg_symbol(KX_JPEG_READER &r, const KX_JPEG_HUFF &h, int32_t e)
+{
+    if (!(e & 255)) return kx_jpeg_symbol_long(r, h);
+    kx_jpeg_skip(r, e & 255);
+    return (e >> 8) & 255;
 }
 
 static bool kx_jpeg_huff_build(KX_JPEG_HUFF &h, const uint8_t *counts, const uint8_t *symbols, int total, bool ac)
@@ -169,66 +220,63 @@ static bool kx_jpeg_huff_build(KX_JPEG_HUFF &h, const uint8_t *counts, const uin
         h.delta[len] = k - int(code);
         for (int i = 0; i < counts[len - 1]; i++, k++, code++) {
             if (code >= (1u << len)) return false;   // more codes than the length allows
-            if (len <= KX_JPEG_FAST_BITS) {
-                int shift = KX_JPEG_FAST_BITS - len;
-                for (uint32_t j = 0; j < (1u << shift); j++) h.fast[(code << shift) | j] = uint16_t(len << 8 | symbols[k]);
+            if (len > KX_JPEG_FAST_BITS) continue;
+            int symbol = symbols[k], size = ac ? symbol & 15 : symbol;
+            int shift = KX_JPEG_FAST_BITS - len;
+            for (uint32_t j = 0; j < (1u << shift); j++) {
+                uint32_t index = code << shift | j;
+                int32_t e = int32_t(uint32_t(symbol) << 8 | uint32_t(len));
+                if (size > 0 && len + size <= KX_JPEG_FAST_BITS) {
+                    int v = kx_jpeg_extend(int(index >> (shift - size)) & ((1 << size) - 1), size);
+                    e = int32_t(uint32_t(v) << 16 | uint32_t(symbol) << 8 | uint32_t(len + size));
+                }
+                h.fast[index] = e;
             }
         }
         h.maxcode[len] = code << (16 - len);
         code <<= 1;
     }
     h.maxcode[17] = 0xFFFFFFFFu;
-    if (ac) {
-        // Short code plus short value: run and coefficient straight from the table.
-        for (int i = 0; i < (1 << KX_JPEG_FAST_BITS); i++) {
-            unsigned e = h.fast[i];
-            if (!e) continue;
-            int len = int(e >> 8), rs = int(e & 255), run = rs >> 4, s = rs & 15;
-            if (s == 0 || len + s > KX_JPEG_FAST_BITS) continue;
-            int v = (i << len) & ((1 << KX_JPEG_FAST_BITS) - 1);
-            v >>= KX_JPEG_FAST_BITS - s;
-            v = kx_jpeg_extend(v, s);
-            h.fast_ac[i] = int32_t(uint32_t(v) << 16 | uint32_t(run) << 8 | uint32_t(len + s));
-        }
-    }
     h.defined = true;
     return true;
 }
 
-// Decodes one block's coefficients, dequantised, into `coef` (natural order; zeroed by the
-// caller). Returns the zigzag index of the last coefficient, -1 on a bad code.
-static inline int kx_jpeg_block(KX_JPEG_READER &r, const KX_JPEG_HUFF &dc, const KX_JPEG_HUFF &ac,
-                                const float *q, int &pred, float *coef)
+// Decodes one block's quantised coefficients into `coef` (transposed order; zeroed by the
+// caller). Returns the zigzag index of the last coefficient (0: DC only), -1 on a bad code.
+static inline int kx_jpeg_block(KX_JPEG_READER &r, const KX_JPEG_HUFF &dc, const KX_JPEG_HUFF &ac, int &pred,
+                                int16_t *coef)
 {
     if (r.count < 32) kx_jpeg_refill(r);
-    int s = kx_jpeg_symbol(r, dc);
-    if (s < 0) return -1;
-    if (s > 16) s = 16;
-    int diff = 0;
-    if (s) {
-        if (r.count < 16) kx_jpeg_refill(r);
-        diff = kx_jpeg_extend(kx_jpeg_bits(r, s), s);
+    int32_t e = dc.fast[r.bits >> (64 - KX_JPEG_FAST_BITS)];
+    int diff = e >> 16;
+    if (!diff) {
+        int s = kx_jpeg_symbol(r, dc, e);
+        if (s < 0) return -1;
+        if (s > 16) s = 16;
+        if (s) {
+            if (r.count < 16) kx_jpeg_refill(r);
+            diff = kx_jpeg_extend(kx_jpeg_bits(r, s), s);
+        }
+    } else {
+        kx_jpeg_skip(r, e & 255);
     }
-    pred += diff;
-    coef[0] = float(pred) * q[0];
+    // Valid pictures keep the DC term within +-2048; damaged ones wrap instead of overflowing.
+    pred = int16_t(uint16_t(pred + diff));
+    coef[0] = int16_t(pred);
     int last = 0;
     for (int k = 1; k < 64;) {
         if (r.count < 32) kx_jpeg_refill(r);
-        int32_t f = ac.fast_ac[r.bits >> (64 - KX_JPEG_FAST_BITS)];
-        if (f) {
-            int len = f & 255;
-            k += (f >> 8) & 15;
-            r.bits <<= len;
-            r.count -= len;
-            int n = kx_jpeg_natural[k];
-            coef[n] = float(f >> 16) * q[n];
+        e = ac.fast[r.bits >> (64 - KX_JPEG_FAST_BITS)];
+        if (e >> 16) {
+            k += (e >> 12) & 15;
+            kx_jpeg_skip(r, e & 255);
+            coef[kx_jpeg_zigzag[size_t(k)]] = int16_t(e >> 16);
             last = k++;
             continue;
         }
-        int rs = kx_jpeg_symbol(r, ac);
+        int rs = kx_jpeg_symbol(r, ac, e);
         if (rs < 0) return -1;
-        int run = rs >> 4;
-        s = rs & 15;
+        int run = rs >> 4, s = rs & 15;
         if (s == 0) {
             if (run != 15) break;
             k += 16;
@@ -236,189 +284,94 @@ static inline int kx_jpeg_block(KX_JPEG_READER &r, const KX_JPEG_HUFF &dc, const
         }
         k += run;
         if (k > 63) break;
-        int n = kx_jpeg_natural[k];
-        coef[n] = float(kx_jpeg_extend(kx_jpeg_bits(r, s), s)) * q[n];
+        coef[kx_jpeg_zigzag[size_t(k)]] = int16_t(kx_jpeg_extend(kx_jpeg_bits(r, s), s));
         last = k++;
     }
     return last;
 }
 
 // ---------------------------------------------------------------------------------------------
-// Inverse DCT
+// Planes, upsampling and colour conversion
 // ---------------------------------------------------------------------------------------------
 
-static inline uint8_t kx_jpeg_clamp(float v)
+// Plane row r of a component, wherever the ring keeps it.
+static inline uint8_t *kx_jpeg_plane_row(const KX_JPEG_COMPONENT &c, int r)
 {
-    int i = int(v + 128.5f);
-    return uint8_t(i < 0 ? 0 : i > 255 ? 255 : i);
+    int m = r / c.band;
+    return c.plane + (size_t(m % c.slots) * size_t(c.band) + size_t(r - m * c.band)) * size_t(c.stride);
 }
 
-// One pass of the AAN butterfly over eight values p[0], p[s], ..., p[7s], giving eight
-// outputs in natural order.
-static inline void kx_jpeg_idct_1d(const float *p, int s, float out[8])
-{
-    float t0 = p[0], t1 = p[2 * s], t2 = p[4 * s], t3 = p[6 * s];
-    float t10 = t0 + t2, t11 = t0 - t2;
-    float t13 = t1 + t3, t12 = (t1 - t3) * 1.414213562f - t13;
-    t0 = t10 + t13;
-    t3 = t10 - t13;
-    t1 = t11 + t12;
-    t2 = t11 - t12;
-    float t4 = p[s], t5 = p[3 * s], t6 = p[5 * s], t7 = p[7 * s];
-    float z13 = t6 + t5, z10 = t6 - t5, z11 = t4 + t7, z12 = t4 - t7;
-    t7 = z11 + z13;
-    t11 = (z11 - z13) * 1.414213562f;
-    float z5 = (z10 + z12) * 1.847759065f;
-    t10 = z5 - z12 * 1.082392200f;
-    t12 = z5 - z10 * 2.613125930f;
-    t6 = t12 - t7;
-    t5 = t11 - t6;
-    t4 = t10 - t5;
-    out[0] = t0 + t7;
-    out[7] = t0 - t7;
-    out[1] = t1 + t6;
-    out[6] = t1 - t6;
-    out[2] = t2 + t5;
-    out[5] = t2 - t5;
-    out[3] = t3 + t4;
-    out[4] = t3 - t4;
-}
-
-// Floating-point AAN inverse DCT of dequantised, prescaled coefficients into 8 x 8 samples:
-// columns first, then rows.
-static void kx_jpeg_idct(const float *in, uint8_t *out, int stride, int last)
-{
-    if (last == 0) {
-        uint8_t v = kx_jpeg_clamp(in[0]);
-        for (int y = 0; y < 8; y++) std::memset(out + y * stride, v, 8);
-        return;
-    }
-    float ws[64], v[8];
-    for (int c = 0; c < 8; c++) {
-        kx_jpeg_idct_1d(in + c, 8, v);
-        for (int k = 0; k < 8; k++) ws[c + 8 * k] = v[k];
-    }
-    for (int y = 0; y < 8; y++) {
-        kx_jpeg_idct_1d(ws + y * 8, 1, v);
-        uint8_t *o = out + y * stride;
-        for (int k = 0; k < 8; k++) o[k] = kx_jpeg_clamp(v[k]);
-    }
-}
-
-// ---------------------------------------------------------------------------------------------
-// Upsampling and colour conversion
-// ---------------------------------------------------------------------------------------------
-
-// Fills `dst` (picture width samples) with row y of component c, upsampled: triangle filters
-// for the 2:1 ratios, sample repetition for the others.
-static void kx_jpeg_upsample_row(const KX_JPEG &j, const KX_JPEG_COMPONENT &c, int y, uint8_t *dst, int *sum)
+// Row y of component c at the picture's resolution: the plane row itself at full resolution,
+// else upsampled into `buf` (triangle filters for the 2:1 ratios, repetition for the others).
+static const uint8_t *kx_jpeg_component_row(const KX_JPEG &j, const KX_JPEG_COMPONENT &c, int y, uint8_t *buf)
 {
     int rh = j.hmax / c.h, rv = j.vmax / c.v;
     bool whole = rh * c.h == j.hmax && rv * c.v == j.vmax;
-    int W = j.width;
-    if (whole && rh == 1 && rv == 1) {
-        std::memcpy(dst, c.plane + size_t(y) * size_t(c.stride), size_t(W));
-        return;
+    if (whole && rh == 1 && rv == 1) return kx_jpeg_plane_row(c, y);
+    if (whole && rh <= 2 && rv == 2) {
+        int yc = y >> 1, yf = (y & 1) ? yc + 1 : yc - 1;
+        if (yf < 0) yf = 0;
+        if (yf >= c.height) yf = c.height - 1;
+        const uint8_t *near = kx_jpeg_plane_row(c, yc), *far = kx_jpeg_plane_row(c, yf);
+        if (rh == 2) {
+            j.kernels->up_h2v2(near, far, c.width, buf, j.work);
+        } else {
+            int bias = (y & 1) ? 2 : 1;
+            for (int x = 0; x < j.width; x++) buf[x] = uint8_t((3 * near[x] + far[x] + bias) >> 2);
+        }
+        return buf;
     }
-    if (whole && (rh <= 2 && rv <= 2)) {
-        int yc = rv == 2 ? y >> 1 : y;
-        const uint8_t *near = c.plane + size_t(yc) * size_t(c.stride);
-        int cw = c.width;
-        if (rv == 2) {
-            int yf = (y & 1) ? yc + 1 : yc - 1;
-            if (yf < 0) yf = 0;
-            if (yf >= c.height) yf = c.height - 1;
-            const uint8_t *far = c.plane + size_t(yf) * size_t(c.stride);
-            if (rh == 1) {
-                int bias = (y & 1) ? 2 : 1;
-                for (int x = 0; x < W; x++) dst[x] = uint8_t((3 * near[x] + far[x] + bias) >> 2);
-                return;
-            }
-            for (int x = 0; x < cw; x++) sum[x] = 3 * near[x] + far[x];
-            if (cw == 1) {
-                dst[0] = uint8_t((sum[0] * 4 + 8) >> 4);
-                if (W > 1) dst[1] = uint8_t((sum[0] * 4 + 7) >> 4);
-                return;
-            }
-            dst[0] = uint8_t((sum[0] * 4 + 8) >> 4);
-            dst[1] = uint8_t((sum[0] * 3 + sum[1] + 7) >> 4);
-            for (int x = 1; x < cw - 1; x++) {
-                dst[2 * x] = uint8_t((sum[x] * 3 + sum[x - 1] + 8) >> 4);
-                dst[2 * x + 1] = uint8_t((sum[x] * 3 + sum[x + 1] + 7) >> 4);
-            }
-            int x = cw - 1;
-            dst[2 * x] = uint8_t((sum[x] * 3 + sum[x - 1] + 8) >> 4);
-            if (2 * x + 1 < W) dst[2 * x + 1] = uint8_t((sum[x] * 4 + 7) >> 4);
-            return;
-        }
-        // 2:1 across only.
-        if (cw == 1) {
-            dst[0] = near[0];
-            if (W > 1) dst[1] = near[0];
-            return;
-        }
-        dst[0] = near[0];
-        dst[1] = uint8_t((near[0] * 3 + near[1] + 2) >> 2);
-        for (int x = 1; x < cw - 1; x++) {
-            dst[2 * x] = uint8_t((near[x] * 3 + near[x - 1] + 1) >> 2);
-            dst[2 * x + 1] = uint8_t((near[x] * 3 + near[x + 1] + 2) >> 2);
-        }
-        int x = cw - 1;
-        dst[2 * x] = uint8_t((near[x] * 3 + near[x - 1] + 1) >> 2);
-        if (2 * x + 1 < W) dst[2 * x + 1] = near[x];
-        return;
+    if (whole && rh == 2 && rv == 1) {
+        j.kernels->up_h2v1(kx_jpeg_plane_row(c, y), c.width, buf);
+        return buf;
     }
     int yc = int(int64_t(y) * c.v / j.vmax);
     if (yc >= c.height) yc = c.height - 1;
-    const uint8_t *src = c.plane + size_t(yc) * size_t(c.stride);
-    for (int x = 0; x < W; x++) {
+    const uint8_t *src = kx_jpeg_plane_row(c, yc);
+    for (int x = 0; x < j.width; x++) {
         int xc = int(int64_t(x) * c.h / j.hmax);
-        dst[x] = src[xc < c.width ? xc : c.width - 1];
+        buf[x] = src[xc < c.width ? xc : c.width - 1];
+    }
+    return buf;
+}
+
+static void kx_jpeg_convert_row(const KX_JPEG &j, int y, uint8_t *o)
+{
+    int W = j.width;
+    if (j.ncomp == 1) {
+        const uint8_t *g = kx_jpeg_component_row(j, j.comp[0], y, j.line[0]);
+        for (int x = 0; x < W; x++) o[3 * x] = o[3 * x + 1] = o[3 * x + 2] = g[x];
+        return;
+    }
+    const uint8_t *a = kx_jpeg_component_row(j, j.comp[0], y, j.line[0]);
+    const uint8_t *b = kx_jpeg_component_row(j, j.comp[1], y, j.line[1]);
+    const uint8_t *c = kx_jpeg_component_row(j, j.comp[2], y, j.line[2]);
+    if (!j.adobe_rgb) {
+        j.kernels->ycc_rgb(a, b, c, o, W);
+        return;
+    }
+    for (int x = 0; x < W; x++) {
+        o[3 * x] = a[x];
+        o[3 * x + 1] = b[x];
+        o[3 * x + 2] = c[x];
     }
 }
 
-// Converts output rows [converted, y_end) to RGB.
-static void kx_jpeg_convert(KX_JPEG &j, int y_end)
+// Converts output rows [converted, y_end) into the picture, or band by band for `rows`.
+// False when `rows` asked to stop.
+static bool kx_jpeg_emit(KX_JPEG &j, int y_end)
 {
     if (y_end > j.height) y_end = j.height;
-    int W = j.width;
-    uint8_t *r0 = j.rows, *r1 = j.rows + W, *r2 = j.rows + 2 * W;
-    int *sum = reinterpret_cast<int *>(j.rows + ((3 * size_t(W) + 15) & ~size_t(15)));
-    const KX_JPEG_TABLES &t = kx_jpeg_tables;
-    for (int y = j.converted; y < y_end; y++) {
-        uint8_t *o = j.out + size_t(y) * size_t(W) * 3;
-        if (j.ncomp == 1) {
-            kx_jpeg_upsample_row(j, j.comp[0], y, r0, sum);
-            for (int x = 0; x < W; x++) o[3 * x] = o[3 * x + 1] = o[3 * x + 2] = r0[x];
-            continue;
-        }
-        const uint8_t *yy = r0, *cb = r1, *cr = r2;
-        const KX_JPEG_COMPONENT &c0 = j.comp[0];
-        if (c0.h == j.hmax && c0.v == j.vmax)
-            yy = c0.plane + size_t(y) * size_t(c0.stride);
-        else
-            kx_jpeg_upsample_row(j, c0, y, r0, sum);
-        kx_jpeg_upsample_row(j, j.comp[1], y, r1, sum);
-        kx_jpeg_upsample_row(j, j.comp[2], y, r2, sum);
-        if (j.adobe_rgb) {
-            for (int x = 0; x < W; x++) {
-                o[3 * x] = yy[x];
-                o[3 * x + 1] = cb[x];
-                o[3 * x + 2] = cr[x];
-            }
-            continue;
-        }
-        for (int x = 0; x < W; x++) {
-            int Y = yy[x], B = cb[x], R = cr[x];
-            int r = Y + t.cr_r[R];
-            int g = Y + ((t.cb_g[B] + t.cr_g[R]) >> 16);
-            int b = Y + t.cb_b[B];
-            o[3 * x] = uint8_t(r < 0 ? 0 : r > 255 ? 255 : r);
-            o[3 * x + 1] = uint8_t(g < 0 ? 0 : g > 255 ? 255 : g);
-            o[3 * x + 2] = uint8_t(b < 0 ? 0 : b > 255 ? 255 : b);
-        }
+    size_t row_bytes = size_t(j.width) * 3;
+    while (j.converted < y_end) {
+        int y0 = j.converted;
+        int n = j.out ? y_end - y0 : std::min(y_end - y0, j.band_rows);
+        uint8_t *dst = j.out ? j.out + size_t(y0) * row_bytes : j.band;
+        for (int i = 0; i < n; i++) kx_jpeg_convert_row(j, y0 + i, dst + size_t(i) * row_bytes);
+        j.converted = y0 + n;
+        if (!j.out && !j.rows(j.user, j.width, j.height, y0, n, j.band)) return false;
     }
-    if (y_end > j.converted) j.converted = y_end;
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -456,7 +409,7 @@ static bool kx_jpeg_frame(KX_JPEG &j, const uint8_t *p, size_t len)
         c.blocks_w = (c.width + 7) / 8;
         c.blocks_h = (c.height + 7) / 8;
         c.stride = j.mcus_x * c.h * 8;
-        c.rows = j.mcus_y * c.v * 8;
+        c.band = c.v * 8;
     }
     j.frame = true;
     return true;
@@ -488,7 +441,7 @@ static bool kx_jpeg_tables_quant(KX_JPEG &j, const uint8_t *p, size_t len)
         for (int k = 0; k < 64; k++) {
             int q = pq ? kx_bit_be16(p + 1 + 2 * k) : p[1 + k];
             int n = kx_jpeg_natural[k];
-            j.quant[tq][n] = float(q) * kx_jpeg_tables.aan[n >> 3] * kx_jpeg_tables.aan[n & 7] / 8.0f;
+            j.quant[tq][kx_jpeg_zigzag[size_t(k)]] = float(q) * kx_jpeg_aan.scale[n >> 3] * kx_jpeg_aan.scale[n & 7] / 8.0f;
         }
         j.quant_defined[tq] = true;
         p += need;
@@ -497,18 +450,33 @@ static bool kx_jpeg_tables_quant(KX_JPEG &j, const uint8_t *p, size_t len)
     return true;
 }
 
-// Allocates the planes, the picture and the row buffers on the first scan.
-static bool kx_jpeg_buffers(KX_JPEG &j)
+// Allocates the planes, the row buffers and the output on the first scan. A first scan that
+// carries every component decodes the picture in step with the conversion, into rings of
+// three MCU rows; otherwise the planes hold everything.
+static bool kx_jpeg_buffers(KX_JPEG &j, bool in_step)
 {
-    if (j.out) return true;
+    j.in_step = in_step;
+    int widest = 0;
     for (int i = 0; i < j.ncomp; i++) {
         KX_JPEG_COMPONENT &c = j.comp[i];
-        c.plane = static_cast<uint8_t *>(kx_mem_calloc(size_t(c.stride), size_t(c.rows)));
+        c.slots = in_step ? std::min(3, j.mcus_y) : j.mcus_y;
+        c.plane = static_cast<uint8_t *>(kx_mem_calloc(size_t(c.slots) * size_t(c.band) * size_t(c.stride) + KX_JPEG_SLACK, 1));
         if (!c.plane) return false;
+        widest = std::max(widest, c.stride);
     }
-    j.rows = static_cast<uint8_t *>(kx_mem_malloc(((size_t(j.width) * 3 + 15) & ~size_t(15)) + size_t(j.width) * sizeof(int)));
-    j.out = static_cast<uint8_t *>(kx_mem_malloc(size_t(j.width) * size_t(j.height) * 3));
-    return j.rows && j.out;
+    size_t line = (size_t(j.width) + KX_JPEG_SLACK + 31) & ~size_t(31);
+    uint8_t *lines = static_cast<uint8_t *>(kx_mem_calloc(3 * line + (size_t(widest) + 48) * sizeof(int16_t), 1));
+    if (!lines) return false;
+    for (int i = 0; i < 3; i++) j.line[i] = lines + size_t(i) * line;
+    j.work = reinterpret_cast<int16_t *>(lines + 3 * line);
+    size_t row_bytes = size_t(j.width) * 3;
+    if (j.rows) {
+        j.band_rows = 8 * j.vmax;
+        j.band = static_cast<uint8_t *>(kx_mem_malloc(size_t(j.band_rows) * row_bytes));
+        return j.band != nullptr;
+    }
+    j.out = static_cast<uint8_t *>(kx_mem_malloc(size_t(j.height) * row_bytes));
+    return j.out != nullptr;
 }
 
 // Finds the end of a scan's data: the first marker that is neither a stuffed byte nor a restart.
@@ -528,6 +496,9 @@ static const uint8_t *kx_jpeg_scan(KX_JPEG &j, const uint8_t *p, size_t len, con
     if (!j.frame || len < 1) return nullptr;
     int ns = p[0];
     if (ns < 1 || ns > j.ncomp || len < 4 + size_t(ns) * 2) return nullptr;
+    const uint8_t *data = p + len;
+    // A picture decoded in step is complete after its first scan; later scans add nothing.
+    if (j.in_step) return kx_jpeg_scan_end(data, end);
     KX_JPEG_COMPONENT *sc[4];
     for (int i = 0; i < ns; i++) {
         int id = p[1 + i * 2], tables = p[2 + i * 2];
@@ -542,7 +513,6 @@ static const uint8_t *kx_jpeg_scan(KX_JPEG &j, const uint8_t *p, size_t len, con
             return nullptr;
         sc[i]->dc_pred = 0;
     }
-    const uint8_t *data = p + len;
     // Every block takes at least two bits: a scan that needs more blocks than its bytes can
     // hold is a cut file, refused before anything is allocated for it.
     size_t blocks = 0;
@@ -554,15 +524,19 @@ static const uint8_t *kx_jpeg_scan(KX_JPEG &j, const uint8_t *p, size_t len, con
         blocks = size_t(j.mcus_x) * size_t(j.mcus_y) * per_mcu;
     }
     if (blocks > size_t(end - data) * 4 + 64) return nullptr;
-    if (!kx_jpeg_buffers(j)) return nullptr;
+    if (!j.line[0] && !kx_jpeg_buffers(j, ns == j.ncomp)) return nullptr;
 
     KX_JPEG_READER r = {data, end, 0, 0, 0, nullptr, 0, false};
-    alignas(16) float coef[64] = {};
-    bool all = ns == j.ncomp && ns > 1;
+    alignas(32) int16_t coef[64] = {};
+    const KX_JPEG_KERNELS *kernels = j.kernels;
     int units_x = ns == 1 ? sc[0]->blocks_w : j.mcus_x;
     int units_y = ns == 1 ? sc[0]->blocks_h : j.mcus_y;
     int todo = j.restart;
     for (int my = 0; my < units_y; my++) {
+        // Where this row of MCUs goes: the first plane row of each of its block rows.
+        uint8_t *rows[4][4];
+        for (int i = 0; i < ns; i++)
+            for (int v = 0; v < (ns == 1 ? 1 : sc[i]->v); v++) rows[i][v] = kx_jpeg_plane_row(*sc[i], (ns == 1 ? my : my * sc[i]->v + v) * 8);
         for (int mx = 0; mx < units_x; mx++) {
             if (j.restart && todo == 0) {
                 // Restart: byte-align, pass the RSTn marker, reset the predictions.
@@ -580,18 +554,26 @@ static const uint8_t *kx_jpeg_scan(KX_JPEG &j, const uint8_t *p, size_t len, con
             }
             for (int i = 0; i < ns; i++) {
                 KX_JPEG_COMPONENT &c = *sc[i];
+                const KX_JPEG_HUFF &dc = j.dc[c.dc_table], &ac = j.ac[c.ac_table];
+                const float *q = j.quant[c.tq];
                 int bh = ns == 1 ? 1 : c.h, bv = ns == 1 ? 1 : c.v;
                 for (int v = 0; v < bv; v++) {
+                    uint8_t *row = rows[i][v];
                     for (int h = 0; h < bh; h++) {
-                        int last = kx_jpeg_block(r, j.dc[c.dc_table], j.ac[c.ac_table], j.quant[c.tq], c.dc_pred, coef);
+                        int last = kx_jpeg_block(r, dc, ac, c.dc_pred, coef);
                         if (last < 0) return nullptr;
-                        int bx = ns == 1 ? mx : mx * c.h + h, by = ns == 1 ? my : my * c.v + v;
-                        kx_jpeg_idct(coef, c.plane + size_t(by) * 8 * size_t(c.stride) + size_t(bx) * 8, c.stride, last);
-                        // Leave the block zeroed for the next one (most hold only a DC term).
-                        if (last == 0)
+                        int bx = ns == 1 ? mx : mx * c.h + h;
+                        uint8_t *out = row + size_t(bx) * 8;
+                        if (last == 0) {
+                            // No AC terms: the block is flat.
+                            uint8_t flat = uint8_t(int(std::min(std::max(float(coef[0]) * q[0] + 128.5f, 0.0f), 255.0f)));
+                            for (int y = 0; y < 8; y++) std::memset(out + y * c.stride, flat, 8);
                             coef[0] = 0;
-                        else
+                        } else {
+                            // Zigzag positions up to 9 all lie in the top-left 4 x 4.
+                            (last <= 9 ? kernels->idct4 : kernels->idct)(coef, q, out, c.stride);
                             std::memset(coef, 0, sizeof coef);
+                        }
                     }
                 }
             }
@@ -599,10 +581,11 @@ static const uint8_t *kx_jpeg_scan(KX_JPEG &j, const uint8_t *p, size_t len, con
         }
         // The data ran out before the picture did: a cut file.
         if (r.pad * 8 > size_t(r.count) + 64) return nullptr;
-        if (all) kx_jpeg_convert(j, my * 8 * j.vmax);
+        if (j.in_step && !kx_jpeg_emit(j, my * 8 * j.vmax)) return nullptr;
     }
     if (r.bad || (r.pad > 0 && int64_t(r.pad) * 8 > r.count)) return nullptr;
     for (int i = 0; i < ns; i++) sc[i]->done = true;
+    if (j.in_step && !kx_jpeg_emit(j, j.height)) return nullptr;
     const uint8_t *from = r.marker ? r.marker_at : r.p;
     return kx_jpeg_scan_end(from, end);
 }
@@ -611,10 +594,13 @@ static void kx_jpeg_release(KX_JPEG &j)
 {
     for (int i = 0; i < 4; i++)
         if (j.comp[i].plane) kx_mem_free(j.comp[i].plane);
-    if (j.rows) kx_mem_free(j.rows);
+    if (j.line[0]) kx_mem_free(j.line[0]);
+    if (j.band) kx_mem_free(j.band);
+    if (j.out) kx_mem_free(j.out);
 }
 
-static int kx_jpeg_decode(KX_JPEG &j, KX_BITMAP *bitmap)
+// Reads the markers and decodes every scan; 1 when the whole picture was converted.
+static int kx_jpeg_decode(KX_JPEG &j)
 {
     const uint8_t *p = j.data, *end = j.data + j.size;
     if (j.size < 4 || p[0] != 0xFF || p[1] != 0xD8) return 0;
@@ -660,17 +646,33 @@ static int kx_jpeg_decode(KX_JPEG &j, KX_BITMAP *bitmap)
             break;
         }
     }
-    if (!j.frame || !j.out) return 0;
+    if (!j.frame || !j.line[0]) return 0;
     for (int i = 0; i < j.ncomp; i++)
         if (!j.comp[i].done) return 0;
-    kx_jpeg_convert(j, j.height);
-    *bitmap = KX_BITMAP{};
-    bitmap->width = int16_t(j.width);
-    bitmap->height = int16_t(j.height);
-    bitmap->depth = 24;
-    bitmap->pixels = j.out;
-    j.out = nullptr;
-    return 1;
+    return kx_jpeg_emit(j, j.height) ? 1 : 0;
+}
+
+// Runs the decoder over a file in memory, into a whole picture (rows null) or band by band.
+static int kx_jpeg_run(const uint8_t *data, size_t size, KX_BITMAP *bitmap, KX_BIT_ROWS rows, void *user)
+{
+    auto *j = static_cast<KX_JPEG *>(kx_mem_calloc(1, sizeof(KX_JPEG)));
+    if (!j) return 0;
+    j->data = data;
+    j->size = size;
+    j->rows = rows;
+    j->user = user;
+    j->kernels = kx_jpeg_kernels();
+    int ok = kx_jpeg_decode(*j);
+    if (ok && bitmap) {
+        bitmap->width = int16_t(j->width);
+        bitmap->height = int16_t(j->height);
+        bitmap->depth = 24;
+        bitmap->pixels = j->out;
+        j->out = nullptr;
+    }
+    kx_jpeg_release(*j);
+    kx_mem_free(j);
+    return ok;
 }
 
 int kx_bit_decode_jpeg(KX_BITMAP *bitmap, const uint8_t *data, size_t size, int options)
@@ -679,13 +681,11 @@ int kx_bit_decode_jpeg(KX_BITMAP *bitmap, const uint8_t *data, size_t size, int 
     if (!bitmap) return 0;
     *bitmap = KX_BITMAP{};
     if (!data) return 0;
-    auto *j = static_cast<KX_JPEG *>(kx_mem_calloc(1, sizeof(KX_JPEG)));
-    if (!j) return 0;
-    j->data = data;
-    j->size = size;
-    int ok = kx_jpeg_decode(*j, bitmap);
-    if (j->out) kx_mem_free(j->out);
-    kx_jpeg_release(*j);
-    kx_mem_free(j);
-    return ok;
+    return kx_jpeg_run(data, size, bitmap, nullptr, nullptr);
+}
+
+int kx_bit_decode_jpeg_rows(const uint8_t *data, size_t size, KX_BIT_ROWS rows, void *user)
+{
+    if (!data || !rows) return 0;
+    return kx_jpeg_run(data, size, nullptr, rows, user);
 }

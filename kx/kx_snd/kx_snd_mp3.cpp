@@ -182,6 +182,31 @@ static inline int32_t kx_snd_mp3_round16(float v)
     return bits - 0x4B400000;
 }
 
+// `n` samples times their channel's gain (left and right in turn when `stereo`), rounded to 16
+// bits, eight at a time as kx_snd_mp3_round16 does one.
+KX_SND_MP3_VECTOR static void kx_snd_mp3_to16(const float *pcm, int n, float gl, float gr, int stereo, int16_t *dst)
+{
+    typedef int32_t v8i __attribute__((vector_size(32)));
+    typedef int16_t v8s __attribute__((vector_size(16)));
+    if (!stereo) gr = gl;
+    const KX_SND_MP3_V8 gain = {gl, gr, gl, gr, gl, gr, gl, gr};
+    const KX_SND_MP3_V8 low = KX_SND_MP3_V8{} - 32768.0f, high = KX_SND_MP3_V8{} + 32767.0f;
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        KX_SND_MP3_V8 v;
+        std::memcpy(&v, pcm + i, sizeof v);
+        v *= gain;
+        v = v < low ? low : v;
+        v = v > high ? high : v;
+        v += 12582912.0f;
+        v8i bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        v8s out = __builtin_convertvector(bits - 0x4B400000, v8s);
+        std::memcpy(dst + i, &out, sizeof out);
+    }
+    for (; i < n; i++) dst[i] = static_cast<int16_t>(kx_snd_mp3_round16(pcm[i] * ((i & 1) ? gr : gl)));
+}
+
 static inline uint8_t *kx_snd_mp3_put(const KX_SND_MP3 *s, uint8_t *o, float l, float r)
 {
     float v[2] = {l, r};
@@ -213,11 +238,7 @@ static void kx_snd_mp3_convert(KX_SND_MP3 *s, const float *pcm, int count)
         // Same rate and layout: the common case, without the per-sample choices.
         int n = count * ich;
         if (n > s->out_size / 2) n = s->out_size / 2 / ich * ich;
-        float g[2] = {gl, ich == 2 ? gr : gain};
-        for (int i = 0; i < n; i++) {
-            int16_t x = static_cast<int16_t>(kx_snd_mp3_round16(pcm[i] * g[i & right]));
-            std::memcpy(o + 2 * i, &x, 2);
-        }
+        kx_snd_mp3_to16(pcm, n, gl, gr, ich == 2, reinterpret_cast<int16_t *>(o));
         o += 2 * n;
     } else if (d->step == int64_t{1} << 32) {
         for (int i = 0; i < count && o <= limit; i++) o = kx_snd_mp3_put(s, o, pcm[i * ich] * gl, pcm[i * ich + right] * gr);
@@ -301,7 +322,8 @@ int kx_snd_mp3_probe(const void *data, size_t size, KX_SND_MP3_INFO *info)
     return kx_snd_mp3_scan(static_cast<const uint8_t *>(data), size, &layout, info ? info : &scratch);
 }
 
-KX_SND_MP3 *kx_snd_mp3_open(const void *data, size_t size, int loop, int rate, int bits, int channels)
+// Opens a stream on `data`, on a copy of it when `copy` is set.
+static KX_SND_MP3 *kx_snd_mp3_open_on(const void *data, size_t size, int copy, int loop, int rate, int bits, int channels)
 {
     if (!data || rate < 8000 || rate > 192000 || (bits != 8 && bits != 16) || (channels != 1 && channels != 2)) return nullptr;
     KX_SND_MP3_INFO info;
@@ -311,16 +333,17 @@ KX_SND_MP3 *kx_snd_mp3_open(const void *data, size_t size, int loop, int rate, i
     KX_SND_MP3 *s = static_cast<KX_SND_MP3 *>(kx_snd_ledger_alloc(sizeof(KX_SND_MP3), 1, "MP3 stream"));
     if (!s) return nullptr;
     s->decoder = static_cast<KX_SND_MP3_DECODER *>(kx_snd_ledger_alloc(sizeof(KX_SND_MP3_DECODER), 1, "MP3 decoder"));
-    s->file = static_cast<uint8_t *>(kx_snd_ledger_alloc(size, 0, "MP3 file"));
+    if (copy) s->file_copy = static_cast<uint8_t *>(kx_snd_ledger_alloc(size, 0, "MP3 file"));
     // One frame of output at the lowest file rate, with room to spare: bits/8 x channels x 1152
     // x rate / 16000, plus one.
     s->out_size = bits / 8 * channels * KX_SND_MP3_FRAME_SAMPLES * rate / 16000 + 1;
     s->out = static_cast<uint8_t *>(kx_snd_ledger_alloc(static_cast<size_t>(s->out_size), 0, "MP3 frame buffer"));
-    if (!s->decoder || !s->file || !s->out) {
+    if (!s->decoder || (copy && !s->file_copy) || !s->out) {
         kx_snd_mp3_close(s);
         return nullptr;
     }
-    std::memcpy(s->file, data, size);
+    if (copy) std::memcpy(s->file_copy, data, size);
+    s->file = copy ? s->file_copy : static_cast<const uint8_t *>(data);
     s->file_size = size;
     s->loop = loop ? 1 : 0;
     s->volume = 100;
@@ -335,11 +358,21 @@ KX_SND_MP3 *kx_snd_mp3_open(const void *data, size_t size, int loop, int rate, i
     return s;
 }
 
+KX_SND_MP3 *kx_snd_mp3_open(const void *data, size_t size, int loop, int rate, int bits, int channels)
+{
+    return kx_snd_mp3_open_on(data, size, 1, loop, rate, bits, channels);
+}
+
+KX_SND_MP3 *kx_snd_mp3_open_in_place(const void *data, size_t size, int loop, int rate, int bits, int channels)
+{
+    return kx_snd_mp3_open_on(data, size, 0, loop, rate, bits, channels);
+}
+
 void kx_snd_mp3_close(KX_SND_MP3 *s)
 {
     if (!s) return;
     kx_snd_ledger_free(s->out);
-    kx_snd_ledger_free(s->file);
+    kx_snd_ledger_free(s->file_copy);
     kx_snd_ledger_free(s->decoder);
     kx_snd_ledger_free(s);
 }

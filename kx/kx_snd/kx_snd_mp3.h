@@ -28,7 +28,8 @@ struct KX_SND_MP3_DECODER;
 // One music stream. The decoder's state stays private to the module.
 struct KX_SND_MP3 {
     KX_SND_MP3_DECODER *decoder;
-    uint8_t *file;         // the whole file, owned by the stream
+    const uint8_t *file;   // the whole file
+    uint8_t *file_copy;    // the stream's own copy of it, or null when it reads the caller's bytes
     size_t file_size;
     uint8_t *out;          // one decoded frame in the output format
     int32_t out_size;      // capacity of `out` in bytes
@@ -55,6 +56,9 @@ int kx_snd_mp3_probe(const void *data, size_t size, KX_SND_MP3_INFO *info);
 // and `channels` 1 or 2. Null when the format is refused, memory runs out or the data holds no
 // valid frame.
 KX_SND_MP3 *kx_snd_mp3_open(const void *data, size_t size, int loop, int rate, int bits, int channels);
+// The same without the copy: the stream reads `data` where it lies, and the caller keeps it
+// unchanged until the stream is closed.
+KX_SND_MP3 *kx_snd_mp3_open_in_place(const void *data, size_t size, int loop, int rate, int bits, int channels);
 void kx_snd_mp3_close(KX_SND_MP3 *stream);
 
 // Writes `bytes` bytes of output. Returns how many of them are music; the rest is silence (0 for

@@ -212,16 +212,82 @@ static void kx_snd_mp3_gains(const KX_SND_MP3_TABLES *t, const KX_SND_MP3_GRANUL
 // Huffman decoding with requantisation
 // ---------------------------------------------------------------------------------------------
 
+// A magnitude with the sign bit `negative` (0 or 1).
+static inline float kx_snd_mp3_signed(float v, uint32_t negative)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    bits ^= negative << 31;
+    std::memcpy(&v, &bits, 4);
+    return v;
+}
+
+// Decodes the pairs of lines [i, to) of one region within one gain segment, requantised. False
+// when the data has run past `end`, with i at the pair not decoded.
+template <bool LINBITS>
+static KX_SND_MP3_INLINE bool kx_snd_mp3_pairs(KX_SND_MP3_BITS *br, uint32_t end, const KX_SND_MP3_HUFF *h, const float *pow43,
+                                               float mult, float *xr, int &i, int to)
+{
+    const uint32_t *lut = h->lut;
+    const int root = h->root_bits, linbits = h->linbits;
+    KX_SND_MP3_BITS b = *br;
+    bool ok = true;
+    // The next bits stay in a register between pairs: a pair takes at most 19 code bits, 2 x 13
+    // linbits and 2 signs, and a load gives at least 57.
+    uint64_t w = 0;
+    int held = 0;
+    for (; i < to; i += 2) {
+        // Data running past the granule's end is damage: the rest of the granule stays zero.
+        if (b.pos > end) {
+            ok = false;
+            break;
+        }
+        if (held < (LINBITS ? 47 : 21)) {
+            w = kx_snd_mp3_bits_peek64(&b);
+            held = 57;
+        }
+        uint32_t e = lut[w >> (64 - root)];
+        int used = 0;
+        if (e & 0x80000000u) {
+            int sub = static_cast<int>(e & 0xFF);
+            used = root;
+            e = lut[((e & 0x7FFFFFFFu) >> 8) + ((w << root) >> (64 - sub))];
+        }
+        used += static_cast<int>((e >> 8) & 0xFF);
+        int x = static_cast<int>((e >> 4) & 15), y = static_cast<int>(e & 15);
+        if (LINBITS && x == 15) {
+            x += static_cast<int>((w << used) >> (64 - linbits));
+            used += linbits;
+        }
+        // A sign bit follows each value that is not zero.
+        uint32_t sx = static_cast<uint32_t>((w << used) >> 63) & (x != 0);
+        used += x != 0;
+        if (LINBITS && y == 15) {
+            y += static_cast<int>((w << used) >> (64 - linbits));
+            used += linbits;
+        }
+        uint32_t sy = static_cast<uint32_t>((w << used) >> 63) & (y != 0);
+        used += y != 0;
+        xr[i] = kx_snd_mp3_signed(pow43[x] * mult, sx);
+        xr[i + 1] = kx_snd_mp3_signed(pow43[y] * mult, sy);
+        b.pos += static_cast<uint32_t>(used);
+        w <<= used;
+        held -= used;
+    }
+    br->pos = b.pos;
+    return ok;
+}
+
 // Decodes one granule of one channel into xr, bits [br->pos, end). Returns the line count past
 // which everything is zero.
 static int kx_snd_mp3_huffman(const KX_SND_MP3_TABLES *t, KX_SND_MP3_BITS *br, uint32_t end,
                               const KX_SND_MP3_GRANULE *g, const KX_SND_MP3_GAINS *gains, float *xr)
 {
     int i = 0, seg = 0;
-    int seg_end = gains->end[0];
-    float mult = gains->mult[0];
     int big = g->big_values * 2;
     int bounds[3] = {g->region1_start < big ? g->region1_start : big, g->region2_start < big ? g->region2_start : big, big};
+    // Big values: pairs, region by region, and within a region segment by segment (every
+    // boundary falls between pairs).
     for (int r = 0; r < 3; r++) {
         const KX_SND_MP3_HUFF *h = kx_snd_mp3_huff_table(g->table_select[r]);
         int region_end = bounds[r];
@@ -229,81 +295,46 @@ static int kx_snd_mp3_huffman(const KX_SND_MP3_TABLES *t, KX_SND_MP3_BITS *br, u
             for (; i < region_end; i++) xr[i] = 0.0f;
             continue;
         }
-        const uint32_t *lut = h->lut;
-        int root = h->root_bits, linbits = h->linbits;
-        for (; i < region_end; i += 2) {
-            // Data running past the granule's end is damage: the rest of the granule stays zero.
-            if (br->pos > end) goto done;
-            while (i >= seg_end) {
-                seg++;
-                seg_end = gains->end[seg];
-                mult = gains->mult[seg];
-            }
-            // One look at the stream covers a whole pair: at most 19 code bits, 2 x 13 linbits
-            // and 2 signs.
-            uint64_t w = kx_snd_mp3_bits_peek64(br);
-            uint32_t e = lut[w >> (64 - root)];
-            int used = 0;
-            if (e & 0x80000000u) {
-                int sub = static_cast<int>(e & 0xFF);
-                used = root;
-                e = lut[((e & 0x7FFFFFFFu) >> 8) + ((w << root) >> (64 - sub))];
-            }
-            used += static_cast<int>((e >> 8) & 0xFF);
-            int x = static_cast<int>((e >> 4) & 15), y = static_cast<int>(e & 15);
-            if (x) {
-                if (x == 15 && linbits) {
-                    x += static_cast<int>((w << used) >> (64 - linbits));
-                    used += linbits;
-                }
-                float v = t->pow43[x] * mult;
-                xr[i] = (w << used) >> 63 ? -v : v;
-                used++;
-            } else {
-                xr[i] = 0.0f;
-            }
-            if (y) {
-                if (y == 15 && linbits) {
-                    y += static_cast<int>((w << used) >> (64 - linbits));
-                    used += linbits;
-                }
-                float v = t->pow43[y] * mult;
-                xr[i + 1] = (w << used) >> 63 ? -v : v;
-                used++;
-            } else {
-                xr[i + 1] = 0.0f;
-            }
-            br->pos += static_cast<uint32_t>(used);
+        while (i < region_end) {
+            while (i >= gains->end[seg]) seg++;
+            int to = region_end < gains->end[seg] ? region_end : gains->end[seg];
+            bool ok = h->linbits ? kx_snd_mp3_pairs<true>(br, end, h, t->pow43, gains->mult[seg], xr, i, to)
+                                 : kx_snd_mp3_pairs<false>(br, end, h, t->pow43, gains->mult[seg], xr, i, to);
+            if (!ok) goto done;
         }
     }
     {
+        // Count1: quadruples of -1, 0 and 1, until the granule's bits run out.
         const uint16_t *quad_a = kx_snd_mp3_huff_quad_a();
+        int seg_end = gains->end[seg];
+        float mult = gains->mult[seg];
         while (i <= KX_SND_MP3_GRANULE_LINES - 4 && br->pos < end) {
             uint32_t w = kx_snd_mp3_bits_peek(br);
-            int vals;
+            uint32_t vals, used;
             if (g->count1_table) {
-                vals = static_cast<int>((~w >> 28) & 15);
-                br->pos += 4;
+                vals = (~w >> 28) & 15;
+                used = 4;
             } else {
                 uint16_t e = quad_a[w >> 26];
-                br->pos += e >> 8;
+                used = e >> 8;
                 vals = e & 15;
             }
-            uint32_t signs = kx_snd_mp3_bits_peek(br);
+            // Then a sign bit for each value that is not zero; no branches on the values.
+            w <<= used;
             for (int k = 0; k < 4; k++) {
                 while (i + k >= seg_end) {
                     seg++;
                     seg_end = gains->end[seg];
                     mult = gains->mult[seg];
                 }
-                if (vals & (8 >> k)) {
-                    xr[i + k] = signs & 0x80000000u ? -mult : mult;
-                    signs <<= 1;
-                    br->pos++;
-                } else {
-                    xr[i + k] = 0.0f;
-                }
+                uint32_t on = (vals >> (3 - k)) & 1, bits;
+                std::memcpy(&bits, &mult, 4);
+                bits = (bits & (0u - on)) | ((w >> 31) & on) << 31;
+                std::memcpy(&xr[i + k], &bits, 4);
+                w <<= on;
+                used += on;
             }
+            br->pos += used;
             // A quadruple that ends past the granule was never meant: drop it.
             if (br->pos > end) {
                 xr[i] = xr[i + 1] = xr[i + 2] = xr[i + 3] = 0.0f;
@@ -431,15 +462,20 @@ static KX_SND_MP3_INLINE void kx_snd_mp3_reorder(float *xr, int rate_index, int 
     std::memcpy(xr + start, tmp + start, sizeof(float) * static_cast<size_t>(KX_SND_MP3_GRANULE_LINES - start));
 }
 
+// The butterflies across each subband boundary: line 18 sb - 1 - i with line 18 sb + i, i < 8.
 static KX_SND_MP3_INLINE void kx_snd_mp3_alias(const KX_SND_MP3_TABLES *t, float *xr, int boundaries)
 {
+    KX_SND_MP3_V8 cs, ca;
+    kx_snd_mp3_v8_load(cs, t->alias_cs);
+    kx_snd_mp3_v8_load(ca, t->alias_ca);
     for (int sb = 1; sb <= boundaries; sb++) {
-        float *lo = xr + 18 * sb - 1, *hi = xr + 18 * sb;
-        for (int i = 0; i < 8; i++) {
-            float a = lo[-i], b = hi[i];
-            lo[-i] = a * t->alias_cs[i] - b * t->alias_ca[i];
-            hi[i] = b * t->alias_cs[i] + a * t->alias_ca[i];
-        }
+        KX_SND_MP3_V8 a, b;
+        kx_snd_mp3_v8_load(a, xr + 18 * sb - 8);
+        kx_snd_mp3_v8_load(b, xr + 18 * sb);
+        a = __builtin_shufflevector(a, a, 7, 6, 5, 4, 3, 2, 1, 0);
+        KX_SND_MP3_V8 lo = a * cs - b * ca;
+        kx_snd_mp3_v8_store(xr + 18 * sb, b * cs + a * ca);
+        kx_snd_mp3_v8_store(xr + 18 * sb - 8, __builtin_shufflevector(lo, lo, 7, 6, 5, 4, 3, 2, 1, 0));
     }
 }
 
@@ -485,47 +521,139 @@ static KX_SND_MP3_INLINE void kx_snd_mp3_imdct_short(const KX_SND_MP3_TABLES *t,
     }
 }
 
+// A complex value in each lane.
+struct KX_SND_MP3_C8 {
+    KX_SND_MP3_V8 re, im;
+};
+
+// z times e^(-i a), for a given by its cosine and sine.
+static KX_SND_MP3_INLINE KX_SND_MP3_C8 kx_snd_mp3_turn(const KX_SND_MP3_C8 &z, const float *cos_sin)
+{
+    return {z.re * cos_sin[0] + z.im * cos_sin[1], z.im * cos_sin[0] - z.re * cos_sin[1]};
+}
+
+// The 3-point DFT of a, b, c in place.
+static KX_SND_MP3_INLINE void kx_snd_mp3_dft3(KX_SND_MP3_C8 &a, KX_SND_MP3_C8 &b, KX_SND_MP3_C8 &c)
+{
+    const float h = 0.86602540378443865f;   // sqrt(3) / 2
+    KX_SND_MP3_C8 s = {b.re + c.re, b.im + c.im}, d = {(b.re - c.re) * h, (b.im - c.im) * h};
+    KX_SND_MP3_C8 m = {a.re - s.re * 0.5f, a.im - s.im * 0.5f};
+    a = {a.re + s.re, a.im + s.im};
+    b = {m.re + d.im, m.im - d.re};
+    c = {m.re - d.im, m.im + d.re};
+}
+
+// The 18-point DCT-IV of each lane, c[m] = sum over k of x[k] cos(pi (2m + 1)(2k + 1) / 72), as a
+// 9-point complex DFT (three by three) of x[2n] + i x[17 - 2n] between two turns: then c[2p] and
+// -c[17 - 2p] are the real and imaginary parts of output p.
+static KX_SND_MP3_INLINE void kx_snd_mp3_dct4_18(const KX_SND_MP3_TABLES *t, const KX_SND_MP3_V8 *x, KX_SND_MP3_V8 *c)
+{
+    KX_SND_MP3_C8 z[9];
+    for (int n = 0; n < 9; n++) z[n] = kx_snd_mp3_turn({x[2 * n], x[17 - 2 * n]}, t->dct4_pre[n]);
+    // Input n = 3 n1 + n2, output p = k1 + 3 k2.
+    for (int n2 = 0; n2 < 3; n2++) {
+        kx_snd_mp3_dft3(z[n2], z[3 + n2], z[6 + n2]);
+        for (int k1 = 1; k1 < 3; k1++)
+            if (n2) z[3 * k1 + n2] = kx_snd_mp3_turn(z[3 * k1 + n2], t->dct4_mid[n2][k1]);
+    }
+    for (int k1 = 0; k1 < 3; k1++) kx_snd_mp3_dft3(z[3 * k1], z[3 * k1 + 1], z[3 * k1 + 2]);
+    for (int k1 = 0; k1 < 3; k1++)
+        for (int k2 = 0; k2 < 3; k2++) {
+            int p = k1 + 3 * k2;
+            KX_SND_MP3_C8 s = kx_snd_mp3_turn(z[3 * k1 + k2], t->dct4_post[p]);
+            c[2 * p] = s.re;
+            c[17 - 2 * p] = -s.im;
+        }
+}
+
+// Long blocks, eight subbands at a time, one in each lane: IMDCT, window and overlap, then back
+// to one row per subband.
+static KX_SND_MP3_INLINE void kx_snd_mp3_hybrid_long8(const KX_SND_MP3_TABLES *t, const float *xr, const float *win,
+                                                      float (*overlap)[32], int sb0, bool silent,
+                                                      float subband[32][KX_SND_MP3_SLOTS])
+{
+    KX_SND_MP3_V8 o[24];
+    if (silent) {
+        // Nothing coded here: the output is what the last granule left.
+        for (int i = 0; i < 18; i++) {
+            kx_snd_mp3_v8_load(o[i], overlap[i] + sb0);
+            kx_snd_mp3_v8_store(overlap[i] + sb0, KX_SND_MP3_V8{});
+        }
+    } else {
+        KX_SND_MP3_V8 x[24], c[18];
+        const float *rows = xr + 18 * sb0;
+        for (int l = 0; l < 8; l++) {
+            kx_snd_mp3_v8_load(x[l], rows + 18 * l);
+            kx_snd_mp3_v8_load(x[8 + l], rows + 18 * l + 8);
+        }
+        kx_snd_mp3_transpose8(x);
+        kx_snd_mp3_transpose8(x + 8);
+        for (int l = 0; l < 8; l++) {
+            x[16][l] = rows[18 * l + 16];
+            x[17][l] = rows[18 * l + 17];
+        }
+        kx_snd_mp3_dct4_18(t, x, c);
+        // The 36 outputs y are the 18 DCT-IV values unfolded with their symmetries: y[i] is
+        // c[i + 9] for i < 9, -c[26 - i] up to 26, -c[i - 27] after.
+        for (int i = 0; i < 18; i++) {
+            KX_SND_MP3_V8 ov;
+            kx_snd_mp3_v8_load(ov, overlap[i] + sb0);
+            o[i] = ov + (i < 9 ? c[i + 9] : -c[26 - i]) * win[i];
+            kx_snd_mp3_v8_store(overlap[i] + sb0, -(i < 9 ? c[8 - i] : c[i - 9]) * win[i + 18]);
+        }
+    }
+    // Odd subbands come out of the filter bank frequency-inverted: every other sample flips.
+    const KX_SND_MP3_V8 flip = {1.0f, -1.0f, 1.0f, -1.0f, 1.0f, -1.0f, 1.0f, -1.0f};
+    for (int i = 1; i < 18; i += 2) o[i] *= flip;
+    for (int i = 18; i < 24; i++) o[i] = KX_SND_MP3_V8{};
+    for (int b = 0; b < 24; b += 8) kx_snd_mp3_transpose8(o + b);
+    for (int l = 0; l < 8; l++)
+        for (int b = 0; b < 24; b += 8) kx_snd_mp3_v8_store(subband[sb0 + l] + b, o[b + l]);
+}
+
 KX_SND_MP3_VECTOR static void kx_snd_mp3_hybrid(KX_SND_MP3_LAYER3 *d, int ch, const KX_SND_MP3_GRANULE *g, int rate_index,
-                              float subband[18][32])
+                              float subband[32][KX_SND_MP3_SLOTS])
 {
     const KX_SND_MP3_TABLES *t = kx_snd_mp3_tables();
     float *xr = d->xr[ch];
+    float (*overlap)[32] = d->overlap[ch];
     int nonzero = d->nonzero[ch];
     bool short_blocks = g->window_switching && g->block_type == 2;
     int block_type = g->window_switching ? g->block_type : 0;
-    int bands;
-    if (short_blocks) {
-        kx_snd_mp3_reorder(xr, rate_index, g->mixed);
-        if (g->mixed) kx_snd_mp3_alias(t, xr, 1);
-        nonzero = 0;
-        for (int i = KX_SND_MP3_GRANULE_LINES - 1; i >= 0; i--)
-            if (xr[i] != 0.0f) {
-                nonzero = i + 1;
-                break;
-            }
-        bands = (nonzero + 17) / 18;
-    } else {
+    if (!short_blocks) {
         int used = (nonzero + 17) / 18;
         kx_snd_mp3_alias(t, xr, used < 31 ? used : 31);
-        bands = used + 1 < 32 ? used + 1 : 32;
+        int bands = used + 1 < 32 ? used + 1 : 32;
+        for (int sb0 = 0; sb0 < 32; sb0 += 8)
+            kx_snd_mp3_hybrid_long8(t, xr, t->window_long[block_type], overlap, sb0, sb0 >= bands, subband);
+        return;
     }
+    kx_snd_mp3_reorder(xr, rate_index, g->mixed);
+    if (g->mixed) kx_snd_mp3_alias(t, xr, 1);
+    nonzero = 0;
+    for (int i = KX_SND_MP3_GRANULE_LINES - 1; i >= 0; i--)
+        if (xr[i] != 0.0f) {
+            nonzero = i + 1;
+            break;
+        }
+    int bands = (nonzero + 17) / 18;
     for (int sb = 0; sb < 32; sb++) {
-        float *overlap = d->overlap[ch][sb];
-        float out[18];
+        float ov[18];
+        for (int i = 0; i < 18; i++) ov[i] = overlap[i][sb];
+        float *out = subband[sb];
         if (sb >= bands) {
             for (int i = 0; i < 18; i++) {
-                out[i] = overlap[i];
-                overlap[i] = 0.0f;
+                out[i] = ov[i];
+                ov[i] = 0.0f;
             }
-        } else if (short_blocks && !(g->mixed && sb < 2)) {
-            kx_snd_mp3_imdct_short(t, xr + 18 * sb, overlap, out);
+        } else if (!(g->mixed && sb < 2)) {
+            kx_snd_mp3_imdct_short(t, xr + 18 * sb, ov, out);
         } else {
-            kx_snd_mp3_imdct_long(t, xr + 18 * sb, short_blocks ? 0 : block_type, overlap, out);
+            kx_snd_mp3_imdct_long(t, xr + 18 * sb, 0, ov, out);
         }
-        // Odd subbands come out of the filter bank frequency-inverted: every other sample flips.
+        for (int i = 0; i < 18; i++) overlap[i][sb] = ov[i];
         if (sb & 1)
             for (int i = 1; i < 18; i += 2) out[i] = -out[i];
-        for (int i = 0; i < 18; i++) subband[i][sb] = out[i];
     }
 }
 
@@ -579,6 +707,8 @@ int kx_snd_mp3_frame_decode(KX_SND_MP3_LAYER3 *d, const uint8_t *frame, const KX
     }
 
     KX_SND_MP3_BITS br = {d->main_data, start_bit};
+    float subband[32][KX_SND_MP3_SLOTS];
+    for (int sb = 0; sb < 32; sb++) std::memset(subband[sb] + 18, 0, sizeof(float) * (KX_SND_MP3_SLOTS - 18));
     for (int gr = 0; gr < 2; gr++) {
         uint8_t sf_l[2][22], sf_s[2][13][3];
         for (int ch = 0; ch < nch; ch++) {
@@ -592,7 +722,6 @@ int kx_snd_mp3_frame_decode(KX_SND_MP3_LAYER3 *d, const uint8_t *frame, const KX
         }
         if (h->mode == 1 && nch == 2 && h->mode_ext) kx_snd_mp3_stereo(d, h, &side.gr[gr][1], sf_l[1], sf_s[1]);
         for (int ch = 0; ch < nch; ch++) {
-            float subband[18][32];
             kx_snd_mp3_hybrid(d, ch, &side.gr[gr][ch], h->rate_index, subband);
             kx_snd_mp3_synth(d, ch, subband, d->pcm + gr * 576 * nch + ch, nch);
         }

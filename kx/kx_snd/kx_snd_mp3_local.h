@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 // ---------------------------------------------------------------------------------------------
 // Constants
@@ -22,11 +23,15 @@
 #define KX_SND_MP3_INLINE inline
 #endif
 
+// Eight floats: two SSE registers in the plain build, one in the AVX2 build.
+typedef float KX_SND_MP3_V8 __attribute__((vector_size(32)));
+
 constexpr int KX_SND_MP3_FRAME_SAMPLES = 1152;   // samples per channel in one frame
 constexpr int KX_SND_MP3_GRANULE_LINES = 576;    // spectral lines of one granule
 constexpr int KX_SND_MP3_MAX_BACK = 511;         // furthest main_data_begin can point back
 constexpr int KX_SND_MP3_MAIN_SIZE = 4096;       // bytes of the bit reservoir buffer
 constexpr int KX_SND_MP3_MAIN_PAD = 64;          // zero bytes kept after the reservoir data
+constexpr int KX_SND_MP3_SLOTS = 24;             // a granule's 18 time slots, padded to whole vectors
 
 // ---------------------------------------------------------------------------------------------
 // Types
@@ -75,7 +80,7 @@ struct KX_SND_MP3_LAYER3 {
     uint8_t main_data[KX_SND_MP3_MAIN_SIZE + KX_SND_MP3_MAIN_PAD];
     int32_t main_len;                       // reservoir bytes held
     uint8_t scalefac_l[2][22];              // long-block scale factors of granule 0 (scfsi)
-    float overlap[2][32][18];               // second halves of the last IMDCT outputs
+    float overlap[2][18][32];               // second halves of the last IMDCT outputs, by subband
     float synth_v[2][16][64];               // polyphase history, a ring of 16 vectors
     int32_t synth_slot[2];                  // ring position of the newest vector
     float xr[2][KX_SND_MP3_GRANULE_LINES];  // spectrum of the granule being decoded
@@ -88,6 +93,9 @@ struct KX_SND_MP3_TABLES {
     float pow43[8207];                 // |v|^(4/3) for every value Huffman decoding can give
     float pow2_quarter[1024];          // 2^((i - 512) / 4)
     float imdct_long[18][20];          // DCT-IV kernel of the 36-point IMDCT, rows padded to 20
+    float dct4_pre[9][2];              // its fast form: cos and sin of pi n / 18 before the 9-point DFT,
+    float dct4_mid[3][3][2];           // of 2 pi n k / 9 inside it,
+    float dct4_post[9][2];             // and of pi (p + 1/4) / 18 after it
     float imdct_short[6][6];           // DCT-IV kernel of the 12-point IMDCT
     float window_long[4][36];          // block types 0, 1 and 3 (2 unused)
     float window_short[12];
@@ -100,6 +108,41 @@ struct KX_SND_MP3_TABLES {
 // ---------------------------------------------------------------------------------------------
 // Functions
 // ---------------------------------------------------------------------------------------------
+
+static KX_SND_MP3_INLINE void kx_snd_mp3_v8_load(KX_SND_MP3_V8 &v, const float *p) { std::memcpy(&v, p, sizeof v); }
+
+static KX_SND_MP3_INLINE void kx_snd_mp3_v8_store(float *p, const KX_SND_MP3_V8 &v) { std::memcpy(p, &v, sizeof v); }
+
+// Transposes eight vectors of eight in place.
+static KX_SND_MP3_INLINE void kx_snd_mp3_transpose8(KX_SND_MP3_V8 *r)
+{
+    typedef KX_SND_MP3_V8 V;
+    V t0 = __builtin_shufflevector(r[0], r[1], 0, 8, 1, 9, 4, 12, 5, 13);
+    V t1 = __builtin_shufflevector(r[0], r[1], 2, 10, 3, 11, 6, 14, 7, 15);
+    V t2 = __builtin_shufflevector(r[2], r[3], 0, 8, 1, 9, 4, 12, 5, 13);
+    V t3 = __builtin_shufflevector(r[2], r[3], 2, 10, 3, 11, 6, 14, 7, 15);
+    V t4 = __builtin_shufflevector(r[4], r[5], 0, 8, 1, 9, 4, 12, 5, 13);
+    V t5 = __builtin_shufflevector(r[4], r[5], 2, 10, 3, 11, 6, 14, 7, 15);
+    V t6 = __builtin_shufflevector(r[6], r[7], 0, 8, 1, 9, 4, 12, 5, 13);
+    V t7 = __builtin_shufflevector(r[6], r[7], 2, 10, 3, 11, 6, 14, 7, 15);
+    V u0 = __builtin_shufflevector(t0, t2, 0, 1, 8, 9, 4, 5, 12, 13);
+    V u1 = __builtin_shufflevector(t0, t2, 2, 3, 10, 11, 6, 7, 14, 15);
+    V u2 = __builtin_shufflevector(t1, t3, 0, 1, 8, 9, 4, 5, 12, 13);
+    V u3 = __builtin_shufflevector(t1, t3, 2, 3, 10, 11, 6, 7, 14, 15);
+    V u4 = __builtin_shufflevector(t4, t6, 0, 1, 8, 9, 4, 5, 12, 13);
+    V u5 = __builtin_shufflevector(t4, t6, 2, 3, 10, 11, 6, 7, 14, 15);
+    V u6 = __builtin_shufflevector(t5, t7, 0, 1, 8, 9, 4, 5, 12, 13);
+    V u7 = __builtin_shufflevector(t5, t7, 2, 3, 10, 11, 6, 7, 14, 15);
+    r[0] = __builtin_shufflevector(u0, u4, 0, 1, 2, 3, 8, 9, 10, 11);
+    r[1] = __builtin_shufflevector(u1, u5, 0, 1, 2, 3, 8, 9, 10, 11);
+    r[2] = __builtin_shufflevector(u2, u6, 0, 1, 2, 3, 8, 9, 10, 11);
+    r[3] = __builtin_shufflevector(u3, u7, 0, 1, 2, 3, 8, 9, 10, 11);
+    r[4] = __builtin_shufflevector(u0, u4, 4, 5, 6, 7, 12, 13, 14, 15);
+    r[5] = __builtin_shufflevector(u1, u5, 4, 5, 6, 7, 12, 13, 14, 15);
+    r[6] = __builtin_shufflevector(u2, u6, 4, 5, 6, 7, 12, 13, 14, 15);
+    r[7] = __builtin_shufflevector(u3, u7, 4, 5, 6, 7, 12, 13, 14, 15);
+}
+
 
 const KX_SND_MP3_TABLES *kx_snd_mp3_tables();
 
@@ -129,7 +172,7 @@ int kx_snd_mp3_frame_decode(KX_SND_MP3_LAYER3 *decoder, const uint8_t *frame,
                             const KX_SND_MP3_HEADER *header);
 void kx_snd_mp3_decoder_reset(KX_SND_MP3_LAYER3 *decoder);
 
-// One granule of one channel through the polyphase filter bank: 18 time slots of 32 subband
-// samples in, 576 samples out at `pcm` with the given stride.
-void kx_snd_mp3_synth(KX_SND_MP3_LAYER3 *decoder, int channel, float subband[18][32], float *pcm,
-                      int stride);
+// One granule of one channel through the polyphase filter bank: 32 subbands of 18 time slots in
+// (zeros in the padding slots), 576 samples out at `pcm` with the given stride.
+void kx_snd_mp3_synth(KX_SND_MP3_LAYER3 *decoder, int channel, const float subband[32][KX_SND_MP3_SLOTS],
+                      float *pcm, int stride);

@@ -411,6 +411,17 @@ static void kx_snd_mp3_tables_fill(KX_SND_MP3_TABLES *t)
     for (int i = 0; i < 1024; i++) t->pow2_quarter[i] = static_cast<float>(std::exp2((i - 512) / 4.0));
     for (int k = 0; k < 18; k++)
         for (int m = 0; m < 20; m++) t->imdct_long[k][m] = m < 18 ? static_cast<float>(std::cos(pi / 18.0 * (m + 0.5) * (k + 0.5))) : 0.0f;
+    for (int n = 0; n < 9; n++) {
+        t->dct4_pre[n][0] = static_cast<float>(std::cos(pi * n / 18.0));
+        t->dct4_pre[n][1] = static_cast<float>(std::sin(pi * n / 18.0));
+        t->dct4_post[n][0] = static_cast<float>(std::cos(pi * (n + 0.25) / 18.0));
+        t->dct4_post[n][1] = static_cast<float>(std::sin(pi * (n + 0.25) / 18.0));
+    }
+    for (int n = 0; n < 3; n++)
+        for (int k = 0; k < 3; k++) {
+            t->dct4_mid[n][k][0] = static_cast<float>(std::cos(2.0 * pi * n * k / 9.0));
+            t->dct4_mid[n][k][1] = static_cast<float>(std::sin(2.0 * pi * n * k / 9.0));
+        }
     for (int k = 0; k < 6; k++)
         for (int m = 0; m < 6; m++) t->imdct_short[k][m] = static_cast<float>(std::cos(pi / 6.0 * (m + 0.5) * (k + 0.5)));
 

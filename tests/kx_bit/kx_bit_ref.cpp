@@ -127,6 +127,12 @@ bytes jpeg_write(int width, int height, const bytes &pixels, const jpeg_options 
         c.restart_in_rows = o.restart_rows;
         c.optimize_coding = o.optimize ? TRUE : FALSE;
         if (o.progressive) jpeg_simple_progression(&c);
+        jpeg_scan_info scans[3];
+        if (o.component_scans) {
+            for (int i = 0; i < o.components; i++) scans[i] = {1, {i, 0, 0, 0}, 0, 63, 0, 0};
+            c.scan_info = scans;
+            c.num_scans = o.components;
+        }
         jpeg_start_compress(&c, TRUE);
         while (c.next_scanline < c.image_height) {
             JSAMPROW row = const_cast<JSAMPROW>(pixels.data() + c.next_scanline * size_t(width) * size_t(o.components));

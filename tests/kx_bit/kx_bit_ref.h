@@ -34,6 +34,7 @@ struct jpeg_options {
     int restart_rows = 0;   // restart interval in MCU rows (0: none)
     bool progressive = false;
     bool optimize = false;
+    bool component_scans = false;   // one sequential scan per component instead of one for all
 };
 
 // rgb: width x height x components bytes.
