@@ -116,6 +116,7 @@ constexpr APP_OPTION_VALUE app_option_values[] = {
     {"--frames", "a number"},          {"--script", "a file name"},      {"--trace-commands", "a file name"},
     {"--language", "a language number"}, {"--trace-game", "a file name"}, {"--fixed-ticks", "a number"},
     {"--seed", "a number"},            {"--record-demo", "LEVEL:STEPS"}, {"--demo-list", "a file name"},
+    {"--fps", "a number"},
 };
 
 // Parses the options; returns -1 to go on, else the exit status to end with.
