@@ -13,6 +13,10 @@
 // ---------------------------------------------------------------------------------------------
 
 constexpr int APP_EFFECTS = 18;
+// Frames a second drawn at most where the display has no vsync ("MaxFrameRate"), and the
+// largest value --fps and the key take (0 is no limit).
+constexpr int APP_FPS_DEFAULT = 60;
+constexpr int APP_FPS_MAX = 1000;
 
 struct APP_STATE {
     int argc;
@@ -44,6 +48,7 @@ struct APP_STATE {
     uint32_t seed;
     int record_level, record_steps;       // "--record-demo LEVEL:STEPS" (0: no recording)
     uint32_t last_frame_ms;               // clock at the previous frame, for the particles
+    int fps_option = -1;                  // "--fps N": frames a second at most (-1: not given)
 };
 extern APP_STATE app;
 
@@ -75,6 +80,15 @@ int App_3D_Start();
 // message arrived.
 int app_loop_pass(int *exit_code);
 int app_loop_run();
+// Frame pacing (app_pacing.cpp): frames a second drawn at most (0: no limit), taken once the
+// display runs; milliseconds to wait at the time `now_us` (plat_clock_us) before the next frame
+// may be drawn (0: at once); a frame is drawn at `now_us`; the tick counter at the start of a
+// pass, keeping the ticks that arrived while the loop waited.
+int app_pacing_rate();
+void app_pacing_start();
+int app_pacing_wait_ms(uint64_t now_us);
+void app_pacing_frame(uint64_t now_us);
+void app_pacing_ticks_take();
 // Builds this pass's commands from the input devices and the player record.
 void app_commands_build();
 // Runs the game steps for the ticks counted so far (the loop's step phase).

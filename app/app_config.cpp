@@ -37,15 +37,20 @@ int Config_Start(const char *ini_file, const char *title)
 
 int Config_Language_Get(int *language)
 {
+    return Config_Int_Get("Application", "Language", language);
+}
+
+int Config_Int_Get(const char *section, const char *key, int *value)
+{
     const char *settings = kx_io_settings_path_get();
-    if (!kx_io_exists(settings, KX_IO_WHERE_DISK)) return 0;
-    int value = 0;
+    if (!settings || !kx_io_exists(settings, KX_IO_WHERE_DISK)) return 0;
+    int read = 0;
     kx_io_ini_set_mode(nullptr, KX_IO_INI_QUIET_KEY_ON);
     kx_io_ini_set_mode(nullptr, KX_IO_INI_QUIET_SECTION_ON);
-    kx_io_ini_get_int("Application", "Language", &value, settings);
+    kx_io_ini_get_int(section, key, &read, settings);
     int found = !kx_io_ini_failed(1);
     kx_io_ini_set_mode(nullptr, KX_IO_INI_QUIET_SECTION_OFF);
     kx_io_ini_set_mode(nullptr, KX_IO_INI_QUIET_KEY_OFF);
-    if (found && language) *language = value;
+    if (found && value) *value = read;
     return found;
 }

@@ -21,3 +21,7 @@ int Config_Start(const char *ini_file, const char *title);
 
 // "Application"/"Language" from the settings file: 1 with *language set when the key exists.
 int Config_Language_Get(int *language);
+
+// An integer key of the settings file, read without a report when it is missing: 1 with *value
+// set when the key exists.
+int Config_Int_Get(const char *section, const char *key, int *value);

@@ -113,11 +113,17 @@ int app_loop_pass(int *exit_code)
         plat_message_wait(APP_TICK_WAIT_MS);
         return 0;
     }
+    const uint64_t now = plat_clock_us();
+    if (int wait = app_pacing_wait_ms(now)) {
+        plat_message_wait(wait);
+        return 0;
+    }
+    app_pacing_frame(now);
     if (plat_owner() != PLAT_OWNER_GAME) {
         held_pass();
         return 0;
     }
-    app.ticks.store(0);
+    app_pacing_ticks_take();
     frame_time();
     plat_script_pass(app.passes);
     kx_inp_update();

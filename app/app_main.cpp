@@ -96,6 +96,7 @@ void usage(FILE *out)
                  "  --language N      play in the language numbered N, without the language screen\n"
                  "  --trace-game FILE write one line of game state (level, score, lives...) per pass\n"
                  "  --fixed-ticks N   every pass finds exactly N ticks (1-20): no clock, repeatable runs\n"
+                 "  --fps N           draw at most N frames a second (0: no limit)\n"
                  "  --seed N          seed the game's random numbers with N instead of the clock\n"
                  "  --autopilot       the computer plays the game (outside attract mode)\n"
                  "  --record-demo LEVEL:STEPS  play LEVEL at once, record it and save the recording\n"
@@ -115,6 +116,7 @@ constexpr APP_OPTION_VALUE app_option_values[] = {
     {"--frames", "a number"},          {"--script", "a file name"},      {"--trace-commands", "a file name"},
     {"--language", "a language number"}, {"--trace-game", "a file name"}, {"--fixed-ticks", "a number"},
     {"--seed", "a number"},            {"--record-demo", "LEVEL:STEPS"}, {"--demo-list", "a file name"},
+    {"--fps", "a number"},
 };
 
 // Parses the options; returns -1 to go on, else the exit status to end with.
@@ -180,6 +182,14 @@ int parse(int argc, char **argv)
                 return 2;
             }
             app.fixed_ticks = static_cast<uint32_t>(n);
+        } else if (!std::strcmp(a, "--fps") && i + 1 < argc) {
+            char *end;
+            long n = std::strtol(argv[++i], &end, 10);
+            if (*end || !argv[i][0] || n < 0 || n > APP_FPS_MAX) {
+                std::fprintf(stderr, "veltramondo: --fps takes a number from 0 to %d\n", APP_FPS_MAX);
+                return 2;
+            }
+            app.fps_option = static_cast<int>(n);
         } else if (!std::strcmp(a, "--seed") && i + 1 < argc) {
             char *end;
             unsigned long n = std::strtoul(argv[++i], &end, 10);
@@ -333,6 +343,7 @@ int WinMain(void *, void *, const char *command_line, int show)
     else
         Demo_Init();
     app.game_initialised = 1;
+    app_pacing_start();
 
     kx_dsp_splash_off();
     kx_dsp_show();

@@ -25,10 +25,17 @@ struct APP_SNAPSHOT {
 
 APP_SNAPSHOT snapshot;
 
+// The time the confirmation keeps to: on a fixed clock the passes' game time, so that a
+// repeatable run shows the same pictures whatever the machine's speed; else the real clock.
+uint32_t clock_ms()
+{
+    return app.fixed_ticks ? app.passes * (app.fixed_ticks + 1) * 10 : plat_ticks_ms();
+}
+
 // The confirmation on show ("" when none).
 const char *shown_now()
 {
-    return snapshot.shown[0] && plat_ticks_ms() < snapshot.shown_until ? snapshot.shown : "";
+    return snapshot.shown[0] && clock_ms() < snapshot.shown_until ? snapshot.shown : "";
 }
 
 } // namespace
@@ -54,6 +61,6 @@ void App_Snapshot_Presented()
     const char *slash = std::strrchr(snapshot.path, '\\');
     std::snprintf(snapshot.shown, sizeof snapshot.shown, "%s %s", Game_Message(MSG_SNAPSHOT_SAVED),
                   slash ? slash + 1 : snapshot.path);
-    snapshot.shown_until = plat_ticks_ms() + SNAPSHOT_SHOWN_MS;
+    snapshot.shown_until = clock_ms() + SNAPSHOT_SHOWN_MS;
     snapshot.path[0] = 0;
 }

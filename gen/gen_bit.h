@@ -23,10 +23,18 @@ enum : int {
 
 constexpr int GEN_TEXTURE_SIDE_MAX = 256;   // largest bitmap drawn as a single texture
 
-// Texture filters of gen_texture_create.
+// Shared textures up to GEN_ATLAS_TEXTURE_MAX on a side share pages of GEN_ATLAS_PAGE texels
+// (gen_bit_atlas.cpp); their names have GEN_TEXTURE_PACKED set and are no OpenGL names.
+constexpr int GEN_ATLAS_PAGE = 1024;
+constexpr int GEN_ATLAS_TEXTURE_MAX = 256;
+constexpr uint32_t GEN_TEXTURE_PACKED = 0x40000000u;
+
+// Texture filters of gen_texture_create. A shared filtered texture small enough goes to a page
+// of the atlas with others (see below).
 enum : int {
     GEN_FILTER_NEAREST = 0,
     GEN_FILTER_LINEAR = 1,
+    GEN_FILTER_LINEAR_SHARED = 2,
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -40,6 +48,9 @@ int gen_gl_ready();
 // bytes. width and height must be powers of two. Returns 1 with the name in *texture, 0 when
 // there is no context or the driver refused.
 int gen_texture_create(const uint8_t *rgba, int width, int height, int filter, uint32_t *texture);
+// An OpenGL texture of its own from width x height RGBA bytes, clamped, filtered or not; not
+// registered. Its name, or 0 when the driver refused.
+uint32_t gen_texture_gl_make(const uint8_t *rgba, int width, int height, int linear);
 // Loads new pixels of the same size into a registered texture.
 int gen_texture_reload(uint32_t texture, const uint8_t *rgba, int width, int height);
 // Deletes a registered texture and lowers the memory count; 0 when it is not a live one.
@@ -48,10 +59,23 @@ int gen_texture_delete(uint32_t texture);
 void gen_texture_delete_all();
 int gen_texture_live(uint32_t texture);
 int gen_texture_live_count();
+// 1 when every pixel a live texture gives is fully opaque: unfiltered, all alpha 255.
+int gen_texture_opaque(uint32_t texture);
 
 // Bytes held in textures now and at the peak ("TextureRamCurrent", "TextureRamMax").
 long gen_texture_ram_current();
 long gen_texture_ram_max();
+
+// Where a texture is drawn from: the OpenGL texture, and its part of it as texture coordinates
+// (s0, t0, s1, t1; 0, 0, 1, 1 for a texture of its own). 0 when it is not a live texture.
+int gen_texture_place(uint32_t texture, uint32_t *gl_texture, float part[4]);
+
+// Pages (gen_bit_atlas.cpp): a place of width x height texels (a transparent texel around it
+// kept free) in a page, made when none has room; 0 when it does not fit a page or no page can
+// be made. Releasing the last place of a page deletes the page.
+int gen_atlas_place(int width, int height, uint32_t *page, int *x, int *y);
+void gen_atlas_release(uint32_t page);
+int gen_atlas_page_count();
 
 // Binds `texture` to `target` unless that pair is bound already. Returns 1 when a bind was
 // issued, 0 when the cache saved it.

@@ -3,6 +3,7 @@
 // at most 256 x 256. Both are made on the first draw and kept with the bitmap until it is freed.
 #include "gen/gen_bit.h"
 
+#include "gen/gen_queue.h"
 #include "kx/kx_bit/kx_bit.h"
 #include "kx/kx_mem/kx_mem.h"
 
@@ -63,31 +64,22 @@ bool make_32(KX_BITMAP *bitmap)
     return kx_bit_convert(bitmap, KX_BIT_BPP32 | KX_BIT_ALPHA_KEY) == 1;
 }
 
-void blend_begin(int flags)
+// The colour alpha and the blending of a put: faded with the global transparency level,
+// transparent pixels left out, or blended.
+float put_alpha(int flags)
 {
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if ((flags & GEN_PUT_FADE) && gen_bit.transparency >= 1) {
-        glColor4f(1.0f, 1.0f, 1.0f, static_cast<float>(100 - gen_bit.transparency) / 100.0f);
-    } else if (flags & GEN_PUT_TRANSPARENT) {
-        glEnable(GL_ALPHA_TEST);
-        glAlphaFunc(GL_GREATER, 0.0f);
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    } else {
-        glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    }
+    if ((flags & GEN_PUT_FADE) && gen_bit.transparency >= 1) return static_cast<float>(100 - gen_bit.transparency) / 100.0f;
+    return 1.0f;
 }
 
-void blend_end()
+uint32_t put_blend(int flags)
 {
-    glDisable(GL_ALPHA_TEST);
-    glDisable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    bool faded = (flags & GEN_PUT_FADE) && gen_bit.transparency >= 1;
+    return !faded && (flags & GEN_PUT_TRANSPARENT) ? GEN_BLEND_KEYED : GEN_BLEND_ALPHA;
 }
 
-void quad_draw(QUAD q, int flags)
+// One textured rectangle, as a strip of two triangles.
+void quad_draw(uint32_t texture, QUAD q, int flags)
 {
     if (flags & GEN_PUT_MIRROR_X) std::swap(q.s0, q.s1);
     if (flags & GEN_PUT_MIRROR_Y) std::swap(q.t0, q.t1);
@@ -95,16 +87,14 @@ void quad_draw(QUAD q, int flags)
     q.x1 *= gen_bit.scale_x;
     q.y0 *= gen_bit.scale_y;
     q.y1 *= gen_bit.scale_y;
-    glBegin(GL_TRIANGLE_STRIP);
-    glTexCoord2f(q.s0, q.t0);
-    glVertex2f(q.x0, q.y0);
-    glTexCoord2f(q.s1, q.t0);
-    glVertex2f(q.x1, q.y0);
-    glTexCoord2f(q.s0, q.t1);
-    glVertex2f(q.x0, q.y1);
-    glTexCoord2f(q.s1, q.t1);
-    glVertex2f(q.x1, q.y1);
-    glEnd();
+    const float a = put_alpha(flags);
+    GEN_VERTEX *v = gen_queue_add(GL_TRIANGLE_STRIP, texture, {1.0f, 1.0f, 1.0f, a},
+                                  gen_queue_blend(texture, a, put_blend(flags)), GEN_SPACE_PICTURE, 4);
+    if (!v) return;
+    v[0] = {q.x0, q.y0, 0.0f, 1.0f, q.s0, q.t0};
+    v[1] = {q.x1, q.y0, 0.0f, 1.0f, q.s1, q.t0};
+    v[2] = {q.x0, q.y1, 0.0f, 1.0f, q.s0, q.t1};
+    v[3] = {q.x1, q.y1, 0.0f, 1.0f, q.s1, q.t1};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -135,10 +125,7 @@ int single_put(KX_BITMAP *bitmap, const KX_RECT &dest, const KX_RECT &src, int f
     float w = bitmap->width, h = bitmap->height;
     QUAD q = {float(dest.x), float(dest.y), float(dest.x + dest.width), float(dest.y + dest.height),
               src.x / w, src.y / h, (src.x + src.width) / w, (src.y + src.height) / h};
-    bind_texture(GL_TEXTURE_2D, bitmap->texture);
-    blend_begin(flags);
-    quad_draw(q, flags);
-    blend_end();
+    quad_draw(bitmap->texture, q, flags);
     return 1;
 }
 
@@ -219,7 +206,6 @@ int tileset_put(KX_BITMAP *bitmap, const KX_RECT &dest, KX_RECT src, int flags)
     }
     int x0 = std::max<int>(0, src.x), x1 = std::min<int>(bitmap->width, src.x + src.width);
     int y0 = std::max<int>(0, src.y), y1 = std::min<int>(bitmap->height, src.y + src.height);
-    blend_begin(flags);
     for (int r = 0; r < set->rows; r++) {
         int ty0 = r * set->tile_h;
         int iy0 = std::max(y0, ty0), iy1 = std::min(y1, ty0 + set->tile_h);
@@ -248,11 +234,9 @@ int tileset_put(KX_BITMAP *bitmap, const KX_RECT &dest, KX_RECT src, int flags)
                       static_cast<float>(iy0 - ty0) / set->tile_h,
                       static_cast<float>(ix1 - tx0) / set->tile_w,
                       static_cast<float>(iy1 - ty0) / set->tile_h};
-            bind_texture(GL_TEXTURE_2D, set->textures[r * set->columns + c]);
-            quad_draw(q, flags);
+            quad_draw(set->textures[r * set->columns + c], q, flags);
         }
     }
-    blend_end();
     return 1;
 }
 

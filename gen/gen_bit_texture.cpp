@@ -1,12 +1,15 @@
-// gen_bit textures: the registry of the back end's textures, the texture memory count and the
+// gen_bit textures: the registry of the back end's textures (small filtered ones placed in the
+// atlas pages), the texture memory count, which of them have no transparent pixel, and the
 // binding cache.
 #include "gen/gen_bit.h"
 
+#include "gen/gen_queue.h"
 #include "kx/kx_mem/kx_mem.h"
 #include "platform/plat_gl.h"
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstddef>
 
 // ---------------------------------------------------------------------------------------------
@@ -19,6 +22,9 @@ struct GEN_TEXTURE {
     uint32_t name;
     long bytes;
     uint8_t live;
+    uint8_t linear;   // filtered: its edges fade into the transparent border
+    uint32_t page;    // the atlas page holding it (0: an OpenGL texture of its own)
+    int16_t x, y, width, height;   // its place in the page
 };
 
 struct GEN_TEXTURES {
@@ -29,15 +35,46 @@ struct GEN_TEXTURES {
     uint32_t bound_target, bound_texture;
     bool bound;
     long binds;
+    // By texture name: 1 when every pixel drawn is fully opaque. The drivers hand out small names.
+    uint8_t *opaque;
+    uint32_t opaque_size;
+    uint32_t packed_serial;   // tells apart the names of packed textures in one registry slot
 };
 
 GEN_TEXTURES gen_textures;
 
+// A packed texture's name: GEN_TEXTURE_PACKED, a serial number and its registry slot.
+constexpr uint32_t PACKED_SLOT_BITS = 16;
+
 GEN_TEXTURE *find(uint32_t name)
 {
+    if (name & GEN_TEXTURE_PACKED) {
+        uint32_t i = name & ((1u << PACKED_SLOT_BITS) - 1);
+        GEN_TEXTURE *e = i < static_cast<uint32_t>(gen_textures.count) ? &gen_textures.entries[i] : nullptr;
+        return e && e->live && e->name == name ? e : nullptr;
+    }
     for (int i = 0; i < gen_textures.count; i++)
         if (gen_textures.entries[i].live && gen_textures.entries[i].name == name) return &gen_textures.entries[i];
     return nullptr;
+}
+
+// Places a filtered texture in an atlas page; false when it takes a texture of its own.
+bool packed_create(GEN_TEXTURE *entry, const uint8_t *rgba, int width, int height)
+{
+    const uint32_t index = static_cast<uint32_t>(entry - gen_textures.entries);
+    if (index >= (1u << PACKED_SLOT_BITS)) return false;
+    uint32_t page = 0;
+    int x = 0, y = 0;
+    if (!gen_atlas_place(width, height, &page, &x, &y)) return false;
+    bind_texture(GL_TEXTURE_2D, page);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    gen_textures.packed_serial = (gen_textures.packed_serial + 1) & 0x3FFF;
+    entry->name = GEN_TEXTURE_PACKED | gen_textures.packed_serial << PACKED_SLOT_BITS | index;
+    entry->page = page;
+    entry->x = static_cast<int16_t>(x), entry->y = static_cast<int16_t>(y);
+    entry->width = static_cast<int16_t>(width), entry->height = static_cast<int16_t>(height);
+    return true;
 }
 
 // A slot for a new entry: a dead one if any, else the end of the table (grown by doubling).
@@ -61,6 +98,36 @@ bool power_of_two(int n)
     return n > 0 && (n & (n - 1)) == 0;
 }
 
+constexpr uint32_t OPAQUE_NAMES_MAX = 1u << 20;
+
+// Whether every pixel a texture gives is opaque. A filtered texture mixes the transparent border
+// colour into its edges (it is clamped, not repeated), so only an unfiltered one can be.
+bool all_opaque(const uint8_t *rgba, int width, int height, bool linear)
+{
+    if (linear) return false;
+    const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
+    for (size_t i = 0; i < n; i++)
+        if (rgba[i * 4 + 3] != 255) return false;
+    return true;
+}
+
+// Notes whether a texture is opaque. Names too large for the table count as not opaque.
+void opaque_set(uint32_t name, bool opaque)
+{
+    if (name >= gen_textures.opaque_size) {
+        if (!opaque || name >= OPAQUE_NAMES_MAX) return;
+        uint32_t size = gen_textures.opaque_size ? gen_textures.opaque_size : 256;
+        while (size <= name) size *= 2;
+        void *grown = kx_mem_realloc(gen_textures.opaque, size);
+        if (!grown) return;
+        kx_mem_name(grown, "gen opaque textures");
+        gen_textures.opaque = static_cast<uint8_t *>(grown);
+        std::fill(gen_textures.opaque + gen_textures.opaque_size, gen_textures.opaque + size, uint8_t{0});
+        gen_textures.opaque_size = size;
+    }
+    gen_textures.opaque[name] = opaque ? 1 : 0;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -78,37 +145,53 @@ int gen_texture_create(const uint8_t *rgba, int width, int height, int filter, u
     if (!rgba || !texture || !power_of_two(width) || !power_of_two(height) || !gen_gl_ready()) return 0;
     GEN_TEXTURE *entry = slot();
     if (!entry) return 0;
+    *entry = GEN_TEXTURE{};
+    const bool linear = filter != GEN_FILTER_NEAREST;
+    if (filter != GEN_FILTER_LINEAR_SHARED || !packed_create(entry, rgba, width, height)) {
+        const uint32_t name = gen_texture_gl_make(rgba, width, height, linear);
+        if (!name) return 0;
+        opaque_set(name, all_opaque(rgba, width, height, linear));
+        entry->name = name;
+    }
+    // A name deleted while its frame was on show may come back with other pixels.
+    gen_queue_invalidate();
+    entry->linear = linear;
+    entry->bytes = static_cast<long>(width) * height * 4;
+    entry->live = 1;
+    gen_textures.live++;
+    gen_textures.ram_current += entry->bytes;
+    if (gen_textures.ram_current > gen_textures.ram_max) gen_textures.ram_max = gen_textures.ram_current;
+    *texture = entry->name;
+    return 1;
+}
+
+uint32_t gen_texture_gl_make(const uint8_t *rgba, int width, int height, int linear)
+{
     GLuint name = 0;
     glGenTextures(1, &name);
-    if (!name) {
-        entry->live = 0;
-        return 0;
-    }
+    if (!name) return 0;
     bind_texture(GL_TEXTURE_2D, name);
-    GLint f = filter == GEN_FILTER_LINEAR ? GL_LINEAR : GL_NEAREST;
+    const GLint f = linear ? GL_LINEAR : GL_NEAREST;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, f);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, f);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    entry->name = name;
-    entry->bytes = static_cast<long>(width) * height * 4;
-    entry->live = 1;
-    gen_textures.live++;
-    gen_textures.ram_current += entry->bytes;
-    if (gen_textures.ram_current > gen_textures.ram_max) gen_textures.ram_max = gen_textures.ram_current;
-    *texture = name;
-    return 1;
+    return name;
 }
 
 int gen_texture_reload(uint32_t texture, const uint8_t *rgba, int width, int height)
 {
     GEN_TEXTURE *entry = find(texture);
     if (!entry || !rgba || static_cast<long>(width) * height * 4 != entry->bytes || !gen_gl_ready()) return 0;
-    bind_texture(GL_TEXTURE_2D, texture);
+    // What was queued with the old pixels is drawn with them.
+    gen_queue_flush();
+    gen_queue_invalidate();
+    opaque_set(texture, all_opaque(rgba, width, height, entry->linear));
+    bind_texture(GL_TEXTURE_2D, entry->page ? entry->page : texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, entry->x, entry->y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     return 1;
 }
 
@@ -117,9 +200,12 @@ int gen_texture_delete(uint32_t texture)
     GEN_TEXTURE *entry = find(texture);
     if (!entry) return 0;
     if (gen_gl_ready()) {
+        gen_queue_flush();
         GLuint name = texture;
-        glDeleteTextures(1, &name);
+        if (!entry->page) glDeleteTextures(1, &name);
     }
+    if (entry->page) gen_atlas_release(entry->page);
+    opaque_set(texture, false);
     // A deleted texture that was bound leaves texture 0 bound.
     if (gen_textures.bound && gen_textures.bound_texture == texture) gen_textures.bound = false;
     entry->live = 0;
@@ -135,12 +221,39 @@ void gen_texture_delete_all()
     if (gen_textures.entries) kx_mem_free(gen_textures.entries);
     gen_textures.entries = nullptr;
     gen_textures.count = gen_textures.capacity = 0;
+    if (gen_textures.opaque) kx_mem_free(gen_textures.opaque);
+    gen_textures.opaque = nullptr;
+    gen_textures.opaque_size = 0;
     reset_texture_binding();
 }
 
 int gen_texture_live(uint32_t texture)
 {
     return find(texture) != nullptr;
+}
+
+int gen_texture_place(uint32_t texture, uint32_t *gl_texture, float part[4])
+{
+    const GEN_TEXTURE *e = find(texture);
+    if (!e) return 0;
+    if (!e->page) {
+        *gl_texture = texture;
+        part[0] = part[1] = 0.0f;
+        part[2] = part[3] = 1.0f;
+        return 1;
+    }
+    constexpr float side = GEN_ATLAS_PAGE;
+    *gl_texture = e->page;
+    part[0] = e->x / side;
+    part[1] = e->y / side;
+    part[2] = (e->x + e->width) / side;
+    part[3] = (e->y + e->height) / side;
+    return 1;
+}
+
+int gen_texture_opaque(uint32_t texture)
+{
+    return texture < gen_textures.opaque_size && gen_textures.opaque[texture];
 }
 
 int gen_texture_live_count()

@@ -4,6 +4,7 @@
 
 #include "gen/gen_bit.h"
 #include "gen/gen_info.h"
+#include "gen/gen_queue.h"
 #include "kx/kx_bit/kx_bit.h"
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_io/kx_io.h"
@@ -43,6 +44,34 @@ const char SGI_SNAPSHOT[] =
     "OpenGL32.dll. I'm really sorry to have to say that you should replace it with Microsoft's "
     "OpenGL32.dll to take the pictures. Then you should put SGI's version back because it's much faster.";
 
+// The window's bottom left pixel of the back buffer.
+void corner_read(GLubyte rgb[3])
+{
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+}
+
+// Whether the driver keeps the back buffer's pixels across a swap, tested on a frame about to
+// be shown: its bottom left pixel is changed a little (`mark` keeps the new colour), and read
+// again after the swap.
+void kept_mark(GLubyte mark[3])
+{
+    corner_read(mark);
+    for (int i = 0; i < 3; i++) mark[i] ^= 1;
+    glScissor(0, 0, 1, 1);
+    glClearColor(mark[0] / 255.0f, mark[1] / 255.0f, mark[2] / 255.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glScissor(gen_wrap.viewport.x, gen_wrap.viewport_gl_y, gen_wrap.viewport.width, gen_wrap.viewport.height);
+}
+
+int kept_check(const GLubyte mark[3])
+{
+    GLubyte rgb[3] = {0, 0, 0};
+    corner_read(rgb);
+    return rgb[0] == mark[0] && rgb[1] == mark[1] && rgb[2] == mark[2];
+}
+
 const char *gl_text(GLenum name)
 {
     const GLubyte *s = glGetString(name);
@@ -55,9 +84,19 @@ const char *glu_text(GLenum name)
     return s ? reinterpret_cast<const char *>(s) : "";
 }
 
-// Nothing is queued outside OpenGL, so there is nothing to finish before a mode switch.
+// The lowest window row the window menu draws this frame, as OpenGL counts rows (the drawable's
+// height when it draws nothing).
+int menu_floor()
+{
+    int h = 0;
+    plat_gl_drawable_size(nullptr, &h);
+    return h - plat_menu_bottom();
+}
+
+// Draws what the frame queued so far.
 int flush()
 {
+    gen_queue_flush();
     return 1;
 }
 
@@ -160,6 +199,7 @@ int gen_wrap_init(void *window, KX_RECT *viewport, char *renderer, char *vendor)
     }
     gen_wrap.viewport = first;
     gen_wrap.started = true;
+    gen_queue_kept_set(-1);
     gen_wrap_screen_clear();
     plat_gl_swap();
     gen_wrap_screen_clear();
@@ -185,7 +225,9 @@ int gen_wrap_deinit()
         kx_io_ini_set_int("System", "TextureRamCurrent", static_cast<int>(gen_texture_ram_current()), settings);
     }
     if (gen_gl_ready()) glDisable(GL_SCISSOR_TEST);
+    gen_queue_discard();
     gen_texture_delete_all();
+    gen_queue_free();
     gen_wrap.started = false;
     gen_wrap.snapshot_pending = false;
     return 1;
@@ -232,16 +274,21 @@ int gen_wrap_video_mode_set(const KX_DSP_VIDEO_MODE *mode, int fullscreen)
     wanted.refresh = mode->refresh;
     int ok = plat_display_mode_set(&wanted, fullscreen ? 1 : 0);
     reset_texture_binding();
+    // Another mode may show frames another way: the back buffer is tested again.
+    gen_queue_kept_set(-1);
     return gen_wrap_mode_result(ok ? GEN_MODE_SUCCESSFUL : GEN_MODE_FAILED);
 }
 
 int gen_wrap_resize(int16_t x, int16_t y, int16_t width, int16_t height)
 {
+    // What was queued is drawn where it was meant to go.
+    gen_queue_flush();
     gen_wrap.viewport = {x, y, width, height};
     int drawable_h = 0;
     plat_gl_drawable_size(nullptr, &drawable_h);
     // The menu bar, when shown, sits above the picture.
     gen_wrap.viewport_gl_y = drawable_h - plat_menu_bar_height() - y - height;
+    gen_queue_viewport(x, gen_wrap.viewport_gl_y, width, height);
     if (!gen_gl_ready()) return 1;
     glViewport(x, gen_wrap.viewport_gl_y, width, height);
     glMatrixMode(GL_PROJECTION);
@@ -288,6 +335,9 @@ int gen_wrap_snapshot_pending()
 int gen_wrap_screen_clear()
 {
     if (!gen_gl_ready()) return 0;
+    // The clear covers whatever was queued before it.
+    gen_queue_discard();
+    gen_queue_cleared();
     glDisable(GL_SCISSOR_TEST);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -297,15 +347,24 @@ int gen_wrap_screen_clear()
     return 1;
 }
 
+// Shows the frame: what changed of the queued drawing, then the window menu over it when the
+// whole picture was drawn. A frame that shows exactly what is on show already (a still screen)
+// is neither drawn nor swapped.
 int gen_wrap_display_update()
 {
     if (!gen_gl_ready()) return 0;
+    // A lost picture may come back in new buffers: whether they are kept is tested again.
+    if (plat_gl_picture_lost_take()) gen_queue_kept_set(-1);
+    if (gen_wrap.snapshot_pending) gen_queue_invalidate();
+    int drawn = gen_queue_frame_end(plat_menu_changed(), menu_floor());
+    if (drawn == GEN_FRAME_NONE) return 1;
+    if (drawn == GEN_FRAME_FULL) plat_menu_render();
     if (gen_wrap.snapshot_pending) snapshot_take();
+    GLubyte mark[3];
+    const bool test = gen_queue_kept() < 0;
+    if (test) kept_mark(mark);
     plat_gl_swap();
-    // The whole buffer, so that the bars beside a picture smaller than its window stay black.
-    glDisable(GL_SCISSOR_TEST);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_SCISSOR_TEST);
+    if (test) gen_queue_kept_set(kept_check(mark));
+    gen_queue_swapped();
     return 1;
 }

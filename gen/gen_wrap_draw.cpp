@@ -4,6 +4,7 @@
 #include "gen/gen_wrap.h"
 
 #include "gen/gen_bit.h"
+#include "gen/gen_queue.h"
 #include "kx/kx_bit/kx_bit.h"
 #include "kx/kx_dsp/kx_dsp.h"
 
@@ -22,15 +23,22 @@ using GET_FN = uint32_t (*)(KX_BITMAP *bitmap, int x, int y);
 
 constexpr int CIRCLE_SEGMENTS = 64;
 
-void color_set(uint32_t color)
+// Queues an untextured primitive of `count` vertices in one colour (0xRRGGBB), positions to
+// be filled in by the caller.
+GEN_VERTEX *shape(uint32_t mode, int count, uint32_t color)
 {
-    glDisable(GL_TEXTURE_2D);
-    glColor3ub(static_cast<GLubyte>(color >> 16), static_cast<GLubyte>(color >> 8), static_cast<GLubyte>(color));
+    const GEN_COLOR c = {static_cast<float>((color >> 16) & 255) / 255.0f, static_cast<float>((color >> 8) & 255) / 255.0f,
+                         static_cast<float>(color & 255) / 255.0f, 1.0f};
+    GEN_VERTEX *v = gen_queue_add(mode, 0, c, GEN_BLEND_OPAQUE, GEN_SPACE_PICTURE, count);
+    if (!v) return nullptr;
+    for (int i = 0; i < count; i++) v[i] = {0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f};
+    return v;
 }
 
-void color_reset()
+void at(GEN_VERTEX *v, float x, float y)
 {
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    v->x = x;
+    v->y = y;
 }
 
 // The area a drawing on `bitmap` may touch: the bitmap's size, or the picture for none.
@@ -52,11 +60,7 @@ int pixel_gl(KX_BITMAP *bitmap, int x, int y, uint32_t color)
     int w, h;
     bounds(bitmap, &w, &h);
     if (x < 0 || y < 0 || x >= w || y >= h) return 0;
-    color_set(color);
-    glBegin(GL_POINTS);
-    glVertex2f(x + 0.5f, y + 0.5f);
-    glEnd();
-    color_reset();
+    if (GEN_VERTEX *v = shape(GL_POINTS, 1, color)) at(v, x + 0.5f, y + 0.5f);
     return 1;
 }
 
@@ -67,6 +71,7 @@ uint32_t get_gl(KX_BITMAP *bitmap, int x, int y)
     if (x < 0 || y < 0 || x >= w || y >= h) return 0;
     int gl_x, gl_y;
     gen_wrap_window_point(x, y, &gl_x, &gl_y);
+    gen_queue_flush();
     GLubyte rgb[3] = {0, 0, 0};
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -130,16 +135,12 @@ uint32_t gen_get_pixel(KX_BITMAP *bitmap, int x, int y)
 int gen_draw_line(KX_BITMAP *, int x1, int y1, int x2, int y2, uint32_t color)
 {
     if (!gen_gl_ready()) return 0;
-    color_set(color);
-    glBegin(GL_LINES);
-    glVertex2f(x1 + 0.5f, y1 + 0.5f);
-    glVertex2f(x2 + 0.5f, y2 + 0.5f);
-    glEnd();
+    if (GEN_VERTEX *v = shape(GL_LINES, 2, color)) {
+        at(&v[0], x1 + 0.5f, y1 + 0.5f);
+        at(&v[1], x2 + 0.5f, y2 + 0.5f);
+    }
     // Lines leave out their last pixel; the ends are drawn as points.
-    glBegin(GL_POINTS);
-    glVertex2f(x2 + 0.5f, y2 + 0.5f);
-    glEnd();
-    color_reset();
+    if (GEN_VERTEX *v = shape(GL_POINTS, 1, color)) at(v, x2 + 0.5f, y2 + 0.5f);
     return 1;
 }
 
@@ -147,40 +148,35 @@ int gen_draw_rectangle(KX_BITMAP *, KX_RECT *rect, uint32_t color, int filled)
 {
     if (!rect || rect->width <= 0 || rect->height <= 0 || !gen_gl_ready()) return 0;
     float x0 = rect->x, y0 = rect->y, x1 = rect->x + rect->width, y1 = rect->y + rect->height;
-    color_set(color);
+    GEN_VERTEX *v = shape(filled ? GL_TRIANGLE_STRIP : GL_LINE_LOOP, 4, color);
+    if (!v) return 1;
     if (filled) {
-        glBegin(GL_TRIANGLE_STRIP);
-        glVertex2f(x0, y0);
-        glVertex2f(x1, y0);
-        glVertex2f(x0, y1);
-        glVertex2f(x1, y1);
-        glEnd();
+        at(&v[0], x0, y0);
+        at(&v[1], x1, y0);
+        at(&v[2], x0, y1);
+        at(&v[3], x1, y1);
     } else {
         // The outline runs through the centres of the border pixels.
-        glBegin(GL_LINE_LOOP);
-        glVertex2f(x0 + 0.5f, y0 + 0.5f);
-        glVertex2f(x1 - 0.5f, y0 + 0.5f);
-        glVertex2f(x1 - 0.5f, y1 - 0.5f);
-        glVertex2f(x0 + 0.5f, y1 - 0.5f);
-        glEnd();
+        at(&v[0], x0 + 0.5f, y0 + 0.5f);
+        at(&v[1], x1 - 0.5f, y0 + 0.5f);
+        at(&v[2], x1 - 0.5f, y1 - 0.5f);
+        at(&v[3], x0 + 0.5f, y1 - 0.5f);
     }
-    color_reset();
     return 1;
 }
 
 int gen_draw_circle(KX_BITMAP *, int x, int y, int radius, uint32_t color, int filled)
 {
     if (radius < 0 || !gen_gl_ready()) return 0;
-    color_set(color);
     float cx = x + 0.5f, cy = y + 0.5f;
-    glBegin(filled ? GL_TRIANGLE_FAN : GL_LINE_LOOP);
-    if (filled) glVertex2f(cx, cy);
-    for (int i = 0; i <= CIRCLE_SEGMENTS; i++) {
-        if (!filled && i == CIRCLE_SEGMENTS) break;
+    // Filled: the centre, then the rim closed on its first point; outlined: the rim as a loop.
+    const int rim = filled ? CIRCLE_SEGMENTS + 1 : CIRCLE_SEGMENTS;
+    GEN_VERTEX *v = shape(filled ? GL_TRIANGLE_FAN : GL_LINE_LOOP, rim + (filled ? 1 : 0), color);
+    if (!v) return 1;
+    if (filled) at(v++, cx, cy);
+    for (int i = 0; i < rim; i++) {
         double a = 2.0 * M_PI * i / CIRCLE_SEGMENTS;
-        glVertex2f(cx + static_cast<float>(radius * std::cos(a)), cy + static_cast<float>(radius * std::sin(a)));
+        at(&v[i], cx + static_cast<float>(radius * std::cos(a)), cy + static_cast<float>(radius * std::sin(a)));
     }
-    glEnd();
-    color_reset();
     return 1;
 }

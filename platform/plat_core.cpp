@@ -83,10 +83,16 @@ void translate(const SDL_Event &e)
             push(PLAT_WM_KILLFOCUS, 0, 0);
             break;
         case SDL_WINDOWEVENT_MINIMIZED: push(PLAT_WM_SYSCOMMAND, PLAT_SC_MINIMIZE, 0); break;
-        case SDL_WINDOWEVENT_RESTORED: push(PLAT_WM_SYSCOMMAND, PLAT_SC_RESTORE, 0); break;
+        case SDL_WINDOWEVENT_RESTORED:
+            plat_gl_picture_lost();
+            push(PLAT_WM_SYSCOMMAND, PLAT_SC_RESTORE, 0);
+            break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            plat_gl_picture_lost();
             push(PLAT_WM_SIZE, 0, static_cast<intptr_t>((e.window.data2 << 16) | (e.window.data1 & 0xFFFF)));
             break;
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_EXPOSED: plat_gl_picture_lost(); break;
         default: break;
         }
         break;
@@ -335,6 +341,13 @@ intptr_t plat_message_dispatch(const PLAT_MSG *msg)
 uint32_t plat_ticks_ms()
 {
     return SDL_GetTicks();
+}
+
+uint64_t plat_clock_us()
+{
+    static const Uint64 frequency = SDL_GetPerformanceFrequency();
+    const Uint64 now = SDL_GetPerformanceCounter();
+    return now / frequency * 1000000u + now % frequency * 1000000u / frequency;
 }
 
 void plat_sleep_ms(int ms)

@@ -118,6 +118,8 @@ using PLAT_TIMER_FN = void (*)(void *user);
 int plat_timer_start(int period_ms, PLAT_TIMER_FN fn, void *user);
 void plat_timer_stop(int handle);
 uint32_t plat_ticks_ms();
+// A steady clock in microseconds (from an arbitrary start).
+uint64_t plat_clock_us();
 void plat_sleep_ms(int ms);
 
 // Level 1 raises the process (where allowed without privileges), 0 is normal, -1 lowers it.

@@ -16,6 +16,8 @@ namespace {
 struct PLAT_GL_STATE {
     SDL_GLContext context;
     const char *error;
+    int vsync;          // swaps wait for the display's refresh
+    int picture_lost;   // the window's picture must be drawn again
 };
 
 PLAT_GL_STATE plat_gl;
@@ -49,7 +51,9 @@ void plat_gl_drivers_pin()
 }
 
 // The pixel format is chosen when the window is made, so the window asks for it first. A
-// second try (`fallback`) drops the alpha channel and settles for a 16-bit depth buffer.
+// second try (`fallback`) drops the alpha channel. No depth or stencil buffer: nothing draws
+// with them (the picture is painted far to near), and with one attached a software renderer
+// leaves its fast paths for every pixel of the frame.
 void plat_gl_attributes_set(int fallback)
 {
     SDL_GL_ResetAttributes();
@@ -57,8 +61,8 @@ void plat_gl_attributes_set(int fallback)
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, fallback ? 0 : 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, fallback ? 16 : 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, fallback ? 0 : 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
@@ -78,6 +82,11 @@ int plat_gl_create()
     }
     plat_gl.error = nullptr;
     plat_gl_drivers_pin();
+    // Adaptive vsync (a late frame is shown at once) where the driver has it, else plain vsync.
+    // Without a display nothing waits for a refresh, whatever the driver answers.
+    bool waits = SDL_GL_SetSwapInterval(-1) == 0 || SDL_GL_SetSwapInterval(1) == 0;
+    plat_gl.vsync = waits && plat_display_available() && SDL_GL_GetSwapInterval() != 0;
+    plat_gl.picture_lost = 1;
     return 1;
 }
 
@@ -85,6 +94,32 @@ void plat_gl_destroy()
 {
     if (plat_gl.context) SDL_GL_DeleteContext(plat_gl.context);
     plat_gl.context = nullptr;
+    plat_gl.vsync = 0;
+}
+
+int plat_gl_vsync()
+{
+    return plat_gl.context && plat_gl.vsync;
+}
+
+int plat_gl_refresh_rate()
+{
+    SDL_DisplayMode mode;
+    int display = window() ? SDL_GetWindowDisplayIndex(window()) : 0;
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) return 0;
+    return mode.refresh_rate > 0 ? mode.refresh_rate : 0;
+}
+
+void plat_gl_picture_lost()
+{
+    plat_gl.picture_lost = 1;
+}
+
+int plat_gl_picture_lost_take()
+{
+    int lost = plat_gl.picture_lost;
+    plat_gl.picture_lost = 0;
+    return lost;
 }
 
 int plat_gl_exists()

@@ -1,6 +1,7 @@
 // plat_gl: the OpenGL context of the main window (our stand-in for the wgl binding). One context
-// per window: 32-bit colour, depth, one stencil bit, double buffered. The 3D back end and the
-// window menu both draw through it.
+// per window: 32-bit colour, double buffered, no depth or stencil buffer, presented in step with
+// the display's refresh where the driver offers it. The 3D back end and the window menu both
+// draw through it.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,16 @@ int plat_gl_exists();
 int plat_gl_make_current();
 // Shows the back buffer.
 void plat_gl_swap();
+// 1 when showing a frame waits for the display's refresh (vsync, adaptive where offered; asked
+// for when the context is made). Never on a window without a display.
+int plat_gl_vsync();
+// Refresh rate of the window's display in Hz, 0 when unknown.
+int plat_gl_refresh_rate();
+// The picture on show was lost (the window was exposed, resized or restored): the next frame
+// must be drawn in full. plat_gl_picture_lost_take returns 1 once after that, and after the
+// context was made.
+void plat_gl_picture_lost();
+int plat_gl_picture_lost_take();
 // Size of the window's drawable in pixels (the whole client area, menu bar included).
 void plat_gl_drawable_size(int *width, int *height);
 // Address of an OpenGL entry point, or null.

@@ -52,6 +52,10 @@ struct PLAT_MENU_STATE {
     std::unordered_map<uint32_t, int> withheld;
     std::unordered_map<std::string, MENU_RECT> drawn;   // last frame, by entry text
     unsigned serial;              // makes the ImGui labels unique
+    int prepared;                 // a frame is built and waits for plat_menu_render
+    int prepared_bottom;          // the lowest window row it draws, from the top
+    uint64_t prepared_hash;       // what it draws, and what the last drawn frame drew
+    uint64_t drawn_hash;
     // ImGui reads keys as states once a frame: a key pressed since the last frame keeps its
     // release for the frame after, so that a tap shorter than a frame still counts.
     std::vector<int> fresh_keys;
@@ -63,6 +67,45 @@ PLAT_MENU_STATE menu;
 // ---------------------------------------------------------------------------------------------
 // Functions
 // ---------------------------------------------------------------------------------------------
+
+#if VM_HAVE_IMGUI
+void hash_bytes(uint64_t *h, const void *data, size_t bytes)
+{
+    const unsigned char *p = static_cast<const unsigned char *>(data);
+    for (size_t i = 0; i < bytes; i++) *h = (*h ^ p[i]) * 0x100000001B3ull;
+}
+
+// The lowest window row ImGui will draw, from the top (0 for nothing).
+int draw_data_bottom(const ImDrawData *d)
+{
+    float bottom = 0.0f;
+    for (int n = 0; d && n < d->CmdListsCount; n++)
+        for (const ImDrawVert &v : d->CmdLists[n]->VtxBuffer) bottom = std::max(bottom, v.pos.y);
+    return static_cast<int>(std::ceil(bottom));
+}
+
+// A fingerprint of what ImGui will draw: every vertex, index and command of every list.
+uint64_t draw_data_hash(const ImDrawData *d)
+{
+    uint64_t h = 0xCBF29CE484222325ull;
+    if (!d) return h;
+    hash_bytes(&h, &d->DisplayPos, sizeof d->DisplayPos);
+    hash_bytes(&h, &d->DisplaySize, sizeof d->DisplaySize);
+    for (int n = 0; n < d->CmdListsCount; n++) {
+        const ImDrawList *list = d->CmdLists[n];
+        hash_bytes(&h, list->VtxBuffer.Data, sizeof(ImDrawVert) * static_cast<size_t>(list->VtxBuffer.Size));
+        hash_bytes(&h, list->IdxBuffer.Data, sizeof(ImDrawIdx) * static_cast<size_t>(list->IdxBuffer.Size));
+        for (const ImDrawCmd &c : list->CmdBuffer) {
+            hash_bytes(&h, &c.ClipRect, sizeof c.ClipRect);
+            hash_bytes(&h, &c.TextureId, sizeof c.TextureId);
+            hash_bytes(&h, &c.VtxOffset, sizeof c.VtxOffset);
+            hash_bytes(&h, &c.IdxOffset, sizeof c.IdxOffset);
+            hash_bytes(&h, &c.ElemCount, sizeof c.ElemCount);
+        }
+    }
+    return h;
+}
+#endif
 
 MENU_ENTRY make_entry(const PLAT_MENU_ITEM &item)
 {
@@ -326,7 +369,9 @@ const char *plat_menu_text(uint32_t command)
 void plat_menu_show(int shown)
 {
     menu.shown = shown != 0;
-    if (!shown) menu_owner_set(false);
+    if (shown) return;
+    menu_owner_set(false);
+    menu.prepared = 0;
 }
 
 int plat_menu_shown()
@@ -366,11 +411,12 @@ int plat_menu_bar_width()
 #endif
 }
 
-void plat_menu_draw()
+int plat_menu_prepare()
 {
+    menu.prepared = 0;
 #if VM_HAVE_IMGUI
     bool bar = menu.shown && !menu.entries.empty();
-    if (!menu.ready || (!bar && !plat_about_shown()) || !plat_gl_make_current()) return;
+    if (!menu.ready || (!bar && !plat_about_shown()) || !plat_gl_make_current()) return 0;
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     // The game holds the mouse: its hidden pointer's clicks are nothing to the menu.
@@ -390,11 +436,41 @@ void plat_menu_draw()
     }
     plat_about_draw();
     ImGui::Render();
-    ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
     for (SDL_Event &e : menu.held_releases) ImGui_ImplSDL2_ProcessEvent(&e);
     menu.held_releases.clear();
     menu_owner_set(bar && keyboard_in_menu());
+    menu.prepared = 1;
+    menu.prepared_hash = draw_data_hash(ImGui::GetDrawData());
+    menu.prepared_bottom = draw_data_bottom(ImGui::GetDrawData());
+    return 1;
+#else
+    return 0;
 #endif
+}
+
+int plat_menu_changed()
+{
+    return menu.prepared && menu.prepared_hash != menu.drawn_hash;
+}
+
+int plat_menu_bottom()
+{
+    return menu.prepared ? menu.prepared_bottom : 0;
+}
+
+void plat_menu_render()
+{
+#if VM_HAVE_IMGUI
+    if (!menu.prepared || !plat_gl_make_current()) return;
+    ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+    menu.drawn_hash = menu.prepared_hash;
+    menu.prepared = 0;
+#endif
+}
+
+void plat_menu_draw()
+{
+    if (plat_menu_prepare()) plat_menu_render();
 }
 
 void plat_menu_keyboard_toggle()

@@ -57,7 +57,18 @@ int plat_menu_shown();
 int plat_menu_bar_height();
 // Width the bar needs to show all of its entries, in pixels (0 when the menu cannot draw).
 int plat_menu_bar_width();
-// Draws the bar (and any open popup) into the current back buffer; the caller swaps.
+// Builds the next frame of the bar (and any open popup or the About box) without drawing it.
+// 1 when there is something to draw.
+int plat_menu_prepare();
+// 1 when the frame built by plat_menu_prepare differs from the one drawn last.
+int plat_menu_changed();
+// The lowest window row (from the top) the frame built by plat_menu_prepare draws: the bar's
+// bottom, or lower for an open popup or the About box. 0 when none was built.
+int plat_menu_bottom();
+// Draws the frame built by plat_menu_prepare into the current back buffer; the caller swaps.
+// Nothing when none was built since the last draw.
+void plat_menu_render();
+// Both of the above.
 void plat_menu_draw();
 // Moves the keyboard into the bar or out of it (F10).
 void plat_menu_keyboard_toggle();

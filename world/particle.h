@@ -191,6 +191,9 @@ void particle_random_seed(uint32_t seed);
 
 void particle_fx_error_hook_set(PARTICLE_ERROR_FN fn);
 void particle_fx_draw_set(PARTICLE_DRAW_FN fn);      // null: OpenGL quads
+// The view the OpenGL quads are drawn in: OpenGL's own (0) or one whose centre lies `center_y`
+// OpenGL units up, as the world's particle view (world_particles_draw) has.
+void particle_fx_view_set(float center_y);
 void particle_fx_loader_set(PARTICLE_LOAD_FN fn);    // null: load_texture
 // The last error text ("" when none since the last init).
 const char *particle_fx_error_message();

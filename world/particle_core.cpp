@@ -32,7 +32,7 @@ uint32_t random_state = 0x2545F491u;
 
 int load_texture_default(uint32_t *texture, const char *file_name)
 {
-    return load_texture(texture, file_name, 1);
+    return load_texture(texture, file_name, 1, nullptr, 1);
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 // Drawing particles: a look (texture or animation frame, size, alpha, angle) advanced by the
 // elapsed time and drawn as a textured quad facing the viewer at depth -1, in thousandths of
-// OpenGL units, blending source alpha over one minus source alpha.
+// OpenGL units, blending source alpha over one minus source alpha. The quads go to the back
+// end's frame queue in clip coordinates of the current view.
 #include "world/particle.h"
 #include "world/particle_local.h"
 
 #include "gen/gen_bit.h"
+#include "gen/gen_queue.h"
 
 #include <GL/gl.h>
 
@@ -13,19 +15,16 @@
 namespace {
 
 PARTICLE_DRAW_FN draw_hook;
+float view_center_y;
 
+// A quad of the view: x from -1 to 1, y from view_center_y - 1 to + 1, at a depth inside the
+// clip volume (nothing is depth-tested).
 void gl_quad(uint32_t texture, float x, float y, float width, float height, float angle, float alpha)
 {
     if (!gen_gl_ready()) return;
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (texture) {
-        glEnable(GL_TEXTURE_2D);
-        bind_texture(GL_TEXTURE_2D, texture);
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
-    glColor4f(1.0f, 1.0f, 1.0f, alpha);
+    GEN_VERTEX *v = gen_queue_add(GL_QUADS, texture, {1.0f, 1.0f, 1.0f, alpha}, gen_queue_blend(texture, alpha, GEN_BLEND_ALPHA),
+                                  GEN_SPACE_CLIP, 4);
+    if (!v) return;
     const float hw = width / 2, hh = height / 2;
     const float corner[4][4] = {{-hw, hh, 0, 0}, {hw, hh, 1, 0}, {hw, -hh, 1, 1}, {-hw, -hh, 0, 1}};
     double c = 1.0, s = 0.0;
@@ -33,15 +32,12 @@ void gl_quad(uint32_t texture, float x, float y, float width, float height, floa
         double a = angle * 3.1415 / 180.0;
         c = std::cos(a), s = std::sin(a);
     }
-    glBegin(GL_QUADS);
-    for (const auto &k : corner) {
-        glTexCoord2f(k[2], k[3]);
-        glVertex3d((x + k[0] * c - k[1] * s) * 0.001, (y + k[0] * s + k[1] * c) * 0.001, -1.0);
+    for (int i = 0; i < 4; i++) {
+        const float *k = corner[i];
+        const float px = static_cast<float>((x + k[0] * c - k[1] * s) * 0.001);
+        const float py = static_cast<float>((y + k[0] * s + k[1] * c) * 0.001);
+        v[i] = {px, py - view_center_y, 0.5f, 1.0f, k[2], k[3]};
     }
-    glEnd();
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
 // The bitmap slot the look shows now; the frame advances by dt against the frame times.
@@ -75,6 +71,11 @@ int look_bitmap(PARTICLE_LOOK *look, const PARTICLE_TEXTURE &t, float dt)
 void particle_fx_draw_set(PARTICLE_DRAW_FN fn)
 {
     draw_hook = fn;
+}
+
+void particle_fx_view_set(float center_y)
+{
+    view_center_y = center_y;
 }
 
 void particle_look_step(PARTICLE_LOOK *look, float x, float y, float dt)

@@ -249,8 +249,11 @@ void reset_world_tables();
 // The parameters' first values (a fresh start; tests and tools).
 void world_params_reset();
 
-// Loads an image file as a texture whose sides are rounded up to powers of two. 1 or 0.
-int load_texture(uint32_t *texture, const char *file_name, int flag, WORLD_TEXTURE_INFO *info = nullptr);
+// Loads an image file as a texture whose sides are rounded up to powers of two. 1 or 0. With
+// `shared`, a small texture may share a texture page with others (sprites and particles, drawn
+// many at a time).
+int load_texture(uint32_t *texture, const char *file_name, int flag, WORLD_TEXTURE_INFO *info = nullptr,
+                 int shared = 0);
 
 // ---------------------------------------------------------------------------------------------
 // Look-ups

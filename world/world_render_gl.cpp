@@ -1,10 +1,12 @@
 // The renderer's OpenGL sink: screen-space polygons sent with a perspective weight, so that
 // (X·w, Y·w, Z·w, w) gives perspective-correct textures; the editor's lines and points; and the
-// level background drawn through the 3D interface's bitmap operation.
+// level background drawn through the 3D interface's bitmap operation. Everything goes to the
+// back end's frame queue in clip coordinates.
 #include "world/world_render.h"
 #include "world/world_render_local.h"
 
 #include "gen/gen_bit.h"
+#include "gen/gen_queue.h"
 #include "gen/gen_wrap.h"
 #include "kx/kx_bit/kx_bit.h"
 #include "kx/kx_dsp/kx_dsp.h"
@@ -19,7 +21,6 @@
 namespace {
 
 const WORLD_SINK *current_sink;
-int depth_test_was_on;
 
 // Normalised device position of a screen pixel.
 inline double ndc_x(double x)
@@ -36,86 +37,51 @@ inline double ndc_y(double y)
 // The OpenGL sink
 // ---------------------------------------------------------------------------------------------
 
-void gl_begin()
-{
-    if (!gen_gl_ready()) return;
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    depth_test_was_on = glIsEnabled(GL_DEPTH_TEST);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-}
-
-void gl_end()
-{
-    if (!gen_gl_ready()) return;
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glDisable(GL_ALPHA_TEST);
-    glDisable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
-    if (depth_test_was_on) glEnable(GL_DEPTH_TEST);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-}
+// The queue keeps its own state per primitive: nothing to set up or restore around a frame.
+void gl_begin() {}
+void gl_end() {}
 
 void gl_polygon(uint32_t texture, const WORLD_VERTEX *v, int count, uint32_t code, float alpha, int flags)
 {
     if (!gen_gl_ready() || count < 3) return;
-    if (texture) {
-        glEnable(GL_TEXTURE_2D);
-        bind_texture(GL_TEXTURE_2D, texture);
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
     // Far faces are opaque enough to skip blending; their see-through pixels are cut instead.
-    if (flags & WORLD_FACE_FAR) {
-        glDisable(GL_BLEND);
-        glEnable(GL_ALPHA_TEST);
-        glAlphaFunc(GL_GREATER, 0.5f);
-    }
+    uint32_t blend = gen_queue_blend(texture, alpha, flags & WORLD_FACE_FAR ? GEN_BLEND_CUT : GEN_BLEND_ALPHA);
     float rgb[3];
     world_code_color(code, rgb);
-    glColor4f(rgb[0], rgb[1], rgb[2], alpha);
-    glBegin(count == 4 && !(flags & WORLD_FACE_CUT) ? GL_QUADS : GL_TRIANGLE_FAN);
+    GEN_VERTEX *out = gen_queue_add(count == 4 && !(flags & WORLD_FACE_CUT) ? GL_QUADS : GL_TRIANGLE_FAN, texture,
+                                    {rgb[0], rgb[1], rgb[2], alpha}, blend, GEN_SPACE_CLIP, count);
+    if (!out) return;
     for (int i = 0; i < count; i++) {
         double w = 0.0256 * v[i].dist, z = v[i].dist / 2560.0 - 1.0;
-        glTexCoord2f(v[i].u, v[i].v);
-        glVertex4d(ndc_x(v[i].x) * w, ndc_y(v[i].y) * w, z * w, w);
+        out[i] = {static_cast<float>(ndc_x(v[i].x) * w), static_cast<float>(ndc_y(v[i].y) * w), static_cast<float>(z * w),
+                  static_cast<float>(w), v[i].u, v[i].v};
     }
-    glEnd();
-    if (flags & WORLD_FACE_FAR) {
-        glDisable(GL_ALPHA_TEST);
-        glEnable(GL_BLEND);
-    }
+}
+
+constexpr GEN_COLOR WHITE = {1.0f, 1.0f, 1.0f, 1.0f};
+
+// An editor mark at depth -1.
+void gl_mark(GEN_VERTEX *v, double x, double y)
+{
+    *v = {static_cast<float>(ndc_x(x)), static_cast<float>(ndc_y(y)), -1.0f, 1.0f, 0.0f, 0.0f};
 }
 
 void gl_line(float x1, float y1, float x2, float y2)
 {
     if (!gen_gl_ready()) return;
-    glDisable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glBegin(GL_LINES);
-    glVertex3d(ndc_x(x1), ndc_y(y1), -1.0);
-    glVertex3d(ndc_x(x2), ndc_y(y2), -1.0);
-    glEnd();
+    GEN_VERTEX *v = gen_queue_add(GL_LINES, 0, WHITE, GEN_BLEND_OPAQUE, GEN_SPACE_CLIP, 2);
+    if (!v) return;
+    gl_mark(&v[0], x1, y1);
+    gl_mark(&v[1], x2, y2);
 }
 
 void gl_points(const float *xy, int count)
 {
     if (!gen_gl_ready() || count <= 0) return;
-    glDisable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glBegin(GL_POINTS);
+    GEN_VERTEX *v = gen_queue_add(GL_POINTS, 0, WHITE, GEN_BLEND_OPAQUE, GEN_SPACE_CLIP, count);
+    if (!v) return;
     // Points sit on pixel centres.
-    for (int i = 0; i < count; i++) glVertex3d(ndc_x(xy[2 * i] + 0.5), ndc_y(xy[2 * i + 1] + 0.5), -1.0);
-    glEnd();
+    for (int i = 0; i < count; i++) gl_mark(&v[i], xy[2 * i] + 0.5, xy[2 * i + 1] + 0.5);
 }
 
 constexpr WORLD_SINK gl_sink = {gl_begin, gl_end, gl_polygon, gl_line, gl_points};
@@ -162,6 +128,7 @@ int world_render_read(int x, int y, int width, int height, uint8_t *rgb)
     if (!gen_gl_ready() || !rgb || width <= 0 || height <= 0) return 0;
     int gl_x = 0, gl_y = 0;
     gen_wrap_window_point(x, y + height - 1, &gl_x, &gl_y);
+    gen_queue_flush();
     glFinish();
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -13,16 +13,15 @@
 #                 (the display's clear) and to the first picture of the frame loop, data pack
 #                 on a warm disk (one run before the counted ones)
 #   memory        largest resident size while counting: attract mode, and in play
-#   CPU           % of one core on the real clock: attract mode, the main menu over it, a paused
-#                 game, a game in play (1,000 passes each, about 10 s)
-# Each figure is the median of ROUNDS runs; the real and do-nothing runs alternate.
+# Each figure is the median of ROUNDS runs; the real and do-nothing runs alternate. The CPU of a
+# frame by thread and on the real clock, against another build: bench/app/frame_cost.sh.
 #   usage: bench/app/frame.sh BUILD_DIR [PASSES] [ROUNDS] [PARTS]   (Release, -DVM_BENCH=ON)
-# PARTS picks some of "play start attract cpu" (all by default).
+# PARTS picks some of "play start attract" (all by default).
 set -u
 build=$(realpath "$1")
 passes=${2:-2000}
 rounds=${3:-3}
-parts=${4:-play start attract cpu}
+parts=${4:-play start attract}
 part() { [[ " $parts " == *" $1 "* ]]; }
 game="$build/app/veltramondo"
 probe="$build/bench/app/libvm_frame_probe.so"
@@ -31,11 +30,8 @@ for f in "$game" "$probe" "$null"; do [ -e "$f" ] || { echo "missing $f"; exit 1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# A (scan code 30) opens the menu, Enter (28) starts a game once the menu takes keys; P (25)
-# pauses.
+# A (scan code 30) opens the menu, Enter (28) starts a game once the menu takes keys.
 printf '3 30 down\n4 30 up\n60 28 down\n61 28 up\n' >"$work/play.keys"
-printf '3 30 down\n4 30 up\n' >"$work/menu.keys"
-printf '3 30 down\n4 30 up\n60 28 down\n61 28 up\n200 25 down\n202 25 up\n' >"$work/pause.keys"
 
 # run NAME WIDTH HEIGHT FROM PRELOAD ARGS...: one run in a fresh per-user folder whose settings
 # give the window size; appends the probe's line to $work/NAME.
@@ -87,13 +83,3 @@ part attract && for ((r = 0; r < rounds; r++)); do
     run attract 640 480 100 "$probe" --fixed-ticks 1 --seed 20261206 --frames $((passes + 101))
 done
 part attract && echo "memory in attract mode 640x480: $(median attract rss_mb) MB resident"
-
-part cpu && for ((r = 0; r < rounds; r++)); do
-    run cpu_attract 640 480 100 "$probe" --frames 1100
-    run cpu_menu 640 480 100 "$probe" --frames 1100 --script "$work/menu.keys"
-    run cpu_paused 640 480 300 "$probe" --frames 1300 --script "$work/pause.keys"
-    run cpu_play 640 480 300 "$probe" --frames 1300 --script "$work/play.keys" --autopilot
-done
-part cpu && echo "CPU on the real clock, % of one core: attract $(median cpu_attract cpu_pct), main menu over attract" \
-    "$(median cpu_menu cpu_pct), paused game $(median cpu_paused cpu_pct), play $(median cpu_play cpu_pct)" \
-    "(frames per second: $(median cpu_attract fps), $(median cpu_menu fps), $(median cpu_paused fps), $(median cpu_play fps))"

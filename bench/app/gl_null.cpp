@@ -32,6 +32,7 @@ void glColorPointer(GLint, GLenum, GLsizei, const GLvoid *) {}
 void glDeleteTextures(GLsizei, const GLuint *) {}
 void glDisable(GLenum) {}
 void glDisableClientState(GLenum) {}
+void glDrawArrays(GLenum, GLint, GLsizei) {}
 void glDrawElements(GLenum, GLsizei, GLenum, const GLvoid *) {}
 void glEnable(GLenum) {}
 void glEnableClientState(GLenum) {}

@@ -71,7 +71,7 @@ struct KX_DSP_3D {
     int (*video_mode_set)(const KX_DSP_VIDEO_MODE *mode, int fullscreen);
     // The picture rectangle changed (window resize, keys 1-4, mode switch): new viewport.
     int (*resize)(int16_t x, int16_t y, int16_t width, int16_t height);
-    // Finishes pending drawing before a mode switch.
+    // Finishes pending drawing (what the back end queued) before a mode switch.
     int (*flush)();
     // Draws `bitmap`'s `src` part into `dest` on the screen; flags as kx_bit_copy passes them.
     int (*put)(KX_BITMAP *bitmap, KX_RECT *dest, KX_RECT *src, int flags);
@@ -81,7 +81,8 @@ struct KX_DSP_3D {
     int (*free)(KX_BITMAP *bitmap);
     // Clears the whole screen to black.
     int (*screen_clear)();
-    // Shows the finished frame (swap) and starts the next one cleared.
+    // Shows the finished frame with the window menu over it (plat_menu_render). A back end may
+    // draw only what changed since the frame on show, and nothing when nothing did.
     int (*display_update)();
     // Pixel drawing on a bitmap (the screen when it is the display's screen); colour 0xRRGGBB.
     int (*draw_pixel)(KX_BITMAP *bitmap, int x, int y, uint32_t color);
@@ -160,7 +161,8 @@ int kx_dsp_width();
 int kx_dsp_height();
 int kx_dsp_fullscreen();
 void kx_dsp_show();
-// Shows the finished frame: draws the menu bar (windowed), then the 3D display_update swaps.
+// Shows the finished frame: builds the menu bar (windowed), then the 3D display_update draws
+// the frame and the bar and swaps.
 void kx_dsp_present();
 // The screen as a bitmap of the display's size (copies to it go to the 3D put).
 KX_BITMAP *kx_dsp_screen();

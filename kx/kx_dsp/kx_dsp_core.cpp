@@ -384,13 +384,15 @@ void kx_dsp_show()
     plat_window_raise();
 }
 
+// The window menu is built here and drawn by the back end over the frame when it shows one.
 void kx_dsp_present()
 {
     if (!kx_dsp.created) return;
-    plat_menu_draw();
+    plat_menu_prepare();
     if (kx_dsp.started_3d) {
         kx_dsp.table.display_update();
     } else {
+        plat_menu_render();
         plat_gl_swap();
         plat_gl_clear();
     }

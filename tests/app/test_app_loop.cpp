@@ -169,16 +169,59 @@ TEST_F(AppLoop, NoTickNoFrameAndTheQuitMessageEndsTheLoop)
     EXPECT_EQ(app_loop_pass(&code), 0);
     EXPECT_EQ(app.passes, passes) << "no tick: nothing drawn, no step";
 
+    // The tick that starts a pass is its extra step; the others, come while it waited for its
+    // frame, run as steps (with any that come while it draws).
     app.ticks.store(3);
     EXPECT_EQ(app_loop_pass(&code), 0);
     EXPECT_EQ(app.passes, passes + 1);
-    EXPECT_EQ(app.steps_last_pass, 1) << "the counter is reset before input; later ticks run as steps";
+    EXPECT_EQ(app.steps_last_pass, 3);
 
     plat_message_post_quit(7);
     EXPECT_EQ(app_loop_pass(&code), 1);
     EXPECT_EQ(code, 7);
     app.game_initialised = 0;
     app.running = 0;
+}
+
+TEST_F(AppLoop, FramesKeepToTheRateWithoutBursts)
+{
+    app.fps_option = 50;   // a frame every 20 ms
+    app_pacing_start();
+    const uint64_t t = plat_clock_us() + 1000000000u, ms = 1000;
+    // Calls in order: a frame drawn at `at` (frame), or the wait asked at `at` (want).
+    const struct {
+        bool frame;
+        uint64_t at;
+        int want;
+    } steps[] = {
+        {true, t, 0},              // long after the start: the next frame half a period later
+        {false, t, 10},
+        {true, t + 10 * ms, 0},
+        {false, t + 10 * ms, 20},
+        {false, t + 25 * ms, 5},
+        {false, t + 30 * ms, 0},
+        {true, t + 31 * ms, 0},    // a millisecond late: the next one is not moved
+        {false, t + 31 * ms, 19},
+        {true, t + 200 * ms, 0},   // after a stall: half a period, not at once
+        {false, t + 200 * ms, 10},
+    };
+    for (const auto &s : steps) {
+        if (s.frame) app_pacing_frame(s.at);
+        else EXPECT_EQ(app_pacing_wait_ms(s.at), s.want) << (s.at - t) / ms << " ms";
+    }
+    app.fps_option = 0;
+    app_pacing_start();
+    app_pacing_frame(t);
+    EXPECT_EQ(app_pacing_wait_ms(t), 0) << "no limit";
+    app.fps_option = -1;
+    EXPECT_EQ(app_pacing_rate(), 0) << "without a display nothing paces a run but --fps";
+    app_pacing_start();
+
+    app.ticks.store(0);
+    app.fixed_ticks = 4;
+    app_pacing_ticks_take();
+    EXPECT_EQ(app.ticks.load(), 0u) << "a fixed clock adds its ticks after the drawing";
+    app.fixed_ticks = 0;
 }
 
 TEST_F(AppLoop, MenuCommandsPostTheirMessages)

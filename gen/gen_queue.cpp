@@ -1,0 +1,594 @@
+// gen_queue: the frame's drawing queue (see gen_queue.h).
+//
+// At the end of a frame the picture is cut into blocks of GEN_BLOCK x GEN_BLOCK pixels, and each
+// block gets a fingerprint of the primitives that touch it, in drawing order. A block whose
+// fingerprint is that of the frame on show holds the same pixels. When nothing changed, the
+// frame is neither drawn nor shown. When the driver keeps the back buffer's pixels across a swap
+// (the back end checks), only the changed blocks are cleared and drawn again, in rectangles.
+#include "gen/gen_queue.h"
+
+#include "gen/gen_bit.h"
+#include "kx/kx_mem/kx_mem.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+
+// ---------------------------------------------------------------------------------------------
+// Types and globals
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// Consecutive primitives drawn with one call, and the window pixels they may touch.
+struct GEN_RUN {
+    uint32_t mode, texture, blend, space;
+    GEN_COLOR color;
+    int32_t first, count;
+    int32_t x0, y0, x1, y1;   // bounds in blocks, inclusive; x0 > x1 before they are known
+};
+
+struct GEN_RECT {
+    int x0, y0, x1, y1;   // blocks, inclusive
+};
+
+// What the back buffer holds.
+enum : int {
+    BACK_UNKNOWN = 0,   // nothing known (after a swap that does not keep it)
+    BACK_SHOWN = 1,     // the picture on show
+    BACK_STARTED = 2,   // this frame, begun on a cleared buffer
+};
+
+constexpr int RECTS_MAX = 8;
+// Beyond this share of changed blocks (in percent) the whole picture is drawn.
+constexpr int PATCH_SHARE_MAX = 60;
+
+struct GEN_QUEUE {
+    GEN_VERTEX *vertices;
+    int vertex_count, vertex_capacity;
+    GEN_RUN *runs;
+    int run_count, run_capacity;
+    // The picture's viewport in window pixels (OpenGL's origin, bottom left) and its blocks.
+    int vx, vy, vw, vh;
+    int columns, rows;
+    uint64_t *blocks, *shown_blocks;
+    int block_capacity;
+    bool unsealed;      // the last run draws from a packed texture, not yet placed in its page
+    bool shown_valid;   // shown_blocks describe the picture on show
+    bool must_draw;     // the picture on show changed besides the queue: draw all of it
+    int back;           // BACK_*
+    int kept = -1;      // the driver keeps the back buffer across swaps: -1 unknown, 0 no, 1 yes
+    GEN_RECT rects[RECTS_MAX];
+    int rect_count;
+    long draws;
+    int last_frame;     // GEN_FRAME_*
+    // OpenGL state as the last run left it.
+    uint32_t blend, space;
+    bool textured;
+    GEN_COLOR color;
+};
+
+GEN_QUEUE gen_queue;
+
+constexpr int FIRST_VERTICES = 4096, FIRST_RUNS = 256;
+constexpr uint64_t HASH_START = 0xCBF29CE484222325ull, HASH_PRIME = 0x100000001B3ull;
+
+bool mergeable(uint32_t mode)
+{
+    return mode == GL_QUADS || mode == GL_POINTS || mode == GL_LINES;
+}
+
+// Vertices of one primitive of a mergeable run.
+int primitive_size(uint32_t mode)
+{
+    return mode == GL_QUADS ? 4 : mode == GL_LINES ? 2 : 1;
+}
+
+bool same_color(const GEN_COLOR &a, const GEN_COLOR &b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
+// Grows an array of `size`-byte items to hold at least `need`; false when it cannot.
+bool grow(void **items, int *capacity, int need, int first, size_t size, const char *name)
+{
+    if (need <= *capacity) return true;
+    int wanted = *capacity ? *capacity : first;
+    while (wanted < need) wanted *= 2;
+    void *grown = kx_mem_realloc(*items, size * static_cast<size_t>(wanted));
+    if (!grown) return false;
+    kx_mem_name(grown, name);
+    *items = grown;
+    *capacity = wanted;
+    return true;
+}
+
+// Folds 32-bit words into a fingerprint (the queue holds only 32-bit fields).
+uint64_t hash_words(uint64_t h, const void *data, size_t bytes)
+{
+    const unsigned char *p = static_cast<const unsigned char *>(data);
+    for (size_t i = 0; i + 4 <= bytes; i += 4) {
+        uint32_t w;
+        std::memcpy(&w, p + i, 4);
+        h = (h ^ w) * HASH_PRIME;
+    }
+    return h;
+}
+
+bool mergeable_after(const GEN_RUN &a, const GEN_RUN &b)
+{
+    return mergeable(b.mode) && a.mode == b.mode && a.texture == b.texture && a.blend == b.blend &&
+           a.space == b.space && same_color(a.color, b.color) && a.first + a.count == b.first;
+}
+
+// The last run's texture coordinates moved into its texture's part of an atlas page (clamped
+// to the texture, as the page does not clamp); then it joins the run before when it can.
+void seal()
+{
+    GEN_QUEUE &q = gen_queue;
+    if (!q.unsealed) return;
+    q.unsealed = false;
+    GEN_RUN &run = q.runs[q.run_count - 1];
+    uint32_t texture = 0;
+    float part[4];
+    if (!gen_texture_place(run.texture, &texture, part)) {
+        q.vertex_count = run.first;
+        q.run_count--;
+        return;
+    }
+    for (int i = run.first; i < run.first + run.count; i++) {
+        GEN_VERTEX &v = q.vertices[i];
+        v.s = part[0] + std::clamp(v.s, 0.0f, 1.0f) * (part[2] - part[0]);
+        v.t = part[1] + std::clamp(v.t, 0.0f, 1.0f) * (part[3] - part[1]);
+    }
+    run.texture = texture;
+    if (q.run_count >= 2 && mergeable_after(q.runs[q.run_count - 2], run)) {
+        q.runs[q.run_count - 2].count += run.count;
+        q.run_count--;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Blocks
+// ---------------------------------------------------------------------------------------------
+
+// The window pixel of a vertex; false when it has none (behind the eye, or not a number).
+bool window_point(const GEN_VERTEX &v, uint32_t space, double *x, double *y)
+{
+    const GEN_QUEUE &q = gen_queue;
+    if (space == GEN_SPACE_PICTURE) {
+        *x = q.vx + static_cast<double>(v.x);
+        *y = q.vy + q.vh - static_cast<double>(v.y);
+    } else {
+        if (!(v.w > 0.0f)) return false;
+        *x = q.vx + (static_cast<double>(v.x) / v.w + 1.0) * q.vw / 2.0;
+        *y = q.vy + (static_cast<double>(v.y) / v.w + 1.0) * q.vh / 2.0;
+    }
+    return std::isfinite(*x) && std::isfinite(*y);
+}
+
+// The blocks a primitive of `count` vertices may touch (a pixel around its corners included),
+// clamped to the picture; false when it lies outside. A primitive without a window position
+// counts as touching every block.
+bool primitive_blocks(const GEN_VERTEX *v, int count, uint32_t space, GEN_RECT *r)
+{
+    const GEN_QUEUE &q = gen_queue;
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    for (int i = 0; i < count; i++) {
+        double x, y;
+        if (!window_point(v[i], space, &x, &y)) {
+            *r = {0, 0, q.columns - 1, q.rows - 1};
+            return true;
+        }
+        if (i == 0 || x < x0) x0 = x;
+        if (i == 0 || x > x1) x1 = x;
+        if (i == 0 || y < y0) y0 = y;
+        if (i == 0 || y > y1) y1 = y;
+    }
+    x0 = std::floor(x0) - 1 - q.vx, x1 = std::ceil(x1) + 1 - q.vx;
+    y0 = std::floor(y0) - 1 - q.vy, y1 = std::ceil(y1) + 1 - q.vy;
+    if (x1 < 0 || y1 < 0 || x0 >= q.vw || y0 >= q.vh) return false;
+    r->x0 = static_cast<int>(std::max(0.0, x0)) / GEN_BLOCK;
+    r->y0 = static_cast<int>(std::max(0.0, y0)) / GEN_BLOCK;
+    r->x1 = static_cast<int>(std::min<double>(q.vw - 1, x1)) / GEN_BLOCK;
+    r->y1 = static_cast<int>(std::min<double>(q.vh - 1, y1)) / GEN_BLOCK;
+    return true;
+}
+
+// Fingerprints the queued frame into gen_queue.blocks, and notes each run's bounds.
+void blocks_build()
+{
+    GEN_QUEUE &q = gen_queue;
+    const int n = q.columns * q.rows;
+    std::fill(q.blocks, q.blocks + n, HASH_START);
+    for (int i = 0; i < q.run_count; i++) {
+        GEN_RUN &run = q.runs[i];
+        run.x0 = run.y0 = 0;
+        run.x1 = run.y1 = -1;
+        uint64_t state = hash_words(HASH_START, &run, offsetof(GEN_RUN, first));
+        const int step = mergeable(run.mode) ? primitive_size(run.mode) : run.count;
+        for (int first = run.first; first + step <= run.first + run.count; first += step) {
+            GEN_RECT r;
+            if (!primitive_blocks(&q.vertices[first], step, run.space, &r)) continue;
+            const uint64_t h = hash_words(state, &q.vertices[first], sizeof(GEN_VERTEX) * static_cast<size_t>(step));
+            for (int y = r.y0; y <= r.y1; y++)
+                for (int x = r.x0; x <= r.x1; x++) {
+                    uint64_t &b = q.blocks[y * q.columns + x];
+                    b = (b ^ h) * HASH_PRIME;
+                }
+            if (run.x0 > run.x1) {
+                run.x0 = r.x0, run.y0 = r.y0, run.x1 = r.x1, run.y1 = r.y1;
+            } else {
+                run.x0 = std::min(run.x0, r.x0), run.y0 = std::min(run.y0, r.y0);
+                run.x1 = std::max(run.x1, r.x1), run.y1 = std::max(run.y1, r.y1);
+            }
+        }
+    }
+}
+
+int rect_area(const GEN_RECT &r)
+{
+    return (r.x1 - r.x0 + 1) * (r.y1 - r.y0 + 1);
+}
+
+GEN_RECT rect_union(const GEN_RECT &a, const GEN_RECT &b)
+{
+    return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
+// Adds a rectangle of changed blocks; past RECTS_MAX the two whose union grows least are merged.
+void rect_add(GEN_RECT r)
+{
+    GEN_QUEUE &q = gen_queue;
+    // A rectangle just below with the same columns is extended instead.
+    for (int i = 0; i < q.rect_count; i++) {
+        GEN_RECT &o = q.rects[i];
+        if (o.x0 == r.x0 && o.x1 == r.x1 && o.y1 + 1 == r.y0) {
+            o.y1 = r.y1;
+            return;
+        }
+    }
+    if (q.rect_count < RECTS_MAX) {
+        q.rects[q.rect_count++] = r;
+        return;
+    }
+    int best_i = -1, best_j = -1, best_growth = 0;
+    GEN_RECT all[RECTS_MAX + 1];
+    std::copy(q.rects, q.rects + RECTS_MAX, all);
+    all[RECTS_MAX] = r;
+    for (int i = 0; i <= RECTS_MAX; i++)
+        for (int j = i + 1; j <= RECTS_MAX; j++) {
+            int growth = rect_area(rect_union(all[i], all[j])) - rect_area(all[i]) - rect_area(all[j]);
+            if (best_i < 0 || growth < best_growth) best_i = i, best_j = j, best_growth = growth;
+        }
+    all[best_i] = rect_union(all[best_i], all[best_j]);
+    all[best_j] = all[RECTS_MAX];
+    std::copy(all, all + RECTS_MAX, q.rects);
+}
+
+// The changed blocks as at most RECTS_MAX rectangles; returns how many blocks changed.
+int rects_build()
+{
+    GEN_QUEUE &q = gen_queue;
+    q.rect_count = 0;
+    int changed = 0;
+    for (int y = 0; y < q.rows; y++)
+        for (int x = 0; x < q.columns;) {
+            if (q.blocks[y * q.columns + x] == q.shown_blocks[y * q.columns + x]) {
+                x++;
+                continue;
+            }
+            int end = x;
+            while (end + 1 < q.columns && q.blocks[y * q.columns + end + 1] != q.shown_blocks[y * q.columns + end + 1])
+                end++;
+            changed += end - x + 1;
+            rect_add({x, y, end, y});
+            x = end + 1;
+        }
+    return changed;
+}
+
+// Whether every rectangle lies below window row `floor` (OpenGL's count), where the window menu
+// draws nothing: drawing the rectangles again leaves the menu as it is.
+bool rects_below(int floor)
+{
+    const GEN_QUEUE &q = gen_queue;
+    for (int i = 0; i < q.rect_count; i++)
+        if (q.vy + std::min(q.vh, (q.rects[i].y1 + 1) * GEN_BLOCK) > floor) return false;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing
+// ---------------------------------------------------------------------------------------------
+
+void blend_apply(uint32_t blend)
+{
+    if (blend == gen_queue.blend) return;
+    gen_queue.blend = blend;
+    if (blend == GEN_BLEND_ALPHA || blend == GEN_BLEND_KEYED) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+        glDisable(GL_BLEND);
+    }
+    if (blend == GEN_BLEND_KEYED || blend == GEN_BLEND_CUT) {
+        glEnable(GL_ALPHA_TEST);
+        glAlphaFunc(GL_GREATER, blend == GEN_BLEND_CUT ? 0.5f : 0.0f);
+    } else {
+        glDisable(GL_ALPHA_TEST);
+    }
+}
+
+// The picture space uses the projection gen_wrap_resize set; the clip space none.
+void space_apply(uint32_t space)
+{
+    if (space == gen_queue.space) return;
+    gen_queue.space = space;
+    glMatrixMode(GL_PROJECTION);
+    if (space == GEN_SPACE_CLIP) {
+        glPushMatrix();
+        glLoadIdentity();
+    } else {
+        glPopMatrix();
+    }
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void texture_apply(uint32_t texture)
+{
+    if (texture) {
+        if (!gen_queue.textured) glEnable(GL_TEXTURE_2D);
+        bind_texture(GL_TEXTURE_2D, texture);
+    } else if (gen_queue.textured) {
+        glDisable(GL_TEXTURE_2D);
+    }
+    gen_queue.textured = texture != 0;
+}
+
+void color_apply(const GEN_COLOR &c)
+{
+    if (same_color(c, gen_queue.color)) return;
+    gen_queue.color = c;
+    glColor4f(c.r, c.g, c.b, c.a);
+}
+
+void scissor_blocks(const GEN_RECT &r)
+{
+    const GEN_QUEUE &q = gen_queue;
+    int x = q.vx + r.x0 * GEN_BLOCK, y = q.vy + r.y0 * GEN_BLOCK;
+    int w = std::min(q.vw - r.x0 * GEN_BLOCK, (r.x1 - r.x0 + 1) * GEN_BLOCK);
+    int h = std::min(q.vh - r.y0 * GEN_BLOCK, (r.y1 - r.y0 + 1) * GEN_BLOCK);
+    glScissor(x, y, w, h);
+}
+
+// Draws the queued runs in order: all of them, or (with `clip`) those that reach it.
+void runs_draw(const GEN_RECT *clip)
+{
+    GEN_QUEUE &q = gen_queue;
+    if (q.run_count == 0) return;
+    q.blend = GEN_BLEND_OPAQUE;
+    q.space = GEN_SPACE_PICTURE;
+    q.textured = false;
+    q.color = {1.0f, 1.0f, 1.0f, 1.0f};
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    const GLsizei stride = sizeof(GEN_VERTEX);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(4, GL_FLOAT, stride, &q.vertices[0].x);
+    glTexCoordPointer(2, GL_FLOAT, stride, &q.vertices[0].s);
+    for (int i = 0; i < q.run_count; i++) {
+        const GEN_RUN &r = q.runs[i];
+        if (clip && (r.x0 > r.x1 || r.x1 < clip->x0 || r.x0 > clip->x1 || r.y1 < clip->y0 || r.y0 > clip->y1)) continue;
+        space_apply(r.space);
+        texture_apply(r.texture);
+        blend_apply(r.blend);
+        color_apply(r.color);
+        glDrawArrays(r.mode, r.first, r.count);
+        q.draws++;
+    }
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    space_apply(GEN_SPACE_PICTURE);
+    texture_apply(0);
+    blend_apply(GEN_BLEND_OPAQUE);
+    color_apply({1.0f, 1.0f, 1.0f, 1.0f});
+}
+
+// Clears the whole back buffer (the bars beside the picture too) to start a frame.
+void back_clear()
+{
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    gen_queue.back = BACK_STARTED;
+}
+
+void queue_clear()
+{
+    gen_queue.vertex_count = 0;
+    gen_queue.run_count = 0;
+}
+
+// The viewport scissor, as gen_wrap_resize set it.
+void scissor_restore()
+{
+    const GEN_QUEUE &q = gen_queue;
+    glScissor(q.vx, q.vy, q.vw, q.vh);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Functions
+// ---------------------------------------------------------------------------------------------
+
+GEN_VERTEX *gen_queue_add(uint32_t mode, uint32_t texture, GEN_COLOR color, uint32_t blend, uint32_t space, int count)
+{
+    GEN_QUEUE &q = gen_queue;
+    if (count <= 0) return nullptr;
+    seal();
+    if (q.vertex_count + count > GEN_QUEUE_VERTICES_MAX) gen_queue_flush();
+    if (!grow(reinterpret_cast<void **>(&q.vertices), &q.vertex_capacity, q.vertex_count + count, FIRST_VERTICES,
+              sizeof(GEN_VERTEX), "gen queue vertices") ||
+        !grow(reinterpret_cast<void **>(&q.runs), &q.run_capacity, q.run_count + 1, FIRST_RUNS, sizeof(GEN_RUN),
+              "gen queue runs"))
+        return nullptr;
+    const GEN_RUN run = {mode, texture, blend, space, color, q.vertex_count, count, 0, 0, -1, -1};
+    if (q.run_count && mergeable_after(q.runs[q.run_count - 1], run)) q.runs[q.run_count - 1].count += count;
+    else q.runs[q.run_count++] = run;
+    q.unsealed = (texture & GEN_TEXTURE_PACKED) != 0;
+    GEN_VERTEX *v = &q.vertices[q.vertex_count];
+    q.vertex_count += count;
+    return v;
+}
+
+uint32_t gen_queue_blend(uint32_t texture, float alpha, uint32_t wanted)
+{
+    return alpha >= 1.0f && (texture == 0 || gen_texture_opaque(texture)) ? GEN_BLEND_OPAQUE : wanted;
+}
+
+void gen_queue_viewport(int x, int y, int width, int height)
+{
+    GEN_QUEUE &q = gen_queue;
+    q.vx = x, q.vy = y, q.vw = std::max(width, 0), q.vh = std::max(height, 0);
+    q.columns = (q.vw + GEN_BLOCK - 1) / GEN_BLOCK;
+    q.rows = (q.vh + GEN_BLOCK - 1) / GEN_BLOCK;
+    q.shown_valid = false;
+    q.must_draw = true;
+    int need = q.columns * q.rows;
+    if (need > q.block_capacity) {
+        void *a = kx_mem_realloc(q.blocks, sizeof(uint64_t) * static_cast<size_t>(need));
+        if (a) {
+            kx_mem_name(a, "gen queue blocks");
+            q.blocks = static_cast<uint64_t *>(a);
+        }
+        void *b = kx_mem_realloc(q.shown_blocks, sizeof(uint64_t) * static_cast<size_t>(need));
+        if (b) {
+            kx_mem_name(b, "gen queue shown blocks");
+            q.shown_blocks = static_cast<uint64_t *>(b);
+        }
+        q.block_capacity = a && b ? need : 0;
+        if (!a || !b) q.columns = q.rows = 0;
+    }
+}
+
+void gen_queue_flush()
+{
+    GEN_QUEUE &q = gen_queue;
+    seal();
+    if (q.run_count == 0 || !gen_gl_ready()) return;
+    if (q.back != BACK_STARTED) back_clear();
+    runs_draw(nullptr);
+    queue_clear();
+}
+
+void gen_queue_discard()
+{
+    gen_queue.unsealed = false;
+    queue_clear();
+}
+
+void gen_queue_cleared()
+{
+    gen_queue.back = BACK_STARTED;
+}
+
+int gen_queue_frame_end(int menu_changed, int menu_floor)
+{
+    GEN_QUEUE &q = gen_queue;
+    seal();
+    if (!gen_gl_ready()) {
+        queue_clear();
+        return GEN_FRAME_NONE;
+    }
+    const bool blocks = q.columns > 0 && q.rows > 0;
+    if (blocks) blocks_build();
+    const int n = q.columns * q.rows;
+    int result = GEN_FRAME_FULL;
+    if (q.back == BACK_STARTED) {
+        // Part of the frame is drawn already, on a cleared buffer: draw the rest over it.
+        runs_draw(nullptr);
+        q.shown_valid = false;
+    } else {
+        const bool comparable = blocks && q.shown_valid && !q.must_draw;
+        const int changed = comparable ? rects_build() : n;
+        if (comparable && changed == 0 && !menu_changed) {
+            queue_clear();
+            return q.last_frame = GEN_FRAME_NONE;
+        }
+        if (comparable && q.kept == 1 && q.back == BACK_SHOWN && !menu_changed && rects_below(menu_floor) &&
+            changed * 100 <= n * PATCH_SHARE_MAX) {
+            glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+            for (int i = 0; i < q.rect_count; i++) {
+                scissor_blocks(q.rects[i]);
+                glClear(GL_COLOR_BUFFER_BIT);
+                runs_draw(&q.rects[i]);
+            }
+            scissor_restore();
+            result = GEN_FRAME_PATCHED;
+        } else {
+            back_clear();
+            runs_draw(nullptr);
+        }
+        q.shown_valid = blocks;
+    }
+    if (blocks) std::swap(q.blocks, q.shown_blocks);
+    q.must_draw = false;
+    queue_clear();
+    return q.last_frame = result;
+}
+
+void gen_queue_swapped()
+{
+    gen_queue.back = gen_queue.kept == 1 ? BACK_SHOWN : BACK_UNKNOWN;
+}
+
+void gen_queue_kept_set(int kept)
+{
+    gen_queue.kept = kept;
+    gen_queue.back = BACK_UNKNOWN;
+    gen_queue.must_draw = true;
+}
+
+int gen_queue_kept()
+{
+    return gen_queue.kept;
+}
+
+int gen_queue_started()
+{
+    return gen_queue.back == BACK_STARTED;
+}
+
+void gen_queue_invalidate()
+{
+    gen_queue.must_draw = true;
+}
+
+void gen_queue_free()
+{
+    GEN_QUEUE &q = gen_queue;
+    for (void *p : {static_cast<void *>(q.vertices), static_cast<void *>(q.runs), static_cast<void *>(q.blocks),
+                    static_cast<void *>(q.shown_blocks)})
+        if (p) kx_mem_free(p);
+    q = GEN_QUEUE{};
+    q.must_draw = true;
+}
+
+long gen_queue_draw_count()
+{
+    return gen_queue.draws;
+}
+
+int gen_queue_last_frame()
+{
+    return gen_queue.last_frame;
+}

@@ -1,0 +1,216 @@
+// The frame queue on a real (offscreen) context: which primitives share a draw call, when
+// blending can go, frames drawn only where they changed (and then the same as drawn whole), and
+// textures that share an atlas page drawing as on a texture of their own.
+#include "gen/gen_bit.h"
+#include "gen/gen_queue.h"
+#include "gen/gen_wrap.h"
+#include "kx/kx_dsp/kx_dsp.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int W = 320, H = 200;
+
+class GenQueue : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ready = gen_wrap_headless_start(W, H, 0); }
+    static void TearDownTestSuite() { gen_wrap_headless_stop(); }
+    void SetUp() override
+    {
+        if (!ready) GTEST_SKIP() << "no OpenGL context";
+        gen_wrap_resize(0, 0, W, H);
+        gen_wrap_screen_clear();
+    }
+    static bool ready;
+};
+bool GenQueue::ready = false;
+
+// A quad in picture pixels, texture coordinates from s0, t0 to s1, t1.
+void quad(uint32_t mode, uint32_t texture, GEN_COLOR c, float x, float y, float w, float h, float s0 = 0.0f,
+          float t0 = 0.0f, float s1 = 1.0f, float t1 = 1.0f)
+{
+    GEN_VERTEX *v = gen_queue_add(mode, texture, c, GEN_BLEND_ALPHA, GEN_SPACE_PICTURE, 4);
+    ASSERT_NE(v, nullptr);
+    if (mode == GL_TRIANGLE_STRIP) {
+        v[0] = {x, y, 0, 1, s0, t0}, v[1] = {x + w, y, 0, 1, s1, t0};
+        v[2] = {x, y + h, 0, 1, s0, t1}, v[3] = {x + w, y + h, 0, 1, s1, t1};
+    } else {
+        v[0] = {x, y, 0, 1, s0, t0}, v[1] = {x + w, y, 0, 1, s1, t0};
+        v[2] = {x + w, y + h, 0, 1, s1, t1}, v[3] = {x, y + h, 0, 1, s0, t1};
+    }
+}
+
+// An 8 x 8 texture: a coloured square on a transparent frame, so that filtering at its edges
+// shows what lies beyond them.
+uint32_t texture(int filter, uint32_t rgb = 0x40C0E0)
+{
+    std::vector<uint8_t> p(8 * 8 * 4, 0);
+    for (int y = 1; y < 7; y++)
+        for (int x = 1; x < 7; x++) {
+            uint8_t *q = &p[(y * 8 + x) * 4];
+            q[0] = uint8_t(rgb >> 16), q[1] = uint8_t(rgb >> 8), q[2] = uint8_t(rgb), q[3] = uint8_t(120 + x * 20);
+        }
+    uint32_t name = 0;
+    EXPECT_EQ(gen_texture_create(p.data(), 8, 8, filter, &name), 1);
+    return name;
+}
+
+std::vector<uint8_t> picture()
+{
+    std::vector<uint8_t> rgb(size_t(W) * H * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+constexpr GEN_COLOR WHITE = {1, 1, 1, 1}, GREY = {0.5f, 0.5f, 0.5f, 1};
+
+} // namespace
+
+TEST_F(GenQueue, QuadsShareACallOnlyWithTheirTextureAndColour)
+{
+    const uint32_t a = texture(GEN_FILTER_LINEAR), b = texture(GEN_FILTER_LINEAR), s1 = texture(GEN_FILTER_LINEAR_SHARED),
+                   s2 = texture(GEN_FILTER_LINEAR_SHARED);
+    struct PRIM {
+        uint32_t mode, texture;
+        GEN_COLOR color;
+    };
+    const struct {
+        const char *name;
+        std::vector<PRIM> prims;
+        long draws;
+    } cases[] = {
+        {"one texture and colour", {{GL_QUADS, a, WHITE}, {GL_QUADS, a, WHITE}, {GL_QUADS, a, WHITE}}, 1},
+        {"another colour between", {{GL_QUADS, a, WHITE}, {GL_QUADS, a, GREY}, {GL_QUADS, a, WHITE}}, 3},
+        {"another texture between", {{GL_QUADS, a, WHITE}, {GL_QUADS, b, WHITE}, {GL_QUADS, a, WHITE}}, 3},
+        {"strips each alone", {{GL_TRIANGLE_STRIP, a, WHITE}, {GL_TRIANGLE_STRIP, a, WHITE}}, 2},
+        {"textures of one page", {{GL_QUADS, s1, WHITE}, {GL_QUADS, s2, WHITE}, {GL_QUADS, s1, WHITE}}, 1},
+    };
+    for (const auto &c : cases) {
+        const long before = gen_queue_draw_count();
+        float x = 0;
+        for (const PRIM &p : c.prims) quad(p.mode, p.texture, p.color, x += 20, 20, 16, 16);
+        gen_queue_flush();
+        EXPECT_EQ(gen_queue_draw_count() - before, c.draws) << c.name;
+    }
+    EXPECT_EQ(gen_atlas_page_count(), 1);
+    for (uint32_t t : {a, b, s1, s2}) gen_texture_delete(t);
+    EXPECT_EQ(gen_atlas_page_count(), 0) << "the page goes with its last texture";
+}
+
+TEST_F(GenQueue, BlendingGoesOnlyWhereNothingCanShowThrough)
+{
+    std::vector<uint8_t> solid(4 * 4 * 4, 255), holed = solid;
+    holed[3] = 0;
+    uint32_t opaque = 0, holes = 0, linear = 0;
+    ASSERT_EQ(gen_texture_create(solid.data(), 4, 4, GEN_FILTER_NEAREST, &opaque), 1);
+    ASSERT_EQ(gen_texture_create(holed.data(), 4, 4, GEN_FILTER_NEAREST, &holes), 1);
+    ASSERT_EQ(gen_texture_create(solid.data(), 4, 4, GEN_FILTER_LINEAR, &linear), 1);
+    const struct {
+        uint32_t texture;
+        float alpha;
+        uint32_t wanted, got;
+    } cases[] = {
+        {0, 1.0f, GEN_BLEND_ALPHA, GEN_BLEND_OPAQUE},
+        {0, 0.5f, GEN_BLEND_ALPHA, GEN_BLEND_ALPHA},
+        {opaque, 1.0f, GEN_BLEND_KEYED, GEN_BLEND_OPAQUE},
+        {opaque, 0.99f, GEN_BLEND_ALPHA, GEN_BLEND_ALPHA},
+        {holes, 1.0f, GEN_BLEND_ALPHA, GEN_BLEND_ALPHA},
+        // Filtering mixes the transparent border into the edges of any filtered texture.
+        {linear, 1.0f, GEN_BLEND_CUT, GEN_BLEND_CUT},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(gen_queue_blend(c.texture, c.alpha, c.wanted), c.got) << c.texture << " at " << c.alpha;
+    for (uint32_t t : {opaque, holes, linear}) gen_texture_delete(t);
+}
+
+TEST_F(GenQueue, OnlyChangedPartsAreDrawnAndMatchTheWholeFrame)
+{
+    const uint32_t tex = texture(GEN_FILTER_LINEAR_SHARED);
+    // A picture of many primitives; each variant changes a little of it.
+    auto scene = [&](int variant) {
+        quad(GL_QUADS, 0, {0.1f, 0.2f, 0.3f, 1}, 0, 0, W, H);
+        for (int i = 0; i < 12; i++) {
+            float x = 10.0f + 25 * i + (variant == 1 && i == 3 ? 6 : 0);
+            GEN_COLOR c = variant == 2 && i == 5 ? GEN_COLOR{1, 0, 0, 1} : GEN_COLOR{0.9f, 0.8f, 0.2f, 0.7f};
+            if (variant == 3 && i == 7) continue;
+            quad(GL_QUADS, tex, c, x, 120, 20, 20);
+        }
+        auto red = [] { quad(GL_TRIANGLE_STRIP, 0, {1, 0.2f, 0.2f, 0.6f}, 200, 20, 40, 30); };
+        auto blue = [] { quad(GL_TRIANGLE_STRIP, 0, {0.2f, 0.2f, 1, 0.6f}, 220, 35, 40, 30); };
+        if (variant == 4) blue(), red();
+        else red(), blue();
+    };
+    // menu_floor: the lowest row the window menu draws, as OpenGL counts rows (H: none).
+    const struct {
+        const char *name;
+        int variant, menu_floor, menu_changed, drawn;
+    } cases[] = {
+        {"nothing changed", 0, H, 0, GEN_FRAME_NONE},
+        {"a sprite moved", 1, H, 0, GEN_FRAME_PATCHED},
+        {"a colour changed", 2, H, 0, GEN_FRAME_PATCHED},
+        {"a sprite gone", 3, H, 0, GEN_FRAME_PATCHED},
+        {"two overlapping shapes swapped", 4, H, 0, GEN_FRAME_PATCHED},
+        {"a change under the menu", 4, 150, 0, GEN_FRAME_FULL},
+        {"the menu changed", 0, H, 1, GEN_FRAME_FULL},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        // The base picture shown until the queue knows it is kept (a test frame, then a whole one).
+        for (int i = 0; i < 3; i++) {
+            scene(0);
+            gen_wrap_display_update();
+        }
+        ASSERT_EQ(gen_queue_last_frame(), GEN_FRAME_NONE);
+        if (gen_queue_kept() != 1) GTEST_SKIP() << "the driver does not keep the back buffer";
+        scene(c.variant);
+        EXPECT_EQ(gen_queue_frame_end(c.menu_changed, c.menu_floor), c.drawn);
+        std::vector<uint8_t> shown = picture();
+        gen_queue_swapped();
+        // The same frame drawn whole on a cleared picture.
+        gen_wrap_screen_clear();
+        scene(c.variant);
+        gen_queue_flush();
+        std::vector<uint8_t> whole = picture();
+        gen_queue_discard();
+        gen_queue_invalidate();
+        // The software renderer rounds a colour half-way between two levels either way,
+        // depending on how much of its tiles a drawing covers: one level apart is the same.
+        size_t bad = 0;
+        for (size_t i = 0; i < shown.size(); i++) bad += std::abs(shown[i] - whole[i]) > 1;
+        EXPECT_EQ(bad, 0u);
+    }
+    gen_texture_delete(tex);
+}
+
+TEST_F(GenQueue, SharedTexturesDrawAsTextureOfTheirOwn)
+{
+    const uint32_t own = texture(GEN_FILTER_LINEAR), shared = texture(GEN_FILTER_LINEAR_SHARED);
+    ASSERT_FALSE(own & GEN_TEXTURE_PACKED);
+    ASSERT_TRUE(shared & GEN_TEXTURE_PACKED);
+    // Magnified, with coordinates beyond the texture on every side: both clamp to a transparent
+    // border.
+    quad(GL_QUADS, own, WHITE, 10, 10, 90, 70, -0.2f, -0.3f, 1.2f, 1.1f);
+    quad(GL_QUADS, shared, WHITE, 160, 10, 90, 70, -0.2f, -0.3f, 1.2f, 1.1f);
+    gen_queue_flush();
+    std::vector<uint8_t> p = picture();
+    int worst = 0;
+    for (int y = 0; y < 90; y++)
+        for (int x = 0; x < 110; x++)
+            for (int k = 0; k < 3; k++)
+                worst = std::max(worst, std::abs(p[(size_t(y) * W + x) * 3 + k] - p[(size_t(y) * W + x + 150) * 3 + k]));
+    EXPECT_LE(worst, 1);
+    // Too large for a page: a texture of its own.
+    std::vector<uint8_t> big(size_t(512) * 512 * 4, 255);
+    uint32_t large = 0;
+    ASSERT_EQ(gen_texture_create(big.data(), 512, 512, GEN_FILTER_LINEAR_SHARED, &large), 1);
+    EXPECT_FALSE(large & GEN_TEXTURE_PACKED);
+    for (uint32_t t : {own, shared, large}) gen_texture_delete(t);
+}
