@@ -103,8 +103,13 @@ key Escape
 wait_for '$6 == "menu"'
 wait_passes 6
 key alt+Return
-sleep 2
-xwd -root -silent | xwdtopnm 2>/dev/null | pnmcrop -black 2>/dev/null | pnmfile >"$work/lit"
+# A loaded machine can take a few seconds to redraw at the new size: look until it is lit.
+for _ in $(seq 40); do
+    sleep 0.5
+    xwd -root -silent | xwdtopnm 2>/dev/null | pnmcrop -black 2>/dev/null | pnmfile >"$work/lit"
+    read -r _ _ _ lit_w _ lit_h _ <"$work/lit"
+    [ "${lit_h:-0}" -ge 1026 ] && break
+done
 key alt+Return
 for _ in 1 2 3; do
     wait_passes 6
@@ -121,7 +126,6 @@ key Escape
 wait_for '$4 > 0'
 stop menus
 
-read -r _ _ _ lit_w _ lit_h _ <"$work/lit"
 [ "${lit_h:-0}" -ge 1026 ] || fail "fullscreen lights $(cat "$work/lit")"
 awk '
     $6 == "play" || $6 == "help" { print "a " $6 " state at pass " $2 ": " $0; bad = 1; exit }
