@@ -6,6 +6,7 @@
 #include "kx/kx_io/kx_io.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -58,6 +59,16 @@ int sets_path(const char *folder, const char *name, const char *ending, char *ou
     return kx_io_private_path_get(relative, out);
 }
 
+// By name regardless of case, then capitals first.
+int sets_order(const void *a, const void *b)
+{
+    const char *x = static_cast<const char *>(a), *y = static_cast<const char *>(b);
+    for (size_t i = 0;; i++) {
+        int p = std::tolower(static_cast<unsigned char>(x[i])), q = std::tolower(static_cast<unsigned char>(y[i]));
+        if (p != q || !p) return p != q ? p - q : std::strcmp(x, y);
+    }
+}
+
 void sets_list_add(const char *file_name, void *)
 {
     size_t n = std::strlen(file_name);
@@ -106,8 +117,7 @@ int Sets_List()
     sets.count = 0;
     char folder[KX_IO_PATH_MAX];
     if (kx_io_private_path_get("levels", folder)) kx_io_folder_list(folder, sets_list_add, nullptr);
-    std::qsort(sets.names, static_cast<size_t>(sets.count), sizeof sets.names[0],
-               [](const void *a, const void *b) { return std::strcmp(static_cast<const char *>(a), static_cast<const char *>(b)); });
+    std::qsort(sets.names, static_cast<size_t>(sets.count), sizeof sets.names[0], sets_order);
     return sets.count;
 }
 
