@@ -11,6 +11,7 @@
 #include "world/world.h"
 #include "world/world_render.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -210,7 +211,15 @@ void Hiscore_Draw()
         draw_text(text, 151 - 9 * digits, y, tint, 15, 11, 9);
         draw_text(hiscore.name[i], 38, y, tint, 15, 11, 9);
     }
-    if (!entering) return;
+    if (!entering) {
+        // A user set's table says whose it is, under the table.
+        char set_name[SETS_NAME_MAX + 1];
+        size_t n = 0;
+        for (; sets.chosen[n]; n++) set_name[n] = static_cast<char>(std::toupper(static_cast<unsigned char>(sets.chosen[n])));
+        set_name[n] = 0;
+        text_small(set_name, 110.5);
+        return;
+    }
     int y = row_y(bright);
     if (hiscore.cursor < HISCORE_CURSOR_END) {
         const char letter[2] = {hiscore.name[bright][hiscore.cursor], 0};

@@ -281,6 +281,17 @@ int levels_use_rows(int n, const LEVEL_DEF *def, LEVELS_FAIL_FN fail)
 // Functions
 // ---------------------------------------------------------------------------------------------
 
+void Levels_Report(LEVELS_FAIL_FN fail, const char *format, ...)
+{
+    char message[700];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    if (fail) fail(0, message);
+    else Game_Error("%s", message);
+}
+
 void Level_Def_Empty(LEVEL_DEF *def)
 {
     levels_def_defaults(def, "              ");

@@ -84,6 +84,9 @@ constexpr int LEVEL_SETTINGS = sizeof level_settings / sizeof level_settings[0];
 // (0 when it concerns no line).
 using LEVELS_FAIL_FN = void (*)(int line, const char *message);
 
+// Reports a message that concerns no line of a file through `fail`, or as a fatal game error
+// when `fail` is null.
+void Levels_Report(LEVELS_FAIL_FN fail, const char *format, ...) __attribute__((format(printf, 2, 3)));
 // Fills the level tables from "data\levels.txt". 1, or 0 after a fatal game error.
 int Levels_Init();
 // Fills the level tables from any file, reporting a fatal error through `fail` (Game_Error when

@@ -2,7 +2,6 @@
 // back unchanged, and saving it whole.
 #include "game/game_levels.h"
 
-#include "game/game_error.h"
 #include "kx/kx_io/kx_io.h"
 #include "kx/kx_mem/kx_mem.h"
 
@@ -18,19 +17,6 @@ char levels_write_message[600];
 void levels_write_capture(int, const char *message)
 {
     std::snprintf(levels_write_message, sizeof levels_write_message, "%s", message);
-}
-
-void levels_write_fail(LEVELS_FAIL_FN fail, const char *format, ...) __attribute__((format(printf, 2, 3)));
-
-void levels_write_fail(LEVELS_FAIL_FN fail, const char *format, ...)
-{
-    char message[700];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
-    va_end(args);
-    if (fail) fail(0, message);
-    else Game_Error("%s", message);
 }
 
 size_t levels_text_size(const char *text)
@@ -59,26 +45,23 @@ int levels_row_width(const LEVEL_DEF *def, int r)
 }
 
 // The first difference between a set and the set its bytes read back as; 1 when there is none.
+// Settings always read back (the reader checked their ranges); a row with a line end or another
+// control character in it does not.
 int levels_write_same(const LEVEL_SET *set, const LEVEL_SET *back, LEVELS_FAIL_FN fail)
 {
-    if (back->count != set->count) {
-        levels_write_fail(fail, "The set does not read back as written: %i levels instead of %i", back->count, set->count);
-        return 0;
-    }
     for (int n = 1; n <= set->count; n++) {
         const LEVEL_DEF *a = &set->level[n], *b = &back->level[n];
         for (int r = 0; r < LEVEL_ROWS; r++) {
             if (std::memcmp(a->rows[r], b->rows[r], LEVEL_ROW_LENGTH) != 0) {
-                levels_write_fail(fail, "Row %i of level %i holds a character that a levels file cannot keep", r, n);
+                Levels_Report(fail, "Row %i of level %i holds a character that a levels file cannot keep", r, n);
                 return 0;
             }
         }
-        for (const LEVEL_SETTING &s : level_settings) {
-            if (a->*s.field != b->*s.field) {
-                levels_write_fail(fail, "Level %i does not read back as written (setting \"%c\")", n, s.key);
-                return 0;
-            }
-        }
+    }
+    // Notes or a tail that hold lines with keys would change the blocks.
+    if (back->count != set->count) {
+        Levels_Report(fail, "The set does not read back as written: %i levels instead of %i", back->count, set->count);
+        return 0;
     }
     return 1;
 }
@@ -92,7 +75,7 @@ int levels_write_same(const LEVEL_SET *set, const LEVEL_SET *back, LEVELS_FAIL_F
 char *Level_Set_Write(const LEVEL_SET *set, uint32_t *size, LEVELS_FAIL_FN fail)
 {
     if (set->count < 0 || set->count > LEVEL_SET_MAX) {
-        levels_write_fail(fail, "Too many levels");
+        Levels_Report(fail, "Too many levels");
         return nullptr;
     }
     // Each line of a block is at most 16 characters and its CR LF; a block has up to 21 lines.
@@ -100,7 +83,7 @@ char *Level_Set_Write(const LEVEL_SET *set, uint32_t *size, LEVELS_FAIL_FN fail)
     for (int n = 1; n <= set->count; n++) room += levels_text_size(set->level[n].note) + 21 * 18;
     char *out = static_cast<char *>(kx_mem_malloc(room));
     if (!out) {
-        levels_write_fail(fail, "Not enough memory to write the levels");
+        Levels_Report(fail, "Not enough memory to write the levels");
         return nullptr;
     }
     kx_mem_name(out, "levels file text");
@@ -120,7 +103,7 @@ char *Level_Set_Write(const LEVEL_SET *set, uint32_t *size, LEVELS_FAIL_FN fail)
 
     LEVEL_SET *back = static_cast<LEVEL_SET *>(kx_mem_calloc(1, sizeof(LEVEL_SET)));
     int ok = back != nullptr;
-    if (!ok) levels_write_fail(fail, "Not enough memory to write the levels");
+    if (!ok) Levels_Report(fail, "Not enough memory to write the levels");
     if (ok) {
         kx_mem_name(back, "levels read back");
         char *copy = static_cast<char *>(kx_mem_malloc(used + 1));
@@ -129,7 +112,7 @@ char *Level_Set_Write(const LEVEL_SET *set, uint32_t *size, LEVELS_FAIL_FN fail)
         ok = file && Level_Set_Read(back, file, levels_write_capture);
         if (file) kx_io_fclose(file);
         else if (copy) kx_mem_free(copy);
-        if (!ok) levels_write_fail(fail, "%s", levels_write_message[0] ? levels_write_message : "Not enough memory to write the levels");
+        if (!ok) Levels_Report(fail, "%s", levels_write_message[0] ? levels_write_message : "Not enough memory to write the levels");
         ok = ok && levels_write_same(set, back, fail);
         Level_Set_Free(back);
         kx_mem_free(back);
@@ -149,6 +132,6 @@ int Level_Set_Save(const LEVEL_SET *set, const char *file_name, LEVELS_FAIL_FN f
     if (!bytes) return 0;
     int ok = kx_io_save(file_name, bytes, size);
     kx_mem_free(bytes);
-    if (!ok) levels_write_fail(fail, "Cant write %s", file_name);
+    if (!ok) Levels_Report(fail, "Cant write %s", file_name);
     return ok;
 }

@@ -2,12 +2,10 @@
 // and putting a set into the game's level tables.
 #include "game/game_sets.h"
 
-#include "game/game_error.h"
 #include "kx/kx_io/kx_io.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,19 +33,6 @@ void sets_capture(int line, const char *message)
         std::snprintf(sets.message, sizeof sets.message, "%s (line %d)", message, line);
     else
         std::snprintf(sets.message, sizeof sets.message, "%s", message);
-}
-
-void sets_fail(LEVELS_FAIL_FN fail, const char *format, ...) __attribute__((format(printf, 2, 3)));
-
-void sets_fail(LEVELS_FAIL_FN fail, const char *format, ...)
-{
-    char message[SETS_MESSAGE_SIZE];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
-    va_end(args);
-    if (fail) fail(0, message);
-    else Game_Error("%s", message);
 }
 
 // The disk path of "<folder>\NAME<ending>" in the per-user folder.
@@ -139,11 +124,11 @@ int Sets_Load(LEVEL_SET *set, const char *name, LEVELS_FAIL_FN fail)
 {
     char path[KX_IO_PATH_MAX];
     if (const char *why = Sets_Name_Check(name)) {
-        sets_fail(fail, "%s", why);
+        Levels_Report(fail, "%s", why);
         return 0;
     }
     if (!Sets_Exists(name) || !Sets_Levels_Path(name, path)) {
-        sets_fail(fail, "There is no level set %s", name);
+        Levels_Report(fail, "There is no level set %s", name);
         return 0;
     }
     return Level_Set_Load(set, path, fail);
@@ -153,11 +138,11 @@ int Sets_Save(const LEVEL_SET *set, const char *name, LEVELS_FAIL_FN fail)
 {
     char path[KX_IO_PATH_MAX], folder[KX_IO_PATH_MAX];
     if (const char *why = Sets_Name_Check(name)) {
-        sets_fail(fail, "%s", why);
+        Levels_Report(fail, "%s", why);
         return 0;
     }
     if (!Sets_Levels_Path(name, path) || !kx_io_private_path_get("levels", folder)) {
-        sets_fail(fail, "Cant write the level set %s: its path is too long", name);
+        Levels_Report(fail, "Cant write the level set %s: its path is too long", name);
         return 0;
     }
     kx_io_folder_make(folder);

@@ -9,6 +9,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -399,6 +400,7 @@ TEST_F(LevelSetTest, WriterRefusesWhatCannotBeReadBack)
         {[](LEVEL_SET *s) { s->level[1].enemy_max = 51; }, "Wrong enemy maximum 51 in level 1"},
         {[](LEVEL_SET *s) { s->level[2].rows[3][5] = '\t'; }, "Row 3 of level 2 holds a character that a levels file cannot keep"},
         {[](LEVEL_SET *s) { s->level[1].rows[0][0] = 0; }, "Row 0 of level 1 holds a character that a levels file cannot keep"},
+        {[](LEVEL_SET *s) { std::memcpy(s->level[1].rows[1], "x\r}1", 4); }, "Row 1 of level 1 holds a character that a levels file cannot keep"},
         {[](LEVEL_SET *s) { s->count = LEVEL_SET_MAX + 1; }, "Too many levels"},
     };
     for (const Case &c : cases) {

@@ -137,6 +137,9 @@ TEST_F(SetsTest, EachSetKeepsItsOwnHighScores)
     std::snprintf(sets.chosen, sizeof sets.chosen, "demo");
     Hiscore_Load();
     EXPECT_EQ(hiscore.score[0], 4321);
+    drawn.clear();
+    Hiscore_Draw();
+    EXPECT_EQ(drawn_text("DEMO").size(), 1u);
     EXPECT_TRUE(game_errors.empty());
 }
 
