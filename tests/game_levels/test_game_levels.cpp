@@ -363,29 +363,14 @@ TEST_F(LevelSetTest, WriterGivesBackWhatItReadAndNormalisesTheRest)
     }
 }
 
-// Reading a set leaves the game's tables alone; filling them from the set gives what loading the
-// file gives, level by level, with the copies after the last.
-TEST_F(LevelSetTest, TablesFromASetMatchTheTablesFromItsFile)
+// Reading a set leaves the game's tables alone.
+TEST_F(LevelSetTest, ReadingASetLeavesTheTablesAlone)
 {
-    const std::string text = lines({"!1234", "@6000", ">6100", "#2", "%8", "}0", "!zz", "@100", "#4", "}50", "!open"});
-    ASSERT_EQ(load(text), 1);
-    std::vector<V> from_file;
-    std::vector<std::string> rows_from_file;
-    for (int n = 0; n < LEVELS_MAX; n++) {
-        from_file.push_back(numbers(n));
-        for (int r = 0; r < LEVEL_ROWS; r++) rows_from_file.push_back(level_rows[n][r]);
-    }
-    ASSERT_EQ(read_set(&set_read, lines({"}1"})), 1);
-    EXPECT_EQ(level_count, 3);
+    ASSERT_EQ(load(lines({"!1234", "@6000", "}0", "!zz", "@100", "}50"})), 1);
+    ASSERT_EQ(read_set(&set_read, lines({"!x", "}1"})), 1);
     EXPECT_EQ(set_read.count, 1);
-    ASSERT_EQ(read_set(&set_read, text), 1);
-    Levels_Free();
-    ASSERT_EQ(Levels_Use(&set_read, capture), 1);
     EXPECT_EQ(level_count, 3);
-    for (int n = 0; n < LEVELS_MAX; n++) {
-        EXPECT_EQ(numbers(n), from_file[n]) << n;
-        for (int r = 0; r < LEVEL_ROWS; r++) EXPECT_EQ(level_rows[n][r], rows_from_file[n * LEVEL_ROWS + r]) << n;
-    }
+    EXPECT_STREQ(level_rows[2][0], "zz            ");
 }
 
 // The writer refuses what the reader would not give back, in the reader's words where it has them.
