@@ -11,6 +11,7 @@
 #include "game/game_levels.h"
 #include "game/game_menu.h"
 #include "game/game_random.h"
+#include "game/game_sets.h"
 #include "kx/kx_bit/kx_bit.h"
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_error/kx_error.h"
@@ -102,6 +103,7 @@ void usage(FILE *out)
                  "  --record-demo LEVEL:STEPS  play LEVEL at once, record it and save the recording\n"
                  "                    after STEPS steps, the level won or the last life left\n"
                  "  --demo-list FILE  run the attract sequence from FILE instead of data\\demos.txt\n"
+                 "  --level-set NAME  play the level set NAME (levels/NAME.txt in the per-user folder) at once\n"
                  "  -stop             ask a running copy to close\n"
                  "  --version         print the version\n"
                  "  --help            print this help\n");
@@ -117,6 +119,7 @@ constexpr APP_OPTION_VALUE app_option_values[] = {
     {"--language", "a language number"}, {"--trace-game", "a file name"}, {"--fixed-ticks", "a number"},
     {"--seed", "a number"},            {"--record-demo", "LEVEL:STEPS"}, {"--demo-list", "a file name"},
     {"--fps", "a number"},
+    {"--level-set", "a level set name"},
 };
 
 // Parses the options; returns -1 to go on, else the exit status to end with.
@@ -212,6 +215,12 @@ int parse(int argc, char **argv)
             app.record_steps = steps;
         } else if (!std::strcmp(a, "--demo-list") && i + 1 < argc) {
             demo_list_name = argv[++i];
+        } else if (!std::strcmp(a, "--level-set") && i + 1 < argc) {
+            app.level_set = argv[++i];
+            if (const char *why = Sets_Name_Check(app.level_set)) {
+                std::fprintf(stderr, "veltramondo: --level-set %s: %s\n", app.level_set, why);
+                return 2;
+            }
         } else if (!std::strcmp(a, "--autopilot")) {
             game_autopilot = 1;
         } else if (!std::strcmp(a, "-stop")) {
@@ -338,10 +347,13 @@ int WinMain(void *, void *, const char *command_line, int show)
     game_ticks_fn = app_ticks_set;
     if (!Game_Tables_Init(app.field_width, app.field_height)) return app_loop_run();
     Game_Reset();
-    if (app.record_level)
+    if (app.record_level) {
         Demo_Record_Game(app.record_level);
-    else
+    } else {
         Demo_Init();
+        if (app.level_set && !Menu_Set_Play(app.level_set))
+            std::fprintf(stderr, "veltramondo: level set %s: %s\n", app.level_set, sets.message);
+    }
     app.game_initialised = 1;
     app_pacing_start();
 

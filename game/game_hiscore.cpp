@@ -4,12 +4,14 @@
 #include "game/game.h"
 #include "game/game_error.h"
 #include "game/game_music.h"
+#include "game/game_sets.h"
 #include "game/game_text.h"
 #include "kx/kx_io/kx_io.h"
 #include "kx/kx_mem/kx_mem.h"
 #include "world/world.h"
 #include "world/world_render.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -141,6 +143,18 @@ int Hiscore_Defaults()
 void Hiscore_Load()
 {
     if (!Hiscore_Defaults()) return;
+    if (sets.chosen[0]) {
+        // A user set's table starts from the defaults: no pristine copy belongs to it.
+        char path[KX_IO_PATH_MAX];
+        uint32_t size = 0;
+        uint8_t *data = Sets_Scores_Path(sets.chosen, path) && kx_io_exists(path, KX_IO_WHERE_DISK)
+                            ? static_cast<uint8_t *>(kx_io_load(path, &size))
+                            : nullptr;
+        if (!data) return;
+        Hiscore_Read(data, size);
+        kx_mem_free(data);
+        return;
+    }
     if (!kx_io_exists(HISCORE_FILE, KX_IO_WHERE_KX)) kx_io_copy(HISCORE_FILE, HISCORE_PRISTINE, KX_IO_WHERE_KX);
     const char *source = kx_io_exists(HISCORE_FILE, KX_IO_WHERE_KX) ? HISCORE_FILE : HISCORE_PRISTINE;
     if (!kx_io_exists(source, KX_IO_WHERE_KX)) return;
@@ -158,7 +172,13 @@ void Hiscore_Save()
     if (!hiscore.loaded) return;
     uint8_t bytes[HISCORE_FILE_SIZE];
     Hiscore_Write(bytes);
-    if (!kx_io_save(HISCORE_FILE, bytes, sizeof bytes)) Game_Error("Cant create hi_score file");
+    char path[KX_IO_PATH_MAX] = "", folder[KX_IO_PATH_MAX];
+    const char *file = HISCORE_FILE;
+    if (sets.chosen[0]) {
+        if (Sets_Scores_Path(sets.chosen, path) && kx_io_private_path_get("highscores", folder)) kx_io_folder_make(folder);
+        file = path;
+    }
+    if (!kx_io_save(file, bytes, sizeof bytes)) Game_Error("Cant create hi_score file");
 }
 
 void Hiscore_Free()
@@ -191,7 +211,15 @@ void Hiscore_Draw()
         draw_text(text, 151 - 9 * digits, y, tint, 15, 11, 9);
         draw_text(hiscore.name[i], 38, y, tint, 15, 11, 9);
     }
-    if (!entering) return;
+    if (!entering) {
+        // A user set's table says whose it is, under the table.
+        char set_name[SETS_NAME_MAX + 1];
+        size_t n = 0;
+        for (; sets.chosen[n]; n++) set_name[n] = static_cast<char>(std::toupper(static_cast<unsigned char>(sets.chosen[n])));
+        set_name[n] = 0;
+        text_small(set_name, 110.5);
+        return;
+    }
     int y = row_y(bright);
     if (hiscore.cursor < HISCORE_CURSOR_END) {
         const char letter[2] = {hiscore.name[bright][hiscore.cursor], 0};

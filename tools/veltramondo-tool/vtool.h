@@ -59,6 +59,9 @@ bool vtool_wave_open(VTOOL_WAVE &w, const std::string &path, unsigned rate, unsi
 bool vtool_wave_put(VTOOL_WAVE &w, const void *pcm, size_t bytes);
 bool vtool_wave_close(VTOOL_WAVE &w);
 
+// "levels render FILE LEVEL OUT.png [--pack FILE]": one level drawn as the game shows it.
+int vtool_levels_render(const std::vector<std::string> &args);
+
 // Writes 16-bit PCM as a WAVE file; false with a message on stderr when it cannot.
 bool vtool_wave_write(const std::string &path, unsigned rate, unsigned channels, const std::vector<unsigned char> &pcm);
 
