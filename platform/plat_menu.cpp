@@ -5,6 +5,7 @@
 #include "platform/plat_core.h"
 #include "platform/plat_gl.h"
 #include "platform/plat_owner.h"
+#include "platform/plat_panel.h"
 
 #include <SDL.h>
 
@@ -370,7 +371,7 @@ void plat_menu_draw()
 {
 #if VM_HAVE_IMGUI
     bool bar = menu.shown && !menu.entries.empty();
-    if (!menu.ready || (!bar && !plat_about_shown()) || !plat_gl_make_current()) return;
+    if (!menu.ready || (!bar && !plat_about_shown() && !plat_panel_shown()) || !plat_gl_make_current()) return;
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     // The game holds the mouse: its hidden pointer's clicks are nothing to the menu.
@@ -388,6 +389,7 @@ void plat_menu_draw()
         draw_level(i, 0);
         ImGui::EndMainMenuBar();
     }
+    plat_panel_draw();
     plat_about_draw();
     ImGui::Render();
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
