@@ -44,6 +44,7 @@ struct APP_STATE {
     uint32_t seed;
     int record_level, record_steps;       // "--record-demo LEVEL:STEPS" (0: no recording)
     uint32_t last_frame_ms;               // clock at the previous frame, for the particles
+    const char *edit_name;                // "--edit NAME": start in the level editor on that set
 };
 extern APP_STATE app;
 
@@ -51,6 +52,7 @@ extern APP_STATE app;
 enum : uintptr_t {
     APP_MENU_BACK_TO_GAME = 40004,
     APP_MENU_EXIT = 40005,
+    APP_MENU_LEVEL_EDITOR = 40006,
     APP_MENU_HELP_TOPICS = 41001,
     APP_MENU_ABOUT = 41002,
 };

@@ -7,6 +7,7 @@
 #include "app/app_help.h"
 #include "app/app_language.h"
 #include "app/app_texts.h"
+#include "editor/editor.h"
 #include "game/game.h"
 #include "game/game_levels.h"
 #include "game/game_menu.h"
@@ -101,6 +102,7 @@ void usage(FILE *out)
                  "  --record-demo LEVEL:STEPS  play LEVEL at once, record it and save the recording\n"
                  "                    after STEPS steps, the level won or the last life left\n"
                  "  --demo-list FILE  run the attract sequence from FILE instead of data\\demos.txt\n"
+                 "  --edit NAME       open the level editor on the user level set NAME\n"
                  "  -stop             ask a running copy to close\n"
                  "  --version         print the version\n"
                  "  --help            print this help\n");
@@ -115,6 +117,7 @@ constexpr APP_OPTION_VALUE app_option_values[] = {
     {"--frames", "a number"},          {"--script", "a file name"},      {"--trace-commands", "a file name"},
     {"--language", "a language number"}, {"--trace-game", "a file name"}, {"--fixed-ticks", "a number"},
     {"--seed", "a number"},            {"--record-demo", "LEVEL:STEPS"}, {"--demo-list", "a file name"},
+    {"--edit", "a level set name"},
 };
 
 // Parses the options; returns -1 to go on, else the exit status to end with.
@@ -202,6 +205,12 @@ int parse(int argc, char **argv)
             app.record_steps = steps;
         } else if (!std::strcmp(a, "--demo-list") && i + 1 < argc) {
             demo_list_name = argv[++i];
+        } else if (!std::strcmp(a, "--edit") && i + 1 < argc) {
+            app.edit_name = argv[++i];
+            if (!Editor_Name_Valid(app.edit_name)) {
+                std::fprintf(stderr, "veltramondo: --edit takes a level set name: 1 to 32 letters, digits, '-' or '_'\n");
+                return 2;
+            }
         } else if (!std::strcmp(a, "--autopilot")) {
             game_autopilot = 1;
         } else if (!std::strcmp(a, "-stop")) {
@@ -330,7 +339,7 @@ int WinMain(void *, void *, const char *command_line, int show)
     Game_Reset();
     if (app.record_level)
         Demo_Record_Game(app.record_level);
-    else
+    else if (!app.edit_name || !Editor_Open(app.edit_name))
         Demo_Init();
     app.game_initialised = 1;
 
