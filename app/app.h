@@ -43,6 +43,7 @@ struct APP_STATE {
     int seed_given;                       // "--seed N" was given
     uint32_t seed;
     int record_level, record_steps;       // "--record-demo LEVEL:STEPS" (0: no recording)
+    const char *level_set;                // "--level-set NAME": a game of that user set at once
     uint32_t last_frame_ms;               // clock at the previous frame, for the particles
     const char *edit_name;                // "--edit NAME": start in the level editor on that set
 };

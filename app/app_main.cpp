@@ -12,6 +12,7 @@
 #include "game/game_levels.h"
 #include "game/game_menu.h"
 #include "game/game_random.h"
+#include "game/game_sets.h"
 #include "kx/kx_bit/kx_bit.h"
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_error/kx_error.h"
@@ -102,6 +103,7 @@ void usage(FILE *out)
                  "  --record-demo LEVEL:STEPS  play LEVEL at once, record it and save the recording\n"
                  "                    after STEPS steps, the level won or the last life left\n"
                  "  --demo-list FILE  run the attract sequence from FILE instead of data\\demos.txt\n"
+                 "  --level-set NAME  play the level set NAME (levels/NAME.txt in the per-user folder) at once\n"
                  "  --edit NAME       open the level editor on the user level set NAME\n"
                  "  -stop             ask a running copy to close\n"
                  "  --version         print the version\n"
@@ -117,6 +119,7 @@ constexpr APP_OPTION_VALUE app_option_values[] = {
     {"--frames", "a number"},          {"--script", "a file name"},      {"--trace-commands", "a file name"},
     {"--language", "a language number"}, {"--trace-game", "a file name"}, {"--fixed-ticks", "a number"},
     {"--seed", "a number"},            {"--record-demo", "LEVEL:STEPS"}, {"--demo-list", "a file name"},
+    {"--level-set", "a level set name"},
     {"--edit", "a level set name"},
 };
 
@@ -205,10 +208,16 @@ int parse(int argc, char **argv)
             app.record_steps = steps;
         } else if (!std::strcmp(a, "--demo-list") && i + 1 < argc) {
             demo_list_name = argv[++i];
+        } else if (!std::strcmp(a, "--level-set") && i + 1 < argc) {
+            app.level_set = argv[++i];
+            if (const char *why = Sets_Name_Check(app.level_set)) {
+                std::fprintf(stderr, "veltramondo: --level-set %s: %s\n", app.level_set, why);
+                return 2;
+            }
         } else if (!std::strcmp(a, "--edit") && i + 1 < argc) {
             app.edit_name = argv[++i];
-            if (!Editor_Name_Valid(app.edit_name)) {
-                std::fprintf(stderr, "veltramondo: --edit takes a level set name: 1 to 32 letters, digits, '-' or '_'\n");
+            if (const char *why = Sets_Name_Check(app.edit_name)) {
+                std::fprintf(stderr, "veltramondo: --edit %s: %s\n", app.edit_name, why);
                 return 2;
             }
         } else if (!std::strcmp(a, "--autopilot")) {
@@ -337,10 +346,13 @@ int WinMain(void *, void *, const char *command_line, int show)
     game_ticks_fn = app_ticks_set;
     if (!Game_Tables_Init(app.field_width, app.field_height)) return app_loop_run();
     Game_Reset();
-    if (app.record_level)
+    if (app.record_level) {
         Demo_Record_Game(app.record_level);
-    else if (!app.edit_name || !Editor_Open(app.edit_name))
+    } else if (!app.edit_name || !Editor_Open(app.edit_name)) {
         Demo_Init();
+        if (app.level_set && !Menu_Set_Play(app.level_set))
+            std::fprintf(stderr, "veltramondo: level set %s: %s\n", app.level_set, sets.message);
+    }
     app.game_initialised = 1;
 
     kx_dsp_splash_off();

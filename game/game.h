@@ -251,8 +251,9 @@ const char *Game_State_Name();
 // One line of --trace-game for the pass that just ended, with the screen state named by the
 // caller (the application knows the language and help screens).
 void Game_Trace_Line(char *out, int size, uint32_t pass, int steps, const char *state);
-// Breakable bricks left in the play area.
-int Game_Bricks_Left();
+// Bricks left in the play area (never the borders): the breakable ones, or with `metal` the
+// indestructible ones as well.
+int Game_Bricks_Count(int metal);
 int Game_Balls_In_Play();
 
 // Loads a world with the game's objects; World_Unload releases it (game message 40 first).

@@ -171,13 +171,14 @@ int Brick_Probe(double x, double z, double dx, double dz, int damaging)
     return 0;
 }
 
-int Game_Bricks_Left()
+int Game_Bricks_Count(int metal)
 {
+    const int lowest = metal ? 1 : 11;   // tiles 1-10 are the indestructible metal bricks
     int n = 0;
     for (int r = 5; r <= 18; r++)
         for (int c = 3; c <= 16; c++) {
             const WORLD_CELL *cell = cell_rc(r, c);
-            if (cell && cell->up[0] >= -19 && cell->tile > 10 && cell->tile < BORDER_TILES) n++;
+            if (cell && cell->up[0] >= -19 && cell->tile >= lowest && cell->tile < BORDER_TILES) n++;
         }
     return n;
 }

@@ -12,6 +12,7 @@
 #include "game/game_music.h"
 #include "game/game_play.h"
 #include "game/game_random.h"
+#include "game/game_sets.h"
 #include "game/game_text.h"
 #include "kx/kx_io/kx_io.h"
 #include "world/world.h"
@@ -121,6 +122,8 @@ void demo_replay_begin()
 
 void Demo_Init()
 {
+    // The attract sequence plays the shipped levels, whatever set the last game used.
+    Sets_Use("");
     for (;;) {
         game_over_timer = 0.0f;
         game.weapon = 0;

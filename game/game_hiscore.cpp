@@ -4,6 +4,7 @@
 #include "game/game.h"
 #include "game/game_error.h"
 #include "game/game_music.h"
+#include "game/game_sets.h"
 #include "game/game_text.h"
 #include "kx/kx_io/kx_io.h"
 #include "kx/kx_mem/kx_mem.h"
@@ -141,6 +142,18 @@ int Hiscore_Defaults()
 void Hiscore_Load()
 {
     if (!Hiscore_Defaults()) return;
+    if (sets.chosen[0]) {
+        // A user set's table starts from the defaults: no pristine copy belongs to it.
+        char path[KX_IO_PATH_MAX];
+        uint32_t size = 0;
+        uint8_t *data = Sets_Scores_Path(sets.chosen, path) && kx_io_exists(path, KX_IO_WHERE_DISK)
+                            ? static_cast<uint8_t *>(kx_io_load(path, &size))
+                            : nullptr;
+        if (!data) return;
+        Hiscore_Read(data, size);
+        kx_mem_free(data);
+        return;
+    }
     if (!kx_io_exists(HISCORE_FILE, KX_IO_WHERE_KX)) kx_io_copy(HISCORE_FILE, HISCORE_PRISTINE, KX_IO_WHERE_KX);
     const char *source = kx_io_exists(HISCORE_FILE, KX_IO_WHERE_KX) ? HISCORE_FILE : HISCORE_PRISTINE;
     if (!kx_io_exists(source, KX_IO_WHERE_KX)) return;
@@ -158,7 +171,13 @@ void Hiscore_Save()
     if (!hiscore.loaded) return;
     uint8_t bytes[HISCORE_FILE_SIZE];
     Hiscore_Write(bytes);
-    if (!kx_io_save(HISCORE_FILE, bytes, sizeof bytes)) Game_Error("Cant create hi_score file");
+    char path[KX_IO_PATH_MAX] = "", folder[KX_IO_PATH_MAX];
+    const char *file = HISCORE_FILE;
+    if (sets.chosen[0]) {
+        if (Sets_Scores_Path(sets.chosen, path) && kx_io_private_path_get("highscores", folder)) kx_io_folder_make(folder);
+        file = path;
+    }
+    if (!kx_io_save(file, bytes, sizeof bytes)) Game_Error("Cant create hi_score file");
 }
 
 void Hiscore_Free()

@@ -1,5 +1,6 @@
-// The level table: defaults, reading and checking "data\levels.txt", the copies that fill the
-// levels after the last one, and the clean-up.
+// The level table and level sets: reading and checking a levels file into a set (keeping its
+// comment lines), filling the game's tables from a set with the copies after the last level, and
+// the clean-up.
 #include "game/game_levels.h"
 
 #include "game/game_error.h"
@@ -41,13 +42,25 @@ static_assert(sizeof levels_shared_row == LEVEL_ROW_LENGTH + 1);
 // block), so that each block is freed exactly once.
 uint8_t levels_row_owned[LEVELS_MAX][LEVEL_ROWS];
 
+// The set that Levels_Read reads before it fills the tables.
+LEVEL_SET levels_reading;
+
+// Lines gathered into one block that grows by doubling.
+struct LEVELS_TEXT {
+    char *text;
+    size_t used, room;
+};
+
 // The reading state of one load.
 struct LEVELS_READ {
     LEVELS_FAIL_FN fail;
+    LEVEL_SET *set;
     int line;
     int level;
     int row;
-    int lf_only;   // the file's lines end in LF alone: every message says so
+    int lf_only;         // the file's lines end in LF alone: every message says so
+    LEVELS_TEXT note;     // the comment lines since the last "}"
+    LEVELS_TEXT pending;  // every line since the last "}"
 };
 
 void levels_fail(const LEVELS_READ *r, int with_line, const char *format, ...) __attribute__((format(printf, 3, 4)));
@@ -65,22 +78,12 @@ void levels_fail(const LEVELS_READ *r, int with_line, const char *format, ...)
     else Game_Error("%s", message);
 }
 
-void levels_defaults()
+void levels_def_defaults(LEVEL_DEF *def, const char *row)
 {
-    for (int n = 0; n < LEVELS_MAX; n++) {
-        level_floor_type[n] = 1;
-        level_border_type[n] = 1;
-        level_background_type[n] = 1;
-        level_enemy_type[n] = 1;
-        level_enemy_frequency[n] = 100;
-        level_speed_increase[n] = 100;
-        level_max_speed[n] = 7500;
-        level_initial_speed[n] = 6500;
-        level_bonus_percentage[n] = 20;
-        level_enemy_speed[n] = 100;
-        level_enemy_max[n] = 50;
-        for (int r = 0; r < LEVEL_ROWS; r++) level_rows[n][r] = levels_shared_row;
-    }
+    for (const LEVEL_SETTING &s : level_settings) def->*s.field = s.initial;
+    for (auto &r : def->rows) std::memcpy(r, row, LEVEL_ROW_LENGTH + 1);
+    std::memset(def->row_short, 0, sizeof def->row_short);
+    def->note = nullptr;
 }
 
 // The value of a line read as a decimal integer the way the C library does, held within int so
@@ -96,29 +99,63 @@ int16_t levels_short(int v)
     return static_cast<int16_t>(std::clamp(v, -32768, 32767));
 }
 
-// A new row block holding `text` padded with spaces to the row length; null after the error.
-char *levels_row_new(const LEVELS_READ *r, const char *text)
+// Adds a line and its CR LF to a text; 0 after the error.
+int levels_text_add(const LEVELS_READ *r, LEVELS_TEXT *t, const char *line)
 {
-    char *row = static_cast<char *>(kx_mem_malloc(LEVEL_ROW_SIZE));
-    if (!row) {
-        levels_fail(r, 1, "Not enough memory for rows");
-        return nullptr;
+    size_t n = std::strlen(line);
+    if (t->used + n + 3 > t->room) {
+        size_t room = std::max<size_t>(2 * t->room, t->used + n + 3 + 256);
+        char *grown = static_cast<char *>(kx_mem_realloc(t->text, room));
+        if (!grown) {
+            levels_fail(r, 1, "Not enough memory for comments");
+            return 0;
+        }
+        if (!t->text) kx_mem_name(grown, "level note");
+        t->text = grown;
+        t->room = room;
     }
-    kx_mem_name(row, "level row");
-    std::memset(row, 0, LEVEL_ROW_SIZE);
-    std::memset(row, ' ', LEVEL_ROW_LENGTH);
-    std::memcpy(row, text, std::strlen(text));
-    return row;
+    std::memcpy(t->text + t->used, line, n);
+    std::memcpy(t->text + t->used + n, "\r\n", 3);
+    t->used += n + 2;
+    return 1;
 }
 
-int levels_row_set(LEVELS_READ *r, const char *text)
+// Hands the text over (null when empty) and starts a new one.
+char *levels_text_take(LEVELS_TEXT *t)
 {
-    char *row = levels_row_new(r, text);
-    if (!row) return 0;
-    level_rows[r->level][r->row] = row;
-    levels_row_owned[r->level][r->row] = 1;
+    char *text = t->text;
+    *t = {};
+    return text;
+}
+
+void levels_text_free(char *text)
+{
+    if (text) kx_mem_free(text);
+}
+
+// Stores a row of the block, padded; `given` says whether the file wrote it or "@" added it.
+void levels_row_set(LEVELS_READ *r, const char *text, int given)
+{
+    LEVEL_DEF *def = &r->set->level[r->level];
+    size_t n = std::strlen(text);
+    std::memset(def->rows[r->row], ' ', LEVEL_ROW_LENGTH);
+    std::memcpy(def->rows[r->row], text, n);
+    def->row_short[r->row] = static_cast<uint8_t>(given ? LEVEL_ROW_LENGTH - n : 0);
     r->row++;
-    return 1;
+}
+
+const char *levels_setting_name(char key)
+{
+    switch (key) {
+    case '#': return "floor type";
+    case '$': return "border type";
+    case '%': return "background type";
+    case '&': return "enemy type";
+    case '*': return "enemy frecuency";
+    case '{': return "enemy speed";
+    case '^': return "bonus percentage";
+    default: return "enemy maximum";
+    }
 }
 
 // One line of the file; 0 after a fatal error.
@@ -126,8 +163,11 @@ int levels_line(LEVELS_READ *r, const char *line)
 {
     const char *value = line + 1;
     int n = r->level;
-    switch (line[0]) {
-    case '!':
+    LEVEL_DEF *def = &r->set->level[n];
+    const LEVEL_SETTING *end = level_settings + LEVEL_SETTINGS;
+    const LEVEL_SETTING *s = std::find_if(level_settings, end, [&](const LEVEL_SETTING &x) { return x.key == line[0]; });
+    if (line[0] != '!' && s == end) return levels_text_add(r, &r->note, line);
+    if (line[0] == '!') {
         if (r->row >= LEVEL_ROWS) {
             levels_fail(r, 1, "Too many rows in level %i", n);
             return 0;
@@ -136,110 +176,56 @@ int levels_line(LEVELS_READ *r, const char *line)
             levels_fail(r, 1, "Row %i is too long in level %i, maximun is %i", r->row, n, LEVEL_ROW_LENGTH);
             return 0;
         }
-        return levels_row_set(r, value);
+        levels_row_set(r, value, 1);
+        return 1;
+    }
+    int v = levels_number(value);
+    switch (line[0]) {
     case '@':
         if (r->row > LEVEL_ROWS) {
             levels_fail(r, 1, "Wrong ammount of rows in level %i", n);
             return 0;
         }
-        while (r->row < LEVEL_ROWS)
-            if (!levels_row_set(r, "")) return 0;
-        level_initial_speed[n] = levels_short(levels_number(value));
-        return 1;
-    case '>': {
-        int v = levels_number(value);
-        if (v < level_initial_speed[n]) {
+        while (r->row < LEVEL_ROWS) levels_row_set(r, "", 0);
+        break;
+    case '>':
+        if (v < def->initial_speed) {
             levels_fail(r, 1, "Maximum speed cant be minor that initial speed in level %i", n);
             return 0;
         }
-        level_max_speed[n] = levels_short(v);
-        return 1;
-    }
-    case '<': {
-        int v = levels_number(value);
+        break;
+    case '<':
         if (v < 0) {
             levels_fail(r, 1, "Wrong speed increase in level %i", n);
             return 0;
         }
-        level_speed_increase[n] = levels_short(v);
-        return 1;
-    }
-    case '#':
-    case '$':
-    case '%':
-    case '&': {
-        int v = levels_number(value);
-        int top = line[0] == '%' ? 8 : 4;
-        if (v < 1 || v > top) {
-            const char *what = line[0] == '#' ? "floor" : line[0] == '$' ? "border" : line[0] == '%' ? "background" : "enemy";
-            levels_fail(r, 1, "Wrong %s type %i in level %i", what, v, n);
-            return 0;
-        }
-        int16_t *table = line[0] == '#'   ? level_floor_type
-                         : line[0] == '$' ? level_border_type
-                         : line[0] == '%' ? level_background_type
-                                          : level_enemy_type;
-        table[n] = static_cast<int16_t>(v);
-        return 1;
-    }
-    case '*': {
-        int v = levels_number(value);
-        if (v < 1) {
-            levels_fail(r, 1, "Wrong enemy frecuency %i in level %i", v, n);
-            return 0;
-        }
-        level_enemy_frequency[n] = levels_short(v);
-        return 1;
-    }
-    case '{': {
-        int v = levels_number(value);
-        if (v < 0) {
-            levels_fail(r, 1, "Wrong enemy speed %i in level %i", v, n);
-            return 0;
-        }
-        level_enemy_speed[n] = levels_short(v);
-        return 1;
-    }
-    case '^': {
-        int v = levels_number(value);
-        if (v < 0 || v > 100) {
-            levels_fail(r, 1, "Wrong bonus percentage %i in level %i", v, n);
-            return 0;
-        }
-        level_bonus_percentage[n] = static_cast<int16_t>(v);
-        return 1;
-    }
-    case '}': {
-        int v = levels_number(value);
-        if (v < 0 || v > 50) {
-            levels_fail(r, 1, "Wrong enemy maximum %i in level %i", v, n);
-            return 0;
-        }
-        level_enemy_max[n] = static_cast<int16_t>(v);
-        r->level++;
-        r->row = 0;
-        if (r->level >= LEVELS_MAX) {
-            levels_fail(r, 1, "Too many levels");
-            return 0;
-        }
-        return 1;
-    }
+        break;
     default:
-        return 1;
+        if (v < s->low || v > s->high) {
+            levels_fail(r, 1, "Wrong %s %i in level %i", levels_setting_name(line[0]), v, n);
+            return 0;
+        }
     }
+    def->*s->field = levels_short(v);
+    if (line[0] != '}') return 1;
+    def->note = levels_text_take(&r->note);
+    levels_text_free(levels_text_take(&r->pending));
+    r->level++;
+    r->row = 0;
+    if (r->level >= LEVELS_MAX) {
+        levels_fail(r, 1, "Too many levels");
+        return 0;
+    }
+    return 1;
 }
 
 // Levels from the count on become copies of the last level read, each with a background of its
-// own. Rows that an unfinished last block allocated are freed before their level is overwritten.
+// own.
 void levels_fill()
 {
     int last = level_count - 1;
     for (int n = level_count; n < LEVELS_MAX; n++) {
-        for (int r = 0; r < LEVEL_ROWS; r++) {
-            if (levels_row_owned[n][r]) kx_mem_free(level_rows[n][r]);
-            levels_row_owned[n][r] = 0;
-            level_rows[n][r] = level_rows[last][r];
-        }
+        for (int r = 0; r < LEVEL_ROWS; r++) level_rows[n][r] = level_rows[last][r];
         level_floor_type[n] = level_floor_type[last];
         level_border_type[n] = level_border_type[last];
         level_background_type[n] = static_cast<int16_t>(n % 4 + 1);
@@ -254,18 +240,67 @@ void levels_fill()
     }
 }
 
+// The settings of one level of the tables from a level of a set.
+void levels_use_settings(int n, const LEVEL_DEF *def)
+{
+    level_floor_type[n] = def->floor_type;
+    level_border_type[n] = def->border_type;
+    level_background_type[n] = def->background_type;
+    level_enemy_type[n] = def->enemy_type;
+    level_enemy_frequency[n] = def->enemy_frequency;
+    level_speed_increase[n] = def->speed_increase;
+    level_max_speed[n] = def->max_speed;
+    level_initial_speed[n] = def->initial_speed;
+    level_bonus_percentage[n] = def->bonus_percentage;
+    level_enemy_speed[n] = def->enemy_speed;
+    level_enemy_max[n] = def->enemy_max;
+}
+
+// The rows of one level of the tables as new blocks; 0 after the error.
+int levels_use_rows(int n, const LEVEL_DEF *def, LEVELS_FAIL_FN fail)
+{
+    for (int r = 0; r < LEVEL_ROWS; r++) {
+        char *row = static_cast<char *>(kx_mem_malloc(LEVEL_ROW_SIZE));
+        if (!row) {
+            LEVELS_READ report{fail, nullptr, 0, n, r, 0, {}, {}};
+            levels_fail(&report, 0, "Not enough memory for rows");
+            return 0;
+        }
+        kx_mem_name(row, "level row");
+        std::memset(row, 0, LEVEL_ROW_SIZE);
+        std::memcpy(row, def->rows[r], LEVEL_ROW_LENGTH);
+        level_rows[n][r] = row;
+        levels_row_owned[n][r] = 1;
+    }
+    return 1;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Functions
 // ---------------------------------------------------------------------------------------------
 
-int Levels_Read(KX_IO *file, LEVELS_FAIL_FN fail)
+void Level_Def_Empty(LEVEL_DEF *def)
 {
-    Levels_Free();
-    levels_defaults();
-    level_count = 1;
-    LEVELS_READ r{fail, 0, 1, 0, def_line_ends_lf(file)};
+    levels_def_defaults(def, "              ");
+}
+
+void Level_Set_Free(LEVEL_SET *set)
+{
+    for (LEVEL_DEF &def : set->level) {
+        if (def.note) kx_mem_free(def.note);
+        levels_def_defaults(&def, levels_shared_row);
+    }
+    levels_text_free(set->tail);
+    set->tail = nullptr;
+    set->count = 0;
+}
+
+int Level_Set_Read(LEVEL_SET *set, KX_IO *file, LEVELS_FAIL_FN fail)
+{
+    Level_Set_Free(set);
+    LEVELS_READ r{fail, set, 0, 1, 0, def_line_ends_lf(file), {}, {}};
     char *line = static_cast<char *>(kx_mem_malloc(LEVELS_LINE_SIZE));
     if (!line) {
         levels_fail(&r, 0, "Not enough memory for buffer in Levels_Init()");
@@ -282,31 +317,65 @@ int Levels_Read(KX_IO *file, LEVELS_FAIL_FN fail)
             ok = 0;
             break;
         }
-        if (!levels_line(&r, line)) {
+        if (!levels_text_add(&r, &r.pending, line) || !levels_line(&r, line)) {
             ok = 0;
             break;
         }
     }
     kx_mem_free(line);
-    if (!ok) return 0;
-    level_count = r.level;
+    levels_text_free(levels_text_take(&r.note));
+    set->tail = levels_text_take(&r.pending);
+    set->count = r.level - 1;
+    // A last block without "}" lives on only in the tail's text.
+    if (set->count + 1 < LEVELS_MAX) levels_def_defaults(&set->level[set->count + 1], levels_shared_row);
+    if (!ok) Level_Set_Free(set);
+    return ok;
+}
+
+int Level_Set_Load(LEVEL_SET *set, const char *file_name, LEVELS_FAIL_FN fail)
+{
+    KX_IO *file = kx_io_fopen(file_name, "rb");
+    if (!file) {
+        Level_Set_Free(set);
+        LEVELS_READ r{fail, set, 0, 1, 0, 0, {}, {}};
+        levels_fail(&r, 0, "Cant open levels.txt file");
+        return 0;
+    }
+    int ok = Level_Set_Read(set, file, fail);
+    kx_io_fclose(file);
+    return ok;
+}
+
+int Levels_Use(const LEVEL_SET *set, LEVELS_FAIL_FN fail)
+{
+    Levels_Free();
+    for (int n = 0; n < LEVELS_MAX; n++) levels_use_settings(n, &set->level[0]);
+    level_count = 1;
+    for (int n = 1; n <= set->count; n++) {
+        levels_use_settings(n, &set->level[n]);
+        if (!levels_use_rows(n, &set->level[n], fail)) {
+            Levels_Free();
+            return 0;
+        }
+    }
+    level_count = set->count + 1;
     levels_fill();
     return 1;
 }
 
+int Levels_Read(KX_IO *file, LEVELS_FAIL_FN fail)
+{
+    int ok = Level_Set_Read(&levels_reading, file, fail) && Levels_Use(&levels_reading, fail);
+    Level_Set_Free(&levels_reading);
+    if (!ok) Levels_Use(&levels_reading, fail);   // the empty set needs no memory
+    return ok;
+}
+
 int Levels_Load(const char *file_name, LEVELS_FAIL_FN fail)
 {
-    KX_IO *file = kx_io_fopen(file_name, "rb");
-    if (!file) {
-        Levels_Free();
-        levels_defaults();
-        level_count = 1;
-        LEVELS_READ r{fail, 0, 1, 0, 0};
-        levels_fail(&r, 0, "Cant open levels.txt file");
-        return 0;
-    }
-    int ok = Levels_Read(file, fail);
-    kx_io_fclose(file);
+    int ok = Level_Set_Load(&levels_reading, file_name, fail) && Levels_Use(&levels_reading, fail);
+    Level_Set_Free(&levels_reading);
+    if (!ok) Levels_Use(&levels_reading, fail);   // the empty set needs no memory
     return ok;
 }
 

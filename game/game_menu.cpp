@@ -6,6 +6,7 @@
 #include "game/game_hiscore.h"
 #include "game/game_play.h"
 #include "game/game_error.h"
+#include "game/game_sets.h"
 #include "game/game_text.h"
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_snd/kx_snd.h"
@@ -13,6 +14,7 @@
 #include "world/world_render.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 // ---------------------------------------------------------------------------------------------
@@ -28,8 +30,10 @@ namespace {
 
 enum : int { EFFECT_ESC = 4, EFFECT_ENTER = 5, EFFECT_CHANGE = 6 };
 
-// Volume rows of page 6 carry these instead of a message number.
-constexpr int ITEM_MUSIC = 1000, ITEM_SOUND = 1001;
+// Volume rows of page 6, the sets of page 5 and the lines of a refusal on page 7 carry these
+// instead of a message number.
+constexpr int ITEM_MUSIC = 1000, ITEM_SOUND = 1001, ITEM_SET = 2000, ITEM_REFUSAL = 3000;
+constexpr int REFUSAL_LINES = 4;
 
 constexpr float DELAY_ESC = 75.0f, DELAY_KEY = 25.0f;
 constexpr int LIGHT = 15, LIGHT_DIM = 11;
@@ -87,6 +91,19 @@ const char *item_text(int item, char *buffer)
     if (item == ITEM_MUSIC || item == ITEM_SOUND) {
         int music = item == ITEM_MUSIC;
         return Menu_Volume_Text(volume_of(music), music, buffer, TEXT_SIZE);
+    }
+    if (item >= ITEM_SET && item < ITEM_SET + 1 + SETS_MAX) {
+        if (item == ITEM_SET) return Game_Message(MSG_SET_SHIPPED);
+        const char *name = sets.names[item - ITEM_SET - 1];
+        size_t n = 0;
+        for (; name[n] && n + 1 < TEXT_SIZE; n++) buffer[n] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[n])));
+        buffer[n] = 0;
+        return buffer;
+    }
+    if (item >= ITEM_REFUSAL && item < ITEM_REFUSAL + REFUSAL_LINES) {
+        char lines[REFUSAL_LINES][MENU_WRAP_WIDTH + 1];
+        int n = Menu_Wrap(sets.message, MENU_WRAP_WIDTH, lines, REFUSAL_LINES);
+        return item - ITEM_REFUSAL < n ? std::strcpy(buffer, lines[item - ITEM_REFUSAL]) : "";
     }
     return Game_Message(item);
 }
@@ -179,10 +196,18 @@ void command_main(int item)
 {
     switch (item) {
     case 0:
-        if (attract_mode)
-            New_Game();
-        else
+        if (!attract_mode) {
             page_go(MENU_PAGE_QUIT_GAME, 5);
+        } else if (Sets_List() == 0) {
+            Menu_Set_Play("");
+        } else {
+            // The choice opens on the set chosen last.
+            int at = 0;
+            for (int i = 0; i < sets.count; i++)
+                if (!std::strcmp(sets.names[i], sets.chosen)) at = i + 1;
+            menu.set_top = std::max(0, at - (MENU_SET_ROWS - 1));
+            page_go(MENU_PAGE_SETS, at - menu.set_top + 1);
+        }
         break;
     case 1: page_go(MENU_PAGE_OPTIONS, 0); break;
     case 2:
@@ -229,6 +254,14 @@ void command_enter()
             page_go(MENU_PAGE_MAIN, 1);
         }
         break;
+    case MENU_PAGE_SETS: {
+        int at = menu.set_top + item - 1;
+        Menu_Set_Play(at > 0 && at <= sets.count ? sets.names[at - 1] : "");
+        break;
+    }
+    case MENU_PAGE_SET_REFUSED:
+        if (item == MENU_ITEMS - 1) page_go(MENU_PAGE_SETS, 1);
+        break;
     case MENU_PAGE_VOLUMES:
         if (item == 0 || item == 1) volume_command(item == 0, CMD_ENTER);
         if (item == 5) page_go(MENU_PAGE_MAIN, 4);
@@ -256,6 +289,14 @@ MENU_PAGE Menu_Page(int page)
                 4, 1, 3};
     case MENU_PAGE_VOLUMES:
         return {{ITEM_MUSIC, ITEM_SOUND, MENU_EMPTY, MENU_EMPTY, MENU_EMPTY, MSG_BACK}, 6, 0, 5};
+    case MENU_PAGE_SETS: {
+        MENU_PAGE p{{MSG_SET_TITLE}, 1, 1, 0};
+        for (int at = menu.set_top; at <= sets.count && p.count < MENU_ITEMS; at++) p.items[p.count++] = ITEM_SET + at;
+        p.last = p.count - 1;
+        return p;
+    }
+    case MENU_PAGE_SET_REFUSED:
+        return {{MSG_SET_REFUSED, ITEM_REFUSAL, ITEM_REFUSAL + 1, ITEM_REFUSAL + 2, ITEM_REFUSAL + 3, MSG_BACK}, 6, 5, 5};
     default: return {{}, 0, 1, 0};
     }
 }
@@ -270,6 +311,52 @@ int Menu_Item_Step(const MENU_PAGE &page, int item, int step)
         if (page.items[item] != MENU_EMPTY) return item;
     }
     return item;
+}
+
+int Menu_Set_Step(int total, int *top, int item, int step)
+{
+    int rows = std::min(total, MENU_SET_ROWS);
+    if (rows <= 0) return 1;
+    int at = (*top + item - 1 + step + total) % total;
+    if (at < *top) *top = at;
+    if (at >= *top + rows) *top = at - rows + 1;
+    return at - *top + 1;
+}
+
+int Menu_Set_Play(const char *name)
+{
+    if (!Sets_Use(name)) {
+        Main_Menu_Open();
+        page_go(MENU_PAGE_SET_REFUSED, MENU_ITEMS - 1);
+        return 0;
+    }
+    std::snprintf(sets.chosen, sizeof sets.chosen, "%s", name);
+    New_Game();
+    return 1;
+}
+
+int Menu_Wrap(const char *text, int width, char (*lines)[MENU_WRAP_WIDTH + 1], int max_lines)
+{
+    width = std::clamp(width, 1, MENU_WRAP_WIDTH);
+    int n = 0;
+    const char *p = text;
+    while (*p == ' ') p++;
+    while (*p && n < max_lines) {
+        int take = static_cast<int>(std::strlen(p));
+        if (take > width) {
+            take = width;
+            while (take > 0 && p[take] != ' ') take--;
+            if (take == 0) take = width;
+        }
+        char *line = lines[n++];
+        for (int i = 0; i < take; i++) line[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(p[i])));
+        while (take > 0 && line[take - 1] == ' ') take--;
+        line[take] = 0;
+        p += take;
+        while (*p == ' ') p++;
+        if (*p && n == max_lines) std::memcpy(line + std::min(take, width - 3), "...", 4);
+    }
+    return n;
 }
 
 int Menu_Volume_Step(int volume, int cmd)
@@ -343,14 +430,13 @@ void Main_Menu(float t)
         volume_command(menu.item == 0, command(CMD_LEFT) ? CMD_LEFT : CMD_RIGHT);
     }
     MENU_PAGE page = Menu_Page(menu.page);
-    if (key_delay == 0.0f && command(CMD_DOWN)) {
+    for (int step : {1, -1}) {
+        if (key_delay != 0.0f || !command(step > 0 ? CMD_DOWN : CMD_UP)) continue;
         Game_Effect(EFFECT_CHANGE);
-        menu.item = Menu_Item_Step(page, menu.item, 1);
-        key_delay = DELAY_KEY;
-    }
-    if (key_delay == 0.0f && command(CMD_UP)) {
-        Game_Effect(EFFECT_CHANGE);
-        menu.item = Menu_Item_Step(page, menu.item, -1);
+        if (menu.page == MENU_PAGE_SETS)
+            menu.item = Menu_Set_Step(sets.count + 1, &menu.set_top, menu.item, step);
+        else
+            menu.item = Menu_Item_Step(page, menu.item, step);
         key_delay = DELAY_KEY;
     }
 }

@@ -15,16 +15,21 @@ enum : int {
     MENU_PAGE_SCORES = 2,
     MENU_PAGE_QUIT_GAME = 3,
     MENU_PAGE_OPTIONS = 4,
+    MENU_PAGE_SETS = 5,
     MENU_PAGE_VOLUMES = 6,
+    MENU_PAGE_SET_REFUSED = 7,
 };
 
 constexpr int MENU_ITEMS = 6;
+constexpr int MENU_SET_ROWS = MENU_ITEMS - 1;   // sets shown at once under the title
+constexpr int MENU_WRAP_WIDTH = 26;             // characters of a line of the refusal
 constexpr float MENU_IDLE_TICKS = 1000.0f;
 
 struct MENU {
     int page;
     int item;            // the selected item
     float idle_timer;    // ticks left before the menu closes by itself in attract mode
+    int set_top;         // the first set shown on the set choice (0: the shipped levels)
 };
 extern MENU menu;
 
@@ -56,6 +61,17 @@ MENU_PAGE Menu_Page(int page);
 // The item after (step 1) or before (step -1) `item` on the page, skipping empty items and
 // wrapping between the first and the last selectable item.
 int Menu_Item_Step(const MENU_PAGE &page, int item, int step);
+// The set choice's selection after Down (step 1) or Up (step -1) among `total` sets: the list
+// scrolls under the title and wraps from the last set to the first and back. `item` is the row
+// (1 to MENU_SET_ROWS) and `top` the set on row 1.
+int Menu_Set_Step(int total, int *top, int item, int step);
+// Starts a new game with a set ("" for the shipped levels), which the player has then chosen; a
+// set that cannot be used leaves the menu open on a page that says why. 1 when the game started.
+int Menu_Set_Play(const char *name);
+// Splits `text` at spaces into lines of at most `width` characters (longer words are cut), in
+// capitals; the number of lines, at most `max_lines` (the last one ends in "..." when more text
+// was left).
+int Menu_Wrap(const char *text, int width, char (*lines)[MENU_WRAP_WIDTH + 1], int max_lines);
 // A channel's volume after Enter (command 28), Left (75) or Right (77) on its row, for a channel
 // that is switched on: Enter rises by 10 and wraps from above 100 to 0, Left and Right step by 10
 // within 0-100.

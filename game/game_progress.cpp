@@ -167,7 +167,7 @@ void Level_Won()
 void Level_Won_Test()
 {
     if (game.won_move || !world_cells) return;
-    if (Game_Bricks_Left() == 0) Level_Won();
+    if (Game_Bricks_Count(0) == 0) Level_Won();
 }
 
 void Extra_Life_Test()

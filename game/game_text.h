@@ -48,6 +48,9 @@ enum : int {
     MSG_NAME_STORE = 47,     // name entry: moving and storing
     MSG_RECORDING_FULL = 48, // a recording that filled its tables was stopped and saved
     MSG_RECORDING_LOST = 49, // a recording could not be saved
+    MSG_SET_TITLE = 50,      // the title of the level set choice
+    MSG_SET_SHIPPED = 51,    // the name the shipped levels go by there
+    MSG_SET_REFUSED = 52,    // the title over the reason a set cannot be played
 };
 
 // Number of the current language (its "Number" in the language file; 0 before one is loaded):

@@ -21,6 +21,6 @@ void Game_Trace_Line(char *out, int size, uint32_t pass, int steps, const char *
                   "pass %u steps %d state %s level %d cycle %d score %d lives %d balls %d bricks %d paddle %.2f %.2f "
                   "demo %d/%d rand %d world %s\n",
                   pass, steps, state, game.level, game.cycle, game.score, game.lives, Game_Balls_In_Play(),
-                  Game_Bricks_Left(), paddle.x, paddle.z, replaying ? tape.step_index : 0, replaying ? tape.steps : 0,
+                  Game_Bricks_Count(1), paddle.x, paddle.z, replaying ? tape.step_index : 0, replaying ? tape.steps : 0,
                   tape.rand_count, game.world_loaded && world_def_name[0] ? world_def_name : "-");
 }

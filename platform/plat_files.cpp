@@ -136,6 +136,24 @@ int plat_files_mkdir(const char *name)
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+int plat_files_list(const char *folder, void (*fn)(const char *name, void *context), void *context)
+{
+    if (!folder || !fn) return -1;
+    std::string path = plat_resolve(folder);
+    DIR *d = opendir(path.empty() ? "." : path.c_str());
+    if (!d) return -1;
+    if (!path.empty() && path.back() != '/') path += '/';
+    int count = 0;
+    while (dirent *e = readdir(d)) {
+        struct stat st;
+        if (stat((path + e->d_name).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        fn(e->d_name, context);
+        count++;
+    }
+    closedir(d);
+    return count;
+}
+
 int plat_files_remove(const char *name)
 {
     if (!name) return -1;

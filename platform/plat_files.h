@@ -25,6 +25,10 @@ int plat_files_dir_writable(const char *name);
 // Creates one folder level (game name); 1 when it exists afterwards.
 int plat_files_mkdir(const char *name);
 
+// Calls `fn` with the name of every regular file in a folder (game name), in no set order.
+// Returns how many there were, or -1 when the folder cannot be read.
+int plat_files_list(const char *folder, void (*fn)(const char *name, void *context), void *context);
+
 // remove() and rename() on game names; 0 on success like the C runtime.
 int plat_files_remove(const char *name);
 int plat_files_rename(const char *from, const char *to);

@@ -147,6 +147,12 @@ int kx_io_save(const char *name, const void *data, uint32_t size);
 int kx_io_remove(const char *name);
 // Creates a disk folder (one level); 1 when it exists afterwards.
 int kx_io_folder_make(const char *name);
+// Calls `fn` with the name of every file in a disk folder; how many, or -1 when it cannot be read.
+int kx_io_folder_list(const char *name, void (*fn)(const char *file_name, void *context), void *context);
+// The disk path of a name relative to the per-user folder (the override folder when there is
+// one), such as "levels\\mine.txt"; the name itself when files go to the current directory. `out`
+// holds KX_IO_PATH_MAX bytes; 0 when the path does not fit.
+int kx_io_private_path_get(const char *name, char *out);
 // Last change of a disk file, in nanoseconds since 1970 (for ordering); -1 when it is missing.
 long long kx_io_file_time(const char *name);
 // `out` holds KX_IO_PATH_MAX bytes. 1: out is a folder to put before the name; 0: out is the name.

@@ -209,6 +209,18 @@ int kx_io_folder_make(const char *name)
     return name && *name && plat_files_mkdir(name);
 }
 
+int kx_io_folder_list(const char *name, void (*fn)(const char *file_name, void *context), void *context)
+{
+    return name && *name ? plat_files_list(name, fn, context) : -1;
+}
+
+int kx_io_private_path_get(const char *name, char *out)
+{
+    if (!name || !out) return 0;
+    if (kx_io_private_path(name, out, KX_IO_PATH_MAX)) return 1;
+    return kx_io_strcpy(out, KX_IO_PATH_MAX, name);
+}
+
 long long kx_io_file_time(const char *name)
 {
     return plat_files_mtime(name);

@@ -80,6 +80,13 @@ TEST_F(GameTest, EachBrickKindTakesItsHitsAndScores)
     EXPECT_EQ(Brick_Hit(world_param.width * world_param.depth, 1), 0);
 }
 
+TEST_F(GameTest, BrickCountsLeaveOutTheBordersAndTakeMetalOnlyWhenAsked)
+{
+    level({"123", "A.b", "", "", "", "", "", "0            9"});
+    EXPECT_EQ(Game_Bricks_Count(0), 2);
+    EXPECT_EQ(Game_Bricks_Count(1), 7);
+}
+
 TEST_F(GameTest, WeakBallBouncesOffBricksWithoutBreakingThem)
 {
     level({"", "", "", "ZZZZZZZZZZZZZZ", "", "", "", ""});
@@ -88,7 +95,7 @@ TEST_F(GameTest, WeakBallBouncesOffBricksWithoutBreakingThem)
     for (int i = 0; i < 20; i++)
         Game_Step();
     EXPECT_GT(b->param[1], 0);
-    EXPECT_EQ(Game_Bricks_Left(), 14);
+    EXPECT_EQ(Game_Bricks_Count(0), 14);
     EXPECT_GT(game.score, 0);
 }
 

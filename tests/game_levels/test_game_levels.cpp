@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 // Fatal game errors land here instead of an alert (the line reader's tests read them too).
@@ -269,6 +270,150 @@ TEST_F(LevelsTest, TheShippedLevelsLoad)
     if (!fs::exists(shipped)) GTEST_SKIP() << "no levels file in the assets";
     ASSERT_EQ(Levels_Load(shipped.c_str(), capture), 1) << failure << " (line " << failure_line << ")";
     EXPECT_GT(level_count, 1);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Level sets: reading into a set, the writer, and filling the tables from a set
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+LEVEL_SET set_read, set_back;
+
+class LevelSetTest : public LevelsTest {
+protected:
+    void TearDown() override
+    {
+        Level_Set_Free(&set_read);
+        Level_Set_Free(&set_back);
+        LevelsTest::TearDown();
+    }
+
+    int read_set(LEVEL_SET *set, const std::string &text)
+    {
+        std::ofstream(dir / "set.txt", std::ios::binary) << text;
+        return Level_Set_Load(set, (dir / "set.txt").c_str(), capture);
+    }
+
+    // The bytes the writer gives for a set, or "refused: <message>".
+    static std::string written(const LEVEL_SET *set)
+    {
+        uint32_t size = 0;
+        char *bytes = Level_Set_Write(set, &size, capture);
+        if (!bytes) return "refused: " + failure;
+        std::string s(bytes, size);
+        kx_mem_free(bytes);
+        return s;
+    }
+};
+
+std::string slurp(const fs::path &p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A block in the writer's form: the rows padded to 14, then the speeds and the other settings.
+std::string block(std::vector<std::string> rows, const std::string &speeds,
+                  const std::string &rest = "<100\r\n#1\r\n$1\r\n%1\r\n&1\r\n*100\r\n{100\r\n^20\r\n}50\r\n")
+{
+    std::string s;
+    rows.resize(LEVEL_ROWS);
+    for (const std::string &r : rows) s += "!" + r + std::string(LEVEL_ROW_LENGTH - r.size(), ' ') + "\r\n";
+    return s + speeds + rest;
+}
+
+// A file in the writer's form reads and writes back byte for byte; any other readable file is
+// written in that form once, which then holds.
+TEST_F(LevelSetTest, WriterGivesBackWhatItReadAndNormalisesTheRest)
+{
+    const std::string same = "=", close1 = "<100\r\n#1\r\n$1\r\n%1\r\n&1\r\n*100\r\n{100\r\n^20\r\n}1\r\n";
+    struct Case {
+        std::string in, out;
+    } cases[] = {
+        {"", same},
+        {"; only comments\r\n\r\n", same},
+        {"; one\r\n" + block({"123", ".............."}, "@6500\r\n>7500\r\n") + "\r\n; two\r\n" +
+             block({}, "@1\r\n>32767\r\n", "<0\r\n#4\r\n$4\r\n%8\r\n&4\r\n*1\r\n{0\r\n^100\r\n}0\r\n") +
+             "; trailing, and a block never closed\r\n!unfinished\r\n@5\r\n",
+         same},
+        // Short rows stay short, missing settings come at their defaults, numbers are tidied,
+        // comments move before their block.
+        {lines({"!12", "@ 0042x", "; inside", "}1"}), "; inside\r\n!12\r\n" + block({}, "@42\r\n>7500\r\n", close1).substr(17)},
+        // Rows never closed by "@" are the shared row of A's.
+        {lines({"!x", "}1"}), "!x\r\n" + block({A14, A14, A14, A14, A14, A14, A14, A14}, "@6500\r\n>7500\r\n", close1).substr(17)},
+        // A maximum below an initial speed given after it is set before the real initial speed.
+        {lines({"!x", "@1", ">2", "@9000", "}1"}), "!x\r\n" + block({}, "@2\r\n>2\r\n@9000\r\n", close1).substr(17)},
+    };
+    for (const Case &c : cases) {
+        ASSERT_EQ(read_set(&set_read, c.in), 1) << failure;
+        std::string once = written(&set_read);
+        EXPECT_EQ(once, c.out == same ? c.in : c.out) << c.in;
+        ASSERT_EQ(read_set(&set_back, once), 1) << failure;
+        EXPECT_EQ(written(&set_back), once) << c.in;
+    }
+    // The shipped levels, and the file the tool's check reads as the writer's form.
+    for (fs::path file : {fs::path(VM_SOURCE_DIR) / "assets" / "data" / "levels.txt",
+                          fs::path(VM_SOURCE_DIR) / "tests" / "game_levels" / "written_levels.txt"}) {
+        ASSERT_EQ(Level_Set_Load(&set_read, file.c_str(), capture), 1) << failure;
+        EXPECT_EQ(written(&set_read), slurp(file)) << file;
+    }
+}
+
+// Reading a set leaves the game's tables alone; filling them from the set gives what loading the
+// file gives, level by level, with the copies after the last.
+TEST_F(LevelSetTest, TablesFromASetMatchTheTablesFromItsFile)
+{
+    const std::string text = lines({"!1234", "@6000", ">6100", "#2", "%8", "}0", "!zz", "@100", "#4", "}50", "!open"});
+    ASSERT_EQ(load(text), 1);
+    std::vector<V> from_file;
+    std::vector<std::string> rows_from_file;
+    for (int n = 0; n < LEVELS_MAX; n++) {
+        from_file.push_back(numbers(n));
+        for (int r = 0; r < LEVEL_ROWS; r++) rows_from_file.push_back(level_rows[n][r]);
+    }
+    ASSERT_EQ(read_set(&set_read, lines({"}1"})), 1);
+    EXPECT_EQ(level_count, 3);
+    EXPECT_EQ(set_read.count, 1);
+    ASSERT_EQ(read_set(&set_read, text), 1);
+    Levels_Free();
+    ASSERT_EQ(Levels_Use(&set_read, capture), 1);
+    EXPECT_EQ(level_count, 3);
+    for (int n = 0; n < LEVELS_MAX; n++) {
+        EXPECT_EQ(numbers(n), from_file[n]) << n;
+        for (int r = 0; r < LEVEL_ROWS; r++) EXPECT_EQ(level_rows[n][r], rows_from_file[n * LEVEL_ROWS + r]) << n;
+    }
+}
+
+// The writer refuses what the reader would not give back, in the reader's words where it has them.
+TEST_F(LevelSetTest, WriterRefusesWhatCannotBeReadBack)
+{
+    struct Case {
+        void (*change)(LEVEL_SET *);
+        const char *message;
+    } cases[] = {
+        {[](LEVEL_SET *s) { s->level[1].bonus_percentage = 101; }, "Wrong bonus percentage 101 in level 1"},
+        {[](LEVEL_SET *s) { s->level[2].floor_type = 0; }, "Wrong floor type 0 in level 2"},
+        {[](LEVEL_SET *s) { s->level[1].enemy_max = 51; }, "Wrong enemy maximum 51 in level 1"},
+        {[](LEVEL_SET *s) { s->level[2].rows[3][5] = '\t'; }, "Row 3 of level 2 holds a character that a levels file cannot keep"},
+        {[](LEVEL_SET *s) { s->level[1].rows[0][0] = 0; }, "Row 0 of level 1 holds a character that a levels file cannot keep"},
+        {[](LEVEL_SET *s) { s->count = LEVEL_SET_MAX + 1; }, "Too many levels"},
+    };
+    for (const Case &c : cases) {
+        ASSERT_EQ(read_set(&set_read, lines({"!ab", "@1", "}1", "!cd", "@1", "}1"})), 1);
+        c.change(&set_read);
+        EXPECT_EQ(written(&set_read), std::string("refused: ") + c.message);
+    }
+    // The largest set saves, to a file holding exactly the written bytes.
+    Level_Set_Free(&set_read);
+    set_read.count = LEVEL_SET_MAX;
+    for (int n = 1; n <= LEVEL_SET_MAX; n++) Level_Def_Empty(&set_read.level[n]);
+    ASSERT_EQ(Level_Set_Save(&set_read, (dir / "saved.txt").c_str(), capture), 1) << failure;
+    EXPECT_EQ(slurp(dir / "saved.txt"), written(&set_read));
+    EXPECT_EQ(Level_Set_Save(&set_read, (dir / "no" / "saved.txt").c_str(), capture), 0);
+    EXPECT_EQ(failure, "Cant write " + (dir / "no" / "saved.txt").string());
 }
 
 } // namespace

@@ -28,6 +28,9 @@ bool vtool_file_read(const std::string &name, std::vector<unsigned char> &out);
 // line to the game: says so on stderr. Needs the engine started.
 void vtool_line_ends_check(const char *name);
 
+// "levels render FILE LEVEL OUT.png [--pack FILE]": one level drawn as the game shows it.
+int vtool_levels_render(const std::vector<std::string> &args);
+
 // Writes 16-bit PCM as a WAVE file; false with a message on stderr when it cannot.
 bool vtool_wave_write(const std::string &path, unsigned rate, unsigned channels, const std::vector<unsigned char> &pcm);
 

@@ -1,5 +1,6 @@
 // veltramondo-tool levels: reads a levels file exactly as the game does and prints the level
-// table, or the fatal message the game would show with the line it concerns.
+// table, or the fatal message the game would show with the line it concerns; or draws a level
+// (vtool_levels_render.cpp).
 #include "tools/veltramondo-tool/vtool.h"
 
 #include "game/game_levels.h"
@@ -34,8 +35,9 @@ void levels_print(const char *file_name)
 
 int levels_run(const std::vector<std::string> &args)
 {
+    if (!args.empty() && args[0] == "render") return vtool_levels_render({args.begin() + 1, args.end()});
     if (args.size() != 2 || args[0] != "check") {
-        std::fprintf(stderr, "usage: veltramondo-tool levels check FILE\n");
+        std::fprintf(stderr, "usage: veltramondo-tool levels check FILE | levels render FILE LEVEL OUT.png [--pack FILE]\n");
         return 2;
     }
     if (!vtool_engine_start(nullptr)) return 1;
@@ -58,5 +60,6 @@ int levels_run(const std::vector<std::string> &args)
 
 } // namespace
 
-VTOOL_COMMAND("levels", "levels check FILE: reads a levels file as the game does and prints its levels or its error",
+VTOOL_COMMAND("levels", "levels check FILE: reads a levels file as the game does and prints its levels or its error; "
+                        "levels render FILE LEVEL OUT.png [--pack FILE]: draws a level as the game shows it",
               levels_run);

@@ -1,0 +1,165 @@
+// Level sets by name: checking names, their files in the per-user folder, the list of user sets
+// and putting a set into the game's level tables.
+#include "game/game_sets.h"
+
+#include "game/game_error.h"
+#include "kx/kx_io/kx_io.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+// ---------------------------------------------------------------------------------------------
+// Globals
+// ---------------------------------------------------------------------------------------------
+
+SETS sets;
+
+namespace {
+
+constexpr const char *SETS_SHIPPED = "data\\levels.txt";
+
+// The set being read for Sets_Use.
+LEVEL_SET sets_reading;
+
+// ---------------------------------------------------------------------------------------------
+// Functions
+// ---------------------------------------------------------------------------------------------
+
+void sets_capture(int line, const char *message)
+{
+    if (line > 0)
+        std::snprintf(sets.message, sizeof sets.message, "%s (line %d)", message, line);
+    else
+        std::snprintf(sets.message, sizeof sets.message, "%s", message);
+}
+
+void sets_fail(LEVELS_FAIL_FN fail, const char *format, ...) __attribute__((format(printf, 2, 3)));
+
+void sets_fail(LEVELS_FAIL_FN fail, const char *format, ...)
+{
+    char message[SETS_MESSAGE_SIZE];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    if (fail) fail(0, message);
+    else Game_Error("%s", message);
+}
+
+// The disk path of "<folder>\NAME<ending>" in the per-user folder.
+int sets_path(const char *folder, const char *name, const char *ending, char *out)
+{
+    if (Sets_Name_Check(name)) return 0;
+    char relative[KX_IO_PATH_MAX];
+    std::snprintf(relative, sizeof relative, "%s\\%s%s", folder, name, ending);
+    return kx_io_private_path_get(relative, out);
+}
+
+// By name regardless of case, then capitals first.
+int sets_order(const void *a, const void *b)
+{
+    const char *x = static_cast<const char *>(a), *y = static_cast<const char *>(b);
+    for (size_t i = 0;; i++) {
+        int p = std::tolower(static_cast<unsigned char>(x[i])), q = std::tolower(static_cast<unsigned char>(y[i]));
+        if (p != q || !p) return p != q ? p - q : std::strcmp(x, y);
+    }
+}
+
+void sets_list_add(const char *file_name, void *)
+{
+    size_t n = std::strlen(file_name);
+    if (sets.count >= SETS_MAX || n < 5 || n - 4 > SETS_NAME_MAX || std::strcmp(file_name + n - 4, ".txt")) return;
+    char name[SETS_NAME_MAX + 1];
+    std::memcpy(name, file_name, n - 4);
+    name[n - 4] = 0;
+    if (Sets_Name_Check(name)) return;
+    std::memcpy(sets.names[sets.count++], name, n - 3);
+}
+
+} // namespace
+
+const char *Sets_Name_Check(const char *name)
+{
+    if (!name || !name[0]) return "A level set needs a name";
+    size_t n = std::strlen(name);
+    if (n > SETS_NAME_MAX) return "A level set name holds at most 32 characters";
+    for (const char *p = name; *p; p++) {
+        bool fits = (*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z') || (*p >= '0' && *p <= '9') || *p == '-' ||
+                    *p == '_' || *p == '.';
+        if (!fits) return "A level set name holds only letters, digits, '-', '_' and '.'";
+    }
+    if (name[0] == '.' || std::strstr(name, "..")) return "A level set name may not start with '.' or hold \"..\"";
+    return nullptr;
+}
+
+int Sets_Levels_Path(const char *name, char *out)
+{
+    return sets_path("levels", name, ".txt", out);
+}
+
+int Sets_Scores_Path(const char *name, char *out)
+{
+    return sets_path("highscores", name, ".dat", out);
+}
+
+int Sets_Exists(const char *name)
+{
+    char path[KX_IO_PATH_MAX];
+    return Sets_Levels_Path(name, path) && kx_io_exists(path, KX_IO_WHERE_DISK);
+}
+
+int Sets_List()
+{
+    sets.count = 0;
+    char folder[KX_IO_PATH_MAX];
+    if (kx_io_private_path_get("levels", folder)) kx_io_folder_list(folder, sets_list_add, nullptr);
+    std::qsort(sets.names, static_cast<size_t>(sets.count), sizeof sets.names[0], sets_order);
+    return sets.count;
+}
+
+int Sets_Use(const char *name)
+{
+    sets.message[0] = 0;
+    int ok;
+    if (!name[0]) {
+        ok = Levels_Load(SETS_SHIPPED, sets_capture);
+    } else {
+        ok = Sets_Load(&sets_reading, name, sets_capture) && Levels_Use(&sets_reading, sets_capture);
+        Level_Set_Free(&sets_reading);
+    }
+    if (ok) std::snprintf(sets.current, sizeof sets.current, "%s", name);
+    return ok;
+}
+
+int Sets_Load(LEVEL_SET *set, const char *name, LEVELS_FAIL_FN fail)
+{
+    char path[KX_IO_PATH_MAX];
+    if (const char *why = Sets_Name_Check(name)) {
+        sets_fail(fail, "%s", why);
+        return 0;
+    }
+    if (!Sets_Exists(name) || !Sets_Levels_Path(name, path)) {
+        sets_fail(fail, "There is no level set %s", name);
+        return 0;
+    }
+    return Level_Set_Load(set, path, fail);
+}
+
+int Sets_Save(const LEVEL_SET *set, const char *name, LEVELS_FAIL_FN fail)
+{
+    char path[KX_IO_PATH_MAX], folder[KX_IO_PATH_MAX];
+    if (const char *why = Sets_Name_Check(name)) {
+        sets_fail(fail, "%s", why);
+        return 0;
+    }
+    if (!Sets_Levels_Path(name, path) || !kx_io_private_path_get("levels", folder)) {
+        sets_fail(fail, "Cant write the level set %s: its path is too long", name);
+        return 0;
+    }
+    kx_io_folder_make(folder);
+    return Level_Set_Save(set, path, fail);
+}

@@ -1,0 +1,49 @@
+// Level sets: the shipped levels and the player's own sets, "levels\NAME.txt" in the per-user
+// folder, each with its own high-score table ("highscores\NAME.dat"; the shipped set keeps
+// "highscor.dat"). Which set is in the game's level tables, which one the player chose, the list
+// the menu offers, and loading and saving a set by name.
+#pragma once
+
+#include "game/game_levels.h"
+
+#include <cstddef>
+
+// ---------------------------------------------------------------------------------------------
+// Types and constants
+// ---------------------------------------------------------------------------------------------
+
+constexpr int SETS_NAME_MAX = 32;      // characters of a set's name
+constexpr int SETS_MAX = 100;          // user sets the menu lists
+constexpr int SETS_MESSAGE_SIZE = 700;
+
+struct SETS {
+    char current[SETS_NAME_MAX + 1];   // the set in the level tables ("": the shipped levels)
+    char chosen[SETS_NAME_MAX + 1];    // the set last chosen for a game: its high scores are shown
+    int count;                         // user sets found by Sets_List, sorted by name
+    char names[SETS_MAX][SETS_NAME_MAX + 1];
+    char message[SETS_MESSAGE_SIZE];   // why the last set could not be used
+};
+extern SETS sets;
+
+// ---------------------------------------------------------------------------------------------
+// Functions
+// ---------------------------------------------------------------------------------------------
+
+// Null when `name` can name a user set: 1 to 32 letters, digits, '-', '_' or '.', not starting
+// with '.' and without "..". Otherwise the reason, as a message.
+const char *Sets_Name_Check(const char *name);
+// The disk paths of a user set's levels file and high-score file in `out` (KX_IO_PATH_MAX
+// bytes); 0 for a name that Sets_Name_Check refuses or a path that does not fit.
+int Sets_Levels_Path(const char *name, char *out);
+int Sets_Scores_Path(const char *name, char *out);
+// Whether the user set's levels file exists.
+int Sets_Exists(const char *name);
+// Fills sets.names with the user sets in the per-user "levels" folder; their number.
+int Sets_List();
+// Puts a set into the game's level tables ("" for the shipped levels) and makes it the current
+// one. 1; or 0 with the reason in sets.message, the tables keeping the set they had.
+int Sets_Use(const char *name);
+// A user set read into `set` / written from it (the "levels" folder is made when missing), with
+// refusals and the reader's messages reported through `fail` (Game_Error when null). 1 or 0.
+int Sets_Load(LEVEL_SET *set, const char *name, LEVELS_FAIL_FN fail);
+int Sets_Save(const LEVEL_SET *set, const char *name, LEVELS_FAIL_FN fail);
