@@ -5,8 +5,8 @@
 #include "editor/editor_local.h"
 #include "game/game.h"
 #include "game/game_music.h"
+#include "game/game_sets.h"
 #include "kx/kx_dsp/kx_dsp.h"
-#include "kx/kx_io/kx_io.h"
 #include "platform/plat_core.h"
 #include "platform/plat_owner.h"
 #include "platform/plat_panel.h"
@@ -23,7 +23,7 @@ EDITOR_STATE editor;
 
 namespace {
 
-char editor_last_name[EDITOR_NAME_MAX + 1] = "custom";
+char editor_last_name[SETS_NAME_MAX + 1] = "custom";
 
 // The reader's and the writer's messages land here instead of ending the game.
 char editor_failure[EDITOR_MESSAGE_SIZE];
@@ -38,6 +38,7 @@ void failure_keep(int line, const char *message)
 void view_build()
 {
     static LEVEL_SET one;
+    Level_Def_Empty(&one.level[0]);
     one.count = 1;
     one.level[1] = editor_model.set.levels[editor_model.level];
     one.level[1].note = nullptr;
@@ -75,19 +76,6 @@ void editing_end()
     plat_cursor_show(0);
 }
 
-// The folder of the user sets in the per-user folder, made when missing.
-int sets_folder_make()
-{
-    const char *folder = kx_io_override_folder_get();
-    if (!folder) folder = kx_io_user_folder_get();
-    char path[KX_IO_PATH_MAX];
-    if (!folder || !*folder) return kx_io_folder_make("levels");
-    const size_t n = std::strlen(folder);
-    const bool closed = folder[n - 1] == '\\' || folder[n - 1] == '/';
-    std::snprintf(path, sizeof path, "%s%slevels", folder, closed ? "" : "\\");
-    return kx_io_folder_make(path);
-}
-
 void refuse(const char *what)
 {
     std::fprintf(stderr, "veltramondo: %s\n", what);
@@ -100,39 +88,25 @@ void refuse(const char *what)
 // Functions
 // ---------------------------------------------------------------------------------------------
 
-int Editor_Name_Valid(const char *name)
-{
-    const size_t n = name ? std::strlen(name) : 0;
-    if (n < 1 || n > EDITOR_NAME_MAX) return 0;
-    for (size_t i = 0; i < n; i++) {
-        const char c = name[i];
-        const bool ok = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '_';
-        if (!ok) return 0;
-    }
-    return 1;
-}
-
 int Editor_Open(const char *name)
 {
     char why[EDITOR_MESSAGE_SIZE + 64];
-    if (!Editor_Name_Valid(name)) {
-        std::snprintf(why, sizeof why, "cannot edit the level set \"%.40s\": a set's name is 1 to %d letters, digits, '-' or '_'",
-                      name ? name : "", EDITOR_NAME_MAX);
+    editor_failure[0] = 0;
+    if (const char *bad = Sets_Name_Check(name)) {
+        std::snprintf(why, sizeof why, "cannot edit the level set \"%.40s\": %s", name ? name : "", bad);
         refuse(why);
         return 0;
     }
     if (editor.open) Editor_Close();
-    char file_name[sizeof editor.file_name];
-    std::snprintf(file_name, sizeof file_name, "levels\\%s.txt", name);
     Level_Set_Free(&editor.file);
-    if (kx_io_exists(file_name, 0) && !Level_Set_Load(&editor.file, file_name, failure_keep)) {
+    if (Sets_Exists(name) && !Sets_Load(&editor.file, name, failure_keep)) {
         std::snprintf(why, sizeof why, "cannot edit the level set %s: %s", name, editor_failure);
         refuse(why);
         return 0;
     }
     std::snprintf(editor.name, sizeof editor.name, "%s", name);
     std::snprintf(editor_last_name, sizeof editor_last_name, "%s", name);
-    std::memcpy(editor.file_name, file_name, sizeof file_name);
+    std::snprintf(editor.file_name, sizeof editor.file_name, "levels/%s.txt", name);
     static EDITOR_SET set;
     set.count = editor.file.count;
     for (int n = 0; n < set.count; n++) set.levels[n] = editor.file.level[n + 1];
@@ -178,11 +152,12 @@ void Editor_Pass()
 int editor_save()
 {
     static LEVEL_SET out;
+    Level_Def_Empty(&out.level[0]);
     out.count = editor_model.set.count;
     for (int n = 0; n < out.count; n++) out.level[n + 1] = editor_model.set.levels[n];
     out.tail = editor.file.tail;
     editor_failure[0] = 0;
-    const int ok = sets_folder_make() && Level_Set_Save(&out, editor.file_name, failure_keep);
+    const int ok = Sets_Save(&out, editor.name, failure_keep);
     if (ok) {
         editor_model.changed = 0;
         std::snprintf(editor.message, sizeof editor.message, editor_text(ET_SAVED), editor.file_name);
@@ -222,7 +197,8 @@ void Editor_Test_Pass()
 void editor_leave()
 {
     Editor_Close();
-    Levels_Init();
+    // The game's tables get back the set they held before (the shipped one when that fails now).
+    if (!Sets_Use(sets.current)) Sets_Use("");
     Game_Reset();
     Main_Menu_Open();
     menu_shown = 1;

@@ -7,8 +7,6 @@
 // Functions
 // ---------------------------------------------------------------------------------------------
 
-// 1 when NAME can name a user set (a file name of 1-32 letters, digits, '-' and '_').
-int Editor_Name_Valid(const char *name);
 // Opens the editor on the user set NAME, read from its file in the per-user folder or, when there
 // is none, made of one empty level. A name or a file that cannot be used is said on standard
 // error and in an alert, and the editor stays closed: 0.

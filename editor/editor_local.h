@@ -3,12 +3,12 @@
 
 #include "editor/editor_ops.h"
 #include "game/game_levels.h"
+#include "game/game_sets.h"
 
 // ---------------------------------------------------------------------------------------------
 // Types
 // ---------------------------------------------------------------------------------------------
 
-constexpr int EDITOR_NAME_MAX = 32;
 constexpr int EDITOR_KEYS_QUEUED = 64;
 constexpr int EDITOR_MESSAGE_SIZE = 200;
 
@@ -16,8 +16,8 @@ struct EDITOR_STATE {
     int open;
     int testing;                        // the current level is being played
     int asking;                         // Esc asked whether to save before leaving
-    char name[EDITOR_NAME_MAX + 1];
-    char file_name[EDITOR_NAME_MAX + 16];   // "levels\NAME.txt"
+    char name[SETS_NAME_MAX + 1];
+    char file_name[SETS_NAME_MAX + 16];   // "levels/NAME.txt", as the player is told
     LEVEL_SET file;                     // the set as its file gave it (notes and tail)
     int view_stale;                     // the level view is to be built again
     int panels;                         // grid, palette and settings shown (Tab)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The level editor in the real program, headless, driven by key scripts: 1 2 3 typed at the top
 # left of a new set's first level and Ctrl+S give a file whose first row is "123" and spaces,
-# which the tool's check accepts; a level added, played with F5 and left with Esc is back in the
+# which the tool's check accepts and whose first level plays with those 3 bricks; a level added, played with F5 and left with Esc is back in the
 # editor unchanged; a set saved unchanged keeps every byte; a bad name or a file the reader
 # refuses is said and leaves the player in the game.
 set -u
@@ -35,6 +35,10 @@ first=$(grep -a -m1 '^!' "$sets/demo.txt" | tr -d '\r')
 [ "$first" = "!123           " ] || fail "first row is \"$first\""
 grep -qv $'\r$' "$sets/demo.txt" && fail "a line of demo.txt does not end in CR LF"
 "$tool" levels check "$sets/demo.txt" || fail "the tool refuses what the editor wrote"
+# Played as a set, its first level holds those three (metal) bricks besides the borders.
+"$game" "${options[@]}" --level-set demo --autopilot --frames 8 --trace-game "$work/t0" >"$work/log" 2>&1 ||
+    { cat "$work/log"; fail "playing the set failed"; }
+[ "$(awk '$2 == 7 { print $6, $8, $18 }' "$work/t0")" = "play 1 3" ] || { tail -1 "$work/t0"; fail "level 1 does not hold 3 bricks"; }
 
 # Ctrl+N adds a level, A (Shift + a) is typed there, F5 plays it (one brick to break), Esc is
 # back in the editor, Ctrl+S saves two levels and Esc leaves for the menu.

@@ -1,10 +1,13 @@
 // The editor's model: placing and clearing bricks, the cursor at the grid's edges, undo and redo
 // across levels, levels added, duplicated and removed, and the settings held in the ranges of the
 // levels file.
+#include "editor/editor_local.h"
 #include "editor/editor_ops.h"
+#include "game/game_text.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -145,6 +148,25 @@ TEST(EditorOps, SettingsStayInTheRangesOfTheLevelsFile)
     EXPECT_EQ(editor_setting_set(setting('#'), 1), 0);   // unchanged: nothing to undo
     EXPECT_EQ(editor_undo(), 0);
     EXPECT_EQ(editor_setting_set(EDITOR_SETTINGS, 1), 0);
+}
+
+// Every language has every text, with the same conversions as the English one (a missing %s
+// would read past the arguments).
+TEST(EditorTexts, EveryLanguageHasEveryTextWithItsConversions)
+{
+    std::vector<std::string> english;
+    for (int language = 1; language <= 6; language++) {
+        game_language = language;
+        for (int t = 0; t < ET_TEXTS; t++) {
+            const std::string text = editor_text(t);
+            std::string conversions;
+            for (size_t i = text.find('%'); i != std::string::npos; i = text.find('%', i + 2)) conversions += text.substr(i, 2);
+            if (language == 1) english.push_back(conversions);
+            EXPECT_FALSE(text.empty()) << language << " " << t;
+            EXPECT_EQ(conversions, english[t]) << language << " " << t << " " << text;
+        }
+    }
+    game_language = 0;
 }
 
 } // namespace
