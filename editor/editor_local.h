@@ -39,6 +39,7 @@ enum EDITOR_TEXT : int {
     ET_ONE_HIT,
     ET_TWO_HITS,
     ET_SETTINGS,
+    ET_ENEMIES,
     ET_SETTING_FIRST,  // one per setting, in the order of level_settings
     ET_SAVED = ET_SETTING_FIRST + LEVEL_SETTINGS,   // "Saved in %s"
     ET_NOT_SAVED,      // "Not saved: %s"

@@ -11,10 +11,13 @@
 
 namespace {
 
-constexpr float TILE = 16.0f;
+// The panels keep to the picture's edges: the settings over the sky, the grid and the palette
+// under the bricks, so that the level stays in sight between them.
+constexpr float TILE = 13.0f;
 constexpr float MARGIN = 4.0f;
-constexpr float GRID_WIDTH = EDITOR_COLUMNS * (TILE + 2.0f) + 18.0f;
-constexpr float SETTINGS_WIDTH = 250.0f;
+constexpr float NEWS_HEIGHT = 40.0f;
+constexpr int FIRST_ENEMY_SETTING = 6;   // the settings from the enemy type on have a panel of their own
+static_assert(level_settings[FIRST_ENEMY_SETTING].key == '&');
 
 // The texture of a brick's top face in the loaded brick world, 0 when there is none.
 uint32_t brick_texture(int ch)
@@ -27,14 +30,14 @@ uint32_t brick_texture(int ch)
 
 constexpr uint32_t EMPTY_CELL = 0x202830FF;
 
-void grid_panel(float top)
+void grid_panel(float bottom)
 {
     char title[128];
     std::snprintf(title, sizeof title, editor_text(ET_LEVEL), editor_model.level + 1, editor_model.set.count);
     char heading[200];
     std::snprintf(heading, sizeof heading, "%s  %s %s###grid", editor.name, title,
                   editor_model.changed ? editor_text(ET_CHANGED) : "");
-    if (plat_panel_begin(heading, MARGIN, top, GRID_WIDTH, 0.0f)) {
+    if (plat_panel_begin(heading, MARGIN, bottom, 0.0f, 1.0f, 0.0f, 0.0f)) {
         const LEVEL_DEF &l = editor_model.set.levels[editor_model.level];
         for (int r = 0; r < EDITOR_ROWS; r++)
             for (int c = 0; c < EDITOR_COLUMNS; c++) {
@@ -54,9 +57,9 @@ void grid_panel(float top)
     plat_panel_end();
 }
 
-void palette_panel(float top)
+void palette_panel(float right, float bottom)
 {
-    if (plat_panel_begin(editor_text(ET_BRICKS), MARGIN, top, GRID_WIDTH, 0.0f)) {
+    if (plat_panel_begin(editor_text(ET_BRICKS), right - MARGIN, bottom, 1.0f, 1.0f, 0.0f, 0.0f)) {
         struct GROUP {
             int text;
             char first, last;
@@ -75,11 +78,12 @@ void palette_panel(float top)
     plat_panel_end();
 }
 
-void settings_panel(float right, float top)
+// Settings first to last, on a panel at (x, top) anchored at its pivot_x.
+void settings_panel(int title, int first, int last, float x, float pivot_x, float top)
 {
-    if (plat_panel_begin(editor_text(ET_SETTINGS), right - SETTINGS_WIDTH - MARGIN, top, SETTINGS_WIDTH, 0.0f)) {
+    if (plat_panel_begin(editor_text(title), x, top, pivot_x, 0.0f, 0.0f, 0.0f)) {
         const LEVEL_DEF &l = editor_model.set.levels[editor_model.level];
-        for (int s = 0; s < EDITOR_SETTINGS; s++) {
+        for (int s = first; s < last; s++) {
             int low, high;
             editor_setting_range(&l, s, &low, &high);
             int v = editor_setting_value(&l, s);
@@ -93,7 +97,7 @@ void settings_panel(float right, float top)
 
 void news_panel(float width, float bottom)
 {
-    if (plat_panel_begin("###news", MARGIN, bottom - 44.0f, width - 2 * MARGIN, 40.0f)) {
+    if (plat_panel_begin("###news", MARGIN, bottom - MARGIN, 0.0f, 1.0f, width - 2 * MARGIN, NEWS_HEIGHT)) {
         if (editor.asking) {
             char ask[200];
             std::snprintf(ask, sizeof ask, editor_text(ET_ASK), editor.file_name);
@@ -113,10 +117,12 @@ void editor_panels()
 {
     int width, height, top;
     plat_panel_area(&width, &height, &top);
-    news_panel(static_cast<float>(width), static_cast<float>(height));
+    const float w = static_cast<float>(width), h = static_cast<float>(height), t = static_cast<float>(top) + MARGIN;
+    news_panel(w, h);
     if (!editor.panels) return;
-    const float grid_top = static_cast<float>(top) + MARGIN;
-    grid_panel(grid_top);
-    palette_panel(grid_top + EDITOR_ROWS * (TILE + 4.0f) + 40.0f);
-    settings_panel(static_cast<float>(width), grid_top);
+    const float bottom = h - NEWS_HEIGHT - 2 * MARGIN;
+    grid_panel(bottom);
+    palette_panel(w, bottom);
+    settings_panel(ET_SETTINGS, 0, FIRST_ENEMY_SETTING, MARGIN, 0.0f, t);
+    settings_panel(ET_ENEMIES, FIRST_ENEMY_SETTING, EDITOR_SETTINGS, w - MARGIN, 1.0f, t);
 }

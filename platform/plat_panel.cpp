@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 
 #if VM_HAVE_IMGUI
 #include <imgui.h>
@@ -54,15 +55,16 @@ ImU32 color(uint32_t rgba)
 
 } // namespace
 
-int plat_panel_begin(const char *title, float x, float y, float width, float height)
+int plat_panel_begin(const char *title, float x, float y, float pivot_x, float pivot_y, float width, float height)
 {
-    ImGui::SetNextWindowPos(ImVec2(x, y), ImGuiCond_Always);
+    ImGui::SetNextWindowPos(ImVec2(x, y), ImGuiCond_Always, ImVec2(pivot_x, pivot_y));
     ImGui::SetNextWindowSize(ImVec2(width, height), ImGuiCond_Always);
-    ImGui::SetNextWindowBgAlpha(0.8f);
+    ImGui::SetNextWindowBgAlpha(0.75f);
+    const bool bare = title && !std::strncmp(title, "###", 3);
     const ImGuiWindowFlags flags = ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse |
                                    ImGuiWindowFlags_NoNav | ImGuiWindowFlags_NoSavedSettings |
                                    ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoBringToFrontOnFocus |
-                                   ImGuiWindowFlags_NoScrollbar |
+                                   ImGuiWindowFlags_NoScrollbar | (bare ? ImGuiWindowFlags_NoTitleBar : 0) |
                                    (width <= 0.0f ? ImGuiWindowFlags_AlwaysAutoResize : 0);
     return ImGui::Begin(title, nullptr, flags);
 }
@@ -113,7 +115,7 @@ int plat_panel_number(const char *label, int *value, int low, int high, int step
     ImGui::SameLine(0.0f, 2.0f);
     if (ImGui::SmallButton("+")) v += step;
     ImGui::SameLine();
-    ImGui::SetNextItemWidth(90.0f);
+    ImGui::SetNextItemWidth(64.0f);
     ImGui::SliderInt("##v", &v, low, high, "%d", ImGuiSliderFlags_AlwaysClamp | ImGuiSliderFlags_NoInput);
     ImGui::SameLine();
     ImGui::TextUnformatted(label);
@@ -131,7 +133,7 @@ int plat_panel_button(const char *label)
 
 #else
 
-int plat_panel_begin(const char *, float, float, float, float)
+int plat_panel_begin(const char *, float, float, float, float, float, float)
 {
     return 0;
 }

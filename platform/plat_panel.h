@@ -20,9 +20,10 @@ void plat_panel_draw();
 
 // The window's size in pixels and the height of the menu bar above the picture.
 void plat_panel_area(int *width, int *height, int *top);
-// A panel with its top-left corner at (x, y) pixels and its size given (0: fitted to what it
-// holds). 1 while its widgets are to be given; plat_panel_end closes it either way.
-int plat_panel_begin(const char *title, float x, float y, float width, float height);
+// A panel whose point at (pivot_x, pivot_y) of its size (0 0: top left, 1 1: bottom right) lies
+// at (x, y) pixels, with its size given (0: fitted to what it holds). A title starting with "###"
+// shows no title bar. 1 while its widgets are to be given; plat_panel_end closes it either way.
+int plat_panel_begin(const char *title, float x, float y, float pivot_x, float pivot_y, float width, float height);
 void plat_panel_end();
 void plat_panel_text(const char *text);
 void plat_panel_same_line();
