@@ -72,6 +72,11 @@ last=$(tail -1 "$work/t2" | awk '{ print $6 }')
 [ "$(grep -ac '^}' "$sets/demo.txt")" = 2 ] || fail "demo.txt does not hold two levels"
 grep -a '^!' "$sets/demo.txt" | tr -d '\r' | grep -qx '!A             ' || fail "the second level's brick is not in demo.txt"
 
+# The window menu's Game > Level Editor (command 40006) opens it over the attract sequence.
+printf '3 menu 40006\n' >"$work/menu.txt"
+"$game" "${options[@]}" --frames 10 --script "$work/menu.txt" --trace-game "$work/t4" >"$work/log" 2>&1 || fail "the menu run failed"
+[ "$(tail -1 "$work/t4" | awk '{ print $6 }')" = editor ] || fail "Game > Level Editor did not open the editor"
+
 # The shipped levels as a user set, opened and saved at once, keep every byte.
 cp "$shipped" "$sets/ship.txt"
 printf '3 29 down\n4 31 down\n5 31 up\n6 29 up\n' >"$work/save.txt"
