@@ -8,6 +8,7 @@
 #include "world/world.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -32,11 +33,9 @@ constexpr uint32_t EMPTY_CELL = 0x202830FF;
 
 void grid_panel(float bottom)
 {
-    char title[128];
-    std::snprintf(title, sizeof title, editor_text(ET_LEVEL), editor_model.level + 1, editor_model.set.count);
-    char heading[200];
-    std::snprintf(heading, sizeof heading, "%s  %s %s###grid", editor.name, title,
-                  editor_model.changed ? editor_text(ET_CHANGED) : "");
+    char heading[80];
+    std::snprintf(heading, sizeof heading, "%s  %d/%d%s###grid", editor.name, editor_model.level + 1,
+                  editor_model.set.count, editor_model.changed ? " *" : "");
     if (plat_panel_begin(heading, MARGIN, bottom, 0.0f, 1.0f, 0.0f, 0.0f)) {
         const LEVEL_DEF &l = editor_model.set.levels[editor_model.level];
         for (int r = 0; r < EDITOR_ROWS; r++)
@@ -104,8 +103,12 @@ void news_panel(float width, float bottom)
             plat_panel_text(ask);
             plat_panel_text(editor_text(ET_ASK_KEYS));
         } else {
+            char level[200];
+            std::snprintf(level, sizeof level, editor_text(ET_LEVEL), editor_model.level + 1, editor_model.set.count);
+            std::snprintf(level + std::strlen(level), sizeof level - std::strlen(level), " %s   %s",
+                          editor_model.changed ? editor_text(ET_CHANGED) : "", editor.message);
             plat_panel_text(editor_text(ET_KEYS));
-            plat_panel_text(editor.message);
+            plat_panel_text(level);
         }
     }
     plat_panel_end();
