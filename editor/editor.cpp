@@ -61,10 +61,9 @@ void editing_begin()
     plat_owner_take(PLAT_OWNER_EDITOR);
     plat_panel_set(editor_panels);
     plat_cursor_show(1);
-    // Characters typed before the editor had the keyboard are not bricks.
-    uint32_t stale[64];
-    while (plat_text_read(stale, 64) == 64) {
-    }
+    // Characters typed before the editor had the keyboard are not bricks (a read drops the rest).
+    uint32_t stale;
+    plat_text_read(&stale, 1);
     editor.view_stale = 1;
 }
 

@@ -8,7 +8,6 @@
 #include "world/world.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -103,12 +102,12 @@ void news_panel(float width, float bottom)
             plat_panel_text(ask);
             plat_panel_text(editor_text(ET_ASK_KEYS));
         } else {
-            char level[200];
+            char level[64], line[400];
             std::snprintf(level, sizeof level, editor_text(ET_LEVEL), editor_model.level + 1, editor_model.set.count);
-            std::snprintf(level + std::strlen(level), sizeof level - std::strlen(level), " %s   %s",
-                          editor_model.changed ? editor_text(ET_CHANGED) : "", editor.message);
+            std::snprintf(line, sizeof line, "%s %s   %s", level, editor_model.changed ? editor_text(ET_CHANGED) : "",
+                          editor.message);
             plat_panel_text(editor_text(ET_KEYS));
-            plat_panel_text(level);
+            plat_panel_text(line);
         }
     }
     plat_panel_end();
