@@ -50,6 +50,7 @@ struct APP_STATE {
     const char *level_set;                // "--level-set NAME": a game of that user set at once
     uint32_t last_frame_ms;               // clock at the previous frame, for the particles
     int fps_option = -1;                  // "--fps N": frames a second at most (-1: not given)
+    const char *edit_name;                // "--edit NAME": start in the level editor on that set
 };
 extern APP_STATE app;
 
@@ -57,6 +58,7 @@ extern APP_STATE app;
 enum : uintptr_t {
     APP_MENU_BACK_TO_GAME = 40004,
     APP_MENU_EXIT = 40005,
+    APP_MENU_LEVEL_EDITOR = 40006,
     APP_MENU_HELP_TOPICS = 41001,
     APP_MENU_ABOUT = 41002,
 };

@@ -3,6 +3,7 @@
 #include "app/app.h"
 
 #include "app/app_help.h"
+#include "editor/editor.h"
 #include "game/game.h"
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_inp/kx_inp.h"
@@ -79,6 +80,23 @@ void held_pass()
     pass_end();
 }
 
+// A pass while the level editor edits and owns the keyboard and mouse: its keys, its view of
+// the level and its panels; the game runs no step.
+void editor_pass()
+{
+    app.ticks.store(0);
+    frame_time();
+    if (!kx_inp_inactive()) kx_inp_activate(0);
+    plat_script_pass(app.passes);
+    if (mapa_teclado) std::memset(mapa_teclado, 0, 256);
+    Editor_Pass();
+    App_Snapshot_Frame();
+    kx_dsp_present();
+    App_Snapshot_Presented();
+    app.steps_last_pass = 0;
+    pass_end();
+}
+
 } // namespace
 
 void app_steps_run()
@@ -119,6 +137,10 @@ int app_loop_pass(int *exit_code)
         return 0;
     }
     app_pacing_frame(now);
+    if (Editor_Editing() && plat_owner() == PLAT_OWNER_EDITOR) {
+        editor_pass();
+        return 0;
+    }
     if (plat_owner() != PLAT_OWNER_GAME) {
         held_pass();
         return 0;
@@ -129,6 +151,7 @@ int app_loop_pass(int *exit_code)
     kx_inp_update();
     kx_play_update();
     if (input_polling) app_commands_build();
+    Editor_Test_Pass();
     app_trace_frame();
     screen_draw();
     if (app.fixed_ticks) app.ticks.store(app.fixed_ticks);

@@ -7,6 +7,7 @@
 #include "app/app_help.h"
 #include "app/app_language.h"
 #include "app/app_texts.h"
+#include "editor/editor.h"
 #include "game/game.h"
 #include "game/game_levels.h"
 #include "game/game_menu.h"
@@ -104,6 +105,7 @@ void usage(FILE *out)
                  "                    after STEPS steps, the level won or the last life left\n"
                  "  --demo-list FILE  run the attract sequence from FILE instead of data\\demos.txt\n"
                  "  --level-set NAME  play the level set NAME (levels/NAME.txt in the per-user folder) at once\n"
+                 "  --edit NAME       open the level editor on the user level set NAME\n"
                  "  -stop             ask a running copy to close\n"
                  "  --version         print the version\n"
                  "  --help            print this help\n");
@@ -120,6 +122,7 @@ constexpr APP_OPTION_VALUE app_option_values[] = {
     {"--seed", "a number"},            {"--record-demo", "LEVEL:STEPS"}, {"--demo-list", "a file name"},
     {"--fps", "a number"},
     {"--level-set", "a level set name"},
+    {"--edit", "a level set name"},
 };
 
 // Parses the options; returns -1 to go on, else the exit status to end with.
@@ -219,6 +222,12 @@ int parse(int argc, char **argv)
             app.level_set = argv[++i];
             if (const char *why = Sets_Name_Check(app.level_set)) {
                 std::fprintf(stderr, "veltramondo: --level-set %s: %s\n", app.level_set, why);
+                return 2;
+            }
+        } else if (!std::strcmp(a, "--edit") && i + 1 < argc) {
+            app.edit_name = argv[++i];
+            if (const char *why = Sets_Name_Check(app.edit_name)) {
+                std::fprintf(stderr, "veltramondo: --edit %s: %s\n", app.edit_name, why);
                 return 2;
             }
         } else if (!std::strcmp(a, "--autopilot")) {
@@ -349,7 +358,7 @@ int WinMain(void *, void *, const char *command_line, int show)
     Game_Reset();
     if (app.record_level) {
         Demo_Record_Game(app.record_level);
-    } else {
+    } else if (!app.edit_name || !Editor_Open(app.edit_name)) {
         Demo_Init();
         if (app.level_set && !Menu_Set_Play(app.level_set))
             std::fprintf(stderr, "veltramondo: level set %s: %s\n", app.level_set, sets.message);

@@ -4,6 +4,7 @@
 #include "app/app_help.h"
 #include "app/app_language.h"
 #include "app/app_texts.h"
+#include "editor/editor.h"
 #include "gen/gen_info.h"
 #include "game/game.h"
 #include "kx/kx_bit/kx_bit.h"
@@ -27,6 +28,7 @@ void Game_Shutdown()
     Help_Screen_Close();
     Language_Screen_Free();
     kx_snd_music_stop();
+    Editor_Close();
     Game_Cleanup();
     Texts_Free();
     kx_snd_music_free();

@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "app/app_help.h"
 
+#include "editor/editor.h"
 #include "game/game.h"
 #include "platform/plat_files.h"
 
@@ -47,7 +48,10 @@ void app_game_trace_pass()
 {
     FILE *f = static_cast<FILE *>(app.game_trace);
     if (!f) return;
-    const char *state = !language_chosen ? "language" : Help_Screen_Shown() ? "help" : Game_State_Name();
+    const char *state = Editor_Editing()      ? "editor"
+                        : !language_chosen    ? "language"
+                        : Help_Screen_Shown() ? "help"
+                                              : Game_State_Name();
     char line[320];
     Game_Trace_Line(line, sizeof line, app.passes, app.steps_last_pass, state);
     std::fputs(line, f);

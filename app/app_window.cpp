@@ -5,6 +5,7 @@
 #include "app/app_help.h"
 #include "app/app_language.h"
 #include "app/app_texts.h"
+#include "editor/editor.h"
 #include "game/game.h"
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_inp/kx_inp.h"
@@ -29,6 +30,9 @@ intptr_t Window_Proc(uint32_t message, uintptr_t wparam, intptr_t lparam)
         switch (wparam & 0xFFFF) {
         case APP_MENU_BACK_TO_GAME: plat_message_post(PLAT_WM_LBUTTONDOWN, 0, 0); break;
         case APP_MENU_EXIT: plat_message_post(PLAT_WM_CLOSE, 0, 0); break;
+        case APP_MENU_LEVEL_EDITOR:
+            if (!Editor_Open_Now()) Editor_Open(Editor_Last_Name());
+            break;
         case APP_MENU_HELP_TOPICS: App_Help_Show(); break;
         case APP_MENU_ABOUT: About_Box_Show(); break;
         default: break;

@@ -234,6 +234,11 @@ void New_Game_Level(int level);
 // cool-down, the paddle's movement ring), so that a game or a demo begins from the same state.
 void Game_Carry_Reset();
 void Level_Start(int width, int height);
+// Shows `level` as its play begins, with the camera at rest, no music, no camera move and nothing
+// moving: the level editor's view of the level it edits (the game is left at that level).
+void Level_Preview(int level, int width, int height);
+// The brick world's tile of a row character of a level; 0 for characters that are no brick.
+int Brick_Tile(int ch);
 void New_Life();
 void Level_Won();
 // Leaves a finished game for attract mode with the menu shown (after game over or name entry).

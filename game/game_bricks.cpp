@@ -43,15 +43,6 @@ int raised(int r, int c)
     return cell && cell->up[0] != FLOOR_HEIGHT;
 }
 
-// Tile of a level character; 0 for characters that are no brick.
-int brick_kind(char ch)
-{
-    if (ch >= '0' && ch <= '9') return ch - '0' + 1;
-    if (ch >= 'A' && ch <= 'Z') return ch - 'A' + 20;
-    if (ch >= 'a' && ch <= 'z') return ch - 'a' + 50;
-    return 0;
-}
-
 int tile_defined(int tile)
 {
     if (tile > 0 && tile < WORLD_TILES && world_tiles && world_tiles[tile].defined) return 1;
@@ -68,6 +59,14 @@ int set_tile(WORLD_CELL *cell, int tile, int16_t h)
 }
 
 } // namespace
+
+int Brick_Tile(int ch)
+{
+    if (ch >= '0' && ch <= '9') return ch - '0' + 1;
+    if (ch >= 'A' && ch <= 'Z') return ch - 'A' + 20;
+    if (ch >= 'a' && ch <= 'z') return ch - 'a' + 50;
+    return 0;
+}
 
 int Game_Level_Index()
 {
@@ -121,7 +120,7 @@ void Level_Build_Bricks()
                 if (pref_floor && reset && !set_tile(cell, f, FLOOR_HEIGHT)) return;
                 if (full && r >= 5 && r <= 12 && c >= 3 && c <= 16) {
                     const char *row = level_rows[level][r - 5];
-                    int kind = row ? brick_kind(row[c - 3]) : 0;
+                    int kind = row ? Brick_Tile(row[c - 3]) : 0;
                     if (kind && !set_tile(cell, kind, BRICK_HEIGHT)) return;
                 }
                 if (c == 2 && !set_tile(cell, b, BRICK_HEIGHT)) return;

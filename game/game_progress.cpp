@@ -66,16 +66,28 @@ void New_Game_Level(int level)
     Game_Ticks_Set(1);
 }
 
-void Level_Start(int width, int height)
+namespace {
+
+// The brick world loaded, with the level's background and the view of the field; 0 when the
+// world could not be loaded.
+int level_world_ready(int width, int height)
 {
     if (!game.world_loaded) World_Load("level\\brick.def", "level\\brick.map");
-    if (!game.world_loaded) return;
+    if (!game.world_loaded) return 0;
     if (!game.scenery_loaded) {
         char name[64];
         std::snprintf(name, sizeof name, "gfx\\backgrou\\%d.png", level_background_type[Game_Level_Index()]);
         world_background_set(name);
         set_world_viewport(height, width);
     }
+    return 1;
+}
+
+} // namespace
+
+void Level_Start(int width, int height)
+{
+    if (!level_world_ready(width, height)) return;
     const WORLD_OBJECT *pad = Game_Object(pools.paddle);
     const int half = world_sprites && world_sprites[SPRITE_PADDLE].defined ? world_sprites[SPRITE_PADDLE].width / 2
                      : pad                                                 ? pad->width / 2
@@ -95,6 +107,31 @@ void Level_Start(int width, int height)
     Game_Ticks_Set(0);
     New_Life();
     game.level_opening = 1;
+}
+
+void Level_Preview(int level, int width, int height)
+{
+    Game_Particles_Stop_All();
+    Game_Carry_Reset();
+    Bonuses_Clear();
+    Shots_Clear();
+    game.level = level;
+    game.cycle = 0;
+    game.won_move = 0;
+    game.follower = FOLLOWER_NONE;
+    if (game.scenery_loaded) World_Unload();
+    world_show_timer = 0.0f;
+    if (!level_world_ready(width, height)) return;
+    Enemies_Park();
+    Signs_Clear();
+    game.rebuild = REBUILD_FULL;
+    Level_Build_Bricks();
+    paddle.v = 0.0;
+    New_Life();
+    game.start_move = 0;
+    game.level_opening = 0;
+    game.cam_distance = game.cam_tilt = 0.0;
+    Camera_Place();
 }
 
 void New_Life()

@@ -94,14 +94,19 @@ PLAT_PAD_TAPS *pad_find(int32_t device)
     return nullptr;
 }
 
+// Hands an event to the owner it went to when that owner listens; returns the owner.
+int deliver(int to, int code, int down)
+{
+    PLAT_OWNER_KEY_FN listener = to == PLAT_OWNER_GAME ? nullptr : plat_owner_keys_listener(to);
+    if (listener) listener(code, down);
+    return to;
+}
+
 int key_event(int scan_code, int down, int window_key)
 {
     if (scan_code <= 0 || scan_code > 255) return PLAT_OWNER_WINDOW;
     PLAT_TAP &t = taps.keys[scan_code];
-    int to = route(t, down, window_key ? PLAT_OWNER_WINDOW : plat_owner());
-    PLAT_OWNER_KEY_FN listener = to == PLAT_OWNER_GAME ? nullptr : plat_owner_keys_listener(to);
-    if (listener) listener(scan_code, down);
-    return to;
+    return deliver(route(t, down, window_key ? PLAT_OWNER_WINDOW : plat_owner()), scan_code, down);
 }
 
 // Keys that belong to the window itself: Alt alone or with another key (Alt+Enter, Alt+F4,
@@ -130,11 +135,13 @@ int button_press_owner(const SDL_Event &e)
     return plat_taps_mouse_acquired() ? PLAT_OWNER_GAME : PLAT_OWNER_WINDOW;
 }
 
+static_assert(PLAT_OWNER_PAD_UP == PLAT_OWNER_PAD + PLAT_TAP_DPAD_UP && PLAT_OWNER_PAD_RIGHT == PLAT_OWNER_PAD + PLAT_TAP_DPAD_RIGHT);
+
 int pad_event(int32_t device, int button, int down)
 {
     PLAT_PAD_TAPS *p = pad_find(device);
     if (!p || button < 0 || button >= PLAT_TAP_PAD_BUTTONS) return PLAT_OWNER_WINDOW;
-    return route(p->taps[button], down, plat_owner());
+    return deliver(route(p->taps[button], down, plat_owner()), PLAT_OWNER_PAD + button, down);
 }
 
 } // namespace

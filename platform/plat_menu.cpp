@@ -5,6 +5,7 @@
 #include "platform/plat_core.h"
 #include "platform/plat_gl.h"
 #include "platform/plat_owner.h"
+#include "platform/plat_panel.h"
 
 #include <SDL.h>
 
@@ -416,7 +417,7 @@ int plat_menu_prepare()
     menu.prepared = 0;
 #if VM_HAVE_IMGUI
     bool bar = menu.shown && !menu.entries.empty();
-    if (!menu.ready || (!bar && !plat_about_shown()) || !plat_gl_make_current()) return 0;
+    if (!menu.ready || (!bar && !plat_about_shown() && !plat_panel_shown()) || !plat_gl_make_current()) return 0;
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     // The game holds the mouse: its hidden pointer's clicks are nothing to the menu.
@@ -434,6 +435,7 @@ int plat_menu_prepare()
         draw_level(i, 0);
         ImGui::EndMainMenuBar();
     }
+    plat_panel_draw();
     plat_about_draw();
     ImGui::Render();
     for (SDL_Event &e : menu.held_releases) ImGui_ImplSDL2_ProcessEvent(&e);

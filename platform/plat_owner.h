@@ -22,8 +22,15 @@ enum : int {
 };
 
 // Key and button events handed one by one to an owner that reads them so (the editor; typed
-// text would reach an owner the same way). Scan codes as the keyboard table counts them.
+// text would reach an owner the same way). Scan codes as the keyboard table counts them; a pad's
+// buttons come as PLAT_OWNER_PAD plus their place (PLAT_PAD_BUTTON_* of plat_input.h, the D-pad
+// as the four codes below).
 using PLAT_OWNER_KEY_FN = void (*)(int scan_code, int down);
+constexpr int PLAT_OWNER_PAD = 256;
+constexpr int PLAT_OWNER_PAD_UP = PLAT_OWNER_PAD + 32;
+constexpr int PLAT_OWNER_PAD_DOWN = PLAT_OWNER_PAD + 33;
+constexpr int PLAT_OWNER_PAD_LEFT = PLAT_OWNER_PAD + 34;
+constexpr int PLAT_OWNER_PAD_RIGHT = PLAT_OWNER_PAD + 35;
 
 // ---------------------------------------------------------------------------------------------
 // Functions

@@ -1,8 +1,11 @@
 // plat_script: scripted key presses for tests, demos and headless runs. Each event says at
 // which pass of the frame loop a key (by scan code) goes down or up, which window-menu command
-// is picked then (as a click on the menu would post it), or which characters are typed.
+// is picked then (as a click on the menu would post it), or which characters are typed. A
+// scripted key types its character as a US keyboard would (Shift held for capitals), so that a
+// script presses keys and types alike.
 #include "platform/plat_core.h"
 #include "platform/plat_input.h"
+#include "platform/plat_owner.h"
 #include "platform/plat_script.h"
 #include "platform/plat_text.h"
 
@@ -26,6 +29,27 @@ std::vector<PLAT_SCRIPT_EVENT> plat_script_events;
 uint8_t plat_script_state[256];
 int plat_script_snapshot;
 constexpr int PLAT_SCRIPT_F9 = 67;
+
+// The characters of the US keyboard's rows by scan code, without and with Shift (0: none).
+constexpr char plat_script_plain[] = "\0\0" "1234567890-=\0\0" "qwertyuiop[]\0\0" "asdfghjkl;'`\0\\" "zxcvbnm,./";
+constexpr char plat_script_shifted[] = "\0\0" "!@#$%^&*()_+\0\0" "QWERTYUIOP{}\0\0" "ASDFGHJKL:\"~\0|" "ZXCVBNM<>?";
+static_assert(sizeof plat_script_plain == sizeof plat_script_shifted);
+constexpr int PLAT_SCRIPT_SPACE = 57, PLAT_SCRIPT_CTRL = 29, PLAT_SCRIPT_RIGHT_CTRL = 157, PLAT_SCRIPT_SHIFT = 42,
+              PLAT_SCRIPT_RIGHT_SHIFT = 54;
+
+// What a scripted key press types, as the keyboard's text would reach the one who reads it: the
+// game and the editor, not the window menu or a dialog, and nothing while Ctrl is held.
+void typed_from_key(int key)
+{
+    const uint8_t *held = plat_script_state;
+    if (held[PLAT_SCRIPT_CTRL] || held[PLAT_SCRIPT_RIGHT_CTRL]) return;
+    if (plat_owner() != PLAT_OWNER_GAME && plat_owner() != PLAT_OWNER_EDITOR) return;
+    const bool shift = held[PLAT_SCRIPT_SHIFT] || held[PLAT_SCRIPT_RIGHT_SHIFT];
+    char ch = key == PLAT_SCRIPT_SPACE ? ' ' : 0;
+    if (key < static_cast<int>(sizeof plat_script_plain) - 1) ch = (shift ? plat_script_shifted : plat_script_plain)[key];
+    const char text[2] = {ch, 0};
+    if (ch) plat_text_push(text);
+}
 
 // Keeps the events in pass order; events of one pass stay in the order they were added.
 void event_insert(const PLAT_SCRIPT_EVENT &e)
@@ -98,7 +122,10 @@ void plat_script_pass(uint32_t pass)
         }
         if (e.key == PLAT_SCRIPT_F9 && e.down && !plat_script_state[e.key]) plat_script_snapshot = 1;
         // The scripted keyboard types into the same event stream as the real one.
-        if ((plat_script_state[e.key] != 0) != (e.down != 0)) plat_input_key_event(e.key, e.down);
+        if ((plat_script_state[e.key] != 0) != (e.down != 0)) {
+            plat_input_key_event(e.key, e.down);
+            if (e.down) typed_from_key(e.key);
+        }
         plat_script_state[e.key] = static_cast<uint8_t>(e.down ? 0x80 : 0);
     }
 }

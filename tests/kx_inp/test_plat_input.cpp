@@ -228,7 +228,15 @@ TEST_F(EventInputTest, KeysFollowTheOwnerTheyWerePressedFor)
         s.act();
         EXPECT_EQ(poll(s.code), s.want) << s.what;
     }
-    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{30, 1}, {30, 0}}));
+    // A pad's buttons reach the editor too, as PLAT_OWNER_PAD plus their place, and not the game.
+    pad_plug();
+    plat_owner_take(PLAT_OWNER_EDITOR);
+    pad_south(true);
+    EXPECT_EQ(poll(508), up);
+    pad_south(false);
+    plat_owner_give_back(PLAT_OWNER_EDITOR);
+    const int south = PLAT_OWNER_PAD + PLAT_PAD_BUTTON_SOUTH;
+    EXPECT_EQ(heard, (std::vector<std::pair<int, int>>{{30, 1}, {30, 0}, {south, 1}, {south, 0}}));
     bool alt_return = false;
     for (const PLAT_MSG &m : messages) alt_return |= m.message == PLAT_WM_SYSKEYDOWN && m.wparam == PLAT_VK_RETURN;
     EXPECT_TRUE(alt_return);
