@@ -88,15 +88,8 @@ std::string pack_folder(const std::string &pack)
 bool render_level(const LEVEL_SET *set, int n, std::vector<unsigned char> &rgb)
 {
     if (!Game_Tables_Init(RENDER_WIDTH - 1, RENDER_HEIGHT - 1) || !Levels_Use(set, render_capture)) return false;
-    game.level = n;
-    game.cycle = 0;
     game.lives = 3;
-    Level_Start(RENDER_WIDTH - 1, RENDER_HEIGHT - 1);
-    Level_Build_Bricks();
-    // The picture of play: the camera's start-up move is over.
-    game.start_move = 0;
-    game.cam_distance = game.cam_tilt = 0.0;
-    Camera_Place();
+    Level_Preview(n, RENDER_WIDTH - 1, RENDER_HEIGHT - 1);
     Game_Render();
     rgb.resize(size_t(RENDER_WIDTH) * RENDER_HEIGHT * 3);
     return world_render_read(0, 0, RENDER_WIDTH, RENDER_HEIGHT, rgb.data()) == 1;
