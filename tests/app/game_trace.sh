@@ -6,9 +6,7 @@
 # draws at most 400 frames a second: waiting for frames changes no step of the game.
 set -u
 game="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
+. "$(dirname "$0")/../game_env.sh"
 fail() { echo "$*"; exit 1; }
 
 # A (scan code 30) in attract mode opens the menu; Enter starts a game; Ctrl + left Shift + L

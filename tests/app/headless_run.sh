@@ -3,12 +3,8 @@
 # that it ends through the normal shut-down: status 0 and no memory left unfreed.
 set -u
 game="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../game_env.sh"
 cd "$work"
-# A per-user folder of its own: another copy of the game running beside this test (CTest runs
-# tests in parallel) would otherwise hold the single-instance lock.
-export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
 "$game" --headless --frames 40 --report >"$work/out" 2>"$work/err"
 status=$?
 cat "$work/out" "$work/err"

@@ -4,10 +4,8 @@
 # fall back to its offscreen driver). A driver chosen by the user is still honoured.
 set -u
 game="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../game_env.sh"
 cd "$work"
-export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
 fail=0
 check() {
     local what="$1"

@@ -5,11 +5,7 @@
 # in attract mode gives command 30.
 set -u
 game="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# A per-user folder of its own: another copy of the game running beside this test (CTest runs
-# tests in parallel) would otherwise hold the single-instance lock.
-export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
+. "$(dirname "$0")/../game_env.sh"
 cat >"$work/keys.txt" <<'KEYS'
 # pass scancode down|up
 5 203 down

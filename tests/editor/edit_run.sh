@@ -8,9 +8,7 @@ set -u
 game="$1"
 tool="$2"
 shipped="$3"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
+. "$(dirname "$0")/../game_env.sh"
 sets="$XDG_DATA_HOME/Pellovar/Veltramondo/levels"
 fail() { echo "$*"; exit 1; }
 options=(--headless --fixed-ticks 1 --seed 7 --language 1)

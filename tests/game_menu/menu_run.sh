@@ -6,9 +6,7 @@
 # runs are repeatable, so the later ones press the name keys from that pass on.
 set -u
 game="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
+. "$(dirname "$0")/../game_env.sh"
 user="$XDG_DATA_HOME/Pellovar/Veltramondo"
 mkdir -p "$user" "$XDG_CONFIG_HOME/veltramondo"
 printf '[Application]\r\nLanguage=1\r\n' >"$XDG_CONFIG_HOME/veltramondo/veltramondo.ini"

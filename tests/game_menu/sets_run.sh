@@ -5,9 +5,7 @@
 # leaves the game in the menu with the reader's message; a bad name is refused before start.
 set -u
 game="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export XDG_DATA_HOME="$work/userdata" XDG_CONFIG_HOME="$work/config"
+. "$(dirname "$0")/../game_env.sh"
 user="$XDG_DATA_HOME/Pellovar/Veltramondo"
 mkdir -p "$user/levels" "$XDG_CONFIG_HOME/veltramondo"
 printf '[Application]\r\nLanguage=1\r\n' >"$XDG_CONFIG_HOME/veltramondo/veltramondo.ini"
