@@ -41,6 +41,12 @@ uint8_t amount(uint8_t state)
 // so that a gamepad or a mouse bound to it drives the menu as Enter does.
 uint8_t primary_before;
 
+// The direction controls as they stood at the previous poll, and whether a confirm key went
+// down while the menu was shown: its release then confirms at once, while the release of a key
+// pressed before the menu opened (Enter that ended the name entry) waits for the key delay.
+uint8_t directions_before[4], menu_before;
+bool confirm_pressed_in_menu;
+
 bool ctrl_shift_released(int key)
 {
     return kx_inp_key_released(key) && kx_inp_key_down(KEY_CTRL) && kx_inp_key_down(KEY_LSHIFT);
@@ -68,6 +74,44 @@ int app_confirm_released()
            kx_inp_key_released(APP_PAD_EAST) || kx_inp_key_released(APP_PAD_START);
 }
 
+namespace {
+
+// A key that confirms in the menu went down (Esc, F1 and Start, which also confirm when released,
+// have jobs of their own when pressed).
+bool confirm_pressed(const uint8_t *c)
+{
+    int mouse = kx_inp_mouse_swapped() ? MOUSE_RIGHT : MOUSE_LEFT;
+    for (int key : {int(KEY_ENTER), int(KEY_SPACE), mouse, int(APP_PAD_SOUTH), int(APP_PAD_EAST)})
+        if (kx_inp_key_pressed(key)) return true;
+    return c[CONTROL_PRIMARY] && !primary_before;
+}
+
+// The FRESH_ bits of this pass: Esc and the directions that went down since the previous poll,
+// and Enter in the menu when its key went down there.
+void fresh_build(const uint8_t *c)
+{
+    commands_fresh = 0;
+    if (kx_inp_key_pressed(KEY_ESC) || (c[CONTROL_MENU] && !menu_before)) commands_fresh |= FRESH_ESC;
+    menu_before = c[CONTROL_MENU];
+    static const uint32_t bits[4] = {FRESH_UP, FRESH_DOWN, FRESH_LEFT, FRESH_RIGHT};
+    for (int d = CONTROL_UP; d <= CONTROL_RIGHT; d++) {
+        if (c[d] && !directions_before[d]) commands_fresh |= bits[d];
+        directions_before[d] = c[d];
+    }
+    if (!menu_shown) {
+        confirm_pressed_in_menu = false;
+        if (kx_inp_key_pressed(KEY_ENTER)) commands_fresh |= FRESH_ENTER;
+        return;
+    }
+    if (confirm_pressed(c)) confirm_pressed_in_menu = true;
+    if (mapa_teclado[CMD_ENTER] && confirm_pressed_in_menu) {
+        commands_fresh |= FRESH_ENTER;
+        confirm_pressed_in_menu = false;
+    }
+}
+
+} // namespace
+
 void app_commands_build()
 {
     Commands_Clear();
@@ -92,15 +136,17 @@ void app_commands_build()
     else if (c[CONTROL_DOWN]) mapa_teclado[CMD_DOWN] = amount(c[CONTROL_DOWN]);
     if (c[CONTROL_PRIMARY] && !menu_shown) mapa_teclado[CMD_SPACE] = 1;
     if (primary_before && !c[CONTROL_PRIMARY] && menu_shown) mapa_teclado[CMD_ENTER] = 1;
-    primary_before = c[CONTROL_PRIMARY];
     // While a name is entered the keyboard's second fire control (B) types a letter instead.
     if (c[CONTROL_SECONDARY] && !menu_shown && !name_entry) mapa_teclado[CMD_ENTER] = 1;
+    fresh_build(c);
+    primary_before = c[CONTROL_PRIMARY];
     typed_build();
 }
 
 void Commands_Clear()
 {
     typed_text[0] = 0;
+    commands_fresh = 0;
     if (!mapa_teclado) return;
     static const int cleared[] = {CMD_SPACE, CMD_ESC, CMD_P, CMD_ENTER, CMD_TAB, CMD_ANY, CMD_NEXT_LEVEL, CMD_DEMO_RECORD};
     for (int c : cleared) mapa_teclado[c] = 0;

@@ -9,6 +9,7 @@
 #include "kx/kx_inp/kx_inp.h"
 #include "kx/kx_play/kx_play.h"
 #include "platform/plat_core.h"
+#include "platform/plat_gl.h"
 #include "platform/plat_owner.h"
 #include "world/world_render.h"
 
@@ -124,6 +125,8 @@ int app_loop_pass(int *exit_code)
         plat_message_dispatch(&msg);
     }
     if (!app.window_active.load() || !app.display_ready.load() || !app.running) {
+        // A window without the keyboard still shows its picture when it is resized or uncovered.
+        if (app.running && app.display_ready.load() && app.game_initialised && plat_gl_picture_is_lost()) held_pass();
         plat_message_wait(APP_INACTIVE_SLEEP_MS);
         return 0;
     }

@@ -23,6 +23,7 @@
 #include "kx/kx_play/kx_play.h"
 #include "kx/kx_snd/kx_snd.h"
 #include "platform/plat_core.h"
+#include "platform/plat_files.h"
 #include "world/particle.h"
 
 #include <cstdio>
@@ -217,7 +218,17 @@ int parse(int argc, char **argv)
             app.record_level = level;
             app.record_steps = steps;
         } else if (!std::strcmp(a, "--demo-list") && i + 1 < argc) {
-            demo_list_name = argv[++i];
+            // Named from where the player stands: the game later works from its data folder.
+            static char list[KX_IO_PATH_MAX];
+            const char *name = argv[++i];
+            char cwd[KX_IO_PATH_MAX];
+            const bool relative = name[0] != '/' && name[0] != '\\' && plat_files_cwd_get(cwd, sizeof cwd);
+            if (std::snprintf(list, sizeof list, "%s%s", relative ? cwd : "", name) >= int(sizeof list) ||
+                !plat_files_exists(list)) {
+                std::fprintf(stderr, "veltramondo: --demo-list %s: there is no such file\n", name);
+                return 2;
+            }
+            demo_list_name = list;
         } else if (!std::strcmp(a, "--level-set") && i + 1 < argc) {
             app.level_set = argv[++i];
             if (const char *why = Sets_Name_Check(app.level_set)) {

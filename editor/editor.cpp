@@ -34,6 +34,8 @@ void failure_keep(int line, const char *message)
     else std::snprintf(editor_failure, sizeof editor_failure, "%s", message);
 }
 
+void failure_ignore(int, const char *) {}
+
 // The game's tables hold the current level as level 1 of a one-level set, and the view shows it.
 void view_build()
 {
@@ -87,15 +89,18 @@ void refuse(const char *what)
 // Functions
 // ---------------------------------------------------------------------------------------------
 
-int Editor_Open(const char *name)
+int Editor_Open(const char *asked)
 {
     char why[EDITOR_MESSAGE_SIZE + 64];
     editor_failure[0] = 0;
-    if (const char *bad = Sets_Name_Check(name)) {
-        std::snprintf(why, sizeof why, "cannot edit the level set \"%.40s\": %s", name ? name : "", bad);
+    if (const char *bad = Sets_Name_Check(asked)) {
+        std::snprintf(why, sizeof why, "cannot edit the level set \"%.40s\": %s", asked ? asked : "", bad);
         refuse(why);
         return 0;
     }
+    // The window menu passes Editor_Last_Name(), which this function writes: work on a copy.
+    char name[SETS_NAME_MAX + 1];
+    std::snprintf(name, sizeof name, "%s", asked);
     if (editor.open) Editor_Close();
     Level_Set_Free(&editor.file);
     if (Sets_Exists(name) && !Sets_Load(&editor.file, name, failure_keep)) {
@@ -109,7 +114,12 @@ int Editor_Open(const char *name)
     static EDITOR_SET set;
     set.count = editor.file.count;
     for (int n = 0; n < set.count; n++) set.levels[n] = editor.file.level[n + 1];
-    editor_model_start(set.count ? &set : nullptr);
+    // A new level starts as the shipped first level does: the reader's defaults alone make a
+    // field full of enemies.
+    static LEVEL_SET shipped;
+    const int have = Level_Set_Load(&shipped, "data\\levels.txt", failure_ignore) && shipped.count >= 1;
+    editor_model_start(set.count ? &set : nullptr, have ? &shipped.level[1] : nullptr);
+    Level_Set_Free(&shipped);
     editor.open = 1;
     editor.asking = 0;
     editor.panels = 1;

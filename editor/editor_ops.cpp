@@ -68,10 +68,14 @@ int editor_setting_value(const LEVEL_DEF *level, int setting)
     return level->*level_settings[setting].field;
 }
 
-void editor_model_start(const EDITOR_SET *set)
+void editor_model_start(const EDITOR_SET *set, const LEVEL_DEF *settings)
 {
+    LEVEL_DEF &fresh = editor_model.fresh;
+    Level_Def_Empty(&fresh);
+    if (settings)
+        for (const LEVEL_SETTING &s : level_settings) fresh.*s.field = settings->*s.field;
     editor_model.set.count = 1;
-    Level_Def_Empty(&editor_model.set.levels[0]);
+    editor_model.set.levels[0] = fresh;
     if (set && set->count >= 1 && set->count <= EDITOR_LEVELS_MAX) editor_model.set = *set;
     editor_model.level = editor_model.row = editor_model.column = 0;
     editor_model.changed = 0;
@@ -155,7 +159,7 @@ LEVEL_DEF *level_insert()
 int editor_level_add()
 {
     LEVEL_DEF *level = level_insert();
-    if (level) Level_Def_Empty(level);
+    if (level) *level = editor_model.fresh;
     return level != nullptr;
 }
 

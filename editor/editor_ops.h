@@ -49,6 +49,7 @@ struct EDITOR_HISTORY {
 
 struct EDITOR_MODEL {
     EDITOR_SET set;
+    LEVEL_DEF fresh;       // what a new level starts as: empty rows, the settings given at start
     int level;             // index into set.levels
     int row, column;       // the cursor
     int changed;           // edits since the set was loaded or saved
@@ -61,8 +62,9 @@ extern EDITOR_MODEL editor_model;
 // Functions
 // ---------------------------------------------------------------------------------------------
 
-// Starts editing `set` (copied; null: one empty level) at the first level, history cleared.
-void editor_model_start(const EDITOR_SET *set);
+// Starts editing `set` (copied; null: one new level) at the first level, history cleared. New
+// levels take the settings of `settings` (null: the reader's defaults) with empty rows.
+void editor_model_start(const EDITOR_SET *set, const LEVEL_DEF *settings = nullptr);
 
 // 1 for the characters a row may hold as a brick: 0-9, A-Z, a-z.
 int editor_brick_char(int ch);

@@ -88,6 +88,17 @@ enum : int {
     CMD_DOWN = 80,
 };
 
+// Commands whose key went down since the previous pass (Enter in a menu: released after it went
+// down there). A fresh press acts whatever the key delay, which only paces a key that is held.
+enum : uint32_t {
+    FRESH_ESC = 1,
+    FRESH_ENTER = 2,
+    FRESH_UP = 4,
+    FRESH_DOWN = 8,
+    FRESH_LEFT = 16,
+    FRESH_RIGHT = 32,
+};
+
 // Brick-map rebuilds asked for (Level_Build_Bricks runs them at the next step).
 enum : int {
     REBUILD_NONE = 0,
@@ -179,6 +190,7 @@ extern int name_entry;         // a name is being entered into the high-score ta
 extern float game_over_timer;  // ticks
 extern float world_show_timer; // ticks
 extern float key_delay;        // ticks
+extern uint32_t commands_fresh; // FRESH_ bits of this pass, built beside the commands
 extern double step_time;       // set to 0.3 before every game step
 extern int pref_floor;         // "Floor" preference
 extern int pref_background;    // "Background" preference
@@ -196,6 +208,9 @@ extern void (*game_effect_fn)(int number);
 extern void (*game_ticks_fn)(uint32_t ticks);
 void Game_Effect(int number);
 void Game_Ticks_Set(uint32_t ticks);
+// A command of the menus and the name entry acts this pass: it is on, and the key delay is over
+// or its press is fresh.
+int Command_Ready(int command);
 // Real milliseconds since the previous frame (or what --fixed-ticks makes of them), set by the
 // frame loop before drawing; the particle effects advance by it.
 extern float game_frame_ms;

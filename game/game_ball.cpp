@@ -160,6 +160,16 @@ void Balls_Speed_Up()
     }
 }
 
+int Balls_Held()
+{
+    int most = 0;
+    for (int16_t number : pools.balls) {
+        WORLD_OBJECT *b = Game_Object(number);
+        if (b && !Game_Object_Free(b)) most = std::max<int>(most, hold_of(b));
+    }
+    return most;
+}
+
 void Release_Balls()
 {
     for (int16_t number : pools.balls) {

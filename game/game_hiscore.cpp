@@ -280,32 +280,31 @@ void Hiscore_Entry(float t)
         Game_Effect(EFFECT_LETTER);
         name[cursor++] = letter;
     }
-    if (key_delay == 0.0f) {
-        if (command(CMD_UP) && cursor < HISCORE_CURSOR_END) {
-            Game_Effect(EFFECT_LETTER);
-            name[cursor] = Hiscore_Letter_Step(name[cursor], 1);
-            key_delay = DELAY_LETTER;
-        } else if (command(CMD_DOWN) && cursor < HISCORE_CURSOR_END) {
-            Game_Effect(EFFECT_LETTER);
-            name[cursor] = Hiscore_Letter_Step(name[cursor], -1);
-            key_delay = DELAY_LETTER;
-        } else if (command(CMD_SPACE) || command(CMD_ENTER)) {
-            Game_Effect(EFFECT_NAME);
-            key_delay = DELAY_CONFIRM;
-            if (++cursor > HISCORE_CURSOR_END) {
-                Hiscore_Save();
-                name_entry = 0;
-                return;
-            }
-        } else if (command(CMD_LEFT) && cursor > 0) {
-            Game_Effect(EFFECT_NAME);
-            cursor--;
-            key_delay = DELAY_MOVE;
-        } else if (command(CMD_RIGHT) && cursor < HISCORE_CURSOR_END) {
-            Game_Effect(EFFECT_NAME);
-            cursor++;
-            key_delay = DELAY_MOVE;
+    // A fresh press acts at once; a held key repeats once the delay is over.
+    if (Command_Ready(CMD_UP) && cursor < HISCORE_CURSOR_END) {
+        Game_Effect(EFFECT_LETTER);
+        name[cursor] = Hiscore_Letter_Step(name[cursor], 1);
+        key_delay = DELAY_LETTER;
+    } else if (Command_Ready(CMD_DOWN) && cursor < HISCORE_CURSOR_END) {
+        Game_Effect(EFFECT_LETTER);
+        name[cursor] = Hiscore_Letter_Step(name[cursor], -1);
+        key_delay = DELAY_LETTER;
+    } else if ((key_delay == 0.0f && command(CMD_SPACE)) || Command_Ready(CMD_ENTER)) {
+        Game_Effect(EFFECT_NAME);
+        key_delay = DELAY_CONFIRM;
+        if (++cursor > HISCORE_CURSOR_END) {
+            Hiscore_Save();
+            name_entry = 0;
+            return;
         }
+    } else if (Command_Ready(CMD_LEFT) && cursor > 0) {
+        Game_Effect(EFFECT_NAME);
+        cursor--;
+        key_delay = DELAY_MOVE;
+    } else if (Command_Ready(CMD_RIGHT) && cursor < HISCORE_CURSOR_END) {
+        Game_Effect(EFFECT_NAME);
+        cursor++;
+        key_delay = DELAY_MOVE;
     }
     Hiscore_Draw();
     if (hiscore.blink) {

@@ -61,6 +61,7 @@ struct LEVELS_READ {
     int lf_only;         // the file's lines end in LF alone: every message says so
     LEVELS_TEXT note;     // the comment lines since the last "}"
     LEVELS_TEXT pending;  // every line since the last "}"
+    int open_line;        // the first row or setting line since the last "}" (0: none)
 };
 
 void levels_fail(const LEVELS_READ *r, int with_line, const char *format, ...) __attribute__((format(printf, 3, 4)));
@@ -167,6 +168,7 @@ int levels_line(LEVELS_READ *r, const char *line)
     const LEVEL_SETTING *end = level_settings + LEVEL_SETTINGS;
     const LEVEL_SETTING *s = std::find_if(level_settings, end, [&](const LEVEL_SETTING &x) { return x.key == line[0]; });
     if (line[0] != '!' && s == end) return levels_text_add(r, &r->note, line);
+    if (!r->open_line) r->open_line = r->line;
     if (line[0] == '!') {
         if (r->row >= LEVEL_ROWS) {
             levels_fail(r, 1, "Too many rows in level %i", n);
@@ -190,7 +192,7 @@ int levels_line(LEVELS_READ *r, const char *line)
         break;
     case '>':
         if (v < def->initial_speed) {
-            levels_fail(r, 1, "Maximum speed cant be minor that initial speed in level %i", n);
+            levels_fail(r, 1, "The maximum ball speed is below the initial speed in level %i", n);
             return 0;
         }
         break;
@@ -212,6 +214,7 @@ int levels_line(LEVELS_READ *r, const char *line)
     levels_text_free(levels_text_take(&r->pending));
     r->level++;
     r->row = 0;
+    r->open_line = 0;
     if (r->level >= LEVELS_MAX) {
         levels_fail(r, 1, "Too many levels");
         return 0;
@@ -262,7 +265,7 @@ int levels_use_rows(int n, const LEVEL_DEF *def, LEVELS_FAIL_FN fail)
     for (int r = 0; r < LEVEL_ROWS; r++) {
         char *row = static_cast<char *>(kx_mem_malloc(LEVEL_ROW_SIZE));
         if (!row) {
-            LEVELS_READ report{fail, nullptr, 0, n, r, 0, {}, {}};
+            LEVELS_READ report{fail, nullptr, 0, n, r, 0, {}, {}, 0};
             levels_fail(&report, 0, "Not enough memory for rows");
             return 0;
         }
@@ -273,6 +276,119 @@ int levels_use_rows(int n, const LEVEL_DEF *def, LEVELS_FAIL_FN fail)
         levels_row_owned[n][r] = 1;
     }
     return 1;
+}
+
+bool levels_brick(uint8_t c)
+{
+    return c == ' ' || c == '.' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The bytes of a player's set, before the reader sees them: the reader drops control bytes and
+// ends a line at byte 255, so a file holding them would play (and save) other than written.
+// Lines are counted as the reader counts them. 0 after the error.
+int levels_bytes_check(const LEVELS_READ *r, KX_IO *file)
+{
+    const long at = kx_io_ftell(file);
+    kx_io_fseek(file, 0, 0);
+    int line = 1, column = 0, skip = 0, row = 0, ok = 1;
+    uint8_t block[4096];
+    size_t n;
+    while (ok && (n = kx_io_fread(block, 1, sizeof block, file)) > 0) {
+        for (size_t i = 0; i < n && ok; i++) {
+            const uint8_t c = block[i];
+            if (skip) {
+                skip = 0;
+                continue;
+            }
+            if (c == 13) {
+                line++;
+                column = 0;
+                skip = 1;
+                continue;
+            }
+            column++;
+            if (column == 1) row = c == '!';
+            char what[80] = "";
+            if (c < 32 || c == 255)
+                std::snprintf(what, sizeof what, "Byte %d at column %d is not text", c, column);
+            else if (row && column > 1 && !levels_brick(c) && c < 128)
+                std::snprintf(what, sizeof what, "Column %d holds \"%c\", which is no brick (. 0-9 A-Z a-z)", column, c);
+            else if (row && column > 1 && !levels_brick(c))
+                std::snprintf(what, sizeof what, "Column %d holds byte %d, which is no brick (. 0-9 A-Z a-z)", column, c);
+            if (what[0]) {
+                LEVELS_READ at_line = *r;
+                at_line.line = line;
+                levels_fail(&at_line, 1, "%s", what);
+                ok = 0;
+            }
+        }
+    }
+    kx_io_fseek(file, at, 0);
+    return ok;
+}
+
+int levels_set_read(LEVEL_SET *set, KX_IO *file, LEVELS_FAIL_FN fail, int user)
+{
+    Level_Set_Free(set);
+    LEVELS_READ r{fail, set, 0, 1, 0, def_line_ends_lf(file), {}, {}, 0};
+    if (user && r.lf_only) {
+        // Read as one long line, such a file would say nothing useful beyond this.
+        r.lf_only = 0;
+        levels_fail(&r, 0, "The file's lines end in LF alone; save it with CR LF line ends");
+        return 0;
+    }
+    if (user && !levels_bytes_check(&r, file)) return 0;
+    char *line = static_cast<char *>(kx_mem_malloc(LEVELS_LINE_SIZE));
+    if (!line) {
+        levels_fail(&r, 0, "Not enough memory for buffer in Levels_Init()");
+        return 0;
+    }
+    kx_mem_name(line, "aux buffer for load levels information");
+    int ok = 1;
+    for (;;) {
+        r.line++;
+        int got = def_line_read(file, line, LEVELS_LINE_SIZE);
+        if (got == 1) break;
+        if (got == DEF_LINE_TOO_LONG) {
+            levels_fail(&r, 1, "Line %i is too long, maximum is %i characters", r.line, LEVELS_LINE_SIZE - 1);
+            ok = 0;
+            break;
+        }
+        if (!levels_text_add(&r, &r.pending, line) || !levels_line(&r, line)) {
+            ok = 0;
+            break;
+        }
+    }
+    kx_mem_free(line);
+    levels_text_free(levels_text_take(&r.note));
+    set->tail = levels_text_take(&r.pending);
+    set->count = r.level - 1;
+    // A last block without "}" lives on only in the tail's text; a player's set may not end so.
+    if (ok && user && r.open_line) {
+        r.line = r.open_line;
+        levels_fail(&r, 1, "Level %i is cut off: its block has no \"}\" line", r.level);
+        ok = 0;
+    } else if (ok && user && set->count == 0) {
+        levels_fail(&r, 0, "The file holds no level: a level ends with its \"}\" line");
+        ok = 0;
+    }
+    if (set->count + 1 < LEVELS_MAX) levels_def_defaults(&set->level[set->count + 1], levels_shared_row);
+    if (!ok) Level_Set_Free(set);
+    return ok;
+}
+
+int levels_set_load(LEVEL_SET *set, const char *file_name, LEVELS_FAIL_FN fail, int user)
+{
+    KX_IO *file = kx_io_fopen(file_name, "rb");
+    if (!file) {
+        Level_Set_Free(set);
+        LEVELS_READ r{fail, set, 0, 1, 0, 0, {}, {}, 0};
+        levels_fail(&r, 0, "Cant open levels.txt file");
+        return 0;
+    }
+    int ok = levels_set_read(set, file, fail, user);
+    kx_io_fclose(file);
+    return ok;
 }
 
 } // namespace
@@ -310,51 +426,22 @@ void Level_Set_Free(LEVEL_SET *set)
 
 int Level_Set_Read(LEVEL_SET *set, KX_IO *file, LEVELS_FAIL_FN fail)
 {
-    Level_Set_Free(set);
-    LEVELS_READ r{fail, set, 0, 1, 0, def_line_ends_lf(file), {}, {}};
-    char *line = static_cast<char *>(kx_mem_malloc(LEVELS_LINE_SIZE));
-    if (!line) {
-        levels_fail(&r, 0, "Not enough memory for buffer in Levels_Init()");
-        return 0;
-    }
-    kx_mem_name(line, "aux buffer for load levels information");
-    int ok = 1;
-    for (;;) {
-        r.line++;
-        int got = def_line_read(file, line, LEVELS_LINE_SIZE);
-        if (got == 1) break;
-        if (got == DEF_LINE_TOO_LONG) {
-            levels_fail(&r, 1, "Line %i is too long in levels.txt, maximum is %i characters", r.line, LEVELS_LINE_SIZE - 1);
-            ok = 0;
-            break;
-        }
-        if (!levels_text_add(&r, &r.pending, line) || !levels_line(&r, line)) {
-            ok = 0;
-            break;
-        }
-    }
-    kx_mem_free(line);
-    levels_text_free(levels_text_take(&r.note));
-    set->tail = levels_text_take(&r.pending);
-    set->count = r.level - 1;
-    // A last block without "}" lives on only in the tail's text.
-    if (set->count + 1 < LEVELS_MAX) levels_def_defaults(&set->level[set->count + 1], levels_shared_row);
-    if (!ok) Level_Set_Free(set);
-    return ok;
+    return levels_set_read(set, file, fail, 0);
 }
 
 int Level_Set_Load(LEVEL_SET *set, const char *file_name, LEVELS_FAIL_FN fail)
 {
-    KX_IO *file = kx_io_fopen(file_name, "rb");
-    if (!file) {
-        Level_Set_Free(set);
-        LEVELS_READ r{fail, set, 0, 1, 0, 0, {}, {}};
-        levels_fail(&r, 0, "Cant open levels.txt file");
-        return 0;
-    }
-    int ok = Level_Set_Read(set, file, fail);
-    kx_io_fclose(file);
-    return ok;
+    return levels_set_load(set, file_name, fail, 0);
+}
+
+int Level_Set_Read_User(LEVEL_SET *set, KX_IO *file, LEVELS_FAIL_FN fail)
+{
+    return levels_set_read(set, file, fail, 1);
+}
+
+int Level_Set_Load_User(LEVEL_SET *set, const char *file_name, LEVELS_FAIL_FN fail)
+{
+    return levels_set_load(set, file_name, fail, 1);
 }
 
 int Levels_Use(const LEVEL_SET *set, LEVELS_FAIL_FN fail)

@@ -107,6 +107,13 @@ void Level_Def_Empty(LEVEL_DEF *def);
 // leaves the game's tables alone. 1, or 0 after the error with the set empty.
 int Level_Set_Read(LEVEL_SET *set, KX_IO *file, LEVELS_FAIL_FN fail);
 int Level_Set_Load(LEVEL_SET *set, const char *file_name, LEVELS_FAIL_FN fail);
+// The same for a player's own set, which must be whole and plain to be played or edited. Refused
+// besides: lines ending in LF alone, bytes that are not text (below 32 other than the CR LF line
+// ends, and 255: the reader would drop them or cut the line), a row character that is no brick
+// (with its column), a last level cut off before its "}" (at its first line) and a file without
+// a level.
+int Level_Set_Read_User(LEVEL_SET *set, KX_IO *file, LEVELS_FAIL_FN fail);
+int Level_Set_Load_User(LEVEL_SET *set, const char *file_name, LEVELS_FAIL_FN fail);
 // Frees the notes and the tail and leaves the set empty: no levels, every level at the defaults.
 void Level_Set_Free(LEVEL_SET *set);
 

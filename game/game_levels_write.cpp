@@ -132,6 +132,13 @@ int Level_Set_Save(const LEVEL_SET *set, const char *file_name, LEVELS_FAIL_FN f
     if (!bytes) return 0;
     int ok = kx_io_save(file_name, bytes, size);
     kx_mem_free(bytes);
-    if (!ok) Levels_Report(fail, "Cant write %s", file_name);
+    if (!ok) {
+        // The path as the player finds it on the disk: the game's backslashes are folders.
+        char shown[KX_IO_PATH_MAX];
+        std::snprintf(shown, sizeof shown, "%s", file_name);
+        for (char *c = shown; *c; c++)
+            if (*c == '\\') *c = '/';
+        Levels_Report(fail, "Cant write %s", shown);
+    }
     return ok;
 }

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 // ---------------------------------------------------------------------------------------------
@@ -94,15 +95,14 @@ const char *item_text(int item, char *buffer)
     }
     if (item >= ITEM_SET && item < ITEM_SET + 1 + SETS_MAX) {
         if (item == ITEM_SET) return Game_Message(MSG_SET_SHIPPED);
+        // As the player wrote it; a name the game cannot use shows as its file, marked.
         const char *name = sets.names[item - ITEM_SET - 1];
-        size_t n = 0;
-        for (; name[n] && n + 1 < TEXT_SIZE; n++) buffer[n] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[n])));
-        buffer[n] = 0;
+        std::snprintf(buffer, TEXT_SIZE, Sets_Name_Check(name) ? "%s.txt (?)" : "%s", name);
         return buffer;
     }
     if (item >= ITEM_REFUSAL && item < ITEM_REFUSAL + REFUSAL_LINES) {
-        char lines[REFUSAL_LINES][MENU_WRAP_WIDTH + 1];
-        int n = Menu_Wrap(sets.message, MENU_WRAP_WIDTH, lines, REFUSAL_LINES);
+        char lines[REFUSAL_LINES][MENU_WRAP_WIDTH + 1], shown[SETS_MESSAGE_SIZE];
+        int n = Menu_Wrap(Sets_Message_Shown(shown, sizeof shown), MENU_WRAP_WIDTH, lines, REFUSAL_LINES);
         return item - ITEM_REFUSAL < n ? std::strcpy(buffer, lines[item - ITEM_REFUSAL]) : "";
     }
     return Game_Message(item);
@@ -168,11 +168,19 @@ void draw_page(const MENU_PAGE &page)
     }
 }
 
+// Each command that acts sets the key delay and takes this pass's fresh presses: one press does
+// one thing.
+void delay_set(float delay)
+{
+    key_delay = delay;
+    commands_fresh = 0;
+}
+
 void command_esc()
 {
     mapa_teclado[CMD_ESC] = 0;
     Game_Effect(EFFECT_ESC);
-    key_delay = DELAY_ESC;
+    delay_set(DELAY_ESC);
     switch (menu.page) {
     case MENU_PAGE_MAIN:
         menu_shown = 0;
@@ -224,7 +232,7 @@ void command_main(int item)
 
 void command_enter()
 {
-    key_delay = DELAY_KEY;
+    delay_set(DELAY_KEY);
     Game_Effect(EFFECT_ENTER);
     int item = menu.item;
     switch (menu.page) {
@@ -237,6 +245,14 @@ void command_enter()
         if (item == 4) {
             page_go(MENU_PAGE_MAIN, 0);
             Game_Particles_Stop_All();
+            // A score that enters the table asks for the name first, as at game over; the name
+            // entry then returns to attract mode with the menu shown.
+            if (Hiscore_Qualify()) {
+                menu_shown = 0;
+                paused = 1;
+                break;
+            }
+            Hiscore_Free();
             Demo_Music_Request();
             Demo_Init();
         }
@@ -420,23 +436,26 @@ void Main_Menu(float t)
             if (menu.idle_timer <= 0.0f) mapa_teclado[CMD_ESC] = 1;
         }
     }
-    if (menu.page == MENU_PAGE_SCORES && key_delay == 0.0f && any_command()) mapa_teclado[CMD_ESC] = 1;
-    if (key_delay == 0.0f && command(CMD_ESC)) command_esc();
-    if (key_delay == 0.0f && (command(CMD_ENTER) || command(CMD_SPACE))) command_enter();
-    if (menu.page == MENU_PAGE_VOLUMES && (menu.item == 0 || menu.item == 1) && key_delay == 0.0f &&
-        (command(CMD_LEFT) || command(CMD_RIGHT))) {
-        key_delay = DELAY_KEY;
+    if (menu.page == MENU_PAGE_SCORES && any_command() && (key_delay == 0.0f || commands_fresh))
+        command_esc();
+    else if (Command_Ready(CMD_ESC))
+        command_esc();
+    if (Command_Ready(CMD_ENTER) || (key_delay == 0.0f && command(CMD_SPACE))) command_enter();
+    if (menu.page == MENU_PAGE_VOLUMES && (menu.item == 0 || menu.item == 1) &&
+        (Command_Ready(CMD_LEFT) || Command_Ready(CMD_RIGHT))) {
+        const int cmd = Command_Ready(CMD_LEFT) ? CMD_LEFT : CMD_RIGHT;
+        delay_set(DELAY_KEY);
         Game_Effect(EFFECT_ENTER);
-        volume_command(menu.item == 0, command(CMD_LEFT) ? CMD_LEFT : CMD_RIGHT);
+        volume_command(menu.item == 0, cmd);
     }
     MENU_PAGE page = Menu_Page(menu.page);
     for (int step : {1, -1}) {
-        if (key_delay != 0.0f || !command(step > 0 ? CMD_DOWN : CMD_UP)) continue;
+        if (!Command_Ready(step > 0 ? CMD_DOWN : CMD_UP)) continue;
         Game_Effect(EFFECT_CHANGE);
         if (menu.page == MENU_PAGE_SETS)
             menu.item = Menu_Set_Step(sets.count + 1, &menu.set_top, menu.item, step);
         else
             menu.item = Menu_Item_Step(page, menu.item, step);
-        key_delay = DELAY_KEY;
+        delay_set(DELAY_KEY);
     }
 }

@@ -18,6 +18,8 @@
 
 namespace {
 
+constexpr double LAUNCH_Y = 62.0;   // the countdown of a held ball, below the bricks
+
 // A centred text: height 10 (14 when large), narrower when it would not fit the 125 units.
 void text_centred(const char *text, double y, bool large)
 {
@@ -51,6 +53,14 @@ int word_sprite(int first, int required)
     return game_language >= 1 && game_language <= 6 && world_sprites[sprite].defined ? sprite : required;
 }
 
+// While a game is recorded: a small red word in the top corner, clear of the score and lives.
+void recording_draw()
+{
+    const char *word = Game_Message(MSG_RECORDING);
+    const int n = static_cast<int>(std::strlen(word));
+    draw_sprite_text(word, 80.0 - 3.0 * n, 2.0, 1, 15, 0, 7, 7, 6);
+}
+
 void game_over_step(float t)
 {
     if (game_over_timer > 1.0f) text_centred(Game_Message(MSG_GAME_OVER), 45.0, true);
@@ -79,11 +89,10 @@ void Score_Display()
     draw_sprite_text(number, p[2], p[3], p[7], 15, 0, p[4], p[5], p[6]);
     const int16_t *q = world_sprites[lives_word].param;
     screen_sprite(lives_word, q[0], q[1]);
-    if (game.lives > 0) {
-        if (world_sprites[SPRITE_LIFE_ICON].defined) screen_sprite(SPRITE_LIFE_ICON, q[2], q[3]);
-        std::snprintf(number, sizeof number, "%d", game.lives);
-        draw_sprite_text(number, q[4], q[5], 0, 15, 0, q[6], q[6], q[7]);
-    }
+    // The number stays when the last life is gone: the game over shows 0.
+    if (game.lives > 0 && world_sprites[SPRITE_LIFE_ICON].defined) screen_sprite(SPRITE_LIFE_ICON, q[2], q[3]);
+    std::snprintf(number, sizeof number, "%d", game.lives > 0 ? game.lives : 0);
+    draw_sprite_text(number, q[4], q[5], 0, 15, 0, q[6], q[6], q[7]);
 }
 
 void Key_Delay_Tick(float t)
@@ -145,6 +154,15 @@ void Game_Overlay(float t)
         // Over a demo the level title takes its band under the logo.
         text_centred(text, attract_mode ? DEMO_TITLE_Y : 45.0, false);
     }
+    // A ball held on the paddle goes by itself: the seconds left count down, and the line under
+    // them says that Space launches it at once.
+    const int held = !attract_mode && !paused && playing && !game.start_move && !game.won_move ? Balls_Held() : 0;
+    if (held > 0 && game.world_loaded) {
+        char seconds[16];
+        std::snprintf(seconds, sizeof seconds, "%d", (held + 99) / 100);
+        text_centred(seconds, LAUNCH_Y, true);
+        text_centred(Game_Message(MSG_LAUNCH), LAUNCH_Y + 16.0, false);
+    }
     if (paused && !menu_shown && game_over_timer == 0.0f) {
         text_centred(Game_Message(MSG_PAUSED), 45.0, true);
         if (mapa_teclado && mapa_teclado[CMD_P] && key_delay == 0.0f) {
@@ -160,7 +178,7 @@ void Game_Overlay(float t)
         }
     }
     if (attract_mode && !menu_shown && !tape.finished) Demo_Attract_Draw();
-    if (tape.recording) draw_sprite_text("SAVING", 10.0, 100.0, 0, 15, 0, 10, 10, 8);
+    if (tape.recording) recording_draw();
     if (game_over_timer > 0.0f) game_over_step(t);
     if (game.extra_life_timer > 0.0f) {
         text_centred(Game_Message(MSG_EXTRA_LIFE), 5.0, true);

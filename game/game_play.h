@@ -32,6 +32,8 @@ void Balls_Speed_Up();
 void Ball_Paddle_Bounce(WORLD_OBJECT *ball, const WORLD_OBJECT *pad, double pad_x, double pad_z);
 int Brick_Probe(double x, double z, double dx, double dz, int damaging);
 void Release_Balls();
+// The steps until the last ball held on the paddle launches by itself (0: none is held).
+int Balls_Held();
 void Extra_Balls(int n);
 // The paddle-and-ball part of a new life.
 void Balls_New_Life();

@@ -2,6 +2,7 @@
 // and putting a set into the game's level tables.
 #include "game/game_sets.h"
 
+#include "game/game_text.h"
 #include "kx/kx_io/kx_io.h"
 
 #include <algorithm>
@@ -29,6 +30,8 @@ LEVEL_SET sets_reading;
 
 void sets_capture(int line, const char *message)
 {
+    std::snprintf(sets.reason, sizeof sets.reason, "%s", message);
+    sets.line = line;
     if (line > 0)
         std::snprintf(sets.message, sizeof sets.message, "%s (line %d)", message, line);
     else
@@ -57,12 +60,10 @@ int sets_order(const void *a, const void *b)
 void sets_list_add(const char *file_name, void *)
 {
     size_t n = std::strlen(file_name);
-    if (sets.count >= SETS_MAX || n < 5 || n - 4 > SETS_NAME_MAX || std::strcmp(file_name + n - 4, ".txt")) return;
-    char name[SETS_NAME_MAX + 1];
-    std::memcpy(name, file_name, n - 4);
-    name[n - 4] = 0;
-    if (Sets_Name_Check(name)) return;
-    std::memcpy(sets.names[sets.count++], name, n - 3);
+    if (sets.count >= SETS_MAX || n < 5 || std::strcmp(file_name + n - 4, ".txt")) return;
+    const size_t keep = std::min<size_t>(n - 4, SETS_LISTED_MAX);
+    std::memcpy(sets.names[sets.count], file_name, keep);
+    sets.names[sets.count++][keep] = 0;
 }
 
 } // namespace
@@ -108,7 +109,8 @@ int Sets_List()
 
 int Sets_Use(const char *name)
 {
-    sets.message[0] = 0;
+    sets.message[0] = sets.reason[0] = 0;
+    sets.line = 0;
     int ok;
     if (!name[0]) {
         ok = Levels_Load(SETS_SHIPPED, sets_capture);
@@ -131,7 +133,7 @@ int Sets_Load(LEVEL_SET *set, const char *name, LEVELS_FAIL_FN fail)
         Levels_Report(fail, "There is no level set %s", name);
         return 0;
     }
-    return Level_Set_Load(set, path, fail);
+    return Level_Set_Load_User(set, path, fail);
 }
 
 int Sets_Save(const LEVEL_SET *set, const char *name, LEVELS_FAIL_FN fail)
@@ -147,4 +149,17 @@ int Sets_Save(const LEVEL_SET *set, const char *name, LEVELS_FAIL_FN fail)
     }
     kx_io_folder_make(folder);
     return Level_Set_Save(set, path, fail);
+}
+
+const char *Sets_Message_Shown(char *out, size_t size)
+{
+    int level = 0;
+    char rest = 0;
+    if (std::sscanf(sets.reason, "The maximum ball speed is below the initial speed in level %d%c", &level, &rest) == 1)
+        std::snprintf(out, size, "%s %d", Game_Message(MSG_SET_MAX_SPEED), level);
+    else
+        std::snprintf(out, size, "%s", sets.reason);
+    const size_t n = std::strlen(out);
+    if (sets.line > 0 && n < size) std::snprintf(out + n, size - n, " (%s %d)", Game_Message(MSG_SET_LINE), sets.line);
+    return out;
 }

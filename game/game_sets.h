@@ -15,13 +15,18 @@
 constexpr int SETS_NAME_MAX = 32;      // characters of a set's name
 constexpr int SETS_MAX = 100;          // user sets the menu lists
 constexpr int SETS_MESSAGE_SIZE = 700;
+constexpr int SETS_LISTED_MAX = 2 * SETS_NAME_MAX;   // characters of a name in the list
 
 struct SETS {
     char current[SETS_NAME_MAX + 1];   // the set in the level tables ("": the shipped levels)
     char chosen[SETS_NAME_MAX + 1];    // the set last chosen for a game: its high scores are shown
     int count;                         // user sets found by Sets_List, sorted by name
-    char names[SETS_MAX][SETS_NAME_MAX + 1];
-    char message[SETS_MESSAGE_SIZE];   // why the last set could not be used
+    // Their names as the files give them: a name the game cannot use is listed too (cut to fit
+    // here, it stays one the game refuses), so that choosing it says why.
+    char names[SETS_MAX][SETS_LISTED_MAX + 1];
+    char message[SETS_MESSAGE_SIZE];   // why the last set could not be used, with its line
+    char reason[SETS_MESSAGE_SIZE];    // the same without the line
+    int line;                          // the line of the file it concerns (0: none)
 };
 extern SETS sets;
 
@@ -38,7 +43,8 @@ int Sets_Levels_Path(const char *name, char *out);
 int Sets_Scores_Path(const char *name, char *out);
 // Whether the user set's levels file exists.
 int Sets_Exists(const char *name);
-// Fills sets.names with the user sets in the per-user "levels" folder; their number.
+// Fills sets.names with the user sets in the per-user "levels" folder (every "*.txt" file, also
+// those whose names Sets_Name_Check refuses); their number.
 int Sets_List();
 // Puts a set into the game's level tables ("" for the shipped levels) and makes it the current
 // one. 1; or 0 with the reason in sets.message, the tables keeping the set they had.
@@ -47,3 +53,6 @@ int Sets_Use(const char *name);
 // refusals and the reader's messages reported through `fail` (Game_Error when null). 1 or 0.
 int Sets_Load(LEVEL_SET *set, const char *name, LEVELS_FAIL_FN fail);
 int Sets_Save(const LEVEL_SET *set, const char *name, LEVELS_FAIL_FN fail);
+// Why the last set could not be used, as the menu shows it in the current language where the
+// game has the words, in `out`.
+const char *Sets_Message_Shown(char *out, size_t size);

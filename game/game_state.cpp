@@ -14,6 +14,7 @@ int name_entry;
 float game_over_timer;
 float world_show_timer;
 float key_delay;
+uint32_t commands_fresh;
 double step_time;
 int pref_floor = 1;
 int pref_background = 1;
@@ -34,6 +35,21 @@ float game_frame_ms = 10.0f;
 void Game_Effect(int number)
 {
     if (game_effect_fn) game_effect_fn(number);
+}
+
+int Command_Ready(int command)
+{
+    if (!mapa_teclado || !mapa_teclado[command]) return 0;
+    if (key_delay == 0.0f) return 1;
+    switch (command) {
+    case CMD_ESC: return (commands_fresh & FRESH_ESC) != 0;
+    case CMD_ENTER: return (commands_fresh & FRESH_ENTER) != 0;
+    case CMD_UP: return (commands_fresh & FRESH_UP) != 0;
+    case CMD_DOWN: return (commands_fresh & FRESH_DOWN) != 0;
+    case CMD_LEFT: return (commands_fresh & FRESH_LEFT) != 0;
+    case CMD_RIGHT: return (commands_fresh & FRESH_RIGHT) != 0;
+    default: return 0;
+    }
 }
 
 void Game_Ticks_Set(uint32_t ticks)

@@ -51,6 +51,10 @@ enum : int {
     MSG_SET_TITLE = 50,      // the title of the level set choice
     MSG_SET_SHIPPED = 51,    // the name the shipped levels go by there
     MSG_SET_REFUSED = 52,    // the title over the reason a set cannot be played
+    MSG_RECORDING = 53,      // shown while a game is recorded
+    MSG_LAUNCH = 54,         // under the countdown of a ball held on the paddle
+    MSG_SET_MAX_SPEED = 55,  // a set's level whose top ball speed is below its start speed (+ number)
+    MSG_SET_LINE = 56,       // the word before the line number of a set's fault
 };
 
 // Number of the current language (its "Number" in the language file; 0 before one is loaded):

@@ -275,7 +275,11 @@ void plat_window_show(int show)
 
 void plat_window_raise()
 {
-    if (plat.window) SDL_RaiseWindow(plat.window);
+    if (!plat.window) return;
+    SDL_RaiseWindow(plat.window);
+    // Without a window manager nobody hands the raised window the keyboard: take it, or the
+    // focus stays where a closed window left it (nowhere) and the game stands still.
+    SDL_SetWindowInputFocus(plat.window);
 }
 
 void plat_window_title_set(const char *title)

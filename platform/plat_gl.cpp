@@ -122,6 +122,11 @@ int plat_gl_picture_lost_take()
     return lost;
 }
 
+int plat_gl_picture_is_lost()
+{
+    return plat_gl.picture_lost;
+}
+
 int plat_gl_exists()
 {
     return plat_gl.context != nullptr;

@@ -29,6 +29,8 @@ int plat_gl_refresh_rate();
 // context was made.
 void plat_gl_picture_lost();
 int plat_gl_picture_lost_take();
+// Whether the picture must be drawn again, leaving the mark for the back end to take.
+int plat_gl_picture_is_lost();
 // Size of the window's drawable in pixels (the whole client area, menu bar included).
 void plat_gl_drawable_size(int *width, int *height);
 // Address of an OpenGL entry point, or null.

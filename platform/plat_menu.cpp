@@ -491,7 +491,16 @@ int plat_menu_event(const void *sdl_event, int owner)
     if (f10) return 1;
     bool ours = plat_owner() == PLAT_OWNER_MENU || plat_owner() == PLAT_OWNER_DIALOG;
     if (owner < 0 && (e.type == SDL_MOUSEWHEEL || e.type == SDL_TEXTINPUT) && !ours) return 0;
-    if (!key_tap_hold(e)) ImGui_ImplSDL2_ProcessEvent(&e);
+    // ImGui chooses a menu entry with Space only; in the window menu Enter and the keypad's
+    // Enter choose as well.
+    SDL_Event chosen = e;
+    bool key = e.type == SDL_KEYDOWN || e.type == SDL_KEYUP;
+    if (key && plat_owner() == PLAT_OWNER_MENU &&
+        (e.key.keysym.scancode == SDL_SCANCODE_RETURN || e.key.keysym.scancode == SDL_SCANCODE_KP_ENTER)) {
+        chosen.key.keysym.scancode = SDL_SCANCODE_SPACE;
+        chosen.key.keysym.sym = SDLK_SPACE;
+    }
+    if (!key_tap_hold(chosen)) ImGui_ImplSDL2_ProcessEvent(&chosen);
     if (owner >= 0) return owner == PLAT_OWNER_MENU || owner == PLAT_OWNER_DIALOG;
     return ours && (e.type == SDL_MOUSEWHEEL || e.type == SDL_TEXTINPUT);
 #else

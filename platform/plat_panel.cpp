@@ -76,7 +76,10 @@ void plat_panel_end()
 
 void plat_panel_text(const char *text)
 {
+    // Long lines (a path in a message) wrap at the panel's edge instead of being cut there.
+    ImGui::PushTextWrapPos(0.0f);
     ImGui::TextUnformatted(text ? text : "");
+    ImGui::PopTextWrapPos();
 }
 
 void plat_panel_same_line()

@@ -100,6 +100,15 @@ void draw_sprite_char(unsigned char ch, double x, double y, int tint, int light,
                       double width)
 {
     if (ch == ' ') return;
+    // The alphabet holds capitals only: a small letter is a smaller capital on the same base
+    // line, so that a name reads as written; "_" is the dash on the base line.
+    const bool small = (ch >= 'a' && ch <= 'z') || (ch >= 224 && ch != 247 && ch != 255);
+    if (small || ch == '_') {
+        const double h = small ? height * 0.75 : height;
+        draw_screen_sprite(world_sprite_font[small ? ch : '-'], x, y + (small ? height - h : height * 0.45), tint,
+                           light, transparency, h, small ? width * 0.85 : width, 0, 0);
+        return;
+    }
     draw_screen_sprite(world_sprite_font[ch], x, y, tint, light, transparency, height, width, 0, 0);
 }
 

@@ -17,6 +17,7 @@ struct KX_DSP_MENU_LANG {
     const char *codes[2];              // abbreviations that pick it
     const char *fullscreen;            // word for fullscreen, used when the language list has none
     const char *window;                // word for window
+    const char *default_mode;          // the window's own size among the resolutions: "%dx%d (...)"
     const PLAT_MENU_ITEM *items;
     int count;
 };

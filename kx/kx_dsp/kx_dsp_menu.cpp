@@ -80,7 +80,7 @@ void fill_resolutions()
         any_match = any_match || (resolution_matches(i) && resolution_offered(i));
     }
     if (!any_match && base + n < MAX_ENTRIES) {
-        std::snprintf(entry_text[base + n], ENTRY_TEXT, "%dx%d (Default)", kx_dsp.width, kx_dsp.height);
+        std::snprintf(entry_text[base + n], ENTRY_TEXT, lang().default_mode, kx_dsp.width, kx_dsp.height);
         items[n++] = {static_cast<uint32_t>(KX_DSP_CMD_DEFAULT_MODE), entry_text[base + n - 1], 0, PLAT_MENU_COMMAND};
     }
     if (kx_dsp.setup && kx_dsp.setup->list_video_modes) {

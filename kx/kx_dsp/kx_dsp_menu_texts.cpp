@@ -191,10 +191,10 @@ constexpr PLAT_MENU_ITEM menu_portuguese[] = {
 } // namespace
 
 const KX_DSP_MENU_LANG kx_dsp_menu_langs[KX_DSP_MENU_LANGS] = {
-    {1031, {"de", "ger"}, "&Vollbild", "&Fenster", menu_german, int(sizeof menu_german / sizeof menu_german[0])},
-    {1033, {"en", "eng"}, "&Fullscreen", "&Window", menu_english, int(sizeof menu_english / sizeof menu_english[0])},
-    {1034, {"es", "spa"}, "Pantalla &completa", "&Ventana", menu_spanish, int(sizeof menu_spanish / sizeof menu_spanish[0])},
-    {1036, {"fr", "fre"}, "&Plein écran", "&Fenêtre", menu_french, int(sizeof menu_french / sizeof menu_french[0])},
-    {1040, {"it", "ita"}, "Schermo &intero", "&Finestra", menu_italian, int(sizeof menu_italian / sizeof menu_italian[0])},
-    {2070, {"pt", "por"}, "Ecrã &inteiro", "&Janela", menu_portuguese, int(sizeof menu_portuguese / sizeof menu_portuguese[0])},
+    {1031, {"de", "ger"}, "&Vollbild", "&Fenster", "%dx%d (Standard)", menu_german, int(sizeof menu_german / sizeof menu_german[0])},
+    {1033, {"en", "eng"}, "&Fullscreen", "&Window", "%dx%d (Default)", menu_english, int(sizeof menu_english / sizeof menu_english[0])},
+    {1034, {"es", "spa"}, "Pantalla &completa", "&Ventana", "%dx%d (predeterminada)", menu_spanish, int(sizeof menu_spanish / sizeof menu_spanish[0])},
+    {1036, {"fr", "fre"}, "&Plein écran", "&Fenêtre", "%dx%d (par défaut)", menu_french, int(sizeof menu_french / sizeof menu_french[0])},
+    {1040, {"it", "ita"}, "Schermo &intero", "&Finestra", "%dx%d (predefinita)", menu_italian, int(sizeof menu_italian / sizeof menu_italian[0])},
+    {2070, {"pt", "por"}, "Ecrã &inteiro", "&Janela", "%dx%d (predefinida)", menu_portuguese, int(sizeof menu_portuguese / sizeof menu_portuguese[0])},
 };

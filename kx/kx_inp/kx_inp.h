@@ -62,6 +62,8 @@ int kx_inp_activate(int active);
 int kx_inp_window_message(uint32_t message, uintptr_t wparam, intptr_t lparam);
 uint8_t kx_inp_key_down(int code);
 int kx_inp_key_released(int code);
+// Down now and up at the previous poll (the opposite of kx_inp_key_released).
+int kx_inp_key_pressed(int code);
 int kx_inp_first_pressed();
 int kx_inp_mouse_swapped();
 

@@ -164,6 +164,21 @@ int kx_inp_key_released(int code)
     return 0;
 }
 
+int kx_inp_key_pressed(int code)
+{
+    if (code >= 0 && code < KX_INP_KEY_COUNT) return kx_inp.keys[code] && !kx_inp.keys_previous[code];
+    if (code >= KX_INP_MOUSE_FIRST && code < KX_INP_MOUSE_FIRST + KX_INP_BLOCK_SIZE) {
+        int k = code - KX_INP_MOUSE_FIRST;
+        return kx_inp.mouse[k] && !kx_inp.mouse_previous[k];
+    }
+    if (code >= KX_INP_JOYSTICK_FIRST && code < KX_INP_JOYSTICK_FIRST + KX_INP_BLOCK_SIZE) {
+        int k = code - KX_INP_JOYSTICK_FIRST;
+        for (int j = 0; j < KX_INP_MAX_JOYSTICKS; j++)
+            if (kx_inp.joystick[j][k] && !kx_inp.joystick_previous[j][k]) return 1;
+    }
+    return 0;
+}
+
 // Mouse first, then joystick 0, then the keyboard. Left Shift only counts when no later key is
 // down, so Shift+key reports the key.
 int kx_inp_first_pressed()

@@ -116,12 +116,16 @@ printf '@\r\n@\r\n' >"$work/skips.txt"
 printf '#%s\r\n' "$work/none.dem" >"$work/missing.txt"
 printf '#%s\r\n' "$work/truncated.dem" >"$work/truncated.txt"
 printf '#%s\r\n' "$work/huge.dem" >"$work/huge.txt"
+# Lists are named from the folder the game starts in (here the scratch folder); one that is
+# missing is refused before the start with status 2.
+cd "$work" || fail "no scratch folder"
 while IFS='|' read -r list message; do
-    run "bad_$list" --fixed-ticks 20 --frames 30 --demo-list "$work/$list.txt"
+    run "bad_$list" --fixed-ticks 20 --frames 30 --demo-list "$list.txt"
     status=$?
-    [ $status -eq 1 ] || fail "$list: status $status"
+    [ $status -eq $([ "$list" = absent ] && echo 2 || echo 1) ] || fail "$list: status $status"
     grep -qF "$message" "$work/bad_$list.log" || { cat "$work/bad_$list.log"; fail "$list: no message '$message'"; }
 done <<'CASES'
+absent|--demo-list absent.txt: there is no such file
 empty|There should be at least 1 demo is demos.txt!
 skips|holds only skip entries (@)
 missing|Cant open demo file

@@ -50,8 +50,9 @@ run idle 220 "$work/idle.txt" --seed 3
 awk '
     $1 != "pass" || $3 != "steps" || $5 != "state" || $7 != "level" || $9 != "cycle" || $11 != "score" ||
     $13 != "lives" || $15 != "balls" || $17 != "bricks" || $19 != "paddle" || $22 != "demo" || $24 != "rand" ||
-    $26 != "world" || NF != 27 { print "malformed line " NR ": " $0; bad = 1 }
+    $26 != "world" || $28 != "menu" || NF != 30 { print "malformed line " NR ": " $0; bad = 1 }
     $4 < 1 || $4 > 21 { print "line " FNR ": " $4 " steps"; bad = 1 }
+    ($6 == "menu" && $29 == "-") || ($29 == "-") != ($30 == "-") { print "menu fields of line " FNR ": " $0; bad = 1 }
     END { exit bad }
 ' "$work/play1.trace" "$work/idle.trace" || fail "trace format"
 

@@ -88,7 +88,7 @@ cmp "$shipped" "$sets/ship.txt" || fail "a set saved unchanged lost bytes"
 printf '!ABC\r\n@6500\r\n>100\r\n}50\r\n' >"$sets/bad.txt"
 cp "$sets/bad.txt" "$work/bad.txt"
 "$game" "${options[@]}" --edit bad --frames 10 --trace-game "$work/t3" >"$work/log" 2>&1 || fail "a refused file ended the game"
-grep -q "Maximum speed cant be minor that initial speed in level 1" "$work/log" || { cat "$work/log"; fail "the reader's message was not said"; }
+grep -q "The maximum ball speed is below the initial speed in level 1" "$work/log" || { cat "$work/log"; fail "the reader's message was not said"; }
 grep -q " state editor " "$work/t3" && fail "the editor opened a file the reader refuses"
 cmp -s "$sets/bad.txt" "$work/bad.txt" || fail "the refused file was changed"
 echo "the editor typed, saved, played, kept an unchanged set byte for byte and refused what it must"

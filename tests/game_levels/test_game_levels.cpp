@@ -146,9 +146,9 @@ TEST_F(LevelsTest, LimitsAcceptTheirEdgeAndRefuseOneBeyond)
     EXPECT_EQ(level_enemy_max[1], 0);
     expect_fatal({"!ok", "!0123456789ABCDE"}, "Row 1 is too long in level 1, maximun is 14");
     EXPECT_EQ(failure_line, 2);
-    expect_fatal({"@6500", ">6000"}, "Maximum speed cant be minor that initial speed in level 1");
+    expect_fatal({"@6500", ">6000"}, "The maximum ball speed is below the initial speed in level 1");
     // Without "@" the check is against the default initial speed.
-    expect_fatal({"}1", ">6499"}, "Maximum speed cant be minor that initial speed in level 2");
+    expect_fatal({"}1", ">6499"}, "The maximum ball speed is below the initial speed in level 2");
     expect_fatal({"}51"}, "Wrong enemy maximum 51 in level 1");
     expect_fatal({"}-1"}, "Wrong enemy maximum -1 in level 1");
 }

@@ -1,6 +1,6 @@
-// veltramondo-tool levels: reads a levels file exactly as the game does and prints the level
-// table, or the fatal message the game would show with the line it concerns; or draws a level
-// (vtool_levels_render.cpp).
+// veltramondo-tool levels: reads a levels file exactly as the game reads a player's set and prints
+// the level table, or the message the game would show with the line it concerns (status 1); or
+// draws a level (vtool_levels_render.cpp).
 #include "tools/veltramondo-tool/vtool.h"
 
 #include "game/game_levels.h"
@@ -19,10 +19,12 @@ void levels_capture(int line, const char *message)
     levels_line = line;
 }
 
+// The levels the file holds; the game repeats the last one after them, which is its own business.
 void levels_print(const char *file_name)
 {
-    std::printf("%s: level count %d\n", file_name, level_count);
-    for (int n = 1; n <= level_count && n < LEVELS_MAX; n++) {
+    const int count = level_count - 1;
+    std::printf("%s: %d level%s\n", file_name, count, count == 1 ? "" : "s");
+    for (int n = 1; n <= count; n++) {
         std::printf("level %d: floor %d, border %d, background %d, enemy type %d, enemy frequency %d, "
                     "enemy speed %d, enemy maximum %d, initial speed %d, maximum speed %d, speed increase %d, "
                     "bonus %d%%\n",
@@ -43,10 +45,12 @@ int levels_run(const std::vector<std::string> &args)
     if (!vtool_engine_start(nullptr)) return 1;
     const char *file_name = args[1].c_str();
     levels_message.clear();
-    int ok = Levels_Load(file_name, levels_capture);
+    // Checked as a player's set: what the game would refuse to play or edit is an error here.
+    static LEVEL_SET set;
+    int ok = Level_Set_Load_User(&set, file_name, levels_capture) && Levels_Use(&set, levels_capture);
+    Level_Set_Free(&set);
     if (ok) {
         levels_print(file_name);
-        vtool_line_ends_check(file_name);
     } else if (levels_line > 0) {
         std::fprintf(stderr, "%s:%d: Error: %s\n", file_name, levels_line, levels_message.c_str());
     } else {
@@ -60,6 +64,7 @@ int levels_run(const std::vector<std::string> &args)
 
 } // namespace
 
-VTOOL_COMMAND("levels", "levels check FILE: reads a levels file as the game does and prints its levels or its error; "
+VTOOL_COMMAND("levels", "levels check FILE: reads a levels file as the game reads a player's set and prints its levels "
+                        "or its error; "
                         "levels render FILE LEVEL OUT.png [--pack FILE]: draws a level as the game shows it",
               levels_run);
