@@ -1,8 +1,9 @@
 // Snapshots: F9 (or a scripted F9) saves the screen as the next free numbered picture, and once
-// the file is on the disk a short line names it, in the current language, for two seconds (a
-// snapshot taken meanwhile shows it too).
+// the file is on the disk two short lines name it and its folder, in the current language, for
+// two seconds (a snapshot taken meanwhile shows it too).
 #include "app/app.h"
 
+#include "game/game.h"
 #include "game/game_text.h"
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_io/kx_io.h"
@@ -20,6 +21,7 @@ constexpr uint32_t SNAPSHOT_SHOWN_MS = 2000;
 struct APP_SNAPSHOT {
     char path[KX_IO_PATH_MAX];   // the picture asked for in this frame, "" when none
     char shown[KX_IO_PATH_MAX + 128];   // the confirmation on show
+    char folder[KX_IO_PATH_MAX];   // the folder it went to, as the disk names it
     uint32_t shown_until;        // clock time it goes
 };
 
@@ -47,10 +49,15 @@ void App_Snapshot_Frame()
         snapshot.path[0] = 0;
     const char *shown = shown_now();
     if (!shown[0]) return;
-    // Small and centred below the score line, narrower when it would not fit the width.
-    const size_t n = std::strlen(shown);
-    const double z = n * 6.0 > 150.0 ? 150.0 / n + 2.0 : 8.0;
-    draw_sprite_text(shown, 80.0 - (z - 2.0) * n / 2.0, 30.0, 0, 15, 0, z, z, z - 2.0);
+    // Two small lines on a dark band along the bottom edge, below the menu's rows and the
+    // paddle's line: the file, then its folder. Narrower when a line would not fit the width.
+    Game_Panel_Draw(0.0, 110.5, 160.0, 9.5);
+    const char *lines[2] = {shown, snapshot.folder};
+    for (int i = 0; i < 2; i++) {
+        const size_t n = std::strlen(lines[i]);
+        const double z = n * 3.5 > 156.0 ? 156.0 / n + 0.5 : 4.0;
+        draw_sprite_text(lines[i], 80.0 - (z - 0.5) * n / 2.0, 111.0 + 4.5 * i, 0, 15, 0, 4.0, z, z - 0.5);
+    }
 }
 
 void App_Snapshot_Presented()
@@ -61,6 +68,10 @@ void App_Snapshot_Presented()
     const char *slash = std::strrchr(snapshot.path, '\\');
     std::snprintf(snapshot.shown, sizeof snapshot.shown, "%s %s", Game_Message(MSG_SNAPSHOT_SAVED),
                   slash ? slash + 1 : snapshot.path);
+    const size_t folder = slash ? static_cast<size_t>(slash - snapshot.path + 1) : 0;
+    std::snprintf(snapshot.folder, sizeof snapshot.folder, "%.*s", static_cast<int>(folder), snapshot.path);
+    for (char *c = snapshot.folder; *c; c++)
+        if (*c == '\\') *c = '/';
     snapshot.shown_until = clock_ms() + SNAPSHOT_SHOWN_MS;
     snapshot.path[0] = 0;
 }

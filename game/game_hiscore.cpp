@@ -11,7 +11,6 @@
 #include "world/world.h"
 #include "world/world_render.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -213,11 +212,7 @@ void Hiscore_Draw()
     }
     if (!entering) {
         // A user set's table says whose it is, under the table.
-        char set_name[SETS_NAME_MAX + 1];
-        size_t n = 0;
-        for (; sets.chosen[n]; n++) set_name[n] = static_cast<char>(std::toupper(static_cast<unsigned char>(sets.chosen[n])));
-        set_name[n] = 0;
-        text_small(set_name, 110.5);
+        text_small(sets.chosen, 110.5);
         return;
     }
     int y = row_y(bright);
@@ -226,12 +221,14 @@ void Hiscore_Draw()
         draw_text(letter, 38 + 9 * hiscore.cursor, y, TINT_CURSOR, 15, 11, 9);
     }
     // How entry works, under the title and under the table.
-    text_small(Game_Message(MSG_NAME_LETTERS), 14.5);
+    // On the end marker the top line says what Enter does there.
+    const bool at_end = hiscore.cursor == HISCORE_CURSOR_END;
+    text_small(Game_Message(at_end ? MSG_NAME_DONE : MSG_NAME_LETTERS), 14.5);
     text_small(Game_Message(MSG_NAME_STORE), 110.5);
-    if (hiscore.cursor != HISCORE_CURSOR_END)
-        draw_text(Game_Message(MSG_END_MARK), 66, y, TINT_DIM, 15, 5, 3);
+    if (!at_end)
+        draw_text(Game_Message(MSG_END_MARK), 66, y + 4, TINT_DIM, 9, 8, 6);
     else if (hiscore.blink)
-        draw_text(Game_Message(MSG_END_MARK), 66, y, TINT_CURSOR, 15, 5, 3);
+        draw_text(Game_Message(MSG_END_MARK), 66, y + 4, TINT_CURSOR, 9, 8, 6);
 }
 
 int Hiscore_Place(int32_t score)
@@ -309,8 +306,8 @@ void Hiscore_Entry(float t)
     Hiscore_Draw();
     if (hiscore.blink) {
         int x = 38 + 9 * cursor, y = row_y(hiscore.entry_row);
-        draw_text("-", x, y + 10, TINT_BRIGHT, 15, 11, 9);
-        draw_text("-", x, y - 10, TINT_BRIGHT, 15, 11, 9);
+        // A mark under the letter only: above it lies the line that says how entry works.
+        draw_text("-", x, y + 11, TINT_BRIGHT, 8, 11, 9);
     }
     hiscore.blink_timer -= t;
     if (hiscore.blink_timer <= 0.0f || hiscore.blink_timer > BLINK_TICKS) {

@@ -53,12 +53,10 @@ int word_sprite(int first, int required)
     return game_language >= 1 && game_language <= 6 && world_sprites[sprite].defined ? sprite : required;
 }
 
-// While a game is recorded: a small red word in the top corner, clear of the score and lives.
+// While a game is recorded: a small red word under the score, where nothing of the game lies.
 void recording_draw()
 {
-    const char *word = Game_Message(MSG_RECORDING);
-    const int n = static_cast<int>(std::strlen(word));
-    draw_sprite_text(word, 80.0 - 3.0 * n, 2.0, 1, 15, 0, 7, 7, 6);
+    draw_sprite_text(Game_Message(MSG_RECORDING), 5.0, 11.5, 1, 15, 0, 5, 5, 4);
 }
 
 void game_over_step(float t)

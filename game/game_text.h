@@ -55,6 +55,7 @@ enum : int {
     MSG_LAUNCH = 54,         // under the countdown of a ball held on the paddle
     MSG_SET_MAX_SPEED = 55,  // a set's level whose top ball speed is below its start speed (+ number)
     MSG_SET_LINE = 56,       // the word before the line number of a set's fault
+    MSG_NAME_DONE = 57,      // name entry: what Enter does on the end marker
 };
 
 // Number of the current language (its "Number" in the language file; 0 before one is loaded):
