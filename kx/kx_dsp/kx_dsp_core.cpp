@@ -60,11 +60,14 @@ int instance_check(const KX_DSP_SETUP *s)
     if (r == PLAT_INSTANCE_FIRST) kx_dsp.instance_held = 1;
     if (r != PLAT_INSTANCE_OTHER) return 1;
     const char *title = s->title && s->title[0] ? s->title : name;
-    int raised = plat_instance_raise_other();
     if (stop_asked(s->command_line) && plat_instance_close_other()) {
         std::fprintf(stderr, "%s is running: it was asked to close.\n", title);
         for (int second = 0; second < 11 && plat_instance_lock_held(folder, name); second++) plat_sleep_ms(1000);
+    } else if (plat_headless()) {
+        // Without a display this copy has no window of its own to hand over to the other.
+        std::fprintf(stderr, "%s is already running with the same per-user folder: this copy ends.\n", title);
     } else {
+        const int raised = plat_instance_raise_other();
         std::fprintf(stderr, "%s is already running%s.\n", title, raised ? ": its window was brought to the front" : "");
     }
     return 0;

@@ -6,7 +6,9 @@
 # - from the main menu, Alt+Return (on NEW GAME and on HELP) and a click on the menu bar's Help
 #   start no game and open no help screen; Alt+Return fills the 1920 x 1080 screen with the picture;
 # - P tapped with no time between press and release, once a second, pauses and resumes the game
-#   at every tap.
+#   at every tap;
+# - the level editor opened three times from the window menu by the keyboard (Enter, keypad
+#   Enter), saving each time; a second start leaves the first copy with the keyboard, drawing.
 #   usage: x11_play.sh GAME
 set -u
 game="$1"
@@ -158,4 +160,44 @@ awk '
     END { if (turns != 6) { print turns + 0 " pause changes for 6 taps"; exit 1 } }
 ' "$trace" || fail "P taps"
 
-echo "in an X window: window keys and clicks stayed out of the game, taps arrived, the menu held the demo"
+# ------------------------------------------------------------------------------------------------
+# The window menu by the keyboard opens the level editor three times in one run: F10, Enter on
+# Game, Down twice, then Enter or the keypad's Enter on Level Editor; Ctrl+S saves the set under
+# its name each time and Esc goes back to the main menu.
+start editor --fixed-ticks 20
+set_file="$XDG_DATA_HOME/Pellovar/Veltramondo/levels/custom.txt"
+for enter in Return KP_Enter Return; do
+    for k in F10 Return Down Down $enter; do
+        wait_passes 2
+        key $k
+    done
+    wait_for '$6 == "editor"'
+    rm -f "$set_file"
+    key ctrl+s
+    for _ in $(seq 100); do [ -s "$set_file" ] && break; sleep 0.1; done
+    [ -s "$set_file" ] || fail "$enter: the editor opened from the window menu did not save levels/custom.txt"
+    key Escape
+    wait_for '$6 == "menu"'
+done
+grep -q 'cannot edit' "$work/editor.log" && fail "the editor refused: $(grep 'cannot edit' "$work/editor.log")"
+
+# A second start leaves the first copy in charge: it has the keyboard (Down moves its menu) and
+# draws at a new size.
+"$game" --language 1 >"$work/second.log" 2>&1 || fail "second copy: exit status $?"
+grep -q "already running: its window was brought to the front" "$work/second.log" || fail "second copy: $(cat "$work/second.log")"
+wait_passes 4
+item=$(tail -n 1 "$trace" | awk '{ print $30 }')
+key Down
+wait_for "\$30 != $item"
+xdotool windowsize "$win" 960 720
+for _ in $(seq 40); do
+    sleep 0.5
+    xwd -root -silent | xwdtopnm 2>/dev/null | pnmcrop -black 2>/dev/null | pnmfile >"$work/lit"
+    read -r _ _ _ lit_w _ lit_h _ <"$work/lit"
+    [ "${lit_w:-0}" -ge 950 ] && break
+done
+[ "${lit_w:-0}" -ge 950 ] || fail "after the second start the window drew $(cat "$work/lit")"
+stop editor
+
+echo "in an X window: window keys and clicks stayed out of the game, taps arrived, the menu held the demo;" \
+    "Enter chose in the window menu, the editor opened three times, a second start left the first in charge"

@@ -25,7 +25,7 @@ grep -qx "$first" $(find "$XDG_DATA_HOME" -name '*.lock') /dev/null || { echo "f
 "$game" --headless >"$work/second.log" 2>&1
 status=$?
 [ $status -eq 0 ] || { echo "second copy: exit status $status"; cat "$work/second.log"; exit 1; }
-grep -q "already running: its window was brought to the front" "$work/second.log" ||
+grep -q "already running with the same per-user folder: this copy ends" "$work/second.log" ||
     { echo "second copy: said nothing"; cat "$work/second.log"; exit 1; }
 kill -0 "$first" 2>/dev/null || { echo "the second copy ended the first"; cat "$work/first.log"; exit 1; }
 
