@@ -211,6 +211,9 @@ void Game_Ticks_Set(uint32_t ticks);
 // A command of the menus and the name entry acts this pass: it is on, and the key delay is over
 // or its press is fresh.
 int Command_Ready(int command);
+// Sets the key delay after a command acted, and takes this pass's fresh presses with it: one
+// press does one thing, also when it changes the screen that reads the keys.
+void Key_Delay_Set(float delay);
 // Real milliseconds since the previous frame (or what --fixed-ticks makes of them), set by the
 // frame loop before drawing; the particle effects advance by it.
 extern float game_frame_ms;

@@ -281,14 +281,14 @@ void Hiscore_Entry(float t)
     if (Command_Ready(CMD_UP) && cursor < HISCORE_CURSOR_END) {
         Game_Effect(EFFECT_LETTER);
         name[cursor] = Hiscore_Letter_Step(name[cursor], 1);
-        key_delay = DELAY_LETTER;
+        Key_Delay_Set(DELAY_LETTER);
     } else if (Command_Ready(CMD_DOWN) && cursor < HISCORE_CURSOR_END) {
         Game_Effect(EFFECT_LETTER);
         name[cursor] = Hiscore_Letter_Step(name[cursor], -1);
-        key_delay = DELAY_LETTER;
+        Key_Delay_Set(DELAY_LETTER);
     } else if ((key_delay == 0.0f && command(CMD_SPACE)) || Command_Ready(CMD_ENTER)) {
         Game_Effect(EFFECT_NAME);
-        key_delay = DELAY_CONFIRM;
+        Key_Delay_Set(DELAY_CONFIRM);
         if (++cursor > HISCORE_CURSOR_END) {
             Hiscore_Save();
             name_entry = 0;
@@ -297,11 +297,11 @@ void Hiscore_Entry(float t)
     } else if (Command_Ready(CMD_LEFT) && cursor > 0) {
         Game_Effect(EFFECT_NAME);
         cursor--;
-        key_delay = DELAY_MOVE;
+        Key_Delay_Set(DELAY_MOVE);
     } else if (Command_Ready(CMD_RIGHT) && cursor < HISCORE_CURSOR_END) {
         Game_Effect(EFFECT_NAME);
         cursor++;
-        key_delay = DELAY_MOVE;
+        Key_Delay_Set(DELAY_MOVE);
     }
     Hiscore_Draw();
     if (hiscore.blink) {

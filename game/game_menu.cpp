@@ -168,19 +168,11 @@ void draw_page(const MENU_PAGE &page)
     }
 }
 
-// Each command that acts sets the key delay and takes this pass's fresh presses: one press does
-// one thing.
-void delay_set(float delay)
-{
-    key_delay = delay;
-    commands_fresh = 0;
-}
-
 void command_esc()
 {
     mapa_teclado[CMD_ESC] = 0;
     Game_Effect(EFFECT_ESC);
-    delay_set(DELAY_ESC);
+    Key_Delay_Set(DELAY_ESC);
     switch (menu.page) {
     case MENU_PAGE_MAIN:
         menu_shown = 0;
@@ -232,7 +224,7 @@ void command_main(int item)
 
 void command_enter()
 {
-    delay_set(DELAY_KEY);
+    Key_Delay_Set(DELAY_KEY);
     Game_Effect(EFFECT_ENTER);
     int item = menu.item;
     switch (menu.page) {
@@ -444,7 +436,7 @@ void Main_Menu(float t)
     if (menu.page == MENU_PAGE_VOLUMES && (menu.item == 0 || menu.item == 1) &&
         (Command_Ready(CMD_LEFT) || Command_Ready(CMD_RIGHT))) {
         const int cmd = Command_Ready(CMD_LEFT) ? CMD_LEFT : CMD_RIGHT;
-        delay_set(DELAY_KEY);
+        Key_Delay_Set(DELAY_KEY);
         Game_Effect(EFFECT_ENTER);
         volume_command(menu.item == 0, cmd);
     }
@@ -456,6 +448,6 @@ void Main_Menu(float t)
             menu.item = Menu_Set_Step(sets.count + 1, &menu.set_top, menu.item, step);
         else
             menu.item = Menu_Item_Step(page, menu.item, step);
-        delay_set(DELAY_KEY);
+        Key_Delay_Set(DELAY_KEY);
     }
 }

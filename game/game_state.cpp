@@ -52,6 +52,12 @@ int Command_Ready(int command)
     }
 }
 
+void Key_Delay_Set(float delay)
+{
+    key_delay = delay;
+    commands_fresh = 0;
+}
+
 void Game_Ticks_Set(uint32_t ticks)
 {
     if (game_ticks_fn) game_ticks_fn(ticks);

@@ -215,7 +215,7 @@ TEST_F(LevelsTest, LineEndsAndTheThousandCharacterLimit)
     ASSERT_EQ(load(fits + "\r\n}1\r\n"), 1);
     EXPECT_EQ(level_count, 2);
     EXPECT_EQ(load("}1\r\n" + fits + "x\r\n"), 0);
-    EXPECT_EQ(failure, "Line 2 is too long in levels.txt, maximum is 999 characters");
+    EXPECT_EQ(failure, "Line 2 is too long, maximum is 999 characters");
     EXPECT_EQ(failure_line, 2);
 }
 
@@ -364,6 +364,44 @@ TEST_F(LevelSetTest, WriterGivesBackWhatItReadAndNormalisesTheRest)
 }
 
 // Reading a set leaves the game's tables alone.
+// A player's set is refused where the game's own file would be read anyway: each case with the
+// message and line the reader gives (the shipped file passes these checks too).
+TEST_F(LevelSetTest, PlayersSetsMustBeWholeAndPlain)
+{
+    struct CASE {
+        std::string text;
+        const char *message;
+        int line;
+    } cases[] = {
+        {"", "The file holds no level: a level ends with its \"}\" line", 0},
+        {"; a note\r\n\r\n", "The file holds no level: a level ends with its \"}\" line", 0},
+        {std::string("!AB\xff" "CD\r\n@6500\r\n}1\r\n"), "Byte 255 at column 4 is not text", 1},
+        {std::string("; ok\r\n!AB\0CD\r\n@6500\r\n}1\r\n", 25), "Byte 0 at column 4 is not text", 2},
+        {"; tab\there\r\n", "Byte 9 at column 6 is not text", 1},
+        {"!AB#D\r\n@6500\r\n}1\r\n", "Column 4 holds \"#\", which is no brick (. 0-9 A-Z a-z)", 1},
+        {"!AB\xe9\r\n@6500\r\n}1\r\n", "Column 4 holds byte 233, which is no brick (. 0-9 A-Z a-z)", 1},
+        {"!AAAA\r\n@6500\r\n}1\r\n; next\r\n!BBBB\r\n@6500\r\n", "Level 2 is cut off: its block has no \"}\" line", 5},
+        {"!AAAA\n@6500\n}1\n", "The file's lines end in LF alone; save it with CR LF line ends", 0},
+    };
+    for (const CASE &c : cases) {
+        std::ofstream(dir / "set.txt", std::ios::binary) << c.text;
+        failure.clear();
+        EXPECT_EQ(Level_Set_Load_User(&set_read, (dir / "set.txt").c_str(), capture), 0) << c.message;
+        EXPECT_EQ(failure, c.message);
+        EXPECT_EQ(failure_line, c.line) << c.message;
+        EXPECT_EQ(set_read.count, 0) << c.message;
+    }
+    // A comment may hold any text byte; the game's own reader still takes what it always took.
+    ASSERT_EQ(read_set(&set_read, "!AAAA\r\n@6500\r\n}1\r\n!BBBB\r\n"), 1) << failure;
+    EXPECT_EQ(set_read.count, 1);
+    std::ofstream(dir / "set.txt", std::ios::binary) << "; caf\xe9 \xc3\xa9\r\n!AAAA\r\n@6500\r\n}1\r\n";
+    EXPECT_EQ(Level_Set_Load_User(&set_read, (dir / "set.txt").c_str(), capture), 1) << failure;
+    fs::path shipped = fs::path(VM_SOURCE_DIR) / "assets" / "data" / "levels.txt";
+    if (fs::exists(shipped)) {
+        EXPECT_EQ(Level_Set_Load_User(&set_read, shipped.c_str(), capture), 1) << failure;
+    }
+}
+
 TEST_F(LevelSetTest, ReadingASetLeavesTheTablesAlone)
 {
     ASSERT_EQ(load(lines({"!1234", "@6000", "}0", "!zz", "@100", "}50"})), 1);

@@ -105,4 +105,48 @@ p=$((entry + 2))
     { echo "third run failed"; cat "$work/log"; exit 1; }
 entries "$user/highscor.dat" | grep -qx "$score \[XYZ\] 0" ||
     { echo "the typed name XYZ was not stored:"; entries "$user/highscor.dat"; exit 1; }
-echo "score $score entered as \"C B\" with the arrows and as \"XYZ\" typed, and kept in highscor.dat"
+
+# Fresh presses act at once; the key delay only paces a held key. At 5 steps a pass (50 ms): Down
+# every 0.2 s moves the cursor at each press, Enter opens the high scores, Esc leaves them and Up
+# acts on the next pass. Trace fields 29 and 30: the menu's page and item.
+cat >"$work/fresh.txt" <<'KEYS'
+3 30 down
+4 30 up
+6 208 down
+7 208 up
+10 208 down
+11 208 up
+14 28 down
+15 28 up
+18 1 down
+19 1 up
+20 200 down
+21 200 up
+KEYS
+"$game" --headless --fixed-ticks 4 --seed 4242 --frames 24 --script "$work/fresh.txt" --trace-game "$work/fresh.trace" \
+    >"$work/log" 2>&1 || { echo "fresh-press run failed"; cat "$work/log"; exit 1; }
+seen=$(awk '$2 == 6 || $2 == 10 || $2 == 15 || $2 == 18 || $2 == 20 { printf "%s:%s/%s ", $2, $29, $30 }' "$work/fresh.trace")
+[ "$seen" = "6:0/1 10:0/2 15:2/0 18:0/2 20:0/1 " ] || { echo "menu after fresh presses: $seen"; exit 1; }
+
+# Giving up a game (menu page 3, item 4) whose score enters the table asks for the name first.
+table >"$user/highscor.dat"
+cat >"$work/giveup.txt" <<'KEYS'
+3 30 down
+4 30 up
+8 28 down
+9 28 up
+60 1 down
+61 1 up
+62 28 down
+63 28 up
+64 200 down
+65 200 up
+66 28 down
+67 28 up
+KEYS
+"$game" "${options[@]}" --autopilot --frames 70 --script "$work/giveup.txt" --trace-game "$work/giveup.trace" \
+    >"$work/log" 2>&1 || { echo "give-up run failed"; cat "$work/log"; exit 1; }
+seen=$(awk '$2 == 62 || $2 == 64 || $2 == 67 { printf "%s:%s/%s/%s ", $2, $6, $29, $30 }' "$work/giveup.trace")
+[ "$seen" = "62:menu/0/0 64:menu/3/4 67:entry/-/- " ] || { echo "giving up: $seen"; tail -3 "$work/giveup.trace"; exit 1; }
+echo "score $score entered as \"C B\" with the arrows and as \"XYZ\" typed, and kept in highscor.dat;" \
+    "fresh presses acted at once; giving up asked for the name"
