@@ -17,6 +17,7 @@ build-release:
 run: build-release
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
 	    echo "No display: run the game headless with '$(RELEASE_DIR)/app/veltramondo --headless --frames 600', or under a virtual display with 'xvfb-run make run'."; \
+	    exit 1; \
 	else \
 	    $(RELEASE_DIR)/app/veltramondo; \
 	fi

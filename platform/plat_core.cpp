@@ -183,8 +183,18 @@ int plat_init(int headless)
         no_display("neither DISPLAY nor WAYLAND_DISPLAY is set");
         return 0;
     }
+    // With only an X display named, SDL is not left to try Wayland first: the Wayland library
+    // prints a line of its own when there is no Wayland session.
+    const bool x_only = !chosen && env("DISPLAY") && !env("WAYLAND_DISPLAY");
+    if (x_only) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0) {
-        std::fprintf(stderr, "veltramondo: cannot start the video system: %s\n", SDL_GetError());
+        if (x_only) {
+            char why[256];
+            std::snprintf(why, sizeof why, "the display %s could not be opened", env("DISPLAY"));
+            no_display(why);
+        } else {
+            std::fprintf(stderr, "veltramondo: cannot start the video system: %s\n", SDL_GetError());
+        }
         return 0;
     }
     const char *driver = SDL_GetCurrentVideoDriver();

@@ -6,6 +6,7 @@
 #include "kx/kx_io/kx_io.h"
 #include "kx/kx_mem/kx_mem.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -83,6 +84,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         require(once_size == twice_size && std::memcmp(once, twice, once_size) == 0);
         kx_mem_free(once);
         kx_mem_free(twice);
+    }
+    Level_Set_Free(&fuzz_set);
+
+    // As a player's set: accepted only where the game's own reading accepts too, with a level at
+    // least and only bricks in its rows; what the writer then makes of it reads back the same way
+    // (the editor saves what the game must play).
+    copy = kx_mem_malloc(size + 1);
+    if (!copy) return 0;
+    if (size) std::memcpy(copy, data, size);
+    file = kx_io_mem_open("levels", copy, static_cast<uint32_t>(size));
+    if (!file) return 0;
+    int user = Level_Set_Read_User(&fuzz_set, file, fuzz_fail);
+    kx_io_fclose(file);
+    require(!user || ok);
+    if (user) {
+        require(fuzz_set.count >= 1);
+        for (int n = 1; n <= fuzz_set.count; n++)
+            for (const auto &row : fuzz_set.level[n].rows)
+                for (int c = 0; c < LEVEL_ROW_LENGTH; c++) require(row[c] == ' ' || row[c] == '.' || std::isalnum(static_cast<unsigned char>(row[c])));
+        uint32_t written = 0;
+        char *bytes = Level_Set_Write(&fuzz_set, &written, fuzz_fail);
+        require(bytes != nullptr);
+        KX_IO *back = kx_io_mem_open("written", bytes, written);
+        require(back && Level_Set_Read_User(&fuzz_set, back, fuzz_fail));
+        kx_io_fclose(back);
     }
     Level_Set_Free(&fuzz_set);
     return 0;

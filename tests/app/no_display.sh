@@ -12,7 +12,8 @@ check() {
     shift
     timeout 20 env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER -u XDG_SEAT "$@" "$game" >"$work/out" 2>&1
     local status=$?
-    if [ $status -ne 1 ] || ! grep -q -- "--headless" "$work/out"; then
+    # Our message comes first: no line of a library before it.
+    if [ $status -ne 1 ] || ! grep -q -- "--headless" "$work/out" || ! head -1 "$work/out" | grep -q "^veltramondo: "; then
         echo "$what: status $status"
         cat "$work/out"
         fail=1

@@ -252,9 +252,9 @@ TEST_F(HiscoreTest, DrawLaysOutTheTableAndBlinksTheEndMarker)
         blinks += marker.empty() ? '.' : '#';
         if (marker.empty()) continue;
         EXPECT_EQ(marker[0].x, 66);
-        EXPECT_EQ(marker[0].y, 61);
+        EXPECT_EQ(marker[0].y, 65);
         EXPECT_EQ(marker[0].tint, 4);   // yellow, where the cursor stands
-        EXPECT_EQ(drawn_text("-").size(), 2u);
+        EXPECT_EQ(drawn_text("-").size(), 1u);   // under the cursor only: above lies the hint
         EXPECT_EQ(drawn_text("3500")[0].tint, 0);
         EXPECT_EQ(drawn_text("50000")[0].tint, 7);
     }
@@ -279,6 +279,11 @@ TEST_F(HiscoreTest, DrawLaysOutTheTableAndBlinksTheEndMarker)
         return std::find_if(drawn.begin(), drawn.end(), [&](const DRAWN &d) { return d.text == text; });
     };
     EXPECT_LT(at("#100"), at("AAA"));
+    hiscore.cursor = HISCORE_CURSOR_END;   // on the end marker the hint says what Enter does
+    drawn.clear();
+    Hiscore_Draw();
+    EXPECT_EQ(drawn_text("M57").at(0).y, 14.5);
+    EXPECT_TRUE(drawn_text("M46").empty());
 }
 
 } // namespace

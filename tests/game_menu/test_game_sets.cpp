@@ -76,8 +76,12 @@ TEST_F(SetsTest, ListUseAndRefusal)
     user_set("not a set", "");
     write_file(user_dir() / "levels" / "notes.dat", "");
     fs::create_directories(user_dir() / "levels" / "folder.txt");
-    ASSERT_EQ(Sets_List(), 3);
-    EXPECT_EQ(std::vector<std::string>(sets.names, sets.names + 3), (std::vector<std::string>{"A", "b", "bad"}));
+    const std::string long_name = "long" + std::string(36, 'x');
+    user_set(long_name, "");
+    // Files whose names the game cannot use are listed as written, so that choosing one says why.
+    ASSERT_EQ(Sets_List(), 5);
+    EXPECT_EQ(std::vector<std::string>(sets.names, sets.names + 5),
+              (std::vector<std::string>{"A", "b", "bad", long_name, "not a set"}));
 
     ASSERT_EQ(Sets_Use("A"), 1);
     EXPECT_STREQ(sets.current, "A");
@@ -90,6 +94,8 @@ TEST_F(SetsTest, ListUseAndRefusal)
         {"bad", "Wrong enemy maximum 60 in level 1 (line 3)"},
         {"missing", "There is no level set missing"},
         {"../A", "A level set name holds only letters, digits, '-', '_' and '.'"},
+        {sets.names[4], "A level set name holds only letters, digits, '-', '_' and '.'"},
+        {sets.names[3], "A level set name holds at most 32 characters"},
     };
     for (const Case &c : refused) {
         EXPECT_EQ(Sets_Use(c.name), 0);
@@ -139,7 +145,7 @@ TEST_F(SetsTest, EachSetKeepsItsOwnHighScores)
     EXPECT_EQ(hiscore.score[0], 4321);
     drawn.clear();
     Hiscore_Draw();
-    EXPECT_EQ(drawn_text("DEMO").size(), 1u);
+    EXPECT_EQ(drawn_text("demo").size(), 1u);   // the name as written
     EXPECT_TRUE(game_errors.empty());
 }
 
@@ -176,11 +182,11 @@ TEST_F(SetsTest, ChoiceOpensOnTheLastSetAndARefusalSaysWhy)
     drawn.clear();
     Main_Menu(1.0f);
     EXPECT_EQ(drawn_text("WRONG ENEMY MAXIMUM 60 IN").size(), 1u);
-    EXPECT_EQ(drawn_text("LEVEL 1 (LINE 3)").size(), 1u);
+    EXPECT_EQ(drawn_text("LEVEL 1 (M56 3)").size(), 1u);   // "line" in the current language
     menu.page = MENU_PAGE_SETS;
     drawn.clear();
     Main_Menu(1.0f);
-    EXPECT_EQ(drawn_text("MINE").size(), 1u);
+    EXPECT_EQ(drawn_text("mine").size(), 1u);
 }
 
 TEST(SetChoice, StepsScrollUnderTheTitleAndWrap)
