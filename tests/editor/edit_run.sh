@@ -32,6 +32,10 @@ grep -q " state editor " "$work/t1" || fail "the trace never shows the editor"
 first=$(grep -a -m1 '^!' "$sets/demo.txt" | tr -d '\r')
 [ "$first" = "!123           " ] || fail "first row is \"$first\""
 grep -qv $'\r$' "$sets/demo.txt" && fail "a line of demo.txt does not end in CR LF"
+# A new level takes the settings of the shipped first level, not the reader's defaults.
+[ "$(grep -a -m1 '^@' "$sets/demo.txt" | tr -d '\r')" = "$(grep -a -m1 '^@' "$shipped" | tr -d '\r')" ] &&
+    [ "$(grep -a -m1 '^}' "$sets/demo.txt" | tr -d '\r')" = "$(grep -a -m1 '^}' "$shipped" | tr -d '\r')" ] ||
+    fail "the new level's settings are not the shipped first level's"
 "$tool" levels check "$sets/demo.txt" || fail "the tool refuses what the editor wrote"
 # Played as a set, its first level holds those three (metal) bricks besides the borders.
 "$game" "${options[@]}" --level-set demo --autopilot --frames 8 --trace-game "$work/t0" >"$work/log" 2>&1 ||
