@@ -40,14 +40,20 @@ char *fuzz_write_read(uint32_t *size)
     return bytes;
 }
 
+// A fresh read-only handle over the input (null when memory runs out).
+KX_IO *fuzz_open(const uint8_t *data, size_t size)
+{
+    void *copy = kx_mem_malloc(size + 1);
+    if (!copy) return nullptr;
+    if (size) std::memcpy(copy, data, size);
+    return kx_io_mem_open("levels", copy, static_cast<uint32_t>(size));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    void *copy = kx_mem_malloc(size + 1);
-    if (!copy) return 0;
-    if (size) std::memcpy(copy, data, size);
-    KX_IO *file = kx_io_mem_open("levels", copy, static_cast<uint32_t>(size));
+    KX_IO *file = fuzz_open(data, size);
     if (!file) return 0;
     fuzz_failed = 0;
     int ok = Levels_Read(file, fuzz_fail);
@@ -69,10 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     Levels_Free();
 
-    copy = kx_mem_malloc(size + 1);
-    if (!copy) return 0;
-    if (size) std::memcpy(copy, data, size);
-    file = kx_io_mem_open("levels", copy, static_cast<uint32_t>(size));
+    file = fuzz_open(data, size);
     if (!file) return 0;
     int read = Level_Set_Read(&fuzz_set, file, fuzz_fail);
     kx_io_fclose(file);
@@ -90,10 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // As a player's set: accepted only where the game's own reading accepts too, with a level at
     // least and only bricks in its rows; what the writer then makes of it reads back the same way
     // (the editor saves what the game must play).
-    copy = kx_mem_malloc(size + 1);
-    if (!copy) return 0;
-    if (size) std::memcpy(copy, data, size);
-    file = kx_io_mem_open("levels", copy, static_cast<uint32_t>(size));
+    file = fuzz_open(data, size);
     if (!file) return 0;
     int user = Level_Set_Read_User(&fuzz_set, file, fuzz_fail);
     kx_io_fclose(file);

@@ -78,6 +78,17 @@ stop() {
     wait $pid || fail "$1: exit status $?"
     pid=""
 }
+# Looks (at most 20 s: a loaded machine can take a few seconds to redraw at a new size) until the
+# lit part of the screen is at least `$2` pixels wide (w) or high (h); its size in lit_w, lit_h.
+wait_lit() {
+    for _ in $(seq 40); do
+        sleep 0.5
+        xwd -root -silent | xwdtopnm 2>/dev/null | pnmcrop -black 2>/dev/null | pnmfile >"$work/lit"
+        read -r _ _ _ lit_w _ lit_h _ <"$work/lit"
+        [ "$1" = w ] && [ "${lit_w:-0}" -ge "$2" ] && return
+        [ "$1" = h ] && [ "${lit_h:-0}" -ge "$2" ] && return
+    done
+}
 # A click on the menu bar's Help (the fourth title; the bar starts at the window's top edge).
 click_help() {
     eval "$(xdotool getwindowgeometry --shell "$win")"
@@ -105,13 +116,7 @@ key Escape
 wait_for '$6 == "menu"'
 wait_passes 6
 key alt+Return
-# A loaded machine can take a few seconds to redraw at the new size: look until it is lit.
-for _ in $(seq 40); do
-    sleep 0.5
-    xwd -root -silent | xwdtopnm 2>/dev/null | pnmcrop -black 2>/dev/null | pnmfile >"$work/lit"
-    read -r _ _ _ lit_w _ lit_h _ <"$work/lit"
-    [ "${lit_h:-0}" -ge 1026 ] && break
-done
+wait_lit h 1026
 key alt+Return
 for _ in 1 2 3; do
     wait_passes 6
@@ -190,12 +195,7 @@ item=$(tail -n 1 "$trace" | awk '{ print $30 }')
 key Down
 wait_for "\$30 != $item"
 xdotool windowsize "$win" 960 720
-for _ in $(seq 40); do
-    sleep 0.5
-    xwd -root -silent | xwdtopnm 2>/dev/null | pnmcrop -black 2>/dev/null | pnmfile >"$work/lit"
-    read -r _ _ _ lit_w _ lit_h _ <"$work/lit"
-    [ "${lit_w:-0}" -ge 950 ] && break
-done
+wait_lit w 950
 [ "${lit_w:-0}" -ge 950 ] || fail "after the second start the window drew $(cat "$work/lit")"
 stop editor
 
