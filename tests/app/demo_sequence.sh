@@ -123,7 +123,7 @@ while IFS='|' read -r list message; do
     run "bad_$list" --fixed-ticks 20 --frames 30 --demo-list "$list.txt"
     status=$?
     [ $status -eq $([ "$list" = absent ] && echo 2 || echo 1) ] || fail "$list: status $status"
-    grep -qF "$message" "$work/bad_$list.log" || { cat "$work/bad_$list.log"; fail "$list: no message '$message'"; }
+    grep -qF -- "$message" "$work/bad_$list.log" || { cat "$work/bad_$list.log"; fail "$list: no message '$message'"; }
 done <<'CASES'
 absent|--demo-list absent.txt: there is no such file
 empty|There should be at least 1 demo is demos.txt!
