@@ -420,6 +420,14 @@ int plat_menu_prepare()
     if (!menu.ready || (!bar && !plat_about_shown() && !plat_panel_shown()) || !plat_gl_make_current()) return 0;
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    // On X11 the global pointer position that the back end reads is a cached one which plain
+    // motion does not bring up to date; the window's own pointer position follows every motion,
+    // so that the entry under the pointer lights up.
+    if (!SDL_GetRelativeMouseMode() && SDL_GetMouseFocus() == window()) {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        ImGui::GetIO().MousePos = ImVec2(static_cast<float>(x), static_cast<float>(y));
+    }
     // The game holds the mouse: its hidden pointer's clicks are nothing to the menu.
     if (plat_owner() == PLAT_OWNER_GAME)
         for (bool &down : ImGui::GetIO().MouseDown) down = false;
