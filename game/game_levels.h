@@ -42,6 +42,15 @@ extern int level_count;
 constexpr int LEVEL_SET_MAX = LEVELS_MAX - 2;   // blocks a file may close: levels 1-48
 
 // One level as a block of the file gives it.
+// What a character of a level row is: the one answer for play, the reader, the writer and the
+// level editor's grid and palette. Space and "." are empty cells; digits are metal bricks that
+// never break, capitals take one hit, small letters two. Any other byte is no brick: it plays as
+// an empty cell, and a player's set may not hold it.
+enum LEVEL_CHAR : int { LEVEL_CHAR_EMPTY, LEVEL_CHAR_METAL, LEVEL_CHAR_ONE_HIT, LEVEL_CHAR_TWO_HITS, LEVEL_CHAR_OTHER };
+LEVEL_CHAR Level_Char(int ch);
+// 1 for a brick of any kind (metal, one hit, two hits).
+int Level_Char_Brick(int ch);
+
 struct LEVEL_DEF {
     int16_t initial_speed, max_speed, speed_increase, floor_type, border_type, background_type, enemy_type,
         enemy_frequency, enemy_speed, bonus_percentage, enemy_max;
