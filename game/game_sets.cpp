@@ -111,13 +111,12 @@ int Sets_Use(const char *name)
 {
     sets.message[0] = sets.reason[0] = 0;
     sets.line = 0;
-    int ok;
-    if (!name[0]) {
-        ok = Levels_Load(SETS_SHIPPED, sets_capture);
-    } else {
-        ok = Sets_Load(&sets_reading, name, sets_capture) && Levels_Use(&sets_reading, sets_capture);
-        Level_Set_Free(&sets_reading);
-    }
+    // The set is read whole before the tables change, so a set that cannot be read leaves them
+    // as they were, the shipped levels as much as a player's.
+    const int ok = (name[0] ? Sets_Load(&sets_reading, name, sets_capture)
+                            : Level_Set_Load(&sets_reading, SETS_SHIPPED, sets_capture)) &&
+                   Levels_Use(&sets_reading, sets_capture);
+    Level_Set_Free(&sets_reading);
     if (ok) std::snprintf(sets.current, sizeof sets.current, "%s", name);
     return ok;
 }
