@@ -103,7 +103,7 @@ void app_commands_build()
     const int first = kx_inp_first_pressed();
     if (attract_mode && first && first != PLAT_KEY_F9) mapa_teclado[CMD_ANY] = 1;
     if (ctrl_shift_released(PLAT_KEY_L)) mapa_teclado[CMD_NEXT_LEVEL] = 1;
-    if (ctrl_shift_released(PLAT_KEY_I)) no_life_loss = !no_life_loss;
+    if (ctrl_shift_released(PLAT_KEY_I)) Game_No_Life_Loss_Toggle();
     const uint8_t *c = app.player.controls;
     if (kx_inp_key_down(PLAT_KEY_ESCAPE) || c[CONTROL_MENU]) mapa_teclado[CMD_ESC] = 1;
     if (kx_inp_key_released(PLAT_KEY_P)) mapa_teclado[CMD_P] = 1;

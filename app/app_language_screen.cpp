@@ -125,7 +125,7 @@ void Language_Screen()
     APP_LANG_SCREEN &s = lang_screen;
     if (!s.prepared) {
         if (!read_languages()) {
-            language_chosen = 1;
+            Screen_Language_Chosen();
             return;
         }
     }
@@ -133,7 +133,7 @@ void Language_Screen()
         for (int i = 0; i < 3; i++)
             if (!kx_font_load(&s.font[i], LANG_FONTS[i], 0)) {
                 screen_free();
-                language_chosen = 1;
+                Screen_Language_Chosen();
                 Game_Error("Cant load the font %s", LANG_FONTS[i]);
                 return;
             }
@@ -175,7 +175,7 @@ void Language_Screen()
         kx_inp_key_released(PLAT_KEY_W)) {
         int number = s.number[s.selected];
         screen_free();
-        language_chosen = 1;
+        Screen_Language_Chosen();
         // The display's own Language command switches the window menu to the new language.
         if (Language_Switch(number))
             plat_message_post(PLAT_WM_COMMAND, KX_DSP_CMD_LANGUAGE + static_cast<uintptr_t>(Language_Menu_Current()), 0);
