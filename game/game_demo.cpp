@@ -36,7 +36,7 @@ struct DEMO_NEXT {
 
 // A player's recording that does not read is passed over quietly: the attract sequence must not
 // stop on a file the player left behind.
-void demo_quiet(const char *) {}
+void demo_quiet(int, const char *) {}
 
 // Takes the entry at the list position, or past the list the player's recordings, and moves the
 // position on. 0 after a fatal error.

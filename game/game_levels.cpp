@@ -75,8 +75,7 @@ void levels_fail(const LEVELS_READ *r, int with_line, const char *format, ...)
     va_end(args);
     size_t n = std::strlen(message);
     if (r->lf_only) std::snprintf(message + n, sizeof message - n, " (%s)", DEF_LINE_LF_HINT);
-    if (r->fail) r->fail(with_line ? r->line : 0, message);
-    else Game_Error("%s", message);
+    Game_Fail(r->fail, with_line ? r->line : 0, "%s", message);
 }
 
 void levels_def_defaults(LEVEL_DEF *def, const char *row)
@@ -391,17 +390,6 @@ int levels_set_load(LEVEL_SET *set, const char *file_name, LEVELS_FAIL_FN fail, 
 // ---------------------------------------------------------------------------------------------
 // Functions
 // ---------------------------------------------------------------------------------------------
-
-void Levels_Report(LEVELS_FAIL_FN fail, const char *format, ...)
-{
-    char message[700];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
-    va_end(args);
-    if (fail) fail(0, message);
-    else Game_Error("%s", message);
-}
 
 void Level_Def_Empty(LEVEL_DEF *def)
 {

@@ -1,6 +1,7 @@
 // The level table: every level's brick rows and settings, read once from "data\levels.txt".
 #pragma once
 
+#include "game/game_error.h"
 #include "kx/kx_io/kx_io.h"
 
 #include <cstdint>
@@ -90,12 +91,8 @@ constexpr int LEVEL_SETTINGS = sizeof level_settings / sizeof level_settings[0];
 // ---------------------------------------------------------------------------------------------
 
 // How a fatal error in the levels file is reported: the message and the line it was found on
-// (0 when it concerns no line).
-using LEVELS_FAIL_FN = void (*)(int line, const char *message);
-
-// Reports a message that concerns no line of a file through `fail`, or as a fatal game error
-// when `fail` is null.
-void Levels_Report(LEVELS_FAIL_FN fail, const char *format, ...) __attribute__((format(printf, 2, 3)));
+// (0 when it concerns no line); a fatal game error when null.
+using LEVELS_FAIL_FN = GAME_FAIL_FN;
 // Fills the level tables from "data\levels.txt". 1, or 0 after a fatal game error.
 int Levels_Init();
 // Fills the level tables from any file, reporting a fatal error through `fail` (Game_Error when
