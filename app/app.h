@@ -86,9 +86,11 @@ int app_loop_run();
 // Frame pacing (app_pacing.cpp): frames a second drawn at most (0: no limit), taken once the
 // display runs; milliseconds to wait at the time `now_us` (plat_clock_us) before the next frame
 // may be drawn (0: at once); a frame is drawn at `now_us`; the tick counter at the start of a
-// pass, keeping the ticks that arrived while the loop waited.
+// pass, keeping the ticks that arrived while the loop waited. The rate is read again when the
+// display changes (a mode switch, the window moved to another screen).
 int app_pacing_rate();
 void app_pacing_start();
+void app_pacing_rate_update();
 int app_pacing_wait_ms(uint64_t now_us);
 void app_pacing_frame(uint64_t now_us);
 void app_pacing_ticks_take();

@@ -5,26 +5,10 @@
 #include "app/app_controls.h"
 #include "game/game.h"
 #include "kx/kx_inp/kx_inp.h"
+#include "platform/plat_keys.h"
 #include "platform/plat_text.h"
 
 namespace {
-
-enum : int {
-    KEY_ESC = 1,
-    KEY_TAB = 15,
-    KEY_I = 23,
-    KEY_P = 25,
-    KEY_ENTER = 28,
-    KEY_CTRL = 29,
-    KEY_L = 38,
-    KEY_LSHIFT = 42,
-    KEY_SPACE = 57,
-    KEY_F1 = 59,
-    KEY_F8 = 66,
-    KEY_F9 = 67,
-    MOUSE_LEFT = 408,
-    MOUSE_RIGHT = 409,
-};
 
 enum : int { CONTROL_UP, CONTROL_DOWN, CONTROL_LEFT, CONTROL_RIGHT, CONTROL_PRIMARY = 6, CONTROL_SECONDARY = 7, CONTROL_MENU = 9 };
 
@@ -49,7 +33,7 @@ bool confirm_pressed_in_menu;
 
 bool ctrl_shift_released(int key)
 {
-    return kx_inp_key_released(key) && kx_inp_key_down(KEY_CTRL) && kx_inp_key_down(KEY_LSHIFT);
+    return kx_inp_key_released(key) && kx_inp_key_down(PLAT_KEY_LEFT_CTRL) && kx_inp_key_down(PLAT_KEY_LEFT_SHIFT);
 }
 
 // The characters typed since the previous pass, as the Latin-1 bytes the game draws; others are
@@ -68,10 +52,10 @@ void typed_build()
 
 int app_confirm_released()
 {
-    int mouse = kx_inp_mouse_swapped() ? MOUSE_RIGHT : MOUSE_LEFT;
-    return kx_inp_key_released(KEY_ENTER) || kx_inp_key_released(KEY_SPACE) || kx_inp_key_released(KEY_ESC) ||
-           kx_inp_key_released(KEY_F1) || kx_inp_key_released(mouse) || kx_inp_key_released(APP_PAD_SOUTH) ||
-           kx_inp_key_released(APP_PAD_EAST) || kx_inp_key_released(APP_PAD_START);
+    int mouse = kx_inp_mouse_swapped() ? KX_INP_MOUSE_BUTTON1 : KX_INP_MOUSE_BUTTON0;
+    return kx_inp_key_released(PLAT_KEY_RETURN) || kx_inp_key_released(PLAT_KEY_SPACE) ||
+           kx_inp_key_released(PLAT_KEY_ESCAPE) || kx_inp_key_released(PLAT_KEY_F1) || kx_inp_key_released(mouse) ||
+           kx_inp_key_released(APP_PAD_SOUTH) || kx_inp_key_released(APP_PAD_EAST) || kx_inp_key_released(APP_PAD_START);
 }
 
 namespace {
@@ -80,8 +64,8 @@ namespace {
 // have jobs of their own when pressed).
 bool confirm_pressed(const uint8_t *c)
 {
-    int mouse = kx_inp_mouse_swapped() ? MOUSE_RIGHT : MOUSE_LEFT;
-    for (int key : {int(KEY_ENTER), int(KEY_SPACE), mouse, int(APP_PAD_SOUTH), int(APP_PAD_EAST)})
+    int mouse = kx_inp_mouse_swapped() ? KX_INP_MOUSE_BUTTON1 : KX_INP_MOUSE_BUTTON0;
+    for (int key : {int(PLAT_KEY_RETURN), int(PLAT_KEY_SPACE), mouse, int(APP_PAD_SOUTH), int(APP_PAD_EAST)})
         if (kx_inp_key_pressed(key)) return true;
     return c[CONTROL_PRIMARY] && !primary_before;
 }
@@ -91,7 +75,7 @@ bool confirm_pressed(const uint8_t *c)
 void fresh_build(const uint8_t *c)
 {
     commands_fresh = 0;
-    if (kx_inp_key_pressed(KEY_ESC) || (c[CONTROL_MENU] && !menu_before)) commands_fresh |= FRESH_ESC;
+    if (kx_inp_key_pressed(PLAT_KEY_ESCAPE) || (c[CONTROL_MENU] && !menu_before)) commands_fresh |= FRESH_ESC;
     menu_before = c[CONTROL_MENU];
     static const uint32_t bits[4] = {FRESH_UP, FRESH_DOWN, FRESH_LEFT, FRESH_RIGHT};
     for (int d = CONTROL_UP; d <= CONTROL_RIGHT; d++) {
@@ -100,7 +84,7 @@ void fresh_build(const uint8_t *c)
     }
     if (!menu_shown) {
         confirm_pressed_in_menu = false;
-        if (kx_inp_key_pressed(KEY_ENTER)) commands_fresh |= FRESH_ENTER;
+        if (kx_inp_key_pressed(PLAT_KEY_RETURN)) commands_fresh |= FRESH_ENTER;
         return;
     }
     if (confirm_pressed(c)) confirm_pressed_in_menu = true;
@@ -117,18 +101,18 @@ void app_commands_build()
     Commands_Clear();
     // Any key but the snapshot key leaves the attract sequence for the menu.
     const int first = kx_inp_first_pressed();
-    if (attract_mode && first && first != KEY_F9) mapa_teclado[CMD_ANY] = 1;
-    if (ctrl_shift_released(KEY_L)) mapa_teclado[CMD_NEXT_LEVEL] = 1;
-    if (ctrl_shift_released(KEY_I)) no_life_loss = !no_life_loss;
+    if (attract_mode && first && first != PLAT_KEY_F9) mapa_teclado[CMD_ANY] = 1;
+    if (ctrl_shift_released(PLAT_KEY_L)) mapa_teclado[CMD_NEXT_LEVEL] = 1;
+    if (ctrl_shift_released(PLAT_KEY_I)) Game_No_Life_Loss_Toggle();
     const uint8_t *c = app.player.controls;
-    if (kx_inp_key_down(KEY_ESC) || c[CONTROL_MENU]) mapa_teclado[CMD_ESC] = 1;
-    if (kx_inp_key_released(KEY_P)) mapa_teclado[CMD_P] = 1;
-    if (kx_inp_key_released(KEY_F1)) App_Help_Show();
-    else if (!menu_shown && kx_inp_key_down(KEY_ENTER)) mapa_teclado[CMD_ENTER] = 1;
+    if (kx_inp_key_down(PLAT_KEY_ESCAPE) || c[CONTROL_MENU]) mapa_teclado[CMD_ESC] = 1;
+    if (kx_inp_key_released(PLAT_KEY_P)) mapa_teclado[CMD_P] = 1;
+    if (kx_inp_key_released(PLAT_KEY_F1)) App_Help_Show();
+    else if (!menu_shown && kx_inp_key_down(PLAT_KEY_RETURN)) mapa_teclado[CMD_ENTER] = 1;
     if (menu_shown && app_confirm_released()) mapa_teclado[CMD_ENTER] = 1;
-    if (kx_inp_key_down(KEY_TAB)) mapa_teclado[CMD_TAB] = 1;
+    if (kx_inp_key_down(PLAT_KEY_TAB)) mapa_teclado[CMD_TAB] = 1;
     // F8 asks for a recording; the game starts one only during a level's start-up move.
-    if (kx_inp_key_released(KEY_F8)) mapa_teclado[CMD_DEMO_RECORD] = 1;
+    if (kx_inp_key_released(PLAT_KEY_F8)) mapa_teclado[CMD_DEMO_RECORD] = 1;
 
     if (c[CONTROL_LEFT]) mapa_teclado[CMD_LEFT] = amount(c[CONTROL_LEFT]);
     else if (c[CONTROL_RIGHT]) mapa_teclado[CMD_RIGHT] = amount(c[CONTROL_RIGHT]);

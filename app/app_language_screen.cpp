@@ -12,6 +12,7 @@
 #include "kx/kx_inp/kx_inp.h"
 #include "kx/kx_io/kx_io.h"
 #include "platform/plat_core.h"
+#include "platform/plat_keys.h"
 
 #include <cstdio>
 #include <cstring>
@@ -23,8 +24,6 @@ constexpr int FLAG_WIDTH = 56, FLAG_HEIGHT = 33;
 constexpr int FLAG_LEFT_GAP = 71, FLAG_RIGHT_GAP = 16, FLAG_LEFT_DROP = 16;
 constexpr int ROW_HEIGHT = 64, TITLE_CELL = 32;
 constexpr int FONT_FLAGS = KX_FONT_CENTER | KX_FONT_PROPORTIONAL | KX_FONT_TRANSPARENT;
-
-enum : int { KEY_W = 17, KEY_ENTER = 28, KEY_SPACE = 57, KEY_UP = 200, KEY_DOWN = 208 };
 
 const char *const LANG_SCREEN_TITLE = "Select a Language:";
 const char *const LANG_FONTS[3] = {"font\\langfont32.fnt", "font\\langfont64.fnt", "font\\langfont_highlighted.fnt"};
@@ -126,7 +125,7 @@ void Language_Screen()
     APP_LANG_SCREEN &s = lang_screen;
     if (!s.prepared) {
         if (!read_languages()) {
-            language_chosen = 1;
+            Screen_Language_Chosen();
             return;
         }
     }
@@ -134,7 +133,7 @@ void Language_Screen()
         for (int i = 0; i < 3; i++)
             if (!kx_font_load(&s.font[i], LANG_FONTS[i], 0)) {
                 screen_free();
-                language_chosen = 1;
+                Screen_Language_Chosen();
                 Game_Error("Cant load the font %s", LANG_FONTS[i]);
                 return;
             }
@@ -150,8 +149,8 @@ void Language_Screen()
     KX_RECT title = {static_cast<int16_t>((w - title_w) / 2), static_cast<int16_t>(h / 2 - 128), static_cast<int16_t>(title_w), TITLE_CELL};
     kx_font_print(&s.font[0], screen, &title, FONT_FLAGS, "%s", LANG_SCREEN_TITLE);
 
-    if (kx_inp_key_released(KEY_UP)) s.selected = s.selected > 0 ? s.selected - 1 : s.count - 1;
-    if (kx_inp_key_released(KEY_DOWN)) s.selected = s.selected < s.count - 1 ? s.selected + 1 : 0;
+    if (kx_inp_key_released(PLAT_KEY_UP)) s.selected = s.selected > 0 ? s.selected - 1 : s.count - 1;
+    if (kx_inp_key_released(PLAT_KEY_DOWN)) s.selected = s.selected < s.count - 1 ? s.selected + 1 : 0;
 
     // Boxes are 64 pixels a character, narrowed where a long name would push a flag off screen.
     int widest = w - 2 * (FLAG_LEFT_GAP + FLAG_RIGHT_GAP);
@@ -172,10 +171,11 @@ void Language_Screen()
         kx_bit_copy(screen, &s.flag[n], &right, nullptr, fit);
     }
 
-    if (kx_inp_key_released(KEY_ENTER) || kx_inp_key_released(KEY_SPACE) || kx_inp_key_released(KEY_W)) {
+    if (kx_inp_key_released(PLAT_KEY_RETURN) || kx_inp_key_released(PLAT_KEY_SPACE) ||
+        kx_inp_key_released(PLAT_KEY_W)) {
         int number = s.number[s.selected];
         screen_free();
-        language_chosen = 1;
+        Screen_Language_Chosen();
         // The display's own Language command switches the window menu to the new language.
         if (Language_Switch(number))
             plat_message_post(PLAT_WM_COMMAND, KX_DSP_CMD_LANGUAGE + static_cast<uintptr_t>(Language_Menu_Current()), 0);

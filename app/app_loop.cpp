@@ -56,6 +56,16 @@ bool steps_allowed()
     return !paused && game_over_timer == 0.0f && world_show_timer == 0.0f && !Help_Screen_Shown();
 }
 
+// Takes one counted tick; 0 when none is left. The count never goes below zero, so a tick the
+// timer adds at any moment stays counted for the next step or pass.
+int tick_take()
+{
+    uint32_t ticks = app.ticks.load();
+    while (ticks && !app.ticks.compare_exchange_weak(ticks, ticks - 1)) {
+    }
+    return ticks != 0;
+}
+
 void pass_end()
 {
     app_game_trace_pass();
@@ -109,7 +119,7 @@ void app_steps_run()
         if (steps_allowed()) Game_Step();
         Commands_Decay();
         steps++;
-        if (app.ticks.fetch_sub(1) == 0) break;
+        if (!tick_take()) break;
     }
     app.steps_last_pass = steps;
 }
@@ -170,7 +180,6 @@ int app_loop_pass(int *exit_code)
         if (ended < 0) std::fprintf(stderr, "veltramondo: the recording could not be saved\n");
         plat_message_post(PLAT_WM_CLOSE, 0, 0);
     }
-    app.ticks.store(0);
     Commands_Clear();
     pass_end();
     return 0;

@@ -280,8 +280,9 @@ int names_and_language()
     text_get("LNGFile", app.lng_file, sizeof app.lng_file - 1);
     if (!Languages_Load(app.lng_file)) return 0;
     // A stored number that names no language of the list asks again, as a first start does.
-    if (app.language_option) language_chosen = Language_Select(app.language_option);
-    else language_chosen = Config_Language_Get(&app.language) && Language_Select(app.language);
+    const int chosen = app.language_option ? Language_Select(app.language_option)
+                                           : Config_Language_Get(&app.language) && Language_Select(app.language);
+    if (chosen) Screen_Language_Chosen();
     if (!language_chosen && !read_languages()) return 0;
 
     char splash[64];

@@ -47,10 +47,15 @@ int app_pacing_rate()
     return frame_rate_key(APP_FPS_DEFAULT);
 }
 
-void app_pacing_start()
+void app_pacing_rate_update()
 {
     const int rate = app_pacing_rate();
     pacing.period_us = rate > 0 ? 1000000u / static_cast<unsigned>(rate) : 0;
+}
+
+void app_pacing_start()
+{
+    app_pacing_rate_update();
     pacing.due_us = plat_clock_us();
 }
 

@@ -43,6 +43,7 @@ intptr_t Window_Proc(uint32_t message, uintptr_t wparam, intptr_t lparam)
             if (number >= 0 && number != Language_Number()) Language_Switch(number);
         }
     }
+    if (message == PLAT_WM_DISPLAYCHANGE) app_pacing_rate_update();
     kx_inp_window_message(message, wparam, lparam);
     kx_snd_window_message(message, wparam, lparam);
     return kx_dsp_window_proc(message, wparam, lparam);

@@ -55,9 +55,7 @@ void editing_begin()
     editor.testing = 0;
     editor.key_count = 0;
     editor.ctrl = 0;
-    attract_mode = 0;
-    menu_shown = 0;
-    paused = 0;
+    Screen_Editor();
     Game_Music_Stop();
     plat_owner_keys_listen(PLAT_OWNER_EDITOR, editor_listen);
     plat_owner_take(PLAT_OWNER_EDITOR);
@@ -198,8 +196,7 @@ void Editor_Test_Pass()
     const bool esc = mapa_teclado[CMD_ESC] != 0;
     if (!esc && !game.won_move && game.lives > 0 && game_over_timer == 0.0f) return;
     mapa_teclado[CMD_ESC] = 0;
-    game_over_timer = 0.0f;
-    paused = 0;
+    Screen_Test_Play_End();
     editor_test_end();
 }
 
@@ -208,11 +205,7 @@ void editor_leave()
     Editor_Close();
     // The game's tables get back the set they held before (the shipped one when that fails now).
     if (!Sets_Use(sets.current)) Sets_Use("");
-    Game_Reset();
-    Main_Menu_Open();
-    menu_shown = 1;
-    Demo_Music_Request();
-    Demo_Init();
+    Screen_Attract_Menu();
 }
 
 void Editor_Close()

@@ -5,35 +5,12 @@
 #include "editor/editor_local.h"
 
 #include "platform/plat_input.h"
+#include "platform/plat_keys.h"
 #include "platform/plat_owner.h"
 
 #include <cstdio>
 
 namespace {
-
-enum : int {
-    KEY_ESC = 1,
-    KEY_BACKSPACE = 14,
-    KEY_TAB = 15,
-    KEY_Y = 21,
-    KEY_ENTER = 28,
-    KEY_CTRL = 29,
-    KEY_D = 32,
-    KEY_S = 31,
-    KEY_Z = 44,
-    KEY_N = 49,
-    KEY_SPACE = 57,
-    KEY_F5 = 63,
-    KEY_PAD_ENTER = 156,
-    KEY_RIGHT_CTRL = 157,
-    KEY_UP = 200,
-    KEY_PAGE_UP = 201,
-    KEY_LEFT = 203,
-    KEY_RIGHT = 205,
-    KEY_DOWN = 208,
-    KEY_PAGE_DOWN = 209,
-    KEY_DELETE = 211,
-};
 
 // The palette in its order: metal, one hit, two hits.
 constexpr char palette[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -53,12 +30,12 @@ void level_changed(int changed)
 
 void ask_answer(int code)
 {
-    if (code == KEY_ENTER || code == KEY_PAD_ENTER) {
+    if (code == PLAT_KEY_RETURN || code == PLAT_KEY_PAD_ENTER) {
         if (editor_save()) editor_leave();
         else editor.asking = 0;
-    } else if (code == KEY_BACKSPACE) {
+    } else if (code == PLAT_KEY_BACKSPACE) {
         editor_leave();
-    } else if (code == KEY_ESC) {
+    } else if (code == PLAT_KEY_ESCAPE) {
         editor.asking = 0;
     }
 }
@@ -66,15 +43,15 @@ void ask_answer(int code)
 void ctrl_key(int code)
 {
     switch (code) {
-    case KEY_Z: level_changed(editor_undo()); break;
-    case KEY_Y: level_changed(editor_redo()); break;
-    case KEY_N:
-    case KEY_D:
-        if ((code == KEY_N ? editor_level_add() : editor_level_duplicate())) level_changed(1);
+    case PLAT_KEY_Z: level_changed(editor_undo()); break;
+    case PLAT_KEY_Y: level_changed(editor_redo()); break;
+    case PLAT_KEY_N:
+    case PLAT_KEY_D:
+        if ((code == PLAT_KEY_N ? editor_level_add() : editor_level_duplicate())) level_changed(1);
         else std::snprintf(editor.message, sizeof editor.message, "%s", editor_text(ET_FULL));
         break;
-    case KEY_DELETE: level_changed(editor_level_remove()); break;
-    case KEY_S: editor_save(); break;
+    case PLAT_KEY_DELETE: level_changed(editor_level_remove()); break;
+    case PLAT_KEY_S: editor_save(); break;
     default: break;
     }
 }
@@ -92,26 +69,26 @@ void editor_key(int code)
         return;
     }
     switch (code) {
-    case KEY_UP:
+    case PLAT_KEY_UP:
     case PLAT_OWNER_PAD_UP: editor_cursor_move(-1, 0); break;
-    case KEY_DOWN:
+    case PLAT_KEY_DOWN:
     case PLAT_OWNER_PAD_DOWN: editor_cursor_move(1, 0); break;
-    case KEY_LEFT:
+    case PLAT_KEY_LEFT:
     case PLAT_OWNER_PAD_LEFT: editor_cursor_move(0, -1); break;
-    case KEY_RIGHT:
+    case PLAT_KEY_RIGHT:
     case PLAT_OWNER_PAD_RIGHT: editor_cursor_move(0, 1); break;
-    case KEY_SPACE:
-    case KEY_DELETE:
+    case PLAT_KEY_SPACE:
+    case PLAT_KEY_DELETE:
     case PLAT_OWNER_PAD + PLAT_PAD_BUTTON_EAST: level_changed(editor_clear()); break;
     case PLAT_OWNER_PAD + PLAT_PAD_BUTTON_SOUTH: level_changed(editor_place(editor.brick)); break;
     case PLAT_OWNER_PAD + PLAT_PAD_BUTTON_LEFT_SHOULDER: palette_step(-1); break;
     case PLAT_OWNER_PAD + PLAT_PAD_BUTTON_RIGHT_SHOULDER: palette_step(1); break;
-    case KEY_PAGE_UP: level_changed(editor_level_step(-1)); break;
-    case KEY_PAGE_DOWN: level_changed(editor_level_step(1)); break;
-    case KEY_F5:
+    case PLAT_KEY_PAGE_UP: level_changed(editor_level_step(-1)); break;
+    case PLAT_KEY_PAGE_DOWN: level_changed(editor_level_step(1)); break;
+    case PLAT_KEY_F5:
     case PLAT_OWNER_PAD + PLAT_PAD_BUTTON_START: editor_test_start(); break;
-    case KEY_TAB: editor.panels = !editor.panels; break;
-    case KEY_ESC:
+    case PLAT_KEY_TAB: editor.panels = !editor.panels; break;
+    case PLAT_KEY_ESCAPE:
     case PLAT_OWNER_PAD + PLAT_PAD_BUTTON_BACK:
         if (editor_model.changed) editor.asking = 1;
         else editor_leave();
@@ -122,7 +99,7 @@ void editor_key(int code)
 
 void editor_listen(int code, int down)
 {
-    if (code == KEY_CTRL || code == KEY_RIGHT_CTRL) editor.ctrl = down;
+    if (code == PLAT_KEY_LEFT_CTRL || code == PLAT_KEY_RIGHT_CTRL) editor.ctrl = down;
     else if (down && editor.key_count < EDITOR_KEYS_QUEUED)
         editor.keys[editor.key_count++] = code | (editor.ctrl ? EDITOR_WITH_CTRL : 0);
 }

@@ -82,15 +82,10 @@ void editor_model_start(const EDITOR_SET *set, const LEVEL_DEF *settings)
     editor_model.undo.count = editor_model.redo.count = 0;
 }
 
-int editor_brick_char(int ch)
-{
-    return (ch >= '0' && ch <= '9') || (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
-}
-
 int editor_cell_set(int row, int column, int ch)
 {
     if (row < 0 || row >= EDITOR_ROWS || column < 0 || column >= EDITOR_COLUMNS) return 0;
-    if (ch != ' ' && !editor_brick_char(ch)) return 0;
+    if (ch != ' ' && !Level_Char_Brick(ch)) return 0;
     char &cell = current().rows[row][column];
     if (cell == ch) return 0;
     edit_begin();
@@ -100,7 +95,7 @@ int editor_cell_set(int row, int column, int ch)
 
 int editor_place(int ch)
 {
-    if (!editor_brick_char(ch)) return 0;
+    if (!Level_Char_Brick(ch)) return 0;
     editor_cell_set(editor_model.row, editor_model.column, ch);
     if (editor_model.column < EDITOR_COLUMNS - 1) editor_model.column++;
     else if (editor_model.row < EDITOR_ROWS - 1) {

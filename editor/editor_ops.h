@@ -66,8 +66,6 @@ extern EDITOR_MODEL editor_model;
 // levels take the settings of `settings` (null: the reader's defaults) with empty rows.
 void editor_model_start(const EDITOR_SET *set, const LEVEL_DEF *settings = nullptr);
 
-// 1 for the characters a row may hold as a brick: 0-9, A-Z, a-z.
-int editor_brick_char(int ch);
 // Puts a brick at the cursor and moves right (on to the next row after the last column). 0 for a
 // character that is no brick.
 int editor_place(int ch);

@@ -41,7 +41,7 @@ void grid_panel(float bottom)
             for (int c = 0; c < EDITOR_COLUMNS; c++) {
                 if (c) plat_panel_same_line();
                 const char ch = l.rows[r][c];
-                const bool brick = ch != ' ' && ch != '.';
+                const bool brick = Level_Char_Brick(ch);
                 const char caption[2] = {brick ? ch : '\0', '\0'};
                 const int at = editor_model.row == r && editor_model.column == c;
                 const int click = plat_panel_tile(r * EDITOR_COLUMNS + c, brick ? brick_texture(ch) : 0, EMPTY_CELL,
@@ -60,13 +60,16 @@ void palette_panel(float right, float bottom)
     if (plat_panel_begin(editor_text(ET_BRICKS), right - MARGIN, bottom, 1.0f, 1.0f, 0.0f, 0.0f)) {
         struct GROUP {
             int text;
-            char first, last;
+            LEVEL_CHAR kind;
         };
-        constexpr GROUP groups[] = {{ET_METAL, '0', '9'}, {ET_ONE_HIT, 'A', 'Z'}, {ET_TWO_HITS, 'a', 'z'}};
+        constexpr GROUP groups[] = {
+            {ET_METAL, LEVEL_CHAR_METAL}, {ET_ONE_HIT, LEVEL_CHAR_ONE_HIT}, {ET_TWO_HITS, LEVEL_CHAR_TWO_HITS}};
         for (const GROUP &g : groups) {
             plat_panel_text(editor_text(g.text));
-            for (char ch = g.first; ch <= g.last; ch++) {
-                if ((ch - g.first) % 13) plat_panel_same_line();
+            int shown = 0;
+            for (char ch = ' '; ch < 127; ch++) {
+                if (Level_Char(ch) != g.kind) continue;
+                if (shown++ % 13) plat_panel_same_line();
                 const char caption[2] = {ch, 0};
                 if (plat_panel_tile(1000 + ch, brick_texture(ch), EMPTY_CELL, caption, TILE, editor.brick == ch))
                     editor.brick = ch;

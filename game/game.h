@@ -234,12 +234,50 @@ void Game_Render();
 void Game_Overlay(float t);
 void Key_Delay_Tick(float t);
 void Pass_Events(float t);
-void Game_Reset();
 // Draws the score and the lives (fatal when the brick world lacks the score or lives word).
 void Score_Display();
 // Draws the dark panel (sprite 101, where the world has it) over a rectangle of the overlay, to
 // be drawn over by texts that must read on any picture.
 void Game_Panel_Draw(double x, double y, double width, double height);
+
+// ---------------------------------------------------------------------------------------------
+// Screens (game_screen): how the application and the editor change the screen flags above
+// ---------------------------------------------------------------------------------------------
+
+// The language screen is done (a language was chosen, or none can be offered).
+void Screen_Language_Chosen();
+// Attract mode at start-up: no menu, no game (the lives are 0).
+void Game_Reset();
+// Attract mode as a demo begins: no game over, no pause.
+void Screen_Attract();
+// Attract mode with the main menu shown and the attract sequence started again (leaving the
+// editor).
+void Screen_Attract_Menu();
+// Leaves a finished game for attract mode with the menu shown (after game over or name entry).
+void Game_Attract_Return();
+// Esc opens the main menu; a game under it pauses.
+void Screen_Menu();
+// Esc on the main menu closes it and the game goes on.
+void Screen_Menu_Close();
+// A game begins: no menu, no pause, out of attract mode.
+void Screen_Play();
+void Screen_Pause_Toggle();
+void Screen_Resume();
+// The last life is lost: the game-over text shows for 150 ticks, the game stands still.
+void Screen_Game_Over();
+// A game given up from the menu whose score earns a place: the menu closes and the name entry
+// follows.
+void Screen_Name_Entry_Wait();
+void Screen_Name_Entry();
+void Screen_Name_Entry_End();
+// The level editor takes the screen: no menu, no pause, out of attract mode.
+void Screen_Editor();
+// The editor's test play ends (Esc, the level won, the last life lost).
+void Screen_Test_Play_End();
+// Ctrl+Shift+I: losing a ball costs no life, or costs one again.
+void Game_No_Life_Loss_Toggle();
+// Where the screen state stands, as --trace-game names it.
+const char *Game_State_Name();
 
 // ---------------------------------------------------------------------------------------------
 // Progression
@@ -259,13 +297,9 @@ void Level_Preview(int level, int width, int height);
 int Brick_Tile(int ch);
 void New_Life();
 void Level_Won();
-// Leaves a finished game for attract mode with the menu shown (after game over or name entry).
-void Game_Attract_Return();
 void read_preferences();
 void write_preferences();
 
-// Where the screen state stands, as --trace-game names it.
-const char *Game_State_Name();
 // One line of --trace-game for the pass that just ended, with the screen state named by the
 // caller (the application knows the language and help screens).
 void Game_Trace_Line(char *out, int size, uint32_t pass, int steps, const char *state);

@@ -62,10 +62,12 @@ int set_tile(WORLD_CELL *cell, int tile, int16_t h)
 
 int Brick_Tile(int ch)
 {
-    if (ch >= '0' && ch <= '9') return ch - '0' + 1;
-    if (ch >= 'A' && ch <= 'Z') return ch - 'A' + 20;
-    if (ch >= 'a' && ch <= 'z') return ch - 'a' + 50;
-    return 0;
+    switch (Level_Char(ch)) {
+    case LEVEL_CHAR_METAL: return ch - '0' + 1;
+    case LEVEL_CHAR_ONE_HIT: return ch - 'A' + 20;
+    case LEVEL_CHAR_TWO_HITS: return ch - 'a' + 50;
+    default: return 0;
+    }
 }
 
 int Game_Level_Index()

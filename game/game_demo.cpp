@@ -36,7 +36,7 @@ struct DEMO_NEXT {
 
 // A player's recording that does not read is passed over quietly: the attract sequence must not
 // stop on a file the player left behind.
-void demo_quiet(const char *) {}
+void demo_quiet(int, const char *) {}
 
 // Takes the entry at the list position, or past the list the player's recordings, and moves the
 // position on. 0 after a fatal error.
@@ -125,14 +125,12 @@ void Demo_Init()
     // The attract sequence plays the shipped levels, whatever set the last game used.
     Sets_Use("");
     for (;;) {
-        game_over_timer = 0.0f;
         game.weapon = 0;
         tape.finished = 0;
         tape.recording = 0;
         tape.steps = 0;
         tape.rewind_pending = 0;
-        paused = 0;
-        attract_mode = 1;
+        Screen_Attract();
         DEMO_NEXT next;
         if (!demo_next(&next)) return;
         const DEMO_ENTRY &e = next.entry;

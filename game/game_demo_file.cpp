@@ -5,26 +5,12 @@
 #include "kx/kx_mem/kx_mem.h"
 #include "world/world_line.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
 constexpr int DEMO_HEAD_BYTES = 12;
-
-void demo_fail(DEMO_FAIL_FN fail, const char *format, ...) __attribute__((format(printf, 2, 3)));
-
-void demo_fail(DEMO_FAIL_FN fail, const char *format, ...)
-{
-    char message[600];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
-    va_end(args);
-    if (fail) fail(message);
-    else Game_Error("%s", message);
-}
 
 // One list line as an entry; 0 when the line is no entry. "$" lines: the show time is the run
 // of digits from the second character (three in the usual form, at most DEMO_SHOW_DIGITS), one
@@ -69,7 +55,7 @@ int Demo_List_Read(KX_IO *file, int position, DEMO_LIST *list, DEMO_FAIL_FN fail
 {
     char *line = static_cast<char *>(kx_mem_malloc(DEMO_LINE_SIZE));
     if (!line) {
-        demo_fail(fail, "Not enough memory for buffer in Demo_Init()");
+        Game_Fail(fail, 0, "Not enough memory for buffer in Demo_Init()");
         return 0;
     }
     kx_mem_name(line, "buffer for demo init");
@@ -81,7 +67,7 @@ int Demo_List_Read(KX_IO *file, int position, DEMO_LIST *list, DEMO_FAIL_FN fail
         line_number++;
         int got = def_line_read(file, line, DEMO_LINE_SIZE);
         if (got == DEF_LINE_TOO_LONG) {
-            demo_fail(fail, "Line %d is too long in demos.txt, maximum is %d characters", line_number, DEMO_LINE_SIZE - 1);
+            Game_Fail(fail, 0, "Line %d is too long in demos.txt, maximum is %d characters", line_number, DEMO_LINE_SIZE - 1);
             ok = 0;
             break;
         }
@@ -98,11 +84,11 @@ int Demo_List_Read(KX_IO *file, int position, DEMO_LIST *list, DEMO_FAIL_FN fail
     kx_mem_free(line);
     if (!ok) return 0;
     if (list->count == 0) {
-        demo_fail(fail, "There should be at least 1 demo is demos.txt!");
+        Game_Fail(fail, 0, "There should be at least 1 demo is demos.txt!");
         return 0;
     }
     if (shows == 0) {
-        demo_fail(fail, "demos.txt holds only skip entries (@): it needs at least 1 demo (#) or scenery world ($)!");
+        Game_Fail(fail, 0, "demos.txt holds only skip entries (@): it needs at least 1 demo (#) or scenery world ($)!");
         return 0;
     }
     list->wrapped = !found;
@@ -116,40 +102,40 @@ int Demo_File_Read(KX_IO *file, const char *name, int level_limit, DEMO_HEAD *he
     long start = kx_io_ftell(file);
     long end = kx_io_fseek(file, 0, SEEK_END) == 0 ? kx_io_ftell(file) : -1;
     if (start < 0 || end < 0 || kx_io_fseek(file, start, SEEK_SET) != 0) {
-        demo_fail(fail, "Cant read demo file %s", name);
+        Game_Fail(fail, 0, "Cant read demo file %s", name);
         return 0;
     }
     if (end - start < DEMO_HEAD_BYTES || kx_io_fread(bytes, 1, DEMO_HEAD_BYTES, file) != DEMO_HEAD_BYTES) {
-        demo_fail(fail, "Demo file %s is shorter than its counts say", name);
+        Game_Fail(fail, 0, "Demo file %s is shorter than its counts say", name);
         return 0;
     }
     head->level = static_cast<int32_t>(demo_get32(bytes));
     head->steps = static_cast<int32_t>(demo_get32(bytes + 4));
     head->randoms = static_cast<int32_t>(demo_get32(bytes + 8));
     if (head->steps < 0 || head->steps > DEMO_STEPS_MAX) {
-        demo_fail(fail, "Demo file %s holds %d steps; at most %d can be replayed", name, head->steps, DEMO_STEPS_MAX);
+        Game_Fail(fail, 0, "Demo file %s holds %d steps; at most %d can be replayed", name, head->steps, DEMO_STEPS_MAX);
         return 0;
     }
     if (head->randoms < 0 || head->randoms > DEMO_RANDS_MAX) {
-        demo_fail(fail, "Demo file %s holds %d random values; at most %d can be replayed", name, head->randoms, DEMO_RANDS_MAX);
+        Game_Fail(fail, 0, "Demo file %s holds %d random values; at most %d can be replayed", name, head->randoms, DEMO_RANDS_MAX);
         return 0;
     }
     if (head->level < 0 || head->level >= level_limit) {
-        demo_fail(fail, "Demo file %s names level %d, which is not in the level table", name, head->level);
+        Game_Fail(fail, 0, "Demo file %s names level %d, which is not in the level table", name, head->level);
         return 0;
     }
     if (end - start - DEMO_HEAD_BYTES < head->steps + 4L * head->randoms) {
-        demo_fail(fail, "Demo file %s is shorter than its counts say", name);
+        Game_Fail(fail, 0, "Demo file %s is shorter than its counts say", name);
         return 0;
     }
     if (kx_io_fread(moves, 1, static_cast<size_t>(head->steps), file) != static_cast<size_t>(head->steps)) {
-        demo_fail(fail, "Demo file %s is shorter than its counts say", name);
+        Game_Fail(fail, 0, "Demo file %s is shorter than its counts say", name);
         return 0;
     }
     for (int i = 0; i < head->randoms; i++) {
         uint8_t v[4];
         if (kx_io_fread(v, 1, 4, file) != 4) {
-            demo_fail(fail, "Demo file %s is shorter than its counts say", name);
+            Game_Fail(fail, 0, "Demo file %s is shorter than its counts say", name);
             return 0;
         }
         rands[i] = static_cast<int32_t>(demo_get32(v));

@@ -3,6 +3,7 @@
 // (signed 32-bit each), N step bytes, M signed 32-bit random values.
 #pragma once
 
+#include "game/game_error.h"
 #include "kx/kx_io/kx_io.h"
 
 #include <cstddef>
@@ -47,8 +48,9 @@ struct DEMO_HEAD {
     int32_t randoms;
 };
 
-// How a fatal error is reported (Game_Error when null).
-using DEMO_FAIL_FN = void (*)(const char *message);
+// How a fatal error is reported: the line is always 0, the messages name what they concern
+// (Game_Error when null).
+using DEMO_FAIL_FN = GAME_FAIL_FN;
 
 // ---------------------------------------------------------------------------------------------
 // Functions

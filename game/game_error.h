@@ -10,5 +10,12 @@ constexpr size_t GAME_ERROR_SIZE = 500;
 
 void Game_Error(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
+// A reader's failure function (levels, level sets, demos): the line of its input the message is
+// about (0 when it concerns no line) and the message. Tools, tests and the editor pass one; the
+// game passes none, and the failure is fatal.
+using GAME_FAIL_FN = void (*)(int line, const char *message);
+// Hands a reader's failure to `fail`, or to Game_Error when `fail` is null.
+void Game_Fail(GAME_FAIL_FN fail, int line, const char *format, ...) __attribute__((format(printf, 3, 4)));
+
 // The alert text: "Error: " followed by the formatted message, cut to fit `GAME_ERROR_SIZE`.
 void Game_Error_Text(char *out, const char *format, va_list args);

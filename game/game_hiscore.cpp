@@ -251,9 +251,8 @@ int Hiscore_Place(int32_t score)
     hiscore.cursor = 0;
     hiscore.blink = 0;
     hiscore.blink_timer = BLINK_TICKS;
-    name_entry = 1;
     Game_Music_Play(HISCORE_MUSIC);
-    game_over_timer = 1.0f;
+    Screen_Name_Entry();
     return 1;
 }
 
@@ -265,7 +264,7 @@ int Hiscore_Qualify()
 void Hiscore_Entry(float t)
 {
     if (!name_entry || !hiscore.loaded || hiscore.entry_row < 0 || hiscore.entry_row >= HISCORE_ENTRIES) {
-        name_entry = 0;
+        Screen_Name_Entry_End();
         return;
     }
     char *name = hiscore.name[hiscore.entry_row];
@@ -291,7 +290,7 @@ void Hiscore_Entry(float t)
         Key_Delay_Set(DELAY_CONFIRM);
         if (++cursor > HISCORE_CURSOR_END) {
             Hiscore_Save();
-            name_entry = 0;
+            Screen_Name_Entry_End();
             return;
         }
     } else if (Command_Ready(CMD_LEFT) && cursor > 0) {

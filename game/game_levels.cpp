@@ -75,8 +75,7 @@ void levels_fail(const LEVELS_READ *r, int with_line, const char *format, ...)
     va_end(args);
     size_t n = std::strlen(message);
     if (r->lf_only) std::snprintf(message + n, sizeof message - n, " (%s)", DEF_LINE_LF_HINT);
-    if (r->fail) r->fail(with_line ? r->line : 0, message);
-    else Game_Error("%s", message);
+    Game_Fail(r->fail, with_line ? r->line : 0, "%s", message);
 }
 
 void levels_def_defaults(LEVEL_DEF *def, const char *row)
@@ -278,11 +277,6 @@ int levels_use_rows(int n, const LEVEL_DEF *def, LEVELS_FAIL_FN fail)
     return 1;
 }
 
-bool levels_brick(uint8_t c)
-{
-    return c == ' ' || c == '.' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 // The bytes of a player's set, before the reader sees them: the reader drops control bytes and
 // ends a line at byte 255, so a file holding them would play (and save) other than written.
 // Lines are counted as the reader counts them. 0 after the error.
@@ -311,9 +305,9 @@ int levels_bytes_check(const LEVELS_READ *r, KX_IO *file)
             char what[80] = "";
             if (c < 32 || c == 255)
                 std::snprintf(what, sizeof what, "Byte %d at column %d is not text", c, column);
-            else if (row && column > 1 && !levels_brick(c) && c < 128)
+            else if (row && column > 1 && Level_Char(c) == LEVEL_CHAR_OTHER && c < 128)
                 std::snprintf(what, sizeof what, "Column %d holds \"%c\", which is no brick (. 0-9 A-Z a-z)", column, c);
-            else if (row && column > 1 && !levels_brick(c))
+            else if (row && column > 1 && Level_Char(c) == LEVEL_CHAR_OTHER)
                 std::snprintf(what, sizeof what, "Column %d holds byte %d, which is no brick (. 0-9 A-Z a-z)", column, c);
             if (what[0]) {
                 LEVELS_READ at_line = *r;
@@ -396,17 +390,6 @@ int levels_set_load(LEVEL_SET *set, const char *file_name, LEVELS_FAIL_FN fail, 
 // ---------------------------------------------------------------------------------------------
 // Functions
 // ---------------------------------------------------------------------------------------------
-
-void Levels_Report(LEVELS_FAIL_FN fail, const char *format, ...)
-{
-    char message[700];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(message, sizeof message, format, args);
-    va_end(args);
-    if (fail) fail(0, message);
-    else Game_Error("%s", message);
-}
 
 void Level_Def_Empty(LEVEL_DEF *def)
 {
@@ -491,4 +474,19 @@ void Levels_Free()
             level_rows[n][r] = levels_shared_row;
         }
     }
+}
+
+LEVEL_CHAR Level_Char(int ch)
+{
+    if (ch == ' ' || ch == '.') return LEVEL_CHAR_EMPTY;
+    if (ch >= '0' && ch <= '9') return LEVEL_CHAR_METAL;
+    if (ch >= 'A' && ch <= 'Z') return LEVEL_CHAR_ONE_HIT;
+    if (ch >= 'a' && ch <= 'z') return LEVEL_CHAR_TWO_HITS;
+    return LEVEL_CHAR_OTHER;
+}
+
+int Level_Char_Brick(int ch)
+{
+    const LEVEL_CHAR kind = Level_Char(ch);
+    return kind != LEVEL_CHAR_EMPTY && kind != LEVEL_CHAR_OTHER;
 }

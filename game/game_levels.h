@@ -1,6 +1,7 @@
 // The level table: every level's brick rows and settings, read once from "data\levels.txt".
 #pragma once
 
+#include "game/game_error.h"
 #include "kx/kx_io/kx_io.h"
 
 #include <cstdint>
@@ -42,6 +43,15 @@ extern int level_count;
 constexpr int LEVEL_SET_MAX = LEVELS_MAX - 2;   // blocks a file may close: levels 1-48
 
 // One level as a block of the file gives it.
+// What a character of a level row is: the one answer for play, the reader, the writer and the
+// level editor's grid and palette. Space and "." are empty cells; digits are metal bricks that
+// never break, capitals take one hit, small letters two. Any other byte is no brick: it plays as
+// an empty cell, and a player's set may not hold it.
+enum LEVEL_CHAR : int { LEVEL_CHAR_EMPTY, LEVEL_CHAR_METAL, LEVEL_CHAR_ONE_HIT, LEVEL_CHAR_TWO_HITS, LEVEL_CHAR_OTHER };
+LEVEL_CHAR Level_Char(int ch);
+// 1 for a brick of any kind (metal, one hit, two hits).
+int Level_Char_Brick(int ch);
+
 struct LEVEL_DEF {
     int16_t initial_speed, max_speed, speed_increase, floor_type, border_type, background_type, enemy_type,
         enemy_frequency, enemy_speed, bonus_percentage, enemy_max;
@@ -81,12 +91,8 @@ constexpr int LEVEL_SETTINGS = sizeof level_settings / sizeof level_settings[0];
 // ---------------------------------------------------------------------------------------------
 
 // How a fatal error in the levels file is reported: the message and the line it was found on
-// (0 when it concerns no line).
-using LEVELS_FAIL_FN = void (*)(int line, const char *message);
-
-// Reports a message that concerns no line of a file through `fail`, or as a fatal game error
-// when `fail` is null.
-void Levels_Report(LEVELS_FAIL_FN fail, const char *format, ...) __attribute__((format(printf, 2, 3)));
+// (0 when it concerns no line); a fatal game error when null.
+using LEVELS_FAIL_FN = GAME_FAIL_FN;
 // Fills the level tables from "data\levels.txt". 1, or 0 after a fatal game error.
 int Levels_Init();
 // Fills the level tables from any file, reporting a fatal error through `fail` (Game_Error when

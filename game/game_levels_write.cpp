@@ -53,14 +53,14 @@ int levels_write_same(const LEVEL_SET *set, const LEVEL_SET *back, LEVELS_FAIL_F
         const LEVEL_DEF *a = &set->level[n], *b = &back->level[n];
         for (int r = 0; r < LEVEL_ROWS; r++) {
             if (std::memcmp(a->rows[r], b->rows[r], LEVEL_ROW_LENGTH) != 0) {
-                Levels_Report(fail, "Row %i of level %i holds a character that a levels file cannot keep", r, n);
+                Game_Fail(fail, 0, "Row %i of level %i holds a character that a levels file cannot keep", r, n);
                 return 0;
             }
         }
     }
     // Notes or a tail that hold lines with keys would change the blocks.
     if (back->count != set->count) {
-        Levels_Report(fail, "The set does not read back as written: %i levels instead of %i", back->count, set->count);
+        Game_Fail(fail, 0, "The set does not read back as written: %i levels instead of %i", back->count, set->count);
         return 0;
     }
     return 1;
@@ -75,7 +75,7 @@ int levels_write_same(const LEVEL_SET *set, const LEVEL_SET *back, LEVELS_FAIL_F
 char *Level_Set_Write(const LEVEL_SET *set, uint32_t *size, LEVELS_FAIL_FN fail)
 {
     if (set->count < 0 || set->count > LEVEL_SET_MAX) {
-        Levels_Report(fail, "Too many levels");
+        Game_Fail(fail, 0, "Too many levels");
         return nullptr;
     }
     // Each line of a block is at most 16 characters and its CR LF; a block has up to 21 lines.
@@ -83,7 +83,7 @@ char *Level_Set_Write(const LEVEL_SET *set, uint32_t *size, LEVELS_FAIL_FN fail)
     for (int n = 1; n <= set->count; n++) room += levels_text_size(set->level[n].note) + 21 * 18;
     char *out = static_cast<char *>(kx_mem_malloc(room));
     if (!out) {
-        Levels_Report(fail, "Not enough memory to write the levels");
+        Game_Fail(fail, 0, "Not enough memory to write the levels");
         return nullptr;
     }
     kx_mem_name(out, "levels file text");
@@ -103,7 +103,7 @@ char *Level_Set_Write(const LEVEL_SET *set, uint32_t *size, LEVELS_FAIL_FN fail)
 
     LEVEL_SET *back = static_cast<LEVEL_SET *>(kx_mem_calloc(1, sizeof(LEVEL_SET)));
     int ok = back != nullptr;
-    if (!ok) Levels_Report(fail, "Not enough memory to write the levels");
+    if (!ok) Game_Fail(fail, 0, "Not enough memory to write the levels");
     if (ok) {
         kx_mem_name(back, "levels read back");
         char *copy = static_cast<char *>(kx_mem_malloc(used + 1));
@@ -112,7 +112,7 @@ char *Level_Set_Write(const LEVEL_SET *set, uint32_t *size, LEVELS_FAIL_FN fail)
         ok = file && Level_Set_Read(back, file, levels_write_capture);
         if (file) kx_io_fclose(file);
         else if (copy) kx_mem_free(copy);
-        if (!ok) Levels_Report(fail, "%s", levels_write_message[0] ? levels_write_message : "Not enough memory to write the levels");
+        if (!ok) Game_Fail(fail, 0, "%s", levels_write_message[0] ? levels_write_message : "Not enough memory to write the levels");
         ok = ok && levels_write_same(set, back, fail);
         Level_Set_Free(back);
         kx_mem_free(back);
@@ -138,7 +138,7 @@ int Level_Set_Save(const LEVEL_SET *set, const char *file_name, LEVELS_FAIL_FN f
         std::snprintf(shown, sizeof shown, "%s", file_name);
         for (char *c = shown; *c; c++)
             if (*c == '\\') *c = '/';
-        Levels_Report(fail, "Cant write %s", shown);
+        Game_Fail(fail, 0, "Cant write %s", shown);
     }
     return ok;
 }

@@ -175,8 +175,7 @@ void command_esc()
     Key_Delay_Set(DELAY_ESC);
     switch (menu.page) {
     case MENU_PAGE_MAIN:
-        menu_shown = 0;
-        paused = 0;
+        Screen_Menu_Close();
         return;
     case MENU_PAGE_SCORES:
         Hiscore_Free();
@@ -240,8 +239,7 @@ void command_enter()
             // A score that enters the table asks for the name first, as at game over; the name
             // entry then returns to attract mode with the menu shown.
             if (Hiscore_Qualify()) {
-                menu_shown = 0;
-                paused = 1;
+                Screen_Name_Entry_Wait();
                 break;
             }
             Hiscore_Free();

@@ -111,9 +111,7 @@ void Pass_Events(float)
             // A demo that loses its last ball has finished; attract mode shows no game over.
             tape.finished = 1;
         } else if (game.lives < 1) {
-            game_over_timer = 150.0f;
-            name_entry = 0;
-            paused = 1;
+            Screen_Game_Over();
             Game_Effect(7);
             // A game recorded to its end is kept as if Esc had ended the recording.
             if (tape.recording) Demo_Record_Stop(0);
@@ -130,10 +128,8 @@ void Pass_Events(float)
         mapa_teclado[CMD_ESC] = 0;
         if (!menu_shown && !name_entry && game_over_timer == 0.0f) {
             Game_Effect(4);
-            Main_Menu_Open();
+            Screen_Menu();
             key_delay = 75.0f;
-            menu_shown = 1;
-            if (!attract_mode) paused = 1;
             if (tape.recording) Demo_Record_Stop(0);
         }
     }
@@ -164,7 +160,7 @@ void Game_Overlay(float t)
     if (paused && !menu_shown && game_over_timer == 0.0f) {
         text_centred(Game_Message(MSG_PAUSED), 45.0, true);
         if (mapa_teclado && mapa_teclado[CMD_P] && key_delay == 0.0f) {
-            paused = 0;
+            Screen_Resume();
             key_delay = 75.0f;
         }
     }
@@ -197,18 +193,6 @@ void Game_Overlay(float t)
     }
 }
 
-void Game_Attract_Return()
-{
-    game_over_timer = 0.0f;
-    name_entry = 0;
-    Hiscore_Save();
-    Hiscore_Free();
-    menu_shown = 1;
-    Main_Menu_Open();
-    Demo_Music_Request();
-    Demo_Init();
-}
-
 void Game_Render()
 {
     if (world_show_timer > 0.0f) {
@@ -222,14 +206,4 @@ void Game_Render()
     if (game_particles) world_particles_draw(game_particles, ms);
     world_fade(Camera_Fade());
     if (attract_mode && !menu_shown) Demo_Credits_Draw();
-}
-
-void Game_Reset()
-{
-    key_delay = 0.0f;
-    game_over_timer = 0.0f;
-    game.lives = 0;
-    menu_shown = 0;
-    paused = 0;
-    attract_mode = 1;
 }

@@ -52,9 +52,7 @@ void New_Game_Level(int level)
     tape.recording = 0;
     game.score = game.score_previous = 0;
     game.weapon = 0;
-    attract_mode = 0;
-    menu_shown = 0;
-    paused = 0;
+    Screen_Play();
     game.level = level;
     game.cycle = 0;
     game.lives = 3;

@@ -111,13 +111,12 @@ int Sets_Use(const char *name)
 {
     sets.message[0] = sets.reason[0] = 0;
     sets.line = 0;
-    int ok;
-    if (!name[0]) {
-        ok = Levels_Load(SETS_SHIPPED, sets_capture);
-    } else {
-        ok = Sets_Load(&sets_reading, name, sets_capture) && Levels_Use(&sets_reading, sets_capture);
-        Level_Set_Free(&sets_reading);
-    }
+    // The set is read whole before the tables change, so a set that cannot be read leaves them
+    // as they were, the shipped levels as much as a player's.
+    const int ok = (name[0] ? Sets_Load(&sets_reading, name, sets_capture)
+                            : Level_Set_Load(&sets_reading, SETS_SHIPPED, sets_capture)) &&
+                   Levels_Use(&sets_reading, sets_capture);
+    Level_Set_Free(&sets_reading);
     if (ok) std::snprintf(sets.current, sizeof sets.current, "%s", name);
     return ok;
 }
@@ -126,11 +125,11 @@ int Sets_Load(LEVEL_SET *set, const char *name, LEVELS_FAIL_FN fail)
 {
     char path[KX_IO_PATH_MAX];
     if (const char *why = Sets_Name_Check(name)) {
-        Levels_Report(fail, "%s", why);
+        Game_Fail(fail, 0, "%s", why);
         return 0;
     }
     if (!Sets_Exists(name) || !Sets_Levels_Path(name, path)) {
-        Levels_Report(fail, "There is no level set %s", name);
+        Game_Fail(fail, 0, "There is no level set %s", name);
         return 0;
     }
     return Level_Set_Load_User(set, path, fail);
@@ -140,11 +139,11 @@ int Sets_Save(const LEVEL_SET *set, const char *name, LEVELS_FAIL_FN fail)
 {
     char path[KX_IO_PATH_MAX], folder[KX_IO_PATH_MAX];
     if (const char *why = Sets_Name_Check(name)) {
-        Levels_Report(fail, "%s", why);
+        Game_Fail(fail, 0, "%s", why);
         return 0;
     }
     if (!Sets_Levels_Path(name, path) || !kx_io_private_path_get("levels", folder)) {
-        Levels_Report(fail, "Cant write the level set %s: its path is too long", name);
+        Game_Fail(fail, 0, "Cant write the level set %s: its path is too long", name);
         return 0;
     }
     kx_io_folder_make(folder);

@@ -47,7 +47,8 @@ int Sets_Exists(const char *name);
 // those whose names Sets_Name_Check refuses); their number.
 int Sets_List();
 // Puts a set into the game's level tables ("" for the shipped levels) and makes it the current
-// one. 1; or 0 with the reason in sets.message, the tables keeping the set they had.
+// one. 1; or 0 with the reason in sets.message, the tables keeping the set they had (only
+// running out of memory while filling them leaves them empty).
 int Sets_Use(const char *name);
 // A user set read into `set` / written from it (the "levels" folder is made when missing), with
 // refusals and the reader's messages reported through `fail` (Game_Error when null). 1 or 0.

@@ -37,7 +37,7 @@ void Game_Step()
     if (attract_mode && !menu_shown) Demo_Credits_Step();
     Level_Build_Bricks();
     if (mapa_teclado && mapa_teclado[CMD_P] && key_delay == 0.0f && !attract_mode) {
-        paused = !paused;
+        Screen_Pause_Toggle();
         key_delay = 75.0f;
     }
     // A recording begins only while a level opens, where a replay begins too.

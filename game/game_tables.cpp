@@ -29,6 +29,12 @@ void *table_alloc(size_t size, const char *name, const char *failure)
     return p;
 }
 
+// Errors in the world's files are the game's fatal errors.
+void world_error(const char *message)
+{
+    Game_Error("%s", message);
+}
+
 } // namespace
 
 void read_preferences()
@@ -66,6 +72,7 @@ void Game_Field_Set(int width, int height)
 int Game_Tables_Init(int width, int height)
 {
     Game_Field_Set(width, height);
+    world_error_hook_set(world_error);
     if (!world_editor_font) load_editor_font("data\\font.dat");
     mapa_teclado = static_cast<uint8_t *>(table_alloc(256, "MAPA_TECLADO", "Not enough memory for 'MAPA_TECLADO'"));
     if (!mapa_teclado) return 0;

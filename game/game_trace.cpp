@@ -5,16 +5,6 @@
 
 #include <cstdio>
 
-const char *Game_State_Name()
-{
-    if (name_entry) return "entry";
-    if (game_over_timer > 0.0f) return "gameover";
-    if (menu_shown) return "menu";
-    if (world_show_timer > 0.0f || game.scenery_loaded) return "scenery";
-    if (attract_mode) return "attract";
-    return paused ? "paused" : "play";
-}
-
 void Game_Trace_Line(char *out, int size, uint32_t pass, int steps, const char *state)
 {
     const int replaying = Game_Replaying();

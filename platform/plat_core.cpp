@@ -91,6 +91,7 @@ void translate(const SDL_Event &e)
             plat_gl_picture_lost();
             push(PLAT_WM_SIZE, 0, static_cast<intptr_t>((e.window.data2 << 16) | (e.window.data1 & 0xFFFF)));
             break;
+        case SDL_WINDOWEVENT_DISPLAY_CHANGED: push(PLAT_WM_DISPLAYCHANGE, 0, 0); break;
         case SDL_WINDOWEVENT_SHOWN:
         case SDL_WINDOWEVENT_EXPOSED: plat_gl_picture_lost(); break;
         default: break;

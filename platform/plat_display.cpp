@@ -74,6 +74,23 @@ bool find_sdl_mode(const PLAT_DISPLAY_MODE &mode, SDL_DisplayMode *found)
     return true;
 }
 
+// Leaves fullscreen, or enters it in `mode`. 1 when done.
+int display_mode_switch(const PLAT_DISPLAY_MODE *mode, int fullscreen)
+{
+    if (!fullscreen) return SDL_SetWindowFullscreen(window(), 0) == 0;
+    if (!injected.modes.empty())
+        return mode && injected_has(*mode) && SDL_SetWindowFullscreen(window(), SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
+    SDL_DisplayMode m;
+    if (!mode || !find_sdl_mode(*mode, &m)) return 0;
+    if (SDL_GetWindowFlags(window()) & SDL_WINDOW_FULLSCREEN) SDL_SetWindowFullscreen(window(), 0);
+    if (SDL_SetWindowDisplayMode(window(), &m) != 0) return 0;
+    // Without a window manager nobody else puts the window over the whole screen.
+    SDL_Rect screen;
+    if (SDL_GetDisplayBounds(display_index(), &screen) == 0) SDL_SetWindowPosition(window(), screen.x, screen.y);
+    SDL_SetWindowSize(window(), m.w, m.h);
+    return SDL_SetWindowFullscreen(window(), SDL_WINDOW_FULLSCREEN) == 0;
+}
+
 } // namespace
 
 int plat_display_modes(PLAT_DISPLAY_MODE *out, int max)
@@ -108,18 +125,10 @@ int plat_display_desktop(PLAT_DISPLAY_MODE *out)
 int plat_display_mode_set(const PLAT_DISPLAY_MODE *mode, int fullscreen)
 {
     if (!window()) return 0;
-    if (!fullscreen) return SDL_SetWindowFullscreen(window(), 0) == 0;
-    if (!injected.modes.empty())
-        return mode && injected_has(*mode) && SDL_SetWindowFullscreen(window(), SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
-    SDL_DisplayMode m;
-    if (!mode || !find_sdl_mode(*mode, &m)) return 0;
-    if (SDL_GetWindowFlags(window()) & SDL_WINDOW_FULLSCREEN) SDL_SetWindowFullscreen(window(), 0);
-    if (SDL_SetWindowDisplayMode(window(), &m) != 0) return 0;
-    // Without a window manager nobody else puts the window over the whole screen.
-    SDL_Rect screen;
-    if (SDL_GetDisplayBounds(display_index(), &screen) == 0) SDL_SetWindowPosition(window(), screen.x, screen.y);
-    SDL_SetWindowSize(window(), m.w, m.h);
-    return SDL_SetWindowFullscreen(window(), SDL_WINDOW_FULLSCREEN) == 0;
+    const int done = display_mode_switch(mode, fullscreen);
+    // As on other systems, a change of mode is announced like any other change of the display.
+    if (done) plat_message_post(PLAT_WM_DISPLAYCHANGE, 0, 0);
+    return done;
 }
 
 void plat_display_restore()

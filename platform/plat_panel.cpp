@@ -113,16 +113,20 @@ int plat_panel_tile(int id, uint32_t texture, uint32_t rgba, const char *caption
 int plat_panel_number(const char *label, int *value, int low, int high, int step)
 {
     ImGui::PushID(label);
+    // A value outside the range is shown as it is; only the player's own change is clamped and
+    // reported, so showing a level never changes it.
     int v = *value;
-    if (ImGui::SmallButton("-")) v -= step;
+    bool touched = false;
+    if (ImGui::SmallButton("-")) v -= step, touched = true;
     ImGui::SameLine(0.0f, 2.0f);
-    if (ImGui::SmallButton("+")) v += step;
+    if (ImGui::SmallButton("+")) v += step, touched = true;
     ImGui::SameLine();
     ImGui::SetNextItemWidth(64.0f);
-    ImGui::SliderInt("##v", &v, low, high, "%d", ImGuiSliderFlags_AlwaysClamp | ImGuiSliderFlags_NoInput);
+    touched |= ImGui::SliderInt("##v", &v, low, high, "%d", ImGuiSliderFlags_AlwaysClamp | ImGuiSliderFlags_NoInput);
     ImGui::SameLine();
     ImGui::TextUnformatted(label);
     ImGui::PopID();
+    if (!touched) return 0;
     v = std::clamp(v, low, high);
     if (v == *value) return 0;
     *value = v;

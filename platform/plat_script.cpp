@@ -4,6 +4,7 @@
 // scripted key types its character as a US keyboard would (Shift held for capitals), so that a
 // script presses keys and types alike.
 #include "platform/plat_core.h"
+#include "platform/plat_keys.h"
 #include "platform/plat_input.h"
 #include "platform/plat_owner.h"
 #include "platform/plat_script.h"
@@ -28,7 +29,6 @@ struct PLAT_SCRIPT_EVENT {
 std::vector<PLAT_SCRIPT_EVENT> plat_script_events;
 uint8_t plat_script_state[256];
 int plat_script_snapshot;
-constexpr int PLAT_SCRIPT_F9 = 67;
 
 // The characters of the US keyboard's rows by scan code, without and with Shift (0: none).
 constexpr char plat_script_plain[] = "\0\0" "1234567890-=\0\0" "qwertyuiop[]\0\0" "asdfghjkl;'`\0\\" "zxcvbnm,./";
@@ -120,7 +120,7 @@ void plat_script_pass(uint32_t pass)
             plat_text_push(e.text.c_str());
             continue;
         }
-        if (e.key == PLAT_SCRIPT_F9 && e.down && !plat_script_state[e.key]) plat_script_snapshot = 1;
+        if (e.key == PLAT_KEY_F9 && e.down && !plat_script_state[e.key]) plat_script_snapshot = 1;
         // The scripted keyboard types into the same event stream as the real one.
         if ((plat_script_state[e.key] != 0) != (e.down != 0)) {
             plat_input_key_event(e.key, e.down);

@@ -289,8 +289,9 @@ void update_animated_objects(double dt);
 // Fatal errors of the world
 // ---------------------------------------------------------------------------------------------
 
-// Receives the text of every fatal world error (without the "Error: " of the alert). Null
-// restores the default, the game's fatal error report.
+// Receives the text of every fatal world error (without the "Error: " of the alert): the game
+// installs its fatal error report, tools and tests their own. Null (the start) writes the text
+// to standard error only.
 using WORLD_ERROR_FN = void (*)(const char *message);
 void world_error_hook_set(WORLD_ERROR_FN fn);
 // Text added to every fatal world error until it is set again (null: none); the loader sets it

@@ -1,7 +1,7 @@
 // The line reader of the text data files.
 #include "world/world_line.h"
 
-#include "game/game_error.h"
+#include "world/world.h"
 
 #include <cstdint>
 
@@ -51,6 +51,6 @@ int def_line_ends_lf(KX_IO *file)
 int read_def_line(KX_IO *file, char *line)
 {
     int result = def_line_read(file, line, DEF_LINE_SIZE);
-    if (result == DEF_LINE_TOO_LONG) Game_Error("ERROR : Line is too long! ( maximun %d )", DEF_LINE_SIZE - 1);
+    if (result == DEF_LINE_TOO_LONG) world_fatal("ERROR : Line is too long! ( maximun %d )", DEF_LINE_SIZE - 1);
     return result;
 }

@@ -4,7 +4,7 @@
 #include "world/world_render.h"
 #include "world/world_render_local.h"
 
-#include "game/game_error.h"
+#include "world/world.h"
 #include "kx/kx_io/kx_io.h"
 #include "kx/kx_mem/kx_mem.h"
 
@@ -37,19 +37,19 @@ int load_transparency_tables(const char *file_name)
     free_transparency_tables();
     KX_IO *file = file_name ? kx_io_fopen(file_name, "rb") : nullptr;
     if (!file) {
-        Game_Error("Cant open transparency table %d\n", 0);
+        world_fatal("Cant open transparency table %d\n", 0);
         return 0;
     }
     uint8_t count = 0;
     if (kx_io_fread(&count, 1, 1, file) != 1 || count == 0) {
         kx_io_fclose(file);
-        Game_Error("Cant open transparency table %d\n", 0);
+        world_fatal("Cant open transparency table %d\n", 0);
         return 0;
     }
     world_tables = static_cast<uint8_t *>(kx_mem_malloc(static_cast<size_t>(count) * WORLD_TABLE_BYTES));
     if (!world_tables) {
         kx_io_fclose(file);
-        Game_Error("Not enough memory for transparency tables");
+        world_fatal("Not enough memory for transparency tables");
         return 0;
     }
     kx_mem_name(world_tables, "transparency tables");
@@ -59,7 +59,7 @@ int load_transparency_tables(const char *file_name)
             static_cast<size_t>(WORLD_TABLE_BYTES)) {
             kx_io_fclose(file);
             free_transparency_tables();
-            Game_Error("Cant open transparency table %d\n", t);
+            world_fatal("Cant open transparency table %d\n", t);
             return 0;
         }
     }
@@ -84,13 +84,13 @@ int load_editor_font(const char *file_name)
     free_editor_font();
     KX_IO *file = file_name ? kx_io_fopen(file_name, "rb") : nullptr;
     if (!file) {
-        Game_Error("Cant open the file %s\n", file_name ? file_name : "(null)");
+        world_fatal("Cant open the file %s\n", file_name ? file_name : "(null)");
         return 0;
     }
     world_editor_font = static_cast<uint8_t *>(kx_mem_calloc(WORLD_FONT_GLYPHS, GLYPH_BYTES));
     if (!world_editor_font) {
         kx_io_fclose(file);
-        Game_Error("Not enough RAM to load the font %s\n", file_name);
+        world_fatal("Not enough RAM to load the font %s\n", file_name);
         return 0;
     }
     kx_mem_name(world_editor_font, "editor font");
@@ -98,7 +98,7 @@ int load_editor_font(const char *file_name)
     kx_io_fclose(file);
     if (got != static_cast<size_t>(WORLD_FONT_GLYPHS * GLYPH_BYTES)) {
         free_editor_font();
-        Game_Error("Cant open the file %s\n", file_name);
+        world_fatal("Cant open the file %s\n", file_name);
         return 0;
     }
     return 1;

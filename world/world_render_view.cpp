@@ -3,9 +3,8 @@
 #include "world/world_render.h"
 #include "world/world_render_local.h"
 
-#include "game/game_error.h"
-#include "kx/kx_mem/kx_mem.h"
 #include "world/world.h"
+#include "kx/kx_mem/kx_mem.h"
 
 #include <cmath>
 #include <cstring>
@@ -88,7 +87,7 @@ int init_3d_engine()
     if (!world_queue) {
         world_queue = static_cast<WORLD_VERTEX *>(kx_mem_calloc(1, WORLD_QUEUE_BYTES));
         if (!world_queue) {
-            Game_Error("Not enough memory!");
+            world_fatal("Not enough memory!");
             return 0;
         }
         kx_mem_name(world_queue, "cua");
@@ -97,7 +96,7 @@ int init_3d_engine()
     if (!world_row_width) {
         world_row_width = static_cast<uint8_t *>(kx_mem_calloc(1, WORLD_ROW_TABLE));
         if (!world_row_width) {
-            Game_Error("Not enough memory!");
+            world_fatal("Not enough memory!");
             return 0;
         }
         kx_mem_name(world_row_width, "row width table");

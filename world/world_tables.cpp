@@ -2,7 +2,6 @@
 // name look-ups and the fatal error report of the world code.
 #include "world/world.h"
 
-#include "game/game_error.h"
 #include "gen/gen_bit.h"
 #include "kx/kx_mem/kx_mem.h"
 
@@ -40,8 +39,11 @@ static_assert(sizeof(WORLD_CELL) == WORLD_CELL_BYTES, "a cell is 22 bytes in mem
 
 namespace {
 
+// As long as the longest alert the game shows.
+constexpr size_t WORLD_ERROR_SIZE = 500;
+
 WORLD_ERROR_FN world_error_hook;
-char world_error_text[GAME_ERROR_SIZE];
+char world_error_text[WORLD_ERROR_SIZE];
 const char *world_error_hint;
 
 void table_free(void *&table)
@@ -179,7 +181,7 @@ void world_fatal(const char *format, ...)
     if (world_error_hook)
         world_error_hook(world_error_text);
     else
-        Game_Error("%s", world_error_text);
+        std::fprintf(stderr, "Error: %s\n", world_error_text);
 }
 
 const char *world_error_message()

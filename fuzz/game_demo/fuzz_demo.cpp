@@ -15,7 +15,7 @@ int fuzz_failed;
 uint8_t moves[DEMO_STEPS_MAX];
 int32_t rands[DEMO_RANDS_MAX];
 
-void fuzz_fail(const char *message)
+void fuzz_fail(int, const char *message)
 {
     if (!message || !message[0]) std::abort();
     fuzz_failed = 1;

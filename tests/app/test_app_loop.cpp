@@ -49,6 +49,8 @@ TEST_F(AppLoop, StepsRunOneMoreThanTheTicksCountedAtMostTwentyOne)
         app.ticks.store(c.ticks);
         app_steps_run();
         EXPECT_EQ(app.steps_last_pass, c.steps) << c.ticks << " ticks";
+        // The count ends at zero, not below it, so the timer's next tick is one tick.
+        EXPECT_EQ(app.ticks.load(), 0u) << c.ticks << " ticks";
     }
 }
 
@@ -209,6 +211,11 @@ TEST_F(AppLoop, FramesKeepToTheRateWithoutBursts)
         if (s.frame) app_pacing_frame(s.at);
         else EXPECT_EQ(app_pacing_wait_ms(s.at), s.want) << (s.at - t) / ms << " ms";
     }
+    app.fps_option = 25;
+    Window_Proc(PLAT_WM_DISPLAYCHANGE, 0, 0);
+    app_pacing_frame(t + 300 * ms);
+    app_pacing_frame(t + 320 * ms);
+    EXPECT_EQ(app_pacing_wait_ms(t + 320 * ms), 40) << "a display change takes the new rate";
     app.fps_option = 0;
     app_pacing_start();
     app_pacing_frame(t);

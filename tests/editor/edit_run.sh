@@ -79,11 +79,15 @@ printf '3 menu 40006\n' >"$work/menu.txt"
 "$game" "${options[@]}" --frames 10 --script "$work/menu.txt" --trace-game "$work/t4" >"$work/log" 2>&1 || fail "the menu run failed"
 [ "$(tail -1 "$work/t4" | awk '{ print $6 }')" = editor ] || fail "Game > Level Editor did not open the editor"
 
-# The shipped levels as a user set, opened and saved at once, keep every byte.
-cp "$shipped" "$sets/ship.txt"
-printf '3 29 down\n4 31 down\n5 31 up\n6 29 up\n' >"$work/save.txt"
-"$game" "${options[@]}" --edit ship --frames 10 --script "$work/save.txt" >"$work/log" 2>&1 || fail "saving ship failed"
-cmp "$shipped" "$sets/ship.txt" || fail "a set saved unchanged lost bytes"
+# The shipped levels as a user set, and the writer's own form with a level whose initial speed
+# is above its maximum shown on the way (Page Down), opened and saved at once keep every byte.
+printf '3 209 down\n4 209 up\n6 29 down\n7 31 down\n8 31 up\n9 29 up\n' >"$work/save.txt"
+for original in "$shipped" "$(dirname "$0")/../game_levels/written_levels.txt"; do
+    cp "$original" "$sets/kept.txt"
+    "$game" "${options[@]}" --edit kept --frames 12 --script "$work/save.txt" >"$work/log" 2>&1 ||
+        fail "saving $original failed"
+    cmp "$original" "$sets/kept.txt" || fail "$original saved unchanged lost bytes"
+done
 
 # A name that is no file name ends with status 2 and says why; a file the reader refuses is said
 # and the game goes on, the file untouched.

@@ -20,7 +20,7 @@ void run(const std::string &words)
     std::istringstream in(words);
     std::string w;
     while (in >> w) {
-        if (w.size() == 1 && editor_brick_char(w[0])) editor_place(w[0]);
+        if (w.size() == 1 && Level_Char_Brick(w[0])) editor_place(w[0]);
         else if (w == "clear") editor_clear();
         else if (w == "left") editor_cursor_move(0, -1);
         else if (w == "down") editor_cursor_move(1, 0);
@@ -90,7 +90,7 @@ TEST(EditorOps, PlacingWrapsToTheNextRowAndRefusesOtherCharacters)
 {
     editor_model_start(nullptr);
     editor_cursor_move(0, EDITOR_COLUMNS - 1);
-    for (int ch : {int{'z'}, int{'0'}, int{'.'}, int{' '}, int{'!'}, 0x80}) EXPECT_EQ(editor_place(ch), editor_brick_char(ch)) << ch;
+    for (int ch : {int{'z'}, int{'0'}, int{'.'}, int{' '}, int{'!'}, 0x80}) EXPECT_EQ(editor_place(ch), Level_Char_Brick(ch)) << ch;
     const LEVEL_DEF &l = editor_model.set.levels[0];
     EXPECT_EQ(l.rows[0][EDITOR_COLUMNS - 1], 'z');
     EXPECT_EQ(l.rows[1][0], '0');

@@ -26,7 +26,7 @@ namespace {
 
 std::string failure;
 
-void capture(const char *message) { failure = message; }
+void capture(int, const char *message) { failure = message; }
 
 KX_IO *mem_file(const std::string &bytes)
 {

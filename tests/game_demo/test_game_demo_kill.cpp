@@ -103,7 +103,7 @@ TEST_F(DemoKillTest, ARecordingSurvivesAKillDuringItsSave)
     DEMO_HEAD head{};
     std::vector<uint8_t> moves(DEMO_STEPS_MAX);
     std::vector<int32_t> values(DEMO_RANDS_MAX);
-    EXPECT_EQ(Demo_File_Read(f, "level 4.dem", 50, &head, moves.data(), values.data(), [](const char *) {}), 1);
+    EXPECT_EQ(Demo_File_Read(f, "level 4.dem", 50, &head, moves.data(), values.data(), [](int, const char *) {}), 1);
     kx_io_fclose(f);
     EXPECT_EQ(head.level, 4);
     RecordProperty("kills_during_a_write", mid_write);

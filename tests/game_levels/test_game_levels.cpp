@@ -1,5 +1,6 @@
 // The level table: defaults and the copies after the last level, row padding and empty rows,
 // every range check with its exact message, the 1000-character line limit, and no leaks.
+#include "game/game.h"
 #include "game/game_levels.h"
 
 #include "kx/kx_error/kx_error.h"
@@ -399,6 +400,25 @@ TEST_F(LevelSetTest, PlayersSetsMustBeWholeAndPlain)
     fs::path shipped = fs::path(VM_SOURCE_DIR) / "assets" / "data" / "levels.txt";
     if (fs::exists(shipped)) {
         EXPECT_EQ(Level_Set_Load_User(&set_read, shipped.c_str(), capture), 1) << failure;
+    }
+}
+
+// The editor's grid draws a brick where Level_Char_Brick says so, play builds one where
+// Brick_Tile gives a tile: the two agree on every byte, "#" among them.
+TEST(LevelChar, TheGridAndPlayAgreeOnEveryByte)
+{
+    for (int ch = 0; ch < 256; ch++) EXPECT_EQ(Level_Char_Brick(ch), Brick_Tile(ch) != 0) << ch;
+    const struct {
+        int ch;
+        LEVEL_CHAR kind;
+        int tile;
+    } cases[] = {{' ', LEVEL_CHAR_EMPTY, 0},      {'.', LEVEL_CHAR_EMPTY, 0},    {'#', LEVEL_CHAR_OTHER, 0},
+                 {'0', LEVEL_CHAR_METAL, 1},      {'9', LEVEL_CHAR_METAL, 10},   {'A', LEVEL_CHAR_ONE_HIT, 20},
+                 {'Z', LEVEL_CHAR_ONE_HIT, 45},   {'a', LEVEL_CHAR_TWO_HITS, 50}, {'z', LEVEL_CHAR_TWO_HITS, 75},
+                 {0xFF, LEVEL_CHAR_OTHER, 0}};
+    for (const auto &c : cases) {
+        EXPECT_EQ(Level_Char(c.ch), c.kind) << c.ch;
+        EXPECT_EQ(Brick_Tile(c.ch), c.tile) << c.ch;
     }
 }
 

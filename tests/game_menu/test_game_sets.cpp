@@ -106,6 +106,12 @@ TEST_F(SetsTest, ListUseAndRefusal)
     ASSERT_EQ(Sets_Use(""), 1);
     EXPECT_STREQ(sets.current, "");
     EXPECT_STREQ(level_rows[1][0], "SHIPPED       ");
+    // So does a shipped file that cannot be read.
+    ASSERT_EQ(Sets_Use("A"), 1);
+    write_file(dir / "data" / "levels.txt", "!SHIPPED\r\n@6500\r\n}60\r\n");
+    EXPECT_EQ(Sets_Use(""), 0);
+    EXPECT_STREQ(sets.current, "A");
+    EXPECT_STREQ(level_rows[2][0], "X             ");
 }
 
 TEST_F(SetsTest, SavedByNameAndReadBack)

@@ -2,8 +2,6 @@
 // altitudes, projection, culling and hiding, drawing order, objects, sprites and editor marks.
 #include "tests/world_render/render_fixture.h"
 
-#include "platform/plat_core.h"
-
 #include <algorithm>
 #include <tuple>
 
@@ -429,7 +427,8 @@ TEST_F(RenderGeometry, EditorMarks)
 
 TEST(RenderFiles, TransparencyTablesAndFontAreChecked)
 {
-    plat_alert_capture([](const char *text, const char *, unsigned) { return alerts.emplace_back(text ? text : ""), 1; });
+    // The world's fatal errors reach the player through the hook the game installs.
+    world_error_hook_set([](const char *message) { alerts.emplace_back(message); });
     char dir[] = "/tmp/vm_render_files_XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     std::string tab = std::string(dir) + "/transp.tab", font = std::string(dir) + "/font.dat";
@@ -465,5 +464,5 @@ TEST(RenderFiles, TransparencyTablesAndFontAreChecked)
     EXPECT_EQ(world_editor_font, nullptr);
     ASSERT_FALSE(alerts.empty());
     EXPECT_NE(alerts.back().find("Cant open the file"), std::string::npos);
-    plat_alert_capture(nullptr);
+    world_error_hook_set(nullptr);
 }
