@@ -3,15 +3,13 @@
 #include "world/world_line.h"
 
 #include "kx/kx_mem/kx_mem.h"
+#include "world/world.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
-
-extern std::string game_error_text;
-extern int game_error_calls;
 
 namespace {
 
@@ -93,13 +91,15 @@ TEST(DefLine, ReadDefLineAllowsNineThousandNineHundredNinetyNine)
 {
     std::vector<char> line(DEF_LINE_SIZE);
     KX_IO *f = memory_file(std::string(9999, 'w') + "\r\n" + std::string(10000, 'w'));
-    int before = game_error_calls;
+    static std::vector<std::string> errors;
+    errors.clear();
+    world_error_hook_set([](const char *message) { errors.emplace_back(message); });
     EXPECT_EQ(read_def_line(f, line.data()), 0);
     EXPECT_EQ(std::strlen(line.data()), 9999u);
-    EXPECT_EQ(game_error_calls, before);
+    EXPECT_TRUE(errors.empty());
     EXPECT_EQ(read_def_line(f, line.data()), DEF_LINE_TOO_LONG);
-    EXPECT_EQ(game_error_calls, before + 1);
-    EXPECT_EQ(game_error_text, "ERROR : Line is too long! ( maximun 9999 )");
+    EXPECT_EQ(errors, std::vector<std::string>{"ERROR : Line is too long! ( maximun 9999 )"});
+    world_error_hook_set(nullptr);
     kx_io_fclose(f);
 }
 

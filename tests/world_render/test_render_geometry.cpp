@@ -429,7 +429,7 @@ TEST_F(RenderGeometry, EditorMarks)
 
 TEST(RenderFiles, TransparencyTablesAndFontAreChecked)
 {
-    plat_alert_capture([](const char *text, const char *, unsigned) { return alerts.emplace_back(text ? text : ""), 1; });
+    world_error_hook_set([](const char *message) { alerts.emplace_back(message); });
     char dir[] = "/tmp/vm_render_files_XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     std::string tab = std::string(dir) + "/transp.tab", font = std::string(dir) + "/font.dat";
@@ -465,5 +465,5 @@ TEST(RenderFiles, TransparencyTablesAndFontAreChecked)
     EXPECT_EQ(world_editor_font, nullptr);
     ASSERT_FALSE(alerts.empty());
     EXPECT_NE(alerts.back().find("Cant open the file"), std::string::npos);
-    plat_alert_capture(nullptr);
+    world_error_hook_set(nullptr);
 }
