@@ -9,6 +9,7 @@
 #include "kx/kx_inp/kx_inp.h"
 #include "kx/kx_play/kx_play.h"
 #include "platform/plat_core.h"
+#include "platform/plat_loop.h"
 #include "platform/plat_owner.h"
 #include "world/world_render.h"
 
@@ -175,8 +176,5 @@ int app_loop_pass(int *exit_code)
 
 int app_loop_run()
 {
-    int exit_code = 0;
-    while (!app_loop_pass(&exit_code)) {
-    }
-    return exit_code;
+    return plat_loop_run(app_loop_pass, app_end);
 }
