@@ -179,8 +179,7 @@ int plat_files_replace(const char *temp, const char *dest)
     if (!temp || !dest) return -1;
     std::string to = plat_resolve(dest);
     if (std::rename(plat_resolve(temp).c_str(), to.c_str()) != 0) return -1;
-    size_t slash = to.rfind('/');
-    plat_files_folder_keep(slash == std::string::npos ? std::string(".") : to.substr(0, slash + 1));
+    plat_files_kept(to);
     return 0;
 }
 

@@ -3,6 +3,6 @@
 
 #include <string>
 
-// Makes the entries of `folder` (a new name given by a rename) last: synced to the disk on the
-// desktop, saved to the browser's store in the page.
-void plat_files_folder_keep(const std::string &folder);
+// Makes a file just written whole under its name `path` (a rename in its folder) last: the
+// folder synced to the disk on the desktop, the files saved to the browser's store in the page.
+void plat_files_kept(const std::string &path);

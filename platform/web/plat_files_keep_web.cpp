@@ -1,13 +1,14 @@
 // plat_files_keep in the page: the per-user folders live in the browser's IndexedDB (mounted by
 // the page before the game starts); every durable write is saved there at once, in the
-// background. Writes that follow before the save ends are saved by the next one.
+// background, and a snapshot is offered to the player as a download as well (the page's script
+// does both: Module.veltramondoKept).
 #include "platform/plat_files_local.h"
 
 #include <emscripten/emscripten.h>
 
-void plat_files_folder_keep(const std::string &)
+void plat_files_kept(const std::string &path)
 {
     EM_ASM({
-        if (Module.veltramondoSave) Module.veltramondoSave();
-    });
+        if (Module.veltramondoKept) Module.veltramondoKept(UTF8ToString($0));
+    }, path.c_str());
 }

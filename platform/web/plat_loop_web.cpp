@@ -11,6 +11,8 @@
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cstdint>
+
 namespace {
 
 struct PLAT_LOOP {
@@ -32,6 +34,11 @@ EM_JS(void, frame_wait, (), {
     Asyncify.handleSleep(function(wake_up) { requestAnimationFrame(function() { wake_up(); }); });
 });
 #else
+void program_end(void *exit_code)
+{
+    emscripten_force_exit(static_cast<int>(reinterpret_cast<intptr_t>(exit_code)));
+}
+
 void frame()
 {
     plat_timer_poll();
@@ -39,7 +46,8 @@ void frame()
     if (!plat_loop.pass(&exit_code)) return;
     emscripten_cancel_main_loop();
     plat_loop.end(exit_code);
-    emscripten_force_exit(exit_code);
+    // The program ends once the browser's frame callback has returned.
+    emscripten_async_call(program_end, reinterpret_cast<void *>(static_cast<intptr_t>(exit_code)), 0);
 }
 #endif
 

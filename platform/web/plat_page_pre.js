@@ -17,6 +17,15 @@ Module.arguments = (function() {
 })();
 
 Module.canvas = document.getElementById('canvas');
+// The mouse steers with the pointer locked where the browser allows it (after a click); where it
+// refuses, the game steers with the pointer as it is, and the refusal is no error.
+Module.canvas.requestPointerLock = (function(lock) {
+    return function() {
+        var asked = lock.apply(this, arguments);
+        if (asked && asked.catch) asked.catch(function() {});
+        return asked;
+    };
+})(Module.canvas.requestPointerLock);
 Module.print = function(text) { console.log(text); };
 Module.printErr = function(text) { console.warn(text); };
 
@@ -42,6 +51,18 @@ Module.veltramondoSave = function() {
         Module.veltramondoSaved = (Module.veltramondoSaved || 0) + 1;
         if (veltramondoSaveAgain) { veltramondoSaveAgain = false; Module.veltramondoSave(); }
     });
+};
+
+// A file written whole: kept in the browser, and a snapshot (F9) handed to the player too.
+Module.veltramondoKept = function(path) {
+    Module.veltramondoSave();
+    var name = path.split('/').pop();
+    if (!/^Snap\d+\.tga$/i.test(name)) return;
+    var link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([FS.readFile(path)], { type: 'image/x-tga' }));
+    link.download = name;
+    link.click();
+    setTimeout(function() { URL.revokeObjectURL(link.href); }, 10000);
 };
 
 Module.preRun = Module.preRun || [];
