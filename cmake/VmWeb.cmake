@@ -41,7 +41,8 @@ else()
        "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${PROJECT_SOURCE_DIR}/platform/web/plat_page_library.json"
        "SHELL:--pre-js ${PROJECT_SOURCE_DIR}/platform/web/plat_page_pre.js")
   if(VM_WEB_ASYNCIFY)
-    list(APPEND VM_WEB_LINK_FLAGS -sASYNCIFY=1)
+    # The frame loop's wait for the next animation frame is the one import that unwinds.
+    list(APPEND VM_WEB_LINK_FLAGS -sASYNCIFY=1 "-sASYNCIFY_IMPORTS=@${PROJECT_SOURCE_DIR}/platform/web/plat_asyncify_imports.json")
   endif()
 endif()
 

@@ -8,51 +8,13 @@
 // Arguments: node_modules, web folder, key script, frames, game options, desktop snapshot, table.
 'use strict';
 const [modules, web, keysFile, frames, options, desktopSnap, desktopTable] = process.argv.slice(2);
-const CDP = require(modules + '/chrome-remote-interface');
-const { spawn } = require('child_process');
-const fs = require('fs'), http = require('http'), os = require('os'), path = require('path'), zlib = require('zlib');
+const fs = require('fs'), path = require('path');
+const CDP = require(path.resolve(modules, 'chrome-remote-interface'));
+const { sleep, serve, launch, firstPicture } = require('./chromium.js');
 
 const HOME = '/home/web_user', USER = HOME + '/.local/share/Pellovar/Veltramondo';
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 let failed = false;
 const fail = (text) => { console.log('FAIL: ' + text); failed = true; };
-
-function serve(folder) {
-    const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png' };
-    const server = http.createServer((req, res) => {
-        const file = path.join(folder, path.normalize(decodeURIComponent(new URL(req.url, 'http://x').pathname)));
-        fs.readFile(file, (err, data) => {
-            if (err) { res.writeHead(404); res.end(); return; }
-            res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-            res.end(data);
-        });
-    });
-    return new Promise((ok) => server.listen(0, '127.0.0.1', () => ok(server)));
-}
-
-// The RGB(A) pixels of a PNG as Chromium writes its screenshots (8 bits, not interlaced).
-function pngPixels(png) {
-    let at = 8, width = 0, height = 0, channels = 0;
-    const data = [];
-    while (at < png.length) {
-        const length = png.readUInt32BE(at), type = png.toString('ascii', at + 4, at + 8), body = png.subarray(at + 8, at + 8 + length);
-        if (type === 'IHDR') { width = body.readUInt32BE(0); height = body.readUInt32BE(4); channels = body[9] === 6 ? 4 : 3; }
-        if (type === 'IDAT') data.push(body);
-        at += 12 + length;
-    }
-    const raw = zlib.inflateSync(Buffer.concat(data)), stride = width * channels, out = Buffer.alloc(stride * height);
-    for (let y = 0; y < height; y++) {
-        const filter = raw[y * (stride + 1)], line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
-        for (let x = 0; x < stride; x++) {
-            const a = x >= channels ? out[y * stride + x - channels] : 0, b = y ? out[(y - 1) * stride + x] : 0;
-            const c = x >= channels && y ? out[(y - 1) * stride + x - channels] : 0;
-            const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
-            const predict = [0, a, b, (a + b) >> 1, pa <= pb && pa <= pc ? a : pb <= pc ? b : c][filter];
-            out[y * stride + x] = (line[x] + predict) & 255;
-        }
-    }
-    return { width, height, channels, pixels: out };
-}
 
 // PSNR of two uncompressed 24-bit TGA pictures of the same size.
 function psnr(a, b) {
@@ -66,16 +28,7 @@ function psnr(a, b) {
 
 (async () => {
     const server = await serve(web), base = `http://127.0.0.1:${server.address().port}/index.html`;
-    const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'veltramondo-chromium-'));
-    const chrome = spawn('chromium', ['--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-        '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
-        '--user-data-dir=' + profile, '--remote-debugging-port=0', '--window-size=800,600', 'about:blank']);
-    const port = await new Promise((ok, no) => {
-        let text = '';
-        chrome.stderr.on('data', (d) => { text += d; const m = /DevTools listening on ws:\/\/[^:]+:(\d+)/.exec(text); if (m) ok(+m[1]); });
-        chrome.on('exit', () => no(new Error('chromium ended: ' + text.slice(-400))));
-    });
-    const client = await CDP({ port, target: (await CDP.List({ port })).find((t) => t.type === 'page') });
+    const { client, profile, close, evaluate } = await launch(CDP, ['--window-size=800,600']);
     const { Browser, Page, Runtime, Input } = client;
     const downloads = path.join(profile, 'downloads');
     await Browser.setDownloadBehavior({ behavior: 'allow', downloadPath: downloads });
@@ -83,14 +36,6 @@ function psnr(a, b) {
     Runtime.exceptionThrown((e) => fail('exception: ' + (e.exceptionDetails.exception || {}).description));
     await Page.enable();
     await Runtime.enable();
-    // While a navigation replaces the page there is nothing to evaluate in: the answer is then undefined.
-    const evaluate = async (expression) => {
-        try {
-            return (await Runtime.evaluate({ expression, returnByValue: true, awaitPromise: true })).result.value;
-        } catch (e) {
-            return undefined;
-        }
-    };
     const until = async (expression, seconds, what) => {
         for (const end = Date.now() + seconds * 1000; Date.now() < end; await sleep(100))
             if (await evaluate(expression)) return true;
@@ -114,20 +59,7 @@ function psnr(a, b) {
     console.log('the key script');
     const start = Date.now();
     await Page.navigate({ url: `${base}${query(options)}&script=${HOME}/keys.txt&frames=${frames}&trace-game=${HOME}/trace.txt` });
-    let first = 0;
-    while (!first && Date.now() - start < 30000) {
-        let shot;
-        try {
-            shot = pngPixels(Buffer.from((await Page.captureScreenshot({ format: 'png' })).data, 'base64'));
-        } catch (e) {
-            await sleep(50);
-            continue;
-        }
-        let lit = 0;
-        for (let i = 0; i < shot.pixels.length; i += shot.channels) if (shot.pixels[i] + shot.pixels[i + 1] + shot.pixels[i + 2] > 60) lit++;
-        if (lit > shot.width * shot.height / 10) first = Date.now() - start;
-        else await sleep(50);
-    }
+    const first = await firstPicture(Page, start, 30);
     if (!first) fail('no picture within 30 s');
     await until('!document.getElementById("ended").hidden', 240, 'the scripted game did not end');
     await saved();
@@ -149,28 +81,30 @@ function psnr(a, b) {
     const kept = Buffer.from((await readFile(USER + '/highscor.dat')) || []);
     if (!kept.equals(fs.readFileSync(desktopTable))) fail('the high-score table was not kept as the desktop game wrote it');
     if (!/WEB/.test(kept.toString('latin1'))) fail('the name entered is not in the table');
-    await sleep(1500);
     const key = async (k, code, vk, text) => {
         await Input.dispatchKeyEvent({ type: 'keyDown', key: k, code, windowsVirtualKeyCode: vk, text });
         await sleep(150);
         await Input.dispatchKeyEvent({ type: 'keyUp', key: k, code, windowsVirtualKeyCode: vk });
-        await sleep(700);
     };
-    await key('a', 'KeyA', 65, 'a');
-    await key('Enter', 'Enter', 13, '\r');
-    const playing = until(`(function() { try { return / state play /.test(new TextDecoder().decode(FS.readFile('${HOME}/trace2.txt'))); } catch (e) { return false; } })()`,
-        20, 'keys did not start a game');
-    const started = await playing;
+    const reached = (state, seconds) => until(`(function() { try { return / state ${state} /.test(new TextDecoder().decode(
+        FS.readFile('${HOME}/trace2.txt'))); } catch (e) { return false; } })()`, seconds, `the game did not reach the state ${state}`);
+    // Any key opens the menu over attract mode; Return starts a game.
+    let started = await reached('attract', 30);
+    if (started) await key('a', 'KeyA', 65, 'a');
+    started = started && await reached('menu', 10);
+    for (let tries = 0; started && tries < 3; tries++) {
+        await sleep(700);
+        await key('Enter', 'Enter', 13, '\r');
+        if (await evaluate(`/ state play /.test(new TextDecoder().decode(FS.readFile('${HOME}/trace2.txt')))`)) break;
+        await sleep(2000);
+    }
+    started = started && await reached('play', 20);
     const trace2 = Buffer.from((await readFile(HOME + '/trace2.txt')) || []).toString();
     if (/ state language /.test(trace2.split('\n')[0] + ' ')) fail('the reloaded page asked for the language again');
 
     console.log(`first picture ${first} ms after navigation; snapshot against the desktop's: PSNR ${quality.toFixed(1)} dB, offered as a download; ` +
         `language and table kept over a reload; keys ${started ? 'started' : 'did not start'} a game`);
-    await client.close();
-    const ended = new Promise((ok) => chrome.on('exit', ok));
-    chrome.kill();
-    await ended;
+    await close();
     server.close();
-    fs.rmSync(profile, { recursive: true, force: true, maxRetries: 20, retryDelay: 250 });
     process.exit(failed ? 1 : 0);
 })().catch((e) => { console.log('FAIL: ' + e.stack); process.exit(1); });
