@@ -2,6 +2,7 @@
 #include "platform/plat_gl.h"
 
 #include "platform/plat_core.h"
+#include "platform/plat_gl_local.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
@@ -26,6 +27,23 @@ SDL_Window *window()
 }
 
 } // namespace
+
+// The pixel format is chosen when the window is made, so the window asks for it first. A
+// second try (`fallback`) drops the alpha channel. No depth or stencil buffer: nothing draws
+// with them (the picture is painted far to near), and with one attached a software renderer
+// leaves its fast paths for every pixel of the frame.
+void plat_gl_attributes_set(int fallback)
+{
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, fallback ? 0 : 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    plat_gl_context_ask();
+}
 
 uint32_t plat_gl_window_flags()
 {
