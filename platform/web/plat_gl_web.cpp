@@ -1,7 +1,8 @@
 // plat_gl in the browser: WebGL through emscripten's fixed-function emulation lacks a few entry
 // points of OpenGL 1.1 that the engine and the window menu call. They are given here with what
-// WebGL can do: no colour-index mode, no attribute stack (the window menu's drawer sets all the
-// state it uses), reads always from the frame being drawn. The drivers are the browser's own.
+// WebGL can do: no colour-index mode; no attribute stack, so the state the window menu's drawer
+// changes stays changed (the frames after it still match the desktop's: the page's test compares
+// one); reads always from the frame being drawn. The drivers are the browser's own.
 #include "platform/plat_gl.h"
 
 #include <GL/gl.h>
