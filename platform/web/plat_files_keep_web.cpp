@@ -6,9 +6,15 @@
 
 #include <emscripten/emscripten.h>
 
+namespace {
+
+EM_JS(void, kept_in_page, (const char *path), {
+    if (Module.veltramondoKept) Module.veltramondoKept(UTF8ToString(path));
+});
+
+} // namespace
+
 void plat_files_kept(const std::string &path)
 {
-    EM_ASM({
-        if (Module.veltramondoKept) Module.veltramondoKept(UTF8ToString($0));
-    }, path.c_str());
+    kept_in_page(path.c_str());
 }
