@@ -53,6 +53,14 @@ async function launch(CDP, extra) {
     const chrome = spawn('chromium', ['--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
         '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
         '--user-data-dir=' + profile, '--remote-debugging-port=0', ...(extra || []), 'about:blank'], { detached: true });
+    // However the test ends, the browser and its helpers (one process group) end with it.
+    process.on('exit', () => {
+        try {
+            process.kill(-chrome.pid, 'SIGKILL');
+        } catch (e) {
+            // already gone
+        }
+    });
     const port = await new Promise((ok, no) => {
         let text = '';
         chrome.stderr.on('data', (d) => { text += d; const m = /DevTools listening on ws:\/\/[^:]+:(\d+)/.exec(text); if (m) ok(+m[1]); });
