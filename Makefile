@@ -1,13 +1,15 @@
-# Two commands: `make run` builds the game with its data and starts it; `make test` builds the
-# sanitizer flavour and runs every test. Both install missing Debian packages first. CMake is the
-# real build; this file only drives it.
+# Three commands: `make run` builds the game with its data and starts it; `make test` builds the
+# sanitizer flavour and runs every test; `make web` builds the game for the browser in build/web/.
+# All install missing Debian packages first. CMake is the real build; this file only drives it.
 RELEASE_DIR ?= build/release
 TEST_DIR ?= build/test
 TSAN_DIR ?= build/tsan
 TSAN_TESTS ?= test_kx_snd
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-tsan package build-release build-test clean
+WEB_DIR ?= build/web
+
+.PHONY: run test test-tsan package build-release build-test web clean
 
 build-release:
 	@scripts/install-deps.sh run
@@ -41,6 +43,12 @@ test-tsan:
 	@cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVM_TSAN=ON -DVM_WERROR=ON -DVM_CONTENT=OFF >/dev/null
 	@cmake --build $(TSAN_DIR) -j $(JOBS) --target $(TSAN_TESTS)
 	@cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS) --timeout 600 -R "^Sound"
+
+# The browser build: the page in $(WEB_DIR) (any static web server serves it) and the headless
+# variant for node in $(WEB_DIR)/node; the data pack comes from the release build.
+web: build-release
+	@scripts/install-deps.sh web
+	@scripts/web-build.sh $(RELEASE_DIR) $(WEB_DIR)
 
 clean:
 	rm -rf build

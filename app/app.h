@@ -82,7 +82,11 @@ int App_3D_Start();
 // One pass of the frame loop. Returns 0 to go on, or 1 with *exit_code set when the quit
 // message arrived.
 int app_loop_pass(int *exit_code);
+// Runs the frame loop to its end; returns the exit status, or, where the platform's loop cannot
+// return, ends the program through app_end.
 int app_loop_run();
+// What follows the frame loop: the platform's shut-down and the traces closed.
+void app_end(int exit_code);
 // Frame pacing (app_pacing.cpp): frames a second drawn at most (0: no limit), taken once the
 // display runs; milliseconds to wait at the time `now_us` (plat_clock_us) before the next frame
 // may be drawn (0: at once); a frame is drawn at `now_us`; the tick counter at the start of a

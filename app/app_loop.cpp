@@ -10,6 +10,7 @@
 #include "kx/kx_play/kx_play.h"
 #include "platform/plat_core.h"
 #include "platform/plat_gl.h"
+#include "platform/plat_loop.h"
 #include "platform/plat_owner.h"
 #include "world/world_render.h"
 
@@ -187,8 +188,5 @@ int app_loop_pass(int *exit_code)
 
 int app_loop_run()
 {
-    int exit_code = 0;
-    while (!app_loop_pass(&exit_code)) {
-    }
-    return exit_code;
+    return plat_loop_run(app_loop_pass, app_end);
 }

@@ -384,6 +384,12 @@ int WinMain(void *, void *, const char *command_line, int show)
     return app_loop_run();
 }
 
+void app_end(int)
+{
+    plat_shutdown();
+    app_trace_close();
+}
+
 int app_main(int argc, char **argv)
 {
     app.argc = argc;
@@ -399,7 +405,6 @@ int app_main(int argc, char **argv)
     plat_app_id_set(VM_APP_ID);
     if (!plat_init(app.headless)) return 1;
     int code = WinMain(nullptr, nullptr, command_line.c_str(), 1);
-    plat_shutdown();
-    app_trace_close();
+    app_end(code);
     return code;
 }

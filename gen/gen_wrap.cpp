@@ -47,9 +47,7 @@ const char SGI_SNAPSHOT[] =
 // The window's bottom left pixel of the back buffer.
 void corner_read(GLubyte rgb[3])
 {
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    if (!gen_wrap_pixels_read(0, 0, 1, 1, rgb)) rgb[0] = rgb[1] = rgb[2] = 0;
 }
 
 // Whether the driver keeps the back buffer's pixels across a swap, tested on a frame about to
@@ -112,12 +110,15 @@ void snapshot_take()
     int gl_x, gl_y;
     gen_wrap_window_point(r.x, r.y + r.height - 1, &gl_x, &gl_y);
     glFinish();
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     size_t row = static_cast<size_t>(r.width) * 3;
     uint8_t *rows = static_cast<uint8_t *>(kx_mem_malloc(row * r.height));
+    // A picture that cannot be read is not saved: no file means no confirmation on the screen.
+    if (rows && !gen_wrap_pixels_read(gl_x, gl_y, r.width, r.height, rows)) {
+        gen_history("snapshot: the picture could not be read\n");
+        kx_mem_free(rows);
+        rows = nullptr;
+    }
     if (rows) {
-        glReadPixels(gl_x, gl_y, r.width, r.height, GL_RGB, GL_UNSIGNED_BYTE, rows);
         // OpenGL counts rows from the bottom.
         for (int y = 0; y < r.height; y++) std::memcpy(picture.pixels + row * y, rows + row * (r.height - 1 - y), row);
         kx_mem_free(rows);

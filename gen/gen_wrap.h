@@ -51,6 +51,9 @@ int gen_wrap_display_update();
 void gen_wrap_viewport_get(KX_RECT *rect);
 // Turns a picture point into window coordinates as OpenGL counts them (from the bottom).
 void gen_wrap_window_point(int x, int y, int *gl_x, int *gl_y);
+// Reads width x height pixels of the back buffer from window point (gl_x, gl_y) up as RGB rows,
+// bottom row first; 1 when read, 0 when the driver refused (rgb is then left as it was).
+int gen_wrap_pixels_read(int gl_x, int gl_y, int width, int height, uint8_t *rgb);
 
 int gen_draw_pixel(KX_BITMAP *bitmap, int x, int y, uint32_t color);
 int gen_draw_line(KX_BITMAP *bitmap, int x1, int y1, int x2, int y2, uint32_t color);

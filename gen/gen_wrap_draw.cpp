@@ -73,9 +73,7 @@ uint32_t get_gl(KX_BITMAP *bitmap, int x, int y)
     gen_wrap_window_point(x, y, &gl_x, &gl_y);
     gen_queue_flush();
     GLubyte rgb[3] = {0, 0, 0};
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(gl_x, gl_y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    if (!gen_wrap_pixels_read(gl_x, gl_y, 1, 1, rgb)) return 0;
     return static_cast<uint32_t>(rgb[0]) << 16 | static_cast<uint32_t>(rgb[1]) << 8 | rgb[2];
 }
 

@@ -1,5 +1,7 @@
-// plat_core on SDL2: window, message queue, wake-ups, alerts, priority and memory status.
+// plat_core on SDL2: window, message queue, wake-ups and alerts. Waiting for messages, priority
+// and memory status differ between the desktop and the browser (plat_core_linux.cpp, web/).
 #include "platform/plat_core.h"
+#include "platform/plat_core_local.h"
 
 #include "platform/plat_gl.h"
 #include "platform/plat_input.h"
@@ -14,8 +16,6 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
-#include <sys/resource.h>
-#include <sys/sysinfo.h>
 
 namespace {
 
@@ -122,6 +122,26 @@ void translate(const SDL_Event &e)
         break;
     }
 }
+
+} // namespace
+
+void plat_core_translate(const SDL_Event *e)
+{
+    translate(*e);
+}
+
+int plat_core_queue_empty()
+{
+    std::lock_guard<std::mutex> hold(plat.queue_lock);
+    return plat.queue.empty();
+}
+
+int plat_core_initialised()
+{
+    return plat.initialised;
+}
+
+namespace {
 
 void pump()
 {
@@ -238,7 +258,7 @@ int plat_display_available()
 
 int plat_window_create(const char *title, int width, int height, int fullscreen, PLAT_WNDPROC proc)
 {
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    Uint32 flags = plat_gl_window_flags() | SDL_WINDOW_HIDDEN;
     if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN;
     for (int fallback = 0; fallback < 2 && !plat.window; fallback++) {
         plat_gl_attributes_set(fallback);
@@ -313,20 +333,6 @@ int plat_message_peek(PLAT_MSG *msg, int remove)
     return 1;
 }
 
-void plat_message_wait(int timeout_ms)
-{
-    {
-        std::lock_guard<std::mutex> hold(plat.queue_lock);
-        if (!plat.queue.empty()) return;
-    }
-    if (!plat.initialised) {
-        SDL_Delay(static_cast<Uint32>(timeout_ms));
-        return;
-    }
-    SDL_Event e;
-    if (SDL_WaitEventTimeout(&e, timeout_ms)) translate(e);
-}
-
 void plat_wake()
 {
     if (!plat.initialised) return;
@@ -363,30 +369,6 @@ uint64_t plat_clock_us()
     static const Uint64 frequency = SDL_GetPerformanceFrequency();
     const Uint64 now = SDL_GetPerformanceCounter();
     return now / frequency * 1000000u + now % frequency * 1000000u / frequency;
-}
-
-void plat_sleep_ms(int ms)
-{
-    SDL_Delay(static_cast<Uint32>(ms));
-}
-
-// Linux lets an unprivileged process lower its priority but not raise it again, so "high" only
-// returns to the normal level; the game runs fine without the boost.
-int plat_priority_set(int level)
-{
-    int nice_value = level < 0 ? 10 : 0;
-    return setpriority(PRIO_PROCESS, 0, nice_value) == 0;
-}
-
-void plat_memory_status(unsigned long long *total, unsigned long long *available)
-{
-    struct sysinfo info;
-    if (sysinfo(&info) != 0) {
-        *total = *available = 0;
-        return;
-    }
-    *total = static_cast<unsigned long long>(info.totalram) * info.mem_unit;
-    *available = static_cast<unsigned long long>(info.freeram) * info.mem_unit;
 }
 
 void plat_alert_capture(PLAT_ALERT_FN fn)

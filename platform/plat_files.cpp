@@ -1,5 +1,6 @@
 // plat_files: paths, folders, durable renames and child processes on Linux (see plat_files.h).
 #include "platform/plat_files.h"
+#include "platform/plat_files_local.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -178,14 +179,7 @@ int plat_files_replace(const char *temp, const char *dest)
     if (!temp || !dest) return -1;
     std::string to = plat_resolve(dest);
     if (std::rename(plat_resolve(temp).c_str(), to.c_str()) != 0) return -1;
-    // The rename itself lives in the folder; sync it so the new name survives a power cut.
-    size_t slash = to.rfind('/');
-    std::string dir = slash == std::string::npos ? std::string(".") : to.substr(0, slash + 1);
-    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
+    plat_files_kept(to);
     return 0;
 }
 

@@ -2,13 +2,12 @@
 #include "platform/plat_gl.h"
 
 #include "platform/plat_core.h"
+#include "platform/plat_gl_local.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
 
 #include <cstring>
-#include <dlfcn.h>
-#include <link.h>
 #include <vector>
 
 namespace {
@@ -27,28 +26,7 @@ SDL_Window *window()
     return static_cast<SDL_Window *>(plat_window_handle());
 }
 
-// Keeps the OpenGL driver modules loaded until the process ends. The drivers keep some memory
-// for the life of the process; once unloaded at shut-down, leak checkers can no longer name them
-// and report that memory as ours.
-int pin_driver(struct dl_phdr_info *info, size_t, void *)
-{
-    const char *name = info->dlpi_name;
-    static const char *const drivers[] = {"_dri.so", "libLLVM", "_mesa.so", "libglapi", "libgallium"};
-    bool driver = false;
-    for (const char *d : drivers) driver = driver || (name && std::strstr(name, d));
-    if (driver) {
-        void *handle = dlopen(name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-        if (handle) dlclose(handle);
-    }
-    return 0;
-}
-
 } // namespace
-
-void plat_gl_drivers_pin()
-{
-    dl_iterate_phdr(pin_driver, nullptr);
-}
 
 // The pixel format is chosen when the window is made, so the window asks for it first. A
 // second try (`fallback`) drops the alpha channel. No depth or stencil buffer: nothing draws
@@ -64,8 +42,12 @@ void plat_gl_attributes_set(int fallback)
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    plat_gl_context_ask();
+}
+
+uint32_t plat_gl_window_flags()
+{
+    return SDL_WINDOW_OPENGL;
 }
 
 int plat_gl_create()
@@ -189,16 +171,27 @@ const char *plat_gl_error()
 int plat_gl_pixels_read(uint8_t *rgb, int width, int height, int front)
 {
     if (!rgb || width <= 0 || height <= 0 || !plat_gl_make_current()) return 0;
-    std::vector<uint8_t> rows(static_cast<size_t>(width) * height * 3);
+    // Errors left by earlier calls would be taken for the read's own.
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; i++) {
+    }
+    // RGBA reads are the one form every OpenGL (and WebGL) must offer; RGB is made from them.
+    std::vector<uint8_t> rows(static_cast<size_t>(width) * height * 4);
     glReadBuffer(front ? GL_FRONT : GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rows.data());
+    const bool read = glGetError() == GL_NO_ERROR;
     glReadBuffer(GL_BACK);
-    if (glGetError() != GL_NO_ERROR) return 0;
+    if (!read) return 0;
     // OpenGL counts rows from the bottom.
-    size_t row = static_cast<size_t>(width) * 3;
-    for (int y = 0; y < height; y++)
-        std::memcpy(rgb + row * y, rows.data() + row * (height - 1 - y), row);
+    for (int y = 0; y < height; y++) {
+        const uint8_t *from = rows.data() + static_cast<size_t>(width) * 4 * (height - 1 - y);
+        uint8_t *to = rgb + static_cast<size_t>(width) * 3 * y;
+        for (int x = 0; x < width; x++, from += 4, to += 3) {
+            to[0] = from[0];
+            to[1] = from[1];
+            to[2] = from[2];
+        }
+    }
     return 1;
 }
 

@@ -40,9 +40,12 @@ void plat_gl_bits(int *color, int *depth, int *stencil);
 const char *plat_gl_error();
 // Reads the back buffer (the frame about to be shown; `front` 1: the one on show, where the
 // driver keeps it readable) as 8-bit RGB rows, top row first, into `rgb` (width * height * 3
-// bytes). Returns 1 on success.
+// bytes). Returns 1 on success, 0 when the picture could not be read (`rgb` then holds nothing).
 int plat_gl_pixels_read(uint8_t *rgb, int width, int height, int front);
 
+// The window flags a window needs for this context (SDL_WINDOW_* bits; none where the platform
+// draws nowhere).
+uint32_t plat_gl_window_flags();
 // Used by the window creation: asks for the pixel format above (fallback: no alpha, 16-bit depth).
 void plat_gl_attributes_set(int fallback);
 // Clears colour (to black), depth and stencil of the back buffer.

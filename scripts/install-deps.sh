@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game (run), the tests (test) or the Debian package (package)
-# need, and only those missing.
+# Installs the Debian packages the game (run), the tests (test), the Debian package (package) or
+# the browser build (web: emscripten, the apt source tools, chromium for its tests) need, and only
+# those missing.
 # Safe to run again: with everything present it does nothing.
 set -euo pipefail
 
@@ -10,11 +11,14 @@ test_packages=("${run_packages[@]}" googletest libgtest-dev libgmock-dev libbenc
                libmpg123-dev libopenmpt-dev lame sox ffmpeg xvfb xauth netpbm clang libclang-rt-14-dev
                desktop-file-utils appstream man-db lintian dpkg-dev xdotool x11-utils x11-apps)
 
+web_packages=("${run_packages[@]}" emscripten dpkg-dev chromium)
+
 case "${1:-}" in
     run) wanted=("${run_packages[@]}") ;;
     package) wanted=("${run_packages[@]}" dpkg-dev) ;;
     test) wanted=("${test_packages[@]}") ;;
-    *) echo "usage: $0 run|test|package" >&2; exit 2 ;;
+    web) wanted=("${web_packages[@]}") ;;
+    *) echo "usage: $0 run|test|package|web" >&2; exit 2 ;;
 esac
 
 missing=()

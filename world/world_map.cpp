@@ -10,7 +10,6 @@
 #include "kx/kx_io/kx_io.h"
 #include "platform/plat_files.h"
 
-#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -47,7 +46,9 @@ double get_f64(const uint8_t *p)
 {
     uint64_t bits = 0;
     for (int i = 7; i >= 0; i--) bits = bits << 8 | p[i];
-    return std::bit_cast<double>(bits);
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
 }
 
 void put_i16(uint8_t *p, int16_t v)
@@ -63,7 +64,8 @@ void put_i32(uint8_t *p, int32_t v)
 
 void put_f64(uint8_t *p, double v)
 {
-    uint64_t bits = std::bit_cast<uint64_t>(v);
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
     for (int i = 0; i < 8; i++) p[i] = static_cast<uint8_t>(bits >> (8 * i));
 }
 

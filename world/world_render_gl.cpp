@@ -130,9 +130,7 @@ int world_render_read(int x, int y, int width, int height, uint8_t *rgb)
     gen_wrap_window_point(x, y + height - 1, &gl_x, &gl_y);
     gen_queue_flush();
     glFinish();
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(gl_x, gl_y, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    if (!gen_wrap_pixels_read(gl_x, gl_y, width, height, rgb)) return 0;
     // OpenGL counts rows from the bottom.
     const size_t row = static_cast<size_t>(width) * 3;
     for (int top = 0, bottom = height - 1; top < bottom; top++, bottom--)

@@ -1,0 +1,11 @@
+// plat_gl_format on the desktop: the context is OpenGL's compatibility profile, whose fixed
+// function the engine draws with.
+#include "platform/plat_gl_local.h"
+
+#include <SDL.h>
+
+void plat_gl_context_ask()
+{
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}

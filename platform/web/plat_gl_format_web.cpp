@@ -1,0 +1,12 @@
+// plat_gl_format in the browser: WebGL is OpenGL ES 2, which emscripten's fixed-function
+// emulation turns into the OpenGL 1.1 the engine draws with.
+#include "platform/plat_gl_local.h"
+
+#include <SDL.h>
+
+void plat_gl_context_ask()
+{
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+}

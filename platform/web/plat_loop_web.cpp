@@ -1,0 +1,73 @@
+// plat_loop in the browser: the page's only thread belongs to the browser, so the frame loop
+// runs one pass per animation frame from the browser's callback and gives control back after
+// each (no pass blocks: waits return at once). The due ticks run first, on this same thread.
+// A hidden page draws no frames: the game is told it was minimised, which pauses it and its
+// music as on the desktop, and restored when the page shows again.
+#include "platform/plat_loop.h"
+
+#include "platform/plat_core.h"
+#include "platform/web/plat_web.h"
+
+#include <emscripten/emscripten.h>
+#include <emscripten/html5.h>
+
+#include <cstdint>
+
+namespace {
+
+struct PLAT_LOOP {
+    PLAT_PASS_FN pass;
+    PLAT_END_FN end;
+};
+
+PLAT_LOOP plat_loop;
+
+EM_BOOL visibility_changed(int, const EmscriptenVisibilityChangeEvent *e, void *)
+{
+    plat_message_post(PLAT_WM_SYSCOMMAND, e->hidden ? PLAT_SC_MINIMIZE : PLAT_SC_RESTORE, 0);
+    return EM_FALSE;
+}
+
+#if VM_WEB_ASYNCIFY
+// Hands control to the browser until its next animation frame (the stack is kept by ASYNCIFY).
+EM_JS(void, frame_wait, (), {
+    Asyncify.handleSleep(function(wake_up) { requestAnimationFrame(function() { wake_up(); }); });
+});
+#else
+void program_end(void *exit_code)
+{
+    emscripten_force_exit(static_cast<int>(reinterpret_cast<intptr_t>(exit_code)));
+}
+
+void frame()
+{
+    plat_timer_poll();
+    int exit_code = 0;
+    if (!plat_loop.pass(&exit_code)) return;
+    emscripten_cancel_main_loop();
+    plat_loop.end(exit_code);
+    // The program ends once the browser's frame callback has returned.
+    emscripten_async_call(program_end, reinterpret_cast<void *>(static_cast<intptr_t>(exit_code)), 0);
+}
+#endif
+
+} // namespace
+
+int plat_loop_run(PLAT_PASS_FN pass, PLAT_END_FN end)
+{
+    plat_loop.pass = pass;
+    plat_loop.end = end;
+    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, visibility_changed);
+#if VM_WEB_ASYNCIFY
+    int exit_code = 0;
+    for (;;) {
+        plat_timer_poll();
+        if (pass(&exit_code)) return exit_code;
+        frame_wait();
+    }
+#else
+    // Does not return: the browser calls frame() from now on.
+    emscripten_set_main_loop(frame, 0, 1);
+    return 0;
+#endif
+}
