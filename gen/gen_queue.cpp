@@ -53,6 +53,11 @@ struct GEN_QUEUE {
     int vertex_count, vertex_capacity;
     GEN_COLOR *colors;   // each vertex's colour (its run's), filled when the runs are drawn
     int color_capacity;
+    // By the first vertex of each primitive of a mergeable run: the blocks it may touch (x0 > x1
+    // for none), so that a changed part is drawn again from only the primitives that reach it.
+    GEN_RECT *reach;
+    int reach_capacity;
+    bool reach_known;   // reach holds the queued frame's primitives
     GEN_RUN *runs;
     int run_count, run_capacity;
     // The picture's viewport in window pixels (OpenGL's origin, bottom left) and its blocks.
@@ -207,6 +212,8 @@ void blocks_build()
     GEN_QUEUE &q = gen_queue;
     const int n = q.columns * q.rows;
     std::fill(q.blocks, q.blocks + n, HASH_START);
+    q.reach_known = grow(reinterpret_cast<void **>(&q.reach), &q.reach_capacity, q.vertex_count, FIRST_VERTICES,
+                            sizeof(GEN_RECT), "gen queue reach");
     for (int i = 0; i < q.run_count; i++) {
         GEN_RUN &run = q.runs[i];
         run.x0 = run.y0 = 0;
@@ -215,7 +222,9 @@ void blocks_build()
         const int step = mergeable(run.mode) ? primitive_size(run.mode) : run.count;
         for (int first = run.first; first + step <= run.first + run.count; first += step) {
             GEN_RECT r;
-            if (!primitive_blocks(&q.vertices[first], step, run.space, &r)) continue;
+            const bool inside = primitive_blocks(&q.vertices[first], step, run.space, &r);
+            if (q.reach_known) q.reach[first] = inside ? r : GEN_RECT{0, 0, -1, -1};
+            if (!inside) continue;
             const uint64_t h = hash_words(state, &q.vertices[first], sizeof(GEN_VERTEX) * static_cast<size_t>(step));
             for (int y = r.y0; y <= r.y1; y++)
                 for (int x = r.x0; x <= r.x1; x++) {
@@ -368,9 +377,32 @@ bool batchable_after(const GEN_RUN &a, const GEN_RUN &b)
            a.space == b.space && a.first + a.count == b.first;
 }
 
+bool rect_meets(const GEN_RECT &r, const GEN_RECT &clip)
+{
+    return r.x0 <= r.x1 && r.x1 >= clip.x0 && r.x0 <= clip.x1 && r.y1 >= clip.y0 && r.y0 <= clip.y1;
+}
+
 bool run_reaches(const GEN_RUN &r, const GEN_RECT *clip)
 {
-    return !clip || (r.x0 <= r.x1 && r.x1 >= clip->x0 && r.x0 <= clip->x1 && r.y1 >= clip->y0 && r.y0 <= clip->y1);
+    return !clip || rect_meets({r.x0, r.y0, r.x1, r.y1}, *clip);
+}
+
+// Draws the primitives of `count` vertices from `first` (a mergeable mode) that reach `clip`,
+// in stretches of neighbours.
+void primitives_draw(uint32_t mode, int first, int count, const GEN_RECT &clip)
+{
+    GEN_QUEUE &q = gen_queue;
+    const int step = primitive_size(mode);
+    int from = -1;
+    for (int v = first; v <= first + count; v += step) {
+        const bool meets = v < first + count && rect_meets(q.reach[v], clip);
+        if (meets && from < 0) from = v;
+        if (!meets && from >= 0) {
+            glDrawArrays(mode, from, v - from);
+            q.draws++;
+            from = -1;
+        }
+    }
 }
 
 // Gives every queued vertex its run's colour; false when there is no memory for it.
@@ -418,6 +450,10 @@ void runs_draw(const GEN_RECT *clip)
         space_apply(r.space);
         texture_apply(r.texture);
         blend_apply(r.blend);
+        if (clip && q.reach_known && mergeable(r.mode)) {
+            primitives_draw(r.mode, r.first, count, *clip);
+            continue;
+        }
         glDrawArrays(r.mode, r.first, count);
         q.draws++;
     }
@@ -442,6 +478,7 @@ void back_clear()
 
 void queue_clear()
 {
+    gen_queue.reach_known = false;
     gen_queue.vertex_count = 0;
     gen_queue.run_count = 0;
 }
@@ -605,8 +642,8 @@ void gen_queue_invalidate()
 void gen_queue_free()
 {
     GEN_QUEUE &q = gen_queue;
-    for (void *p : {static_cast<void *>(q.vertices), static_cast<void *>(q.colors), static_cast<void *>(q.runs),
-                    static_cast<void *>(q.blocks), static_cast<void *>(q.shown_blocks)})
+    for (void *p : {static_cast<void *>(q.vertices), static_cast<void *>(q.colors), static_cast<void *>(q.reach),
+                    static_cast<void *>(q.runs), static_cast<void *>(q.blocks), static_cast<void *>(q.shown_blocks)})
         if (p) kx_mem_free(p);
     q = GEN_QUEUE{};
     q.must_draw = true;
