@@ -1,5 +1,6 @@
 // Objects as upright sprites: draw_object with its clip window and mirrored texture coordinates,
-// and the overlays drawn through the scratch object: screen sprites and sprite text.
+// over only the visible part of their texture; and the overlays drawn through the scratch object:
+// screen sprites and sprite text.
 #include "world/world_render.h"
 #include "world/world_render_local.h"
 
