@@ -172,8 +172,10 @@ awk '
 start editor --fixed-ticks 20
 set_file="$XDG_DATA_HOME/Pellovar/Veltramondo/levels/custom.txt"
 for enter in Return KP_Enter Return; do
+    # The menu draws what a key opened before the next key comes, however loaded the machine.
     for k in F10 Return Down Down $enter; do
-        wait_passes 2
+        wait_passes 3
+        sleep 0.3
         key $k
     done
     wait_for '$6 == "editor"'
