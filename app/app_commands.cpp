@@ -8,6 +8,8 @@
 #include "platform/plat_keys.h"
 #include "platform/plat_text.h"
 
+#include <initializer_list>
+
 namespace {
 
 enum : int { CONTROL_UP, CONTROL_DOWN, CONTROL_LEFT, CONTROL_RIGHT, CONTROL_PRIMARY = 6, CONTROL_SECONDARY = 7, CONTROL_MENU = 9 };

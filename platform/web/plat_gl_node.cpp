@@ -75,6 +75,11 @@ int plat_gl_picture_lost_take()
     return lost;
 }
 
+int plat_gl_picture_is_lost()
+{
+    return plat_gl.picture_lost;
+}
+
 void plat_gl_drawable_size(int *width, int *height)
 {
     if (width) *width = 0;
@@ -130,6 +135,7 @@ void glDisable(GLenum) {}
 void glDisableClientState(GLenum) {}
 void glDrawArrays(GLenum, GLint, GLsizei) {}
 void glEnable(GLenum) {}
+void glColorPointer(GLint, GLenum, GLsizei, const GLvoid *) {}
 void glEnableClientState(GLenum) {}
 void glFinish() {}
 void glGenTextures(GLsizei n, GLuint *textures)
