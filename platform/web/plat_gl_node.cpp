@@ -135,7 +135,6 @@ void glDisable(GLenum) {}
 void glDisableClientState(GLenum) {}
 void glDrawArrays(GLenum, GLint, GLsizei) {}
 void glEnable(GLenum) {}
-void glColorPointer(GLint, GLenum, GLsizei, const GLvoid *) {}
 void glEnableClientState(GLenum) {}
 void glFinish() {}
 void glGenTextures(GLsizei n, GLuint *textures)
