@@ -61,8 +61,6 @@ struct PLAT_MENU_STATE {
     // release for the frame after, so that a tap shorter than a frame still counts.
     std::vector<int> fresh_keys;
     std::vector<SDL_Event> held_releases;
-    int pointer_moved;            // the pointer moved in the window since the game let it go
-    int pointer_x, pointer_y;     // where, in window coordinates
 };
 
 PLAT_MENU_STATE menu;
@@ -422,11 +420,6 @@ int plat_menu_prepare()
     if (!menu.ready || (!bar && !plat_about_shown() && !plat_panel_shown()) || !plat_gl_make_current()) return 0;
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
-    // On X11 the global pointer position that the back end reads is a cached one which plain
-    // motion does not bring up to date: the last motion seen in the window (while the game did
-    // not hold the pointer) says where it is, so that the entry under it lights up.
-    if (menu.pointer_moved && !SDL_GetRelativeMouseMode())
-        ImGui::GetIO().MousePos = ImVec2(static_cast<float>(menu.pointer_x), static_cast<float>(menu.pointer_y));
     // The game holds the mouse: its hidden pointer's clicks are nothing to the menu.
     if (plat_owner() == PLAT_OWNER_GAME)
         for (bool &down : ImGui::GetIO().MouseDown) down = false;
@@ -493,11 +486,6 @@ int plat_menu_event(const void *sdl_event, int owner)
     if (!menu.ready || !sdl_event) return 0;
     const SDL_Event &e = *static_cast<const SDL_Event *>(sdl_event);
     bool f10 = keyboard_toggle_key(e, owner) && e.key.keysym.sym == SDLK_F10;
-    if (e.type == SDL_MOUSEMOTION) {
-        menu.pointer_moved = !SDL_GetRelativeMouseMode();
-        menu.pointer_x = e.motion.x;
-        menu.pointer_y = e.motion.y;
-    }
     // The game's keys and clicks never reach the menu.
     if (owner == PLAT_OWNER_GAME) return 0;
     if (f10) return 1;
