@@ -420,9 +420,15 @@ int plat_menu_prepare()
     if (!menu.ready || (!bar && !plat_about_shown() && !plat_panel_shown()) || !plat_gl_make_current()) return 0;
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
-    // The game holds the mouse: its hidden pointer's clicks are nothing to the menu.
-    if (plat_owner() == PLAT_OWNER_GAME)
-        for (bool &down : ImGui::GetIO().MouseDown) down = false;
+    // The game holds the mouse and the keyboard: its hidden pointer's clicks and its keys are
+    // nothing to the menu, and a key whose release went to the game (Esc leaving the editor)
+    // must not stay down for the menu.
+    if (plat_owner() == PLAT_OWNER_GAME) {
+        ImGuiIO &io = ImGui::GetIO();
+        for (bool &down : io.MouseDown) down = false;
+        for (bool &down : io.KeysDown) down = false;
+        io.KeyCtrl = io.KeyShift = io.KeyAlt = io.KeySuper = false;
+    }
     // Alt is ours to watch (keyboard_toggle_key): ImGui's own toggle would undo ours.
     GImGui->NavWindowingToggleLayer = false;
     ImGui::NewFrame();
