@@ -84,7 +84,7 @@ void fresh_build(const uint8_t *c)
         if (c[d] && !directions_before[d]) commands_fresh |= bits[d];
         directions_before[d] = c[d];
     }
-    if (!menu_shown) {
+    if (!game_flags.menu_shown) {
         confirm_pressed_in_menu = false;
         if (kx_inp_key_pressed(PLAT_KEY_RETURN)) commands_fresh |= FRESH_ENTER;
         return;
@@ -103,15 +103,15 @@ void app_commands_build()
     Commands_Clear();
     // Any key but the snapshot key leaves the attract sequence for the menu.
     const int first = kx_inp_first_pressed();
-    if (attract_mode && first && first != PLAT_KEY_F9) mapa_teclado[CMD_ANY] = 1;
+    if (game_flags.attract_mode && first && first != PLAT_KEY_F9) mapa_teclado[CMD_ANY] = 1;
     if (ctrl_shift_released(PLAT_KEY_L)) mapa_teclado[CMD_NEXT_LEVEL] = 1;
     if (ctrl_shift_released(PLAT_KEY_I)) Game_No_Life_Loss_Toggle();
     const uint8_t *c = app.player.controls;
     if (kx_inp_key_down(PLAT_KEY_ESCAPE) || c[CONTROL_MENU]) mapa_teclado[CMD_ESC] = 1;
     if (kx_inp_key_released(PLAT_KEY_P)) mapa_teclado[CMD_P] = 1;
     if (kx_inp_key_released(PLAT_KEY_F1)) App_Help_Show();
-    else if (!menu_shown && kx_inp_key_down(PLAT_KEY_RETURN)) mapa_teclado[CMD_ENTER] = 1;
-    if (menu_shown && app_confirm_released()) mapa_teclado[CMD_ENTER] = 1;
+    else if (!game_flags.menu_shown && kx_inp_key_down(PLAT_KEY_RETURN)) mapa_teclado[CMD_ENTER] = 1;
+    if (game_flags.menu_shown && app_confirm_released()) mapa_teclado[CMD_ENTER] = 1;
     if (kx_inp_key_down(PLAT_KEY_TAB)) mapa_teclado[CMD_TAB] = 1;
     // F8 asks for a recording; the game starts one only during a level's start-up move.
     if (kx_inp_key_released(PLAT_KEY_F8)) mapa_teclado[CMD_DEMO_RECORD] = 1;
@@ -120,10 +120,10 @@ void app_commands_build()
     else if (c[CONTROL_RIGHT]) mapa_teclado[CMD_RIGHT] = amount(c[CONTROL_RIGHT]);
     if (c[CONTROL_UP]) mapa_teclado[CMD_UP] = amount(c[CONTROL_UP]);
     else if (c[CONTROL_DOWN]) mapa_teclado[CMD_DOWN] = amount(c[CONTROL_DOWN]);
-    if (c[CONTROL_PRIMARY] && !menu_shown) mapa_teclado[CMD_SPACE] = 1;
-    if (primary_before && !c[CONTROL_PRIMARY] && menu_shown) mapa_teclado[CMD_ENTER] = 1;
+    if (c[CONTROL_PRIMARY] && !game_flags.menu_shown) mapa_teclado[CMD_SPACE] = 1;
+    if (primary_before && !c[CONTROL_PRIMARY] && game_flags.menu_shown) mapa_teclado[CMD_ENTER] = 1;
     // While a name is entered the keyboard's second fire control (B) types a letter instead.
-    if (c[CONTROL_SECONDARY] && !menu_shown && !name_entry) mapa_teclado[CMD_ENTER] = 1;
+    if (c[CONTROL_SECONDARY] && !game_flags.menu_shown && !game_flags.name_entry) mapa_teclado[CMD_ENTER] = 1;
     fresh_build(c);
     primary_before = c[CONTROL_PRIMARY];
     typed_build();
@@ -136,7 +136,7 @@ void Commands_Clear()
     if (!mapa_teclado) return;
     static const int cleared[] = {CMD_SPACE, CMD_ESC, CMD_P, CMD_ENTER, CMD_TAB, CMD_ANY, CMD_NEXT_LEVEL, CMD_DEMO_RECORD};
     for (int c : cleared) mapa_teclado[c] = 0;
-    if (menu_shown) mapa_teclado[CMD_UP] = mapa_teclado[CMD_DOWN] = mapa_teclado[CMD_LEFT] = mapa_teclado[CMD_RIGHT] = 0;
+    if (game_flags.menu_shown) mapa_teclado[CMD_UP] = mapa_teclado[CMD_DOWN] = mapa_teclado[CMD_LEFT] = mapa_teclado[CMD_RIGHT] = 0;
 }
 
 void Commands_Decay()

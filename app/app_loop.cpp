@@ -28,7 +28,7 @@ constexpr int APP_TICK_WAIT_MS = 50;
 
 void screen_draw()
 {
-    if (!language_chosen) {
+    if (!game_flags.language_chosen) {
         Language_Screen();
         Commands_Clear();
     } else if (Help_Screen_Shown()) {
@@ -54,7 +54,7 @@ void frame_time()
 
 bool steps_allowed()
 {
-    return !paused && game_over_timer == 0.0f && world_show_timer == 0.0f && !Help_Screen_Shown();
+    return !game_flags.paused && game_flags.game_over_timer == 0.0f && game_flags.world_show_timer == 0.0f && !Help_Screen_Shown();
 }
 
 // Takes one counted tick; 0 when none is left. The count never goes below zero, so a tick the
@@ -86,7 +86,7 @@ void held_pass()
     plat_script_pass(app.passes);
     if (mapa_teclado) std::memset(mapa_teclado, 0, 256);
     screen_draw();
-    if (!Help_Screen_Shown() && language_chosen) Game_Overlay(0.0f);
+    if (!Help_Screen_Shown() && game_flags.language_chosen) Game_Overlay(0.0f);
     kx_dsp_present();
     app.steps_last_pass = 0;
     pass_end();
@@ -170,7 +170,7 @@ int app_loop_pass(int *exit_code)
     screen_draw();
     if (app.fixed_ticks) app.ticks.store(app.fixed_ticks);
     float t = static_cast<float>(app.ticks.load() + 1);
-    if (!Help_Screen_Shown() && language_chosen) Game_Overlay(t);
+    if (!Help_Screen_Shown() && game_flags.language_chosen) Game_Overlay(t);
     App_Snapshot_Frame();
     kx_dsp_present();
     App_Snapshot_Presented();

@@ -283,7 +283,7 @@ int names_and_language()
     const int chosen = app.language_option ? Language_Select(app.language_option)
                                            : Config_Language_Get(&app.language) && Language_Select(app.language);
     if (chosen) Screen_Language_Chosen();
-    if (!language_chosen && !read_languages()) return 0;
+    if (!game_flags.language_chosen && !read_languages()) return 0;
 
     char splash[64];
     std::snprintf(splash, sizeof splash, "%s_%s", app.start_splash, Language_Abbreviation());
@@ -292,7 +292,7 @@ int names_and_language()
     text_get("Class", app.class_name, sizeof app.class_name - 1);
     text_get("HLPFile", app.hlp_file, sizeof app.hlp_file - 1);
     Texts_Help_File_Set(app.hlp_file);
-    return !language_chosen || load_texts();
+    return !game_flags.language_chosen || load_texts();
 }
 
 } // namespace

@@ -49,7 +49,7 @@ void app_game_trace_pass()
     FILE *f = static_cast<FILE *>(app.game_trace);
     if (!f) return;
     const char *state = Editor_Editing()      ? "editor"
-                        : !language_chosen    ? "language"
+                        : !game_flags.language_chosen    ? "language"
                         : Help_Screen_Shown() ? "help"
                                               : Game_State_Name();
     char line[320];

@@ -59,7 +59,7 @@ void Display_Redraw()
     app.field_height = kx_dsp_height() - 1;
     Game_Field_Set(app.field_width, app.field_height);
     set_world_viewport(app.field_height, app.field_width);
-    if (world_show_timer > 0.0f) draw_background();
+    if (game_flags.world_show_timer > 0.0f) draw_background();
     else Game_Render();
     app.redraw_pending = 0;
 }

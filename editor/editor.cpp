@@ -194,7 +194,7 @@ void Editor_Test_Pass()
     if (!editor.open || !editor.testing || !mapa_teclado) return;
     mapa_teclado[CMD_DEMO_RECORD] = 0;
     const bool esc = mapa_teclado[CMD_ESC] != 0;
-    if (!esc && !game.won_move && game.lives > 0 && game_over_timer == 0.0f) return;
+    if (!esc && !game.won_move && game.lives > 0 && game_flags.game_over_timer == 0.0f) return;
     mapa_teclado[CMD_ESC] = 0;
     Screen_Test_Play_End();
     editor_test_end();

@@ -117,6 +117,20 @@ enum : int {
 // Types
 // ---------------------------------------------------------------------------------------------
 
+// The flags of the game's screens and their timers. The game's own files write them (the screen
+// changes of game_screen and the passes that run the timers out); everyone else reads them.
+struct GAME_FLAGS {
+    int language_chosen;
+    int menu_shown;
+    int attract_mode;
+    int paused;
+    int no_life_loss;
+    int name_entry;         // a name is being entered into the high-score table
+    float game_over_timer;  // ticks
+    float world_show_timer; // ticks
+    float key_delay;        // ticks
+};
+
 // Score, lives, level and everything a game carries from step to step.
 struct GAME_RECORD {
     int32_t score;
@@ -181,15 +195,7 @@ extern uint8_t *mapa_teclado; // 256 commands by scan code, built by the loop ev
 constexpr int GAME_TYPED_MAX = 16;
 extern char typed_text[GAME_TYPED_MAX + 1];
 extern int input_polling;     // the loop builds commands only once the tables allow it
-extern int language_chosen;
-extern int menu_shown;
-extern int attract_mode;
-extern int paused;
-extern int no_life_loss;
-extern int name_entry;         // a name is being entered into the high-score table
-extern float game_over_timer;  // ticks
-extern float world_show_timer; // ticks
-extern float key_delay;        // ticks
+extern GAME_FLAGS game_flags;
 extern uint32_t commands_fresh; // FRESH_ bits of this pass, built beside the commands
 extern double step_time;       // set to 0.3 before every game step
 extern int pref_floor;         // "Floor" preference

@@ -144,7 +144,7 @@ void Demo_Init()
         }
         Game_Tape_Rewind();
         if (e.kind == DEMO_ENTRY_SKIP) {
-            if (!menu_shown) World_Unload();
+            if (!game_flags.menu_shown) World_Unload();
             continue;
         }
         if (e.kind == DEMO_ENTRY_REPLAY) {
@@ -164,9 +164,9 @@ void Demo_Init()
             // A show of no ticks would let the game step run in the scenery world.
             demo.show_time = std::max(e.show_time, 1);
             demo.scenery_steps = 0;
-            world_show_timer = static_cast<float>(demo.show_time);
+            game_flags.world_show_timer = static_cast<float>(demo.show_time);
         } else {
-            world_show_timer = 0.0f;
+            game_flags.world_show_timer = 0.0f;
             // A demo of no steps has nothing to replay.
             if (tape.steps == 0) tape.finished = 1;
         }

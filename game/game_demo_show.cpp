@@ -31,7 +31,7 @@ void Demo_Scenery_Draw()
         return;
     }
     const double shown = static_cast<double>(demo.show_time);
-    const double elapsed = std::clamp(shown - world_show_timer, 0.0, shown);
+    const double elapsed = std::clamp(shown - game_flags.world_show_timer, 0.0, shown);
     for (; demo.scenery_steps < elapsed; demo.scenery_steps++) {
         update_animated_bitmaps(0.9);
         update_moving_cells(0.9);
@@ -116,7 +116,7 @@ void Demo_Attract_Draw()
         const WORLD_SPRITE &s = world_sprites[SPRITE_TITLE];
         draw_screen_sprite(SPRITE_TITLE, s.param[0], s.param[1], 0, 15, s.transparency, s.height, s.width, 0, 0);
     }
-    const bool scenery = world_show_timer > 0.0f;
+    const bool scenery = game_flags.world_show_timer > 0.0f;
     double top, bottom;
     if (!scenery && Demo_Paddle_Rows(&top, &bottom) && top < DEMO_PROMPT_BOTTOM && bottom > DEMO_PROMPT_Y) return;
     const char *lead = Game_Message(MSG_PROMPT_LEAD), *call = Game_Message(MSG_PROMPT);

@@ -198,7 +198,7 @@ void Hiscore_Draw()
     int z = length > 0 && 12 * length > 125 ? 125 / length + 2 : 14;
     draw_text(title, 81 - (z - 2) * length / 2, 2, TINT_BRIGHT, 14, z, z - 2);
     if (!hiscore.loaded) return;
-    bool entering = name_entry && hiscore.entry_row >= 0 && hiscore.entry_row < HISCORE_ENTRIES;
+    bool entering = game_flags.name_entry && hiscore.entry_row >= 0 && hiscore.entry_row < HISCORE_ENTRIES;
     int bright = entering ? hiscore.entry_row : 0;
     if (entering) cursor_draw(hiscore.cursor, row_y(bright));
     for (int i = 0; i < HISCORE_ENTRIES; i++) {
@@ -234,7 +234,7 @@ void Hiscore_Draw()
 int Hiscore_Place(int32_t score)
 {
     Hiscore_Load();
-    if (attract_mode || !hiscore.loaded) return 0;
+    if (game_flags.attract_mode || !hiscore.loaded) return 0;
     int i = 0;
     while (i < HISCORE_ENTRIES && hiscore.score[i] >= score) i++;
     if (i == HISCORE_ENTRIES) return 0;
@@ -263,7 +263,7 @@ int Hiscore_Qualify()
 
 void Hiscore_Entry(float t)
 {
-    if (!name_entry || !hiscore.loaded || hiscore.entry_row < 0 || hiscore.entry_row >= HISCORE_ENTRIES) {
+    if (!game_flags.name_entry || !hiscore.loaded || hiscore.entry_row < 0 || hiscore.entry_row >= HISCORE_ENTRIES) {
         Screen_Name_Entry_End();
         return;
     }
@@ -285,7 +285,7 @@ void Hiscore_Entry(float t)
         Game_Effect(EFFECT_LETTER);
         name[cursor] = Hiscore_Letter_Step(name[cursor], -1);
         Key_Delay_Set(DELAY_LETTER);
-    } else if ((key_delay == 0.0f && command(CMD_SPACE)) || Command_Ready(CMD_ENTER)) {
+    } else if ((game_flags.key_delay == 0.0f && command(CMD_SPACE)) || Command_Ready(CMD_ENTER)) {
         Game_Effect(EFFECT_NAME);
         Key_Delay_Set(DELAY_CONFIRM);
         if (++cursor > HISCORE_CURSOR_END) {

@@ -195,7 +195,7 @@ void command_main(int item)
 {
     switch (item) {
     case 0:
-        if (!attract_mode) {
+        if (!game_flags.attract_mode) {
             page_go(MENU_PAGE_QUIT_GAME, 5);
         } else if (Sets_List() == 0) {
             Menu_Set_Play("");
@@ -281,7 +281,7 @@ MENU_PAGE Menu_Page(int page)
 {
     switch (page) {
     case MENU_PAGE_MAIN:
-        return {{attract_mode ? MSG_NEW_GAME : MSG_END_GAME, MSG_OPTIONS, MSG_SCORES, MSG_HELP, MSG_VOLUMES, MSG_EXIT},
+        return {{game_flags.attract_mode ? MSG_NEW_GAME : MSG_END_GAME, MSG_OPTIONS, MSG_SCORES, MSG_HELP, MSG_VOLUMES, MSG_EXIT},
                 6, 0, 5};
     case MENU_PAGE_LEAVE:
         return {{MSG_LEAVE_PAGE, MSG_LEAVE_PAGE + 1, MSG_LEAVE_PAGE + 2, MENU_EMPTY, MSG_LEAVE_PAGE + 3, MSG_LEAVE_PAGE + 4},
@@ -406,7 +406,7 @@ void Main_Menu_Open()
 {
     menu.page = MENU_PAGE_MAIN;
     menu.idle_timer = MENU_IDLE_TICKS;
-    menu_shown = 1;
+    game_flags.menu_shown = 1;
 }
 
 void Main_Menu(float t)
@@ -416,9 +416,9 @@ void Main_Menu(float t)
         Hiscore_Draw();
     else
         draw_page(Menu_Page(menu.page));
-    if (!menu_shown) return;
+    if (!game_flags.menu_shown) return;
 
-    if (attract_mode && key_delay == 0.0f) {
+    if (game_flags.attract_mode && game_flags.key_delay == 0.0f) {
         if (any_command()) {
             menu.idle_timer = MENU_IDLE_TICKS;
         } else {
@@ -426,11 +426,11 @@ void Main_Menu(float t)
             if (menu.idle_timer <= 0.0f) mapa_teclado[CMD_ESC] = 1;
         }
     }
-    if (menu.page == MENU_PAGE_SCORES && any_command() && (key_delay == 0.0f || commands_fresh))
+    if (menu.page == MENU_PAGE_SCORES && any_command() && (game_flags.key_delay == 0.0f || commands_fresh))
         command_esc();
     else if (Command_Ready(CMD_ESC))
         command_esc();
-    if (Command_Ready(CMD_ENTER) || (key_delay == 0.0f && command(CMD_SPACE))) command_enter();
+    if (Command_Ready(CMD_ENTER) || (game_flags.key_delay == 0.0f && command(CMD_SPACE))) command_enter();
     if (menu.page == MENU_PAGE_VOLUMES && (menu.item == 0 || menu.item == 1) &&
         (Command_Ready(CMD_LEFT) || Command_Ready(CMD_RIGHT))) {
         const int cmd = Command_Ready(CMD_LEFT) ? CMD_LEFT : CMD_RIGHT;

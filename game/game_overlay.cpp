@@ -61,15 +61,15 @@ void recording_draw()
 
 void game_over_step(float t)
 {
-    if (game_over_timer > 1.0f) text_centred(Game_Message(MSG_GAME_OVER), 45.0, true);
-    if (name_entry) {
+    if (game_flags.game_over_timer > 1.0f) text_centred(Game_Message(MSG_GAME_OVER), 45.0, true);
+    if (game_flags.name_entry) {
         Hiscore_Entry(t);
-        if (!name_entry) Game_Attract_Return();
+        if (!game_flags.name_entry) Game_Attract_Return();
         return;
     }
-    game_over_timer -= t;
-    if (game_over_timer > 0.0f) return;
-    game_over_timer = 0.0f;
+    game_flags.game_over_timer -= t;
+    if (game_flags.game_over_timer > 0.0f) return;
+    game_flags.game_over_timer = 0.0f;
     if (!Hiscore_Qualify()) Game_Attract_Return();
 }
 
@@ -95,7 +95,7 @@ void Score_Display()
 
 void Key_Delay_Tick(float t)
 {
-    key_delay = key_delay > t ? key_delay - t : 0.0f;
+    game_flags.key_delay = game_flags.key_delay > t ? game_flags.key_delay - t : 0.0f;
 }
 
 void Pass_Events(float)
@@ -104,10 +104,10 @@ void Pass_Events(float)
         Game_Particles_Stop(1);
         Game_Particles_Stop(2);
         game.balls_in_play = 0;
-        if (!no_life_loss || !Game_Shortcuts_Allowed()) game.lives--;
+        if (!game_flags.no_life_loss || !Game_Shortcuts_Allowed()) game.lives--;
         game.life_lost = 0;
         game.weapon = 0;
-        if (game.lives < 1 && attract_mode) {
+        if (game.lives < 1 && game_flags.attract_mode) {
             // A demo that loses its last ball has finished; attract mode shows no game over.
             tape.finished = 1;
         } else if (game.lives < 1) {
@@ -121,15 +121,15 @@ void Pass_Events(float)
         }
     }
     if (!mapa_teclado) return;
-    if (attract_mode && !menu_shown)
+    if (game_flags.attract_mode && !game_flags.menu_shown)
         for (int c = 0; c < 256; c++)
             if (mapa_teclado[c] == 1) mapa_teclado[CMD_ESC] = 1;
-    if (mapa_teclado[CMD_ESC] && key_delay == 0.0f) {
+    if (mapa_teclado[CMD_ESC] && game_flags.key_delay == 0.0f) {
         mapa_teclado[CMD_ESC] = 0;
-        if (!menu_shown && !name_entry && game_over_timer == 0.0f) {
+        if (!game_flags.menu_shown && !game_flags.name_entry && game_flags.game_over_timer == 0.0f) {
             Game_Effect(4);
             Screen_Menu();
-            key_delay = 75.0f;
+            game_flags.key_delay = 75.0f;
             if (tape.recording) Demo_Record_Stop(0);
         }
     }
@@ -137,49 +137,49 @@ void Pass_Events(float)
 
 void Game_Overlay(float t)
 {
-    if (!attract_mode && !name_entry && game.world_loaded) Score_Display();
-    const bool playing = !menu_shown && game_over_timer == 0.0f && world_show_timer == 0.0f;
-    if (!paused && playing && game.start_move && game.world_loaded) {
+    if (!game_flags.attract_mode && !game_flags.name_entry && game.world_loaded) Score_Display();
+    const bool playing = !game_flags.menu_shown && game_flags.game_over_timer == 0.0f && game_flags.world_show_timer == 0.0f;
+    if (!game_flags.paused && playing && game.start_move && game.world_loaded) {
         char text[96];
         if (game.cycle > 0)
             std::snprintf(text, sizeof text, "%s %d", Game_Message(MSG_CYCLE), game.cycle);
         else
             std::snprintf(text, sizeof text, "%s %d", Game_Message(MSG_LEVEL), game.level);
         // Over a demo the level title takes its band under the logo.
-        text_centred(text, attract_mode ? DEMO_TITLE_Y : 45.0, false);
+        text_centred(text, game_flags.attract_mode ? DEMO_TITLE_Y : 45.0, false);
     }
     // A ball held on the paddle goes by itself: the seconds left count down, and the line under
     // them says that Space launches it at once.
-    const int held = !attract_mode && !paused && playing && !game.start_move && !game.won_move ? Balls_Held() : 0;
+    const int held = !game_flags.attract_mode && !game_flags.paused && playing && !game.start_move && !game.won_move ? Balls_Held() : 0;
     if (held > 0 && game.world_loaded) {
         char seconds[16];
         std::snprintf(seconds, sizeof seconds, "%d", (held + 99) / 100);
         text_centred(seconds, LAUNCH_Y, true);
         text_centred(Game_Message(MSG_LAUNCH), LAUNCH_Y + 16.0, false);
     }
-    if (paused && !menu_shown && game_over_timer == 0.0f) {
+    if (game_flags.paused && !game_flags.menu_shown && game_flags.game_over_timer == 0.0f) {
         text_centred(Game_Message(MSG_PAUSED), 45.0, true);
-        if (mapa_teclado && mapa_teclado[CMD_P] && key_delay == 0.0f) {
+        if (mapa_teclado && mapa_teclado[CMD_P] && game_flags.key_delay == 0.0f) {
             Screen_Resume();
-            key_delay = 75.0f;
+            game_flags.key_delay = 75.0f;
         }
     }
-    if (world_show_timer > 0.0f) {
-        world_show_timer -= t;
-        if (world_show_timer <= 0.0f) {
-            world_show_timer = 0.0f;
+    if (game_flags.world_show_timer > 0.0f) {
+        game_flags.world_show_timer -= t;
+        if (game_flags.world_show_timer <= 0.0f) {
+            game_flags.world_show_timer = 0.0f;
             tape.finished = 1;
         }
     }
-    if (attract_mode && !menu_shown && !tape.finished) Demo_Attract_Draw();
+    if (game_flags.attract_mode && !game_flags.menu_shown && !tape.finished) Demo_Attract_Draw();
     if (tape.recording) recording_draw();
-    if (game_over_timer > 0.0f) game_over_step(t);
+    if (game_flags.game_over_timer > 0.0f) game_over_step(t);
     if (game.extra_life_timer > 0.0f) {
         text_centred(Game_Message(MSG_EXTRA_LIFE), 5.0, true);
         game.extra_life_timer -= t;
         if (game.extra_life_timer < 0.0f) game.extra_life_timer = 0.0f;
     }
-    if (menu_shown) Main_Menu(t);
+    if (game_flags.menu_shown) Main_Menu(t);
     // How a recording ended is told over everything else, the menu that Esc opened included.
     if (demo.notice_timer > 0.0f) {
         Game_Panel_Draw(4.0, 57.0, 152.0, 16.0);
@@ -195,7 +195,7 @@ void Game_Overlay(float t)
 
 void Game_Render()
 {
-    if (world_show_timer > 0.0f) {
+    if (game_flags.world_show_timer > 0.0f) {
         Demo_Scenery_Draw();
         return;
     }
@@ -205,5 +205,5 @@ void Game_Render()
     float ms = game_frame_ms < 1.0f ? 1.0f : game_frame_ms > 100.0f ? 100.0f : game_frame_ms;
     if (game_particles) world_particles_draw(game_particles, ms);
     world_fade(Camera_Fade());
-    if (attract_mode && !menu_shown) Demo_Credits_Draw();
+    if (game_flags.attract_mode && !game_flags.menu_shown) Demo_Credits_Draw();
 }

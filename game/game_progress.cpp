@@ -59,7 +59,7 @@ void New_Game_Level(int level)
     tape.steps = 0;
     tape.finished = 0;
     if (game.scenery_loaded) World_Unload();
-    world_show_timer = 0.0f;
+    game_flags.world_show_timer = 0.0f;
     Level_Start(game.field_width, game.field_height);
     Game_Ticks_Set(1);
 }
@@ -96,7 +96,7 @@ void Level_Start(int width, int height)
     Signs_Clear();
     game.rebuild = REBUILD_FULL;
     paddle.v = 0.0;
-    if (!attract_mode) {
+    if (!game_flags.attract_mode) {
         game.music_number = Level_Music_Number(game.level, game.cycle);
         char music[32];
         std::snprintf(music, sizeof music, "snd\\%d.s3m", game.music_number);
@@ -118,7 +118,7 @@ void Level_Preview(int level, int width, int height)
     game.won_move = 0;
     game.follower = FOLLOWER_NONE;
     if (game.scenery_loaded) World_Unload();
-    world_show_timer = 0.0f;
+    game_flags.world_show_timer = 0.0f;
     if (!level_world_ready(width, height)) return;
     Enemies_Park();
     Signs_Clear();
@@ -172,11 +172,11 @@ void Extra_Life_Test()
 {
     // A replay earns the extra lives its recording earned, or it would end before its tape does;
     // its message stays off the attract sequence's texts.
-    if (game.score > game.score_previous && (!attract_mode || Game_Replaying())) {
+    if (game.score > game.score_previous && (!game_flags.attract_mode || Game_Replaying())) {
         if (game.score >= game.next_life) {
             game.lives++;
             Game_Effect(12);
-            if (!attract_mode) game.extra_life_timer = 80.0f;
+            if (!game_flags.attract_mode) game.extra_life_timer = 80.0f;
         }
     } else {
         game.next_life = GAME_NO_THRESHOLD;
@@ -191,7 +191,7 @@ void Extra_Life_Test()
 
 int Game_Shortcuts_Allowed()
 {
-    return !attract_mode && !tape.recording;
+    return !game_flags.attract_mode && !tape.recording;
 }
 
 void Level_Skip_Test()

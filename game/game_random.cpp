@@ -32,7 +32,7 @@ uint32_t Game_Random_State()
 
 int Game_Replaying()
 {
-    return attract_mode && tape.steps > 0;
+    return game_flags.attract_mode && tape.steps > 0;
 }
 
 int Game_Random()
@@ -78,7 +78,7 @@ void Game_Tape_Record_Start()
 
 uint8_t Game_Step_Input()
 {
-    if (attract_mode) {
+    if (game_flags.attract_mode) {
         // Attract mode with no demo on the tape is played by the computer rather than left
         // standing still.
         if (!Game_Replaying()) return Autopilot_Input();

@@ -5,24 +5,24 @@
 
 void Screen_Language_Chosen()
 {
-    language_chosen = 1;
+    game_flags.language_chosen = 1;
 }
 
 void Screen_Attract()
 {
-    game_over_timer = 0.0f;
-    paused = 0;
-    attract_mode = 1;
+    game_flags.game_over_timer = 0.0f;
+    game_flags.paused = 0;
+    game_flags.attract_mode = 1;
 }
 
 void Game_Reset()
 {
-    key_delay = 0.0f;
-    game_over_timer = 0.0f;
+    game_flags.key_delay = 0.0f;
+    game_flags.game_over_timer = 0.0f;
     game.lives = 0;
-    menu_shown = 0;
-    paused = 0;
-    attract_mode = 1;
+    game_flags.menu_shown = 0;
+    game_flags.paused = 0;
+    game_flags.attract_mode = 1;
 }
 
 void Screen_Attract_Menu()
@@ -35,8 +35,8 @@ void Screen_Attract_Menu()
 
 void Game_Attract_Return()
 {
-    game_over_timer = 0.0f;
-    name_entry = 0;
+    game_flags.game_over_timer = 0.0f;
+    game_flags.name_entry = 0;
     Hiscore_Save();
     Hiscore_Free();
     Main_Menu_Open();
@@ -47,80 +47,80 @@ void Game_Attract_Return()
 void Screen_Menu()
 {
     Main_Menu_Open();
-    if (!attract_mode) paused = 1;
+    if (!game_flags.attract_mode) game_flags.paused = 1;
 }
 
 void Screen_Menu_Close()
 {
-    menu_shown = 0;
-    paused = 0;
+    game_flags.menu_shown = 0;
+    game_flags.paused = 0;
 }
 
 void Screen_Play()
 {
-    attract_mode = 0;
-    menu_shown = 0;
-    paused = 0;
+    game_flags.attract_mode = 0;
+    game_flags.menu_shown = 0;
+    game_flags.paused = 0;
 }
 
 void Screen_Pause_Toggle()
 {
-    paused = !paused;
+    game_flags.paused = !game_flags.paused;
 }
 
 void Screen_Resume()
 {
-    paused = 0;
+    game_flags.paused = 0;
 }
 
 void Screen_Game_Over()
 {
-    game_over_timer = 150.0f;
-    name_entry = 0;
-    paused = 1;
+    game_flags.game_over_timer = 150.0f;
+    game_flags.name_entry = 0;
+    game_flags.paused = 1;
 }
 
 void Screen_Name_Entry_Wait()
 {
-    menu_shown = 0;
-    paused = 1;
+    game_flags.menu_shown = 0;
+    game_flags.paused = 1;
 }
 
 void Screen_Name_Entry()
 {
-    name_entry = 1;
-    game_over_timer = 1.0f;
+    game_flags.name_entry = 1;
+    game_flags.game_over_timer = 1.0f;
 }
 
 void Screen_Name_Entry_End()
 {
-    name_entry = 0;
+    game_flags.name_entry = 0;
 }
 
 void Screen_Editor()
 {
-    attract_mode = 0;
-    menu_shown = 0;
-    paused = 0;
+    game_flags.attract_mode = 0;
+    game_flags.menu_shown = 0;
+    game_flags.paused = 0;
 }
 
 void Screen_Test_Play_End()
 {
-    game_over_timer = 0.0f;
-    paused = 0;
+    game_flags.game_over_timer = 0.0f;
+    game_flags.paused = 0;
 }
 
 void Game_No_Life_Loss_Toggle()
 {
-    no_life_loss = !no_life_loss;
+    game_flags.no_life_loss = !game_flags.no_life_loss;
 }
 
 const char *Game_State_Name()
 {
-    if (name_entry) return "entry";
-    if (game_over_timer > 0.0f) return "gameover";
-    if (menu_shown) return "menu";
-    if (world_show_timer > 0.0f || game.scenery_loaded) return "scenery";
-    if (attract_mode) return "attract";
-    return paused ? "paused" : "play";
+    if (game_flags.name_entry) return "entry";
+    if (game_flags.game_over_timer > 0.0f) return "gameover";
+    if (game_flags.menu_shown) return "menu";
+    if (game_flags.world_show_timer > 0.0f || game.scenery_loaded) return "scenery";
+    if (game_flags.attract_mode) return "attract";
+    return game_flags.paused ? "paused" : "play";
 }

@@ -5,15 +5,7 @@
 uint8_t *mapa_teclado;
 char typed_text[GAME_TYPED_MAX + 1];
 int input_polling;
-int language_chosen;
-int menu_shown;
-int attract_mode;
-int paused;
-int no_life_loss;
-int name_entry;
-float game_over_timer;
-float world_show_timer;
-float key_delay;
+GAME_FLAGS game_flags;
 uint32_t commands_fresh;
 double step_time;
 int pref_floor = 1;
@@ -40,7 +32,7 @@ void Game_Effect(int number)
 int Command_Ready(int command)
 {
     if (!mapa_teclado || !mapa_teclado[command]) return 0;
-    if (key_delay == 0.0f) return 1;
+    if (game_flags.key_delay == 0.0f) return 1;
     switch (command) {
     case CMD_ESC: return (commands_fresh & FRESH_ESC) != 0;
     case CMD_ENTER: return (commands_fresh & FRESH_ENTER) != 0;
@@ -54,7 +46,7 @@ int Command_Ready(int command)
 
 void Key_Delay_Set(float delay)
 {
-    key_delay = delay;
+    game_flags.key_delay = delay;
     commands_fresh = 0;
 }
 

@@ -34,14 +34,14 @@ void Game_Step()
     update_animated_objects(dt);
     const WORLD_OBJECT *pad = Game_Object(pools.paddle);
     paddle.rest_z = paddle.z - (pad ? pad->height : 0);
-    if (attract_mode && !menu_shown) Demo_Credits_Step();
+    if (game_flags.attract_mode && !game_flags.menu_shown) Demo_Credits_Step();
     Level_Build_Bricks();
-    if (mapa_teclado && mapa_teclado[CMD_P] && key_delay == 0.0f && !attract_mode) {
+    if (mapa_teclado && mapa_teclado[CMD_P] && game_flags.key_delay == 0.0f && !game_flags.attract_mode) {
         Screen_Pause_Toggle();
-        key_delay = 75.0f;
+        game_flags.key_delay = 75.0f;
     }
     // A recording begins only while a level opens, where a replay begins too.
-    if (mapa_teclado && mapa_teclado[CMD_DEMO_RECORD] && game.level_opening && !attract_mode && !tape.recording) {
+    if (mapa_teclado && mapa_teclado[CMD_DEMO_RECORD] && game.level_opening && !game_flags.attract_mode && !tape.recording) {
         Game_Carry_Reset();
         Game_Tape_Record_Start();
     }

@@ -86,7 +86,7 @@ int Game_Tables_Init(int width, int height)
     if (!tape.movement) return 0;
     World_Load("level\\brick.def", "level\\brick.map");
     if (!game.world_loaded) return 0;
-    world_show_timer = 0.0f;
+    game_flags.world_show_timer = 0.0f;
     set_world_viewport(height, width);
     if (!Levels_Init()) return 0;
     game_particles = particle_fx_pool_create(GAME_EMITTERS);

@@ -10,7 +10,7 @@ void Game_Trace_Line(char *out, int size, uint32_t pass, int steps, const char *
     const int replaying = Game_Replaying();
     // The menu's page and selected item, "- -" while no menu is shown.
     char where[32] = "- -";
-    if (menu_shown) std::snprintf(where, sizeof where, "%d %d", menu.page, menu.item);
+    if (game_flags.menu_shown) std::snprintf(where, sizeof where, "%d %d", menu.page, menu.item);
     std::snprintf(out, static_cast<size_t>(size),
                   "pass %u steps %d state %s level %d cycle %d score %d lives %d balls %d bricks %d paddle %.2f %.2f "
                   "demo %d/%d rand %d world %s menu %s\n",

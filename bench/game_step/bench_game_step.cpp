@@ -41,7 +41,7 @@ void start_level()
 {
     game.level = 1;
     game.lives = 3;
-    attract_mode = menu_shown = paused = 0;
+    game_flags.attract_mode = game_flags.menu_shown = game_flags.paused = 0;
     game_autopilot = 1;
     Level_Start(639, 479);
     Level_Build_Bricks();

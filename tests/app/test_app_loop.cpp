@@ -25,9 +25,9 @@ protected:
     {
         std::memset(commands, 0, sizeof commands);
         mapa_teclado = commands;
-        menu_shown = attract_mode = paused = name_entry = 0;
-        language_chosen = 1;
-        game_over_timer = world_show_timer = 0.0f;
+        game_flags.menu_shown = game_flags.attract_mode = game_flags.paused = game_flags.name_entry = 0;
+        game_flags.language_chosen = 1;
+        game_flags.game_over_timer = game_flags.world_show_timer = 0.0f;
         std::memset(&app.player, 0, sizeof app.player);
         app.ticks.store(0);
         app.steps_last_pass = 18;
@@ -95,12 +95,12 @@ TEST_F(AppLoop, ButtonsFireOnlyOutsideTheMenu)
     EXPECT_EQ(commands[CMD_SPACE], 1);
     EXPECT_EQ(commands[CMD_ENTER], 1);
     // During name entry the second fire control's key (B) is a letter.
-    name_entry = 1;
+    game_flags.name_entry = 1;
     app_commands_build();
     EXPECT_EQ(commands[CMD_SPACE], 1);
     EXPECT_EQ(commands[CMD_ENTER], 0);
-    name_entry = 0;
-    menu_shown = 1;
+    game_flags.name_entry = 0;
+    game_flags.menu_shown = 1;
     app_commands_build();
     EXPECT_EQ(commands[CMD_SPACE], 0);
     EXPECT_EQ(commands[CMD_ENTER], 0);
@@ -131,7 +131,7 @@ TEST_F(AppLoop, ReleasingThePrimaryButtonConfirmsInTheMenu)
 {
     app.player.controls[6] = 0x80;
     app_commands_build();   // a press begun outside the menu confirms on its release inside
-    menu_shown = 1;
+    game_flags.menu_shown = 1;
     const struct {
         uint8_t primary;
         int enter;
@@ -154,7 +154,7 @@ TEST_F(AppLoop, ClearKeepsDirectionsUnlessTheMenuIsShown)
     for (int c : one_pass) EXPECT_EQ(commands[c], 0) << c;
     EXPECT_EQ(commands[CMD_LEFT], 40);
     EXPECT_EQ(commands[CMD_UP], 12);
-    menu_shown = 1;
+    game_flags.menu_shown = 1;
     Commands_Clear();
     EXPECT_EQ(commands[CMD_LEFT], 0);
     EXPECT_EQ(commands[CMD_UP], 0);

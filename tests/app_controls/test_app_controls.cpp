@@ -37,7 +37,7 @@ protected:
         ASSERT_TRUE(started);
         ASSERT_EQ(plat_init(1), 1);
         mapa_teclado = commands;
-        menu_shown = attract_mode = 0;
+        game_flags.menu_shown = game_flags.attract_mode = 0;
         app.steps_last_pass = 1;   // a digital press then reads 4 * 1 + 12 = 16
     }
 
@@ -131,7 +131,7 @@ TEST_F(Controls, APadPluggedInWhileRunningSteersFiresAndOpensTheMenu)
         }
 
         // In the menu the face buttons and Start confirm when they are let go.
-        menu_shown = 1;
+        game_flags.menu_shown = 1;
         for (int button : {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_START}) {
             SDL_JoystickSetVirtualButton(pad, button, 1);
             pass();
@@ -141,7 +141,7 @@ TEST_F(Controls, APadPluggedInWhileRunningSteersFiresAndOpensTheMenu)
             pass();
             EXPECT_EQ(commands[CMD_ENTER], 1) << button;
         }
-        menu_shown = 0;
+        game_flags.menu_shown = 0;
 
         // Pulled out: nothing reads as held; the next plug finds the same binding.
         SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_DPAD_LEFT, 1);

@@ -86,8 +86,8 @@ class GameTest : public ::testing::Test {
         effects.clear();
         alerts.clear();
         game_effect_fn = [](int n) { effects.push_back(n); };
-        attract_mode = menu_shown = paused = no_life_loss = game_autopilot = 0;
-        game_over_timer = world_show_timer = key_delay = 0.0f;
+        game_flags.attract_mode = game_flags.menu_shown = game_flags.paused = game_flags.no_life_loss = game_autopilot = 0;
+        game_flags.game_over_timer = game_flags.world_show_timer = game_flags.key_delay = 0.0f;
         step_time = 0.3;
         pref_floor = 1;
         std::fill(mapa_teclado, mapa_teclado + 256, 0);

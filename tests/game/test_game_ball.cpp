@@ -31,13 +31,13 @@ TEST_F(GameTest, RecordedRandomsReplayInOrderAndTheTableHasALimit)
         drawn.push_back(Game_Random());
     tape.recording = 0;
     tape.steps = 10, tape.rands = 50;
-    attract_mode = 1;
+    game_flags.attract_mode = 1;
     Game_Tape_Rewind();
     Game_Random_Seed(999);
     for (int i = 0; i < 50; i++)
         ASSERT_EQ(Game_Random(), drawn[i]) << i;
     tape.steps = 0;
-    attract_mode = 0;
+    game_flags.attract_mode = 0;
     // A value past the table's end marks the step for leaving out; the step's end then stops
     // and saves the recording (tests/game_demo). Nothing is fatal.
     tape.recording = 1;

@@ -20,8 +20,8 @@ TEST(LevelMusic, NumberCyclesThroughSevenPieces)
 
 TEST_F(GameTest, NewGameStartsAtLevelOneWithThreeLives)
 {
-    attract_mode = 1;
-    menu_shown = 1;
+    game_flags.attract_mode = 1;
+    game_flags.menu_shown = 1;
     game.score = 500, game.lives = 0, game.level = 7, game.cycle = 2;
     New_Game();
     EXPECT_EQ(game.lives, 3);
@@ -29,7 +29,7 @@ TEST_F(GameTest, NewGameStartsAtLevelOneWithThreeLives)
     EXPECT_EQ(game.level, 1);
     EXPECT_EQ(game.cycle, 0);
     EXPECT_EQ(game.music_number, 1);
-    EXPECT_FALSE(attract_mode || menu_shown || paused);
+    EXPECT_FALSE(game_flags.attract_mode || game_flags.menu_shown || game_flags.paused);
     EXPECT_EQ(game.start_move, 1);
     EXPECT_EQ(Game_Balls_In_Play(), 1);
 }
@@ -53,7 +53,7 @@ TEST_F(GameTest, ExtraLifeWhileTheScoreKeepsRisingPastTheThreshold)
     EXPECT_EQ(count_effect(12), 4);
     EXPECT_EQ(game.extra_life_timer, 80.0f);
     // In attract mode only a replay earns extra lives, as its recording did, and shows no message.
-    attract_mode = 1;
+    game_flags.attract_mode = 1;
     for (int replaying : {0, 1}) {
         tape.steps = replaying ? 100 : 0;
         game.lives = 3;
@@ -77,7 +77,7 @@ TEST_F(GameTest, LosingEveryBallCostsALifeUnlessSwitchedOff)
     } cases[] = {{0, 0, 3, 2, false}, {1, 0, 3, 3, false}, {0, 0, 1, 0, true}, {1, 0, 1, 1, false}, {1, 1, 3, 2, false}};
     for (const auto &c : cases) {
         level(EMPTY);
-        no_life_loss = c.switch_on;
+        game_flags.no_life_loss = c.switch_on;
         tape.recording = c.recording;
         tape.step_index = tape.rand_count = 0;
         game.lives = c.lives_before;
@@ -87,11 +87,11 @@ TEST_F(GameTest, LosingEveryBallCostsALifeUnlessSwitchedOff)
         ASSERT_EQ(game.life_lost, 1);
         Pass_Events(1.0f);
         EXPECT_EQ(game.lives, c.lives_after);
-        EXPECT_EQ(game_over_timer > 0.0f, c.game_over);
+        EXPECT_EQ(game_flags.game_over_timer > 0.0f, c.game_over);
         EXPECT_EQ(Game_Balls_In_Play(), c.game_over ? 0 : 1);
         EXPECT_EQ(count_effect(7), c.game_over ? 1 : 0);
-        game_over_timer = 0.0f;
-        paused = 0;
+        game_flags.game_over_timer = 0.0f;
+        game_flags.paused = 0;
     }
     tape.recording = 0;
 }
@@ -133,7 +133,7 @@ TEST_F(GameTest, LevelSkipWinsTheLevelOutsideAttractModeAndRecordings)
     } cases[] = {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}};
     for (const auto &c : cases) {
         level(EMPTY);
-        attract_mode = c.attract;
+        game_flags.attract_mode = c.attract;
         tape.recording = c.recording;
         tape.step_index = tape.rand_count = 0;
         mapa_teclado[63] = 1;
@@ -172,10 +172,10 @@ TEST_F(GameTest, AfterTheLastLevelTheGameStaysOnItAndCountsCycles)
 TEST_F(GameTest, CleanUpFreesAHighScoreTableLeftOpen)
 {
     ASSERT_TRUE(Hiscore_Defaults());
-    name_entry = 1;
+    game_flags.name_entry = 1;
     Game_Cleanup();
     EXPECT_EQ(hiscore.loaded, 0);
     EXPECT_EQ(hiscore.name[0], nullptr);
-    name_entry = 0;
+    game_flags.name_entry = 0;
     ASSERT_TRUE(Game_Tables_Init(639, 479));
 }

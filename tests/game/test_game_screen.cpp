@@ -114,12 +114,12 @@ TEST_F(GameTest, MenuRowsKeepAContrastOfThreeOverTheBrightestPictures)
             game.scenery_loaded = 1;
             demo.show_time = 1000;
             demo.scenery_steps = 0;
-            world_show_timer = 1000.0f - s.shown;
+            game_flags.world_show_timer = 1000.0f - s.shown;
         }
         for (int page : {MENU_PAGE_MAIN, MENU_PAGE_OPTIONS}) {
             menu.page = page;
             menu.item = page == MENU_PAGE_MAIN ? 0 : 1;
-            menu_shown = 1;
+            game_flags.menu_shown = 1;
             // Behind: the picture under a panel reaching over the whole screen; in front: the menu.
             Game_Render();
             Game_Panel_Draw(-10, -10, 180, 140);
@@ -154,12 +154,12 @@ TEST_F(GameTest, MenuRowsKeepAContrastOfThreeOverTheBrightestPictures)
         }
         if (s.shown >= 0) {
             World_Unload();
-            world_show_timer = 0.0f;
+            game_flags.world_show_timer = 0.0f;
             game.scenery_loaded = 0;
         }
     }
     RecordProperty("worst_contrast", std::to_string(worst));
     std::printf("menu rows not selected: lowest contrast %.2f:1\n", worst);
-    menu_shown = 0;
+    game_flags.menu_shown = 0;
     Game_Text_Free(GAME_TEXT_MESSAGES);
 }

@@ -123,7 +123,7 @@ TEST_F(DemoKillTest, FullTablesEndTheRecordingWithItsWholeStepsAndAFailedSaveIsT
         {"room left", 500, 100, 5, false, -1, -1, 0},
         {"folder refused", DEMO_STEPS_MAX - 1, 100, 3, true, -1, -1, MSG_RECORDING_LOST},
     };
-    attract_mode = 0;
+    game_flags.attract_mode = 0;
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
         fs::remove_all(folder / "level");

@@ -69,9 +69,9 @@ protected:
         ASSERT_EQ(kx_io_app_folder_init("game.ini", "Veltramondo"), 1);
         messages();
         mapa_teclado = commands;
-        key_delay = 0.0f;
-        game_over_timer = 0.0f;
-        attract_mode = menu_shown = paused = name_entry = 0;
+        game_flags.key_delay = 0.0f;
+        game_flags.game_over_timer = 0.0f;
+        game_flags.attract_mode = game_flags.menu_shown = game_flags.paused = game_flags.name_entry = 0;
         game_effect_fn = [](int n) { effects_played.push_back(n); };
         menu_music_volume = &music_volume;
         menu_effects_volume = &effects_volume;

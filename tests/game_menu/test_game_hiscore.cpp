@@ -37,7 +37,7 @@ protected:
     void pass(float t)
     {
         Hiscore_Entry(t);
-        key_delay = key_delay > t ? key_delay - t : 0.0f;
+        game_flags.key_delay = game_flags.key_delay > t ? game_flags.key_delay - t : 0.0f;
     }
 };
 
@@ -116,12 +116,12 @@ TEST_F(HiscoreTest, QualificationPlacesTheScoreBelowEqualOnes)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.score);
         write_file(user_dir() / "highscor.dat", table_bytes(PRISTINE));
-        attract_mode = c.attract;
-        game_over_timer = 0.0f;
+        game_flags.attract_mode = c.attract;
+        game_flags.game_over_timer = 0.0f;
         music_played.clear();
-        name_entry = 0;
+        game_flags.name_entry = 0;
         EXPECT_EQ(Hiscore_Place(c.score), c.row >= 0);
-        EXPECT_EQ(name_entry, c.row >= 0);
+        EXPECT_EQ(game_flags.name_entry, c.row >= 0);
         if (c.row >= 0) {
             EXPECT_EQ(hiscore.entry_row, c.row);
         }
@@ -130,7 +130,7 @@ TEST_F(HiscoreTest, QualificationPlacesTheScoreBelowEqualOnes)
             expected.insert(expected.begin() + c.row, {c.score, "AAA"});
             expected.pop_back();
             EXPECT_EQ(music_played, std::vector<std::string>{"snd\\hiscore.s3m"});
-            EXPECT_EQ(game_over_timer, 1.0f);
+            EXPECT_EQ(game_flags.game_over_timer, 1.0f);
             EXPECT_EQ(hiscore.cursor, 0);
         }
         EXPECT_EQ(loaded_table(), expected);
@@ -174,7 +174,7 @@ TEST_F(HiscoreTest, NameEntryMovesTheCursorAndSavesPastTheEnd)
         effects_played.clear();
         commands[k.command] = 1;
         pass(1.0f);
-        EXPECT_EQ(name_entry, 1);
+        EXPECT_EQ(game_flags.name_entry, 1);
         commands[k.command] = 0;
         for (int i = 0; i < 80; i++) pass(1.0f);
         EXPECT_EQ(hiscore.cursor, k.cursor);
@@ -184,7 +184,7 @@ TEST_F(HiscoreTest, NameEntryMovesTheCursorAndSavesPastTheEnd)
     EXPECT_FALSE(fs::exists(user_dir() / "highscor.dat") && read_file(user_dir() / "highscor.dat") != table_bytes(PRISTINE));
     commands[57] = 1;
     pass(1.0f);
-    EXPECT_EQ(name_entry, 0);
+    EXPECT_EQ(game_flags.name_entry, 0);
     EXPECT_EQ(read_file(user_dir() / "highscor.dat"),
               table_bytes({PRISTINE[0], {4500, "B B"}, PRISTINE[1], PRISTINE[2], PRISTINE[3]}));
 
@@ -193,7 +193,7 @@ TEST_F(HiscoreTest, NameEntryMovesTheCursorAndSavesPastTheEnd)
     commands[57] = 0;
     ASSERT_EQ(Hiscore_Place(4600), 1);
     hiscore.cursor = 1;
-    key_delay = 50.0f;
+    game_flags.key_delay = 50.0f;
     for (const char *typed : {"x", "y1", "zw", ""}) {
         std::snprintf(typed_text, sizeof typed_text, "%s", typed);
         pass(1.0f);
@@ -204,7 +204,7 @@ TEST_F(HiscoreTest, NameEntryMovesTheCursorAndSavesPastTheEnd)
     for (int i = 0; i < 80; i++) pass(1.0f);
     commands[28] = 1;
     pass(1.0f);
-    EXPECT_EQ(name_entry, 0);
+    EXPECT_EQ(game_flags.name_entry, 0);
     EXPECT_EQ(read_file(user_dir() / "highscor.dat").substr(8, 8), table_bytes({{4600, "AXY"}}));
 }
 

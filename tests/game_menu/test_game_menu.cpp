@@ -52,7 +52,7 @@ protected:
         commands[cmd] = 1;
         Main_Menu(1.0f);
         commands[cmd] = 0;
-        key_delay = 0.0f;
+        game_flags.key_delay = 0.0f;
     }
 };
 
@@ -101,23 +101,23 @@ TEST_F(MenuTest, ClosesByItselfAThousandTicksAfterTheLastCommandInAttractMode)
     auto passes = [](int n) {
         for (int i = 0; i < n; i++) Main_Menu(10.0f);
     };
-    attract_mode = 1;
+    game_flags.attract_mode = 1;
     passes(60);
     commands[15] = 1;   // Tab counts as a command and restarts the timer
     passes(1);
     commands[15] = 0;
     passes(99);
-    EXPECT_EQ(menu_shown, 1);
+    EXPECT_EQ(game_flags.menu_shown, 1);
     passes(1);
-    EXPECT_EQ(menu_shown, 0);
+    EXPECT_EQ(game_flags.menu_shown, 0);
     EXPECT_EQ(effects_played.back(), 4);
 
     // Outside attract mode the menu stays.
     Main_Menu_Open();
-    attract_mode = 0;
-    key_delay = 0.0f;
+    game_flags.attract_mode = 0;
+    game_flags.key_delay = 0.0f;
     passes(200);
-    EXPECT_EQ(menu_shown, 1);
+    EXPECT_EQ(game_flags.menu_shown, 1);
 }
 
 // Esc anywhere and any key on the high-score page go back; Enter (Space as well) acts by page and
@@ -142,8 +142,8 @@ TEST_F(MenuTest, CommandsActByPageAndItem)
     for (const Case &c : cases) {
         SCOPED_TRACE(std::to_string(c.page) + "/" + std::to_string(c.item) + " " + std::to_string(c.command));
         Main_Menu_Open();
-        attract_mode = c.attract;
-        paused = 1;
+        game_flags.attract_mode = c.attract;
+        game_flags.paused = 1;
         menu.page = c.page;
         menu.item = c.item;
         if (c.page == MENU_PAGE_SCORES) Hiscore_Load();
@@ -159,8 +159,8 @@ TEST_F(MenuTest, CommandsActByPageAndItem)
         if (c.shown_after) {
             EXPECT_EQ(menu.item, c.item_after);
         }
-        EXPECT_EQ(menu_shown, c.shown_after);
-        EXPECT_EQ(paused, c.shown_after);
+        EXPECT_EQ(game_flags.menu_shown, c.shown_after);
+        EXPECT_EQ(game_flags.paused, c.shown_after);
         EXPECT_EQ(commands[ESC], 0);
         EXPECT_EQ(effects_played, std::vector<int>{c.effect});
         EXPECT_EQ(help_calls, c.page == MENU_PAGE_MAIN && c.item == 3 && c.command == ENTER);

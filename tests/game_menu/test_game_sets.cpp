@@ -162,7 +162,7 @@ TEST_F(SetsTest, ChoiceOpensOnTheLastSetAndARefusalSaysWhy)
     user_set("bad", "!12\r\n@1\r\n}60\r\n");
     user_set("mine", "!ABC\r\n@6500\r\n}1\r\n");
     std::snprintf(sets.chosen, sizeof sets.chosen, "mine");
-    attract_mode = 1;
+    game_flags.attract_mode = 1;
     Main_Menu_Open();
     menu.item = 0;
     struct Step {
@@ -176,13 +176,13 @@ TEST_F(SetsTest, ChoiceOpensOnTheLastSetAndARefusalSaysWhy)
         commands[s.command] = 1;
         Main_Menu(1.0f);
         commands[s.command] = 0;
-        key_delay = 0.0f;
+        game_flags.key_delay = 0.0f;
         Main_Menu(1.0f);
         EXPECT_EQ(menu.page, s.page) << s.command;
         EXPECT_EQ(menu.item, s.item) << s.command;
     }
-    EXPECT_EQ(menu_shown, 1);
-    EXPECT_EQ(attract_mode, 1);
+    EXPECT_EQ(game_flags.menu_shown, 1);
+    EXPECT_EQ(game_flags.attract_mode, 1);
     EXPECT_STREQ(sets.chosen, "mine");
     menu.page = MENU_PAGE_SET_REFUSED;
     drawn.clear();
