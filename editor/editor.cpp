@@ -36,16 +36,10 @@ void failure_keep(int line, const char *message)
 
 void failure_ignore(int, const char *) {}
 
-// The game's tables hold the current level as level 1 of a one-level set, and the view shows it.
+// The game plays the current level as the only level of a set of its own, and the view shows it.
 void view_build()
 {
-    static LEVEL_SET one;
-    Level_Def_Empty(&one.level[0]);
-    one.count = 1;
-    one.level[1] = editor_model.set.levels[editor_model.level];
-    one.level[1].note = nullptr;
-    one.tail = nullptr;
-    Levels_Use(&one, failure_keep);
+    Levels_Preview_Use(&editor_model.set.levels[editor_model.level], failure_keep);
     Level_Preview(1, kx_dsp_width() - 1, kx_dsp_height() - 1);
     editor.view_stale = 0;
 }
@@ -203,8 +197,6 @@ void Editor_Test_Pass()
 void editor_leave()
 {
     Editor_Close();
-    // The game's tables get back the set they held before (the shipped one when that fails now).
-    if (!Sets_Use(sets.current)) Sets_Use("");
     Screen_Attract_Menu();
 }
 
@@ -216,4 +208,5 @@ void Editor_Close()
     editor.testing = 0;
     editor.asking = 0;
     Level_Set_Free(&editor.file);
+    Levels_Preview_End();
 }

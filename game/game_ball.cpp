@@ -147,13 +147,13 @@ void Balls_Speed_Up()
     if (--game.speedup_counter >= 0) return;
     game.speedup_counter = 100;
     const int level = Game_Level_Index();
-    const int inc = level_speed_increase[level];
+    const int inc = Levels_Played().level[level].speed_increase;
     for (int16_t number : pools.balls) {
         WORLD_OBJECT *b = Game_Object(number);
         if (!b || Game_Object_Free(b)) continue;
         const int vx = vx_of(b), vz = vz_of(b);
         const int s = std::abs(vx) + std::abs(vz);
-        if (s == 0 || std::sqrt(double(vx) * vx + double(vz) * vz) >= level_max_speed[level]) continue;
+        if (s == 0 || std::sqrt(double(vx) * vx + double(vz) * vz) >= Levels_Played().level[level].max_speed) continue;
         const int gx = std::min(inc * std::abs(vx) / s, inc), gz = std::min(inc * std::abs(vz) / s, inc);
         vx_of(b) = speed16(vx < 0 ? vx - gx : vx + gx);
         vz_of(b) = speed16(vz < 0 ? vz - gz : vz + gz);
@@ -224,7 +224,7 @@ void Balls_New_Life()
     paddle.rest_z = paddle.z - (pad ? pad->height : 0);
     WORLD_OBJECT *b = Game_Object(pools.balls[0]);
     if (b) {
-        const int speed = level_initial_speed[Game_Level_Index()];
+        const int speed = Levels_Played().level[Game_Level_Index()].initial_speed;
         vx_of(b) = speed16(speed / 5);
         vz_of(b) = speed16(std::trunc(-speed / 1.2));
         hold_of(b) = HOLD_STEPS;

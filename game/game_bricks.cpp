@@ -18,12 +18,12 @@ constexpr int BORDER_TILES = 140;
 
 int floor_tile()
 {
-    return (level_floor_type[Game_Level_Index()] + 9) * 10;
+    return (Levels_Played().level[Game_Level_Index()].floor_type + 9) * 10;
 }
 
 int border_tile()
 {
-    return (level_border_type[Game_Level_Index()] + 13) * 10;
+    return (Levels_Played().level[Game_Level_Index()].border_type + 13) * 10;
 }
 
 WORLD_CELL *cell_rc(int r, int c)
@@ -121,7 +121,7 @@ void Level_Build_Bricks()
             if (r >= 4 && r <= 18 && c >= 2 && c <= 17) {
                 if (pref_floor && reset && !set_tile(cell, f, FLOOR_HEIGHT)) return;
                 if (full && r >= 5 && r <= 12 && c >= 3 && c <= 16) {
-                    const char *row = level_rows[level][r - 5];
+                    const char *row = Levels_Played().level[level].rows[r - 5];
                     int kind = row ? Brick_Tile(row[c - 3]) : 0;
                     if (kind && !set_tile(cell, kind, BRICK_HEIGHT)) return;
                 }
@@ -159,7 +159,7 @@ int Brick_Hit(int index, int damaging)
         } else {
             cell->tile = 0;
         }
-        if (Game_Random() % 100 < level_bonus_percentage[Game_Level_Index()]) Bonus_Drop(index);
+        if (Game_Random() % 100 < Levels_Played().level[Game_Level_Index()].bonus_percentage) Bonus_Drop(index);
         int row = index / world_param.width, column = index % world_param.width;
         Game_Particles_At(2, column * GAME_TILE + 6.0, -7.0, row * GAME_TILE + 6.0);
     }

@@ -39,8 +39,9 @@ void new_course(WORLD_OBJECT *e)
 
 void appear(int level)
 {
+    const GAME_LEVEL &settings = Levels_Played().level[level];
     int16_t number = 0;
-    const int slots = level_enemy_max[level] < GAME_ENEMIES ? level_enemy_max[level] : GAME_ENEMIES;
+    const int slots = settings.enemy_max < GAME_ENEMIES ? settings.enemy_max : GAME_ENEMIES;
     for (int i = 0; i < slots; i++)
         if (Game_Object(pools.enemies[i]) && Game_Object_Free(Game_Object(pools.enemies[i]))) {
             number = pools.enemies[i];
@@ -58,12 +59,12 @@ void appear(int level)
             if (o && !Game_Object_Free(o) && o->x == x && o->z == z) taken = true;
         }
         if (taken) continue;
-        const int type = level_enemy_type[level] < 1 ? 1 : level_enemy_type[level] > 4 ? 4 : level_enemy_type[level];
+        const int type = settings.enemy_type < 1 ? 1 : settings.enemy_type > 4 ? 4 : settings.enemy_type;
         if (!Game_Object_Sprite(number, (type + 3) * 5 + Game_Random() % 5)) return;
         WORLD_OBJECT *e = Game_Object(number);
         new_course(e);
         Game_Object_Place(number, x, ENEMY_Y, z);
-        game.enemy_counter = level_enemy_frequency[level];
+        game.enemy_counter = settings.enemy_frequency;
         return;
     }
 }
@@ -71,7 +72,7 @@ void appear(int level)
 void move(int16_t number, int level)
 {
     WORLD_OBJECT *e = Game_Object(number);
-    const double speed = level_enemy_speed[level] / 1000.0;
+    const double speed = Levels_Played().level[level].enemy_speed / 1000.0;
     const double a = heading_of(e) * 3.14 / 180.0;
     const int half = e->width / 2;
     double x = e->x + std::cos(a) * speed;
@@ -90,7 +91,7 @@ void move(int16_t number, int level)
         run_of(e) = 0;
     }
     Game_Object_Place(number, x, e->y, z);
-    const int run = run_of(e) - level_enemy_speed[level];
+    const int run = run_of(e) - Levels_Played().level[level].enemy_speed;
     run_of(e) = static_cast<int16_t>(run < -32768 ? -32768 : run);
     if (run < 1) new_course(e);
 }
@@ -116,7 +117,7 @@ void Enemies_Step()
                 game.score += 50;
                 ball->param[0] = static_cast<int16_t>(-ball->param[0]);
                 ball->param[1] = static_cast<int16_t>(-ball->param[1]);
-                if (game.enemy_counter < 1) game.enemy_counter = level_enemy_frequency[level];
+                if (game.enemy_counter < 1) game.enemy_counter = Levels_Played().level[level].enemy_frequency;
                 break;
             }
         }

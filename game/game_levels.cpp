@@ -19,28 +19,16 @@
 // Globals
 // ---------------------------------------------------------------------------------------------
 
-int16_t level_floor_type[LEVELS_MAX];
-int16_t level_border_type[LEVELS_MAX];
-int16_t level_background_type[LEVELS_MAX];
-int16_t level_enemy_type[LEVELS_MAX];
-int16_t level_enemy_frequency[LEVELS_MAX];
-int16_t level_speed_increase[LEVELS_MAX];
-int16_t level_max_speed[LEVELS_MAX];
-int16_t level_initial_speed[LEVELS_MAX];
-int16_t level_bonus_percentage[LEVELS_MAX];
-int16_t level_enemy_speed[LEVELS_MAX];
-int16_t level_enemy_max[LEVELS_MAX];
-char *level_rows[LEVELS_MAX][LEVEL_ROWS];
-int level_count;
+GAME_LEVELS game_levels;
 
 namespace {
 
 char levels_shared_row[] = "AAAAAAAAAAAAAA";
 static_assert(sizeof levels_shared_row == LEVEL_ROW_LENGTH + 1);
 
-// Which rows are blocks of their own (the others point at the shared row or at another level's
-// block), so that each block is freed exactly once.
-uint8_t levels_row_owned[LEVELS_MAX][LEVEL_ROWS];
+// The editor's level, played as a set of one beside the set in use, and the table play reads.
+GAME_LEVELS levels_preview;
+const GAME_LEVELS *levels_played = &game_levels;
 
 // The set that Levels_Read reads before it fills the tables.
 LEVEL_SET levels_reading;
@@ -223,43 +211,34 @@ int levels_line(LEVELS_READ *r, const char *line)
 
 // Levels from the count on become copies of the last level read, each with a background of its
 // own.
-void levels_fill()
+void levels_fill(GAME_LEVELS *table)
 {
-    int last = level_count - 1;
-    for (int n = level_count; n < LEVELS_MAX; n++) {
-        for (int r = 0; r < LEVEL_ROWS; r++) level_rows[n][r] = level_rows[last][r];
-        level_floor_type[n] = level_floor_type[last];
-        level_border_type[n] = level_border_type[last];
-        level_background_type[n] = static_cast<int16_t>(n % 4 + 1);
-        level_enemy_type[n] = level_enemy_type[last];
-        level_enemy_frequency[n] = level_enemy_frequency[last];
-        level_speed_increase[n] = level_speed_increase[last];
-        level_max_speed[n] = level_max_speed[last];
-        level_initial_speed[n] = level_initial_speed[last];
-        level_bonus_percentage[n] = level_bonus_percentage[last];
-        level_enemy_speed[n] = level_enemy_speed[last];
-        level_enemy_max[n] = level_enemy_max[last];
+    const GAME_LEVEL &last = table->level[table->count - 1];
+    for (int n = table->count; n < LEVELS_MAX; n++) {
+        table->level[n] = last;
+        table->level[n].background_type = static_cast<int16_t>(n % 4 + 1);
     }
 }
 
 // The settings of one level of the tables from a level of a set.
-void levels_use_settings(int n, const LEVEL_DEF *def)
+void levels_use_settings(GAME_LEVELS *table, int n, const LEVEL_DEF *def)
 {
-    level_floor_type[n] = def->floor_type;
-    level_border_type[n] = def->border_type;
-    level_background_type[n] = def->background_type;
-    level_enemy_type[n] = def->enemy_type;
-    level_enemy_frequency[n] = def->enemy_frequency;
-    level_speed_increase[n] = def->speed_increase;
-    level_max_speed[n] = def->max_speed;
-    level_initial_speed[n] = def->initial_speed;
-    level_bonus_percentage[n] = def->bonus_percentage;
-    level_enemy_speed[n] = def->enemy_speed;
-    level_enemy_max[n] = def->enemy_max;
+    GAME_LEVEL &level = table->level[n];
+    level.floor_type = def->floor_type;
+    level.border_type = def->border_type;
+    level.background_type = def->background_type;
+    level.enemy_type = def->enemy_type;
+    level.enemy_frequency = def->enemy_frequency;
+    level.speed_increase = def->speed_increase;
+    level.max_speed = def->max_speed;
+    level.initial_speed = def->initial_speed;
+    level.bonus_percentage = def->bonus_percentage;
+    level.enemy_speed = def->enemy_speed;
+    level.enemy_max = def->enemy_max;
 }
 
 // The rows of one level of the tables as new blocks; 0 after the error.
-int levels_use_rows(int n, const LEVEL_DEF *def, LEVELS_FAIL_FN fail)
+int levels_use_rows(GAME_LEVELS *table, int n, const LEVEL_DEF *def, LEVELS_FAIL_FN fail)
 {
     for (int r = 0; r < LEVEL_ROWS; r++) {
         char *row = static_cast<char *>(kx_mem_malloc(LEVEL_ROW_SIZE));
@@ -271,9 +250,39 @@ int levels_use_rows(int n, const LEVEL_DEF *def, LEVELS_FAIL_FN fail)
         kx_mem_name(row, "level row");
         std::memset(row, 0, LEVEL_ROW_SIZE);
         std::memcpy(row, def->rows[r], LEVEL_ROW_LENGTH);
-        level_rows[n][r] = row;
-        levels_row_owned[n][r] = 1;
+        table->level[n].rows[r] = row;
+        table->row_owned[n][r] = 1;
     }
+    return 1;
+}
+
+// Frees every row a set gave the table and points all its rows back at the shared row.
+void levels_table_free(GAME_LEVELS *table)
+{
+    for (int n = 0; n < LEVELS_MAX; n++) {
+        for (int r = 0; r < LEVEL_ROWS; r++) {
+            if (table->row_owned[n][r]) kx_mem_free(table->level[n].rows[r]);
+            table->row_owned[n][r] = 0;
+            table->level[n].rows[r] = levels_shared_row;
+        }
+    }
+}
+
+// Fills a table from a set: level 0 and the levels after the set's count as Levels_Use says.
+int levels_table_use(GAME_LEVELS *table, const LEVEL_SET *set, LEVELS_FAIL_FN fail)
+{
+    levels_table_free(table);
+    for (int n = 0; n < LEVELS_MAX; n++) levels_use_settings(table, n, &set->level[0]);
+    table->count = 1;
+    for (int n = 1; n <= set->count; n++) {
+        levels_use_settings(table, n, &set->level[n]);
+        if (!levels_use_rows(table, n, &set->level[n], fail)) {
+            levels_table_free(table);
+            return 0;
+        }
+    }
+    table->count = set->count + 1;
+    levels_fill(table);
     return 1;
 }
 
@@ -429,19 +438,30 @@ int Level_Set_Load_User(LEVEL_SET *set, const char *file_name, LEVELS_FAIL_FN fa
 
 int Levels_Use(const LEVEL_SET *set, LEVELS_FAIL_FN fail)
 {
-    Levels_Free();
-    for (int n = 0; n < LEVELS_MAX; n++) levels_use_settings(n, &set->level[0]);
-    level_count = 1;
-    for (int n = 1; n <= set->count; n++) {
-        levels_use_settings(n, &set->level[n]);
-        if (!levels_use_rows(n, &set->level[n], fail)) {
-            Levels_Free();
-            return 0;
-        }
-    }
-    level_count = set->count + 1;
-    levels_fill();
-    return 1;
+    return levels_table_use(&game_levels, set, fail);
+}
+
+int Levels_Preview_Use(const LEVEL_DEF *def, LEVELS_FAIL_FN fail)
+{
+    static LEVEL_SET one;
+    Level_Def_Empty(&one.level[0]);
+    one.count = 1;
+    one.level[1] = *def;
+    one.level[1].note = nullptr;
+    one.tail = nullptr;
+    levels_played = &levels_preview;
+    return levels_table_use(&levels_preview, &one, fail);
+}
+
+void Levels_Preview_End()
+{
+    levels_table_free(&levels_preview);
+    levels_played = &game_levels;
+}
+
+const GAME_LEVELS &Levels_Played()
+{
+    return *levels_played;
 }
 
 int Levels_Read(KX_IO *file, LEVELS_FAIL_FN fail)
@@ -467,13 +487,7 @@ int Levels_Init()
 
 void Levels_Free()
 {
-    for (int n = 0; n < LEVELS_MAX; n++) {
-        for (int r = 0; r < LEVEL_ROWS; r++) {
-            if (levels_row_owned[n][r]) kx_mem_free(level_rows[n][r]);
-            levels_row_owned[n][r] = 0;
-            level_rows[n][r] = levels_shared_row;
-        }
-    }
+    levels_table_free(&game_levels);
 }
 
 LEVEL_CHAR Level_Char(int ch)

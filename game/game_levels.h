@@ -20,21 +20,26 @@ constexpr int LEVELS_LINE_SIZE = 1000;  // lines hold at most 999 characters
 // Level tables (indexed by level number)
 // ---------------------------------------------------------------------------------------------
 
-extern int16_t level_floor_type[LEVELS_MAX];          // "#" 1-4
-extern int16_t level_border_type[LEVELS_MAX];         // "$" 1-4
-extern int16_t level_background_type[LEVELS_MAX];     // "%" 1-8
-extern int16_t level_enemy_type[LEVELS_MAX];          // "&" 1-4
-extern int16_t level_enemy_frequency[LEVELS_MAX];     // "*" 1 or more
-extern int16_t level_speed_increase[LEVELS_MAX];      // "<" 0 or more
-extern int16_t level_max_speed[LEVELS_MAX];           // ">" not below the initial speed
-extern int16_t level_initial_speed[LEVELS_MAX];       // "@"
-extern int16_t level_bonus_percentage[LEVELS_MAX];    // "^" 0-100
-extern int16_t level_enemy_speed[LEVELS_MAX];         // "{" 0 or more
-extern int16_t level_enemy_max[LEVELS_MAX];           // "}" 0-50
-// Eight rows of 14 characters per level (each a "level row" block, or the shared row of A's).
-extern char *level_rows[LEVELS_MAX][LEVEL_ROWS];
-// Number of the level after the last one closed by "}"; the game goes up to it and stays there.
-extern int level_count;
+// One level as the game plays it: its settings ("#" floor 1-4, "$" border 1-4, "%" background
+// 1-8, "&" enemy 1-4, "*" enemy frequency 1 or more, "<" speed increase 0 or more, ">" top speed,
+// "@" initial speed, "^" bonus percentage 0-100, "{" enemy speed 0 or more, "}" enemies at most
+// 0-50) and its eight rows of 14 characters (each a "level row" block, or the shared row of A's).
+struct GAME_LEVEL {
+    int16_t floor_type, border_type, background_type, enemy_type, enemy_frequency, speed_increase, max_speed,
+        initial_speed, bonus_percentage, enemy_speed, enemy_max;
+    char *rows[LEVEL_ROWS];
+};
+// The level table, indexed by level number. `count` is the number of the level after the last
+// one closed by "}"; the game goes up to it and stays there.
+struct GAME_LEVELS {
+    GAME_LEVEL level[LEVELS_MAX];
+    int count;
+    // Which rows are blocks of their own (the others point at the shared row or at another
+    // level's block), so that each block is freed exactly once.
+    uint8_t row_owned[LEVELS_MAX][LEVEL_ROWS];
+};
+// The set in use, as Levels_Init, Levels_Load and Levels_Use fill it.
+extern GAME_LEVELS game_levels;
 
 // ---------------------------------------------------------------------------------------------
 // Level sets held in memory (for editing, choosing and writing a levels file)
@@ -104,6 +109,14 @@ int Levels_Read(KX_IO *file, LEVELS_FAIL_FN fail);
 int Levels_Use(const LEVEL_SET *set, LEVELS_FAIL_FN fail);
 // Frees every row the file gave and points all rows back at the shared row.
 void Levels_Free();
+// The table play reads: the set in use, or the level the editor shows while it shows one.
+const GAME_LEVELS &Levels_Played();
+// Plays `def` as the only level of a set, from a table of its own (the editor's view and test
+// play); the set in use stays as it is. 1, or 0 after the error reported through `fail` (Game_Error
+// when null).
+int Levels_Preview_Use(const LEVEL_DEF *def, LEVELS_FAIL_FN fail);
+// Play reads the set in use again.
+void Levels_Preview_End();
 
 // A level with the default settings, eight empty rows and no note (whatever it held is dropped
 // without freeing: free a level's note first when it has one).

@@ -74,7 +74,7 @@ int level_world_ready(int width, int height)
     if (!game.world_loaded) return 0;
     if (!game.scenery_loaded) {
         char name[64];
-        std::snprintf(name, sizeof name, "gfx\\backgrou\\%d.png", level_background_type[Game_Level_Index()]);
+        std::snprintf(name, sizeof name, "gfx\\backgrou\\%d.png", Levels_Played().level[Game_Level_Index()].background_type);
         world_background_set(name);
         set_world_viewport(height, width);
     }
@@ -147,7 +147,7 @@ void New_Life()
     game.cam_z = GAME_CAMERA_FAR;
     game.next_life = GAME_NO_THRESHOLD;
     game.speedup_counter = 100;
-    game.enemy_counter = level_enemy_frequency[Game_Level_Index()];
+    game.enemy_counter = Levels_Played().level[Game_Level_Index()].enemy_frequency;
     game.life_lost = 0;
     Camera_Place();
 }
@@ -228,9 +228,9 @@ void Camera_Moves_Step()
             game.won_move = 0;
             game.level++;
             Game_Particles_Stop_All();
-            if (game.level >= level_count) {
+            if (game.level >= Levels_Played().count) {
                 game.cycle++;
-                game.level = level_count;
+                game.level = Levels_Played().count;
             }
             Level_Start(game.field_width, game.field_height);
         }

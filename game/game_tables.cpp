@@ -105,6 +105,7 @@ void Game_Cleanup()
     particle_fx_deinit();
     if (game_particles) particle_fx_pool_free(game_particles);
     game_particles = nullptr;
+    Levels_Preview_End();
     Levels_Free();
     // The program may close while the high-score table is open (name entry, the menu's page).
     Hiscore_Free();

@@ -47,7 +47,7 @@ void start_level()
     Level_Build_Bricks();
     game.start_move = 0;
     game.cam_distance = game.cam_tilt = 0.0;
-    level_enemy_max[1] = 50;
+    game_levels.level[1].enemy_max = 50;
 }
 
 // Passes of play: 21 steps, the scene, the overlay, presentation. Microseconds per pass.

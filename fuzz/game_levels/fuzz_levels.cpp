@@ -60,17 +60,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     kx_io_fclose(file);
     require(ok == !fuzz_failed);
     if (ok) {
-        require(level_count >= 1 && level_count < LEVELS_MAX);
+        require(game_levels.count >= 1 && game_levels.count < LEVELS_MAX);
         for (int n = 0; n < LEVELS_MAX; n++) {
-            for (int r = 0; r < LEVEL_ROWS; r++) require(std::strlen(level_rows[n][r]) == LEVEL_ROW_LENGTH);
-            require(level_floor_type[n] >= 1 && level_floor_type[n] <= 4);
-            require(level_border_type[n] >= 1 && level_border_type[n] <= 4);
-            require(level_background_type[n] >= 1 && level_background_type[n] <= 8);
-            require(level_enemy_type[n] >= 1 && level_enemy_type[n] <= 4);
-            require(level_enemy_frequency[n] >= 1);
-            require(level_speed_increase[n] >= 0 && level_enemy_speed[n] >= 0);
-            require(level_bonus_percentage[n] >= 0 && level_bonus_percentage[n] <= 100);
-            require(level_enemy_max[n] >= 0 && level_enemy_max[n] <= 50);
+            for (int r = 0; r < LEVEL_ROWS; r++) require(std::strlen(game_levels.level[n].rows[r]) == LEVEL_ROW_LENGTH);
+            require(game_levels.level[n].floor_type >= 1 && game_levels.level[n].floor_type <= 4);
+            require(game_levels.level[n].border_type >= 1 && game_levels.level[n].border_type <= 4);
+            require(game_levels.level[n].background_type >= 1 && game_levels.level[n].background_type <= 8);
+            require(game_levels.level[n].enemy_type >= 1 && game_levels.level[n].enemy_type <= 4);
+            require(game_levels.level[n].enemy_frequency >= 1);
+            require(game_levels.level[n].speed_increase >= 0 && game_levels.level[n].enemy_speed >= 0);
+            require(game_levels.level[n].bonus_percentage >= 0 && game_levels.level[n].bonus_percentage <= 100);
+            require(game_levels.level[n].enemy_max >= 0 && game_levels.level[n].enemy_max <= 50);
         }
     }
     Levels_Free();

@@ -80,9 +80,9 @@ class GameTest : public ::testing::Test {
         if (!ready) GTEST_SKIP() << "no OpenGL context or no data pack";
         saved = {};
         for (int r = 0; r < LEVEL_ROWS; r++)
-            saved[r] = level_rows[1][r];
-        saved_percentage = level_bonus_percentage[1];
-        saved_enemy_max = level_enemy_max[1];
+            saved[r] = game_levels.level[1].rows[r];
+        saved_percentage = game_levels.level[1].bonus_percentage;
+        saved_enemy_max = game_levels.level[1].enemy_max;
         effects.clear();
         alerts.clear();
         game_effect_fn = [](int n) { effects.push_back(n); };
@@ -98,9 +98,9 @@ class GameTest : public ::testing::Test {
     {
         if (!ready) return;
         for (int r = 0; r < LEVEL_ROWS; r++)
-            level_rows[1][r] = saved[r];
-        level_bonus_percentage[1] = saved_percentage;
-        level_enemy_max[1] = saved_enemy_max;
+            game_levels.level[1].rows[r] = saved[r];
+        game_levels.level[1].bonus_percentage = saved_percentage;
+        game_levels.level[1].enemy_max = saved_enemy_max;
         game_effect_fn = nullptr;
         Game_Particles_Stop_All();
     }
@@ -112,9 +112,9 @@ class GameTest : public ::testing::Test {
         for (int r = 0; r < LEVEL_ROWS; r++) {
             rows_copy[r] = rows[r];
             rows_copy[r].resize(LEVEL_ROW_LENGTH, ' ');
-            level_rows[1][r] = rows_copy[r].data();
+            game_levels.level[1].rows[r] = rows_copy[r].data();
         }
-        level_bonus_percentage[1] = static_cast<int16_t>(bonus_percentage);
+        game_levels.level[1].bonus_percentage = static_cast<int16_t>(bonus_percentage);
         game.level = 1;
         game.cycle = 0;
         game.score = game.score_previous = 0;

@@ -116,7 +116,7 @@ TEST_F(GameTest, SpeedUpStopsAtTheLevelsMaximum)
 {
     level(EMPTY);
     Game_Object_Park(pools.balls[0]);
-    const int top = level_max_speed[1], inc = level_speed_increase[1];
+    const int top = game_levels.level[1].max_speed, inc = game_levels.level[1].speed_increase;
     const struct {
         int vx, vz;
         bool gains;
@@ -137,7 +137,7 @@ TEST_F(GameTest, StepsWithEveryPoolBusyAllocateNothing)
 {
     // The one breakable brick is walled in by metal ones, so the level is never won.
     level({"0Z0 0  0  0  0", "000", "", "", "", "", "", ""}, 100);
-    level_enemy_max[1] = 50;
+    game_levels.level[1].enemy_max = 50;
     particle_fx_error_hook_set([](const char *) {});
     while (particle_fx_pool_live(game_particles) < game_particles->count)
         if (!particle_fx_start(game_particles, 0, 0, 0, 99)) break;

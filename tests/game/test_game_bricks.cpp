@@ -20,7 +20,7 @@ TEST_F(GameTest, BuiltLevelHasBordersBricksAndShadedFloor)
 {
     // An A at map (7, 8) and b, b, c below it at (8, 8), (8, 9), (8, 10).
     level({"", "", "     A", "     bbc", "", "", "", ""});
-    const int f = (level_floor_type[1] + 9) * 10, b = (level_border_type[1] + 13) * 10;
+    const int f = (game_levels.level[1].floor_type + 9) * 10, b = (game_levels.level[1].border_type + 13) * 10;
     const struct {
         int row, column, tile, height;
     } cases[] = {
@@ -150,7 +150,7 @@ TEST_F(GameTest, EnemiesNeverAppearOnNorEnterABrick)
 {
     // A checkerboard of bricks leaves every other cell free.
     level({"Z0Z0Z0Z0Z0Z0Z0", "0Z0Z0Z0Z0Z0Z0Z", "Z0Z0Z0Z0Z0Z0Z0", "", "0 0 0 0 0 0 0 ", " 0 0 0 0 0 0 0", "", ""});
-    level_enemy_max[1] = 50;
+    game_levels.level[1].enemy_max = 50;
     game.enemy_counter = 1;
     Game_Object_Park(pools.balls[0]);
     ball_set(0, 40.0, 190.0, 0, 100);

@@ -149,7 +149,7 @@ TEST_F(GameTest, AfterTheLastLevelTheGameStaysOnItAndCountsCycles)
     level(EMPTY);
     const struct {
         int level, cycle, next_level, next_cycle;
-    } cases[] = {{1, 0, 2, 0}, {level_count - 1, 0, level_count, 1}, {level_count, 1, level_count, 2}};
+    } cases[] = {{1, 0, 2, 0}, {game_levels.count - 1, 0, game_levels.count, 1}, {game_levels.count, 1, game_levels.count, 2}};
     for (const auto &c : cases) {
         game.level = c.level, game.cycle = c.cycle;
         game.start_move = 0;

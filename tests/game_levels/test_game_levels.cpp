@@ -50,9 +50,9 @@ void capture(int line, const char *message)
 // increase, maximum speed, initial speed, bonus percentage, enemy speed, enemy maximum.
 V numbers(int n)
 {
-    return {level_background_type[n], level_floor_type[n],     level_border_type[n],      level_enemy_type[n],
-            level_enemy_frequency[n], level_speed_increase[n], level_max_speed[n],        level_initial_speed[n],
-            level_bonus_percentage[n], level_enemy_speed[n],   level_enemy_max[n]};
+    return {game_levels.level[n].background_type, game_levels.level[n].floor_type,     game_levels.level[n].border_type,      game_levels.level[n].enemy_type,
+            game_levels.level[n].enemy_frequency, game_levels.level[n].speed_increase, game_levels.level[n].max_speed,        game_levels.level[n].initial_speed,
+            game_levels.level[n].bonus_percentage, game_levels.level[n].enemy_speed,   game_levels.level[n].enemy_max};
 }
 
 class LevelsTest : public ::testing::Test {
@@ -109,10 +109,10 @@ const char *const BLANK = "              ";
 TEST_F(LevelsTest, EmptyFileGivesOneLevelAndCopiesOfTheDefaults)
 {
     ASSERT_EQ(load(""), 1);
-    EXPECT_EQ(level_count, 1);
+    EXPECT_EQ(game_levels.count, 1);
     for (int n = 0; n < LEVELS_MAX; n++) {
         EXPECT_EQ(numbers(n), (V{n == 0 ? 1 : n % 4 + 1, 1, 1, 1, 100, 100, 7500, 6500, 20, 100, 50})) << n;
-        for (int r = 0; r < LEVEL_ROWS; r++) EXPECT_STREQ(level_rows[n][r], A14);
+        for (int r = 0; r < LEVEL_ROWS; r++) EXPECT_STREQ(game_levels.level[n].rows[r], A14);
     }
 }
 
@@ -121,19 +121,19 @@ TEST_F(LevelsTest, BlocksSetTheirLevelsAndTheLastIsCopiedOnward)
     ASSERT_EQ(load(lines({"; first level", "!1234", "!..AB", "!", "@6000", ">6100", "<7", "#2", "$3", "%8", "&4",
                           "*9", "{11", "^0", "}0", "", "!zz", "@100", "#4", "}50"})),
               1);
-    EXPECT_EQ(level_count, 3);
-    EXPECT_STREQ(level_rows[1][0], "1234          ");
-    EXPECT_STREQ(level_rows[1][1], "..AB          ");
+    EXPECT_EQ(game_levels.count, 3);
+    EXPECT_STREQ(game_levels.level[1].rows[0], "1234          ");
+    EXPECT_STREQ(game_levels.level[1].rows[1], "..AB          ");
     // Three rows then the speed: the rest are blank rows of their own.
     for (int r = 2; r < LEVEL_ROWS; r++) {
-        EXPECT_STREQ(level_rows[1][r], BLANK) << r;
-        EXPECT_STREQ(kx_mem_name_get(level_rows[1][r]), "level row");
+        EXPECT_STREQ(game_levels.level[1].rows[r], BLANK) << r;
+        EXPECT_STREQ(kx_mem_name_get(game_levels.level[1].rows[r]), "level row");
     }
     EXPECT_EQ(numbers(1), (V{8, 2, 3, 4, 9, 7, 6100, 6000, 0, 11, 0}));
     // Level 2 keeps the defaults it was not given; levels 3 to 49 copy it except for the background.
-    EXPECT_STREQ(level_rows[2][0], "zz            ");
+    EXPECT_STREQ(game_levels.level[2].rows[0], "zz            ");
     for (int n = 2; n < LEVELS_MAX; n++) {
-        EXPECT_EQ(level_rows[n][0], level_rows[2][0]);
+        EXPECT_EQ(game_levels.level[n].rows[0], game_levels.level[2].rows[0]);
         EXPECT_EQ(numbers(n), (V{n == 2 ? 1 : n % 4 + 1, 4, 1, 1, 100, 100, 7500, 100, 20, 100, 50})) << n;
     }
 }
@@ -142,9 +142,9 @@ TEST_F(LevelsTest, BlocksSetTheirLevelsAndTheLastIsCopiedOnward)
 TEST_F(LevelsTest, LimitsAcceptTheirEdgeAndRefuseOneBeyond)
 {
     ASSERT_EQ(load(lines({"!0123456789ABCD", "@6500", ">6500", "}0"})), 1);
-    EXPECT_STREQ(level_rows[1][0], "0123456789ABCD");
-    EXPECT_EQ(level_max_speed[1], 6500);
-    EXPECT_EQ(level_enemy_max[1], 0);
+    EXPECT_STREQ(game_levels.level[1].rows[0], "0123456789ABCD");
+    EXPECT_EQ(game_levels.level[1].max_speed, 6500);
+    EXPECT_EQ(game_levels.level[1].enemy_max, 0);
     expect_fatal({"!ok", "!0123456789ABCDE"}, "Row 1 is too long in level 1, maximun is 14");
     EXPECT_EQ(failure_line, 2);
     expect_fatal({"@6500", ">6000"}, "The maximum ball speed is below the initial speed in level 1");
@@ -157,9 +157,9 @@ TEST_F(LevelsTest, LimitsAcceptTheirEdgeAndRefuseOneBeyond)
 TEST_F(LevelsTest, LastBlockWithoutCloseIsReplacedByTheCopy)
 {
     ASSERT_EQ(load(lines({"!11", "@5000", "}3", "!22", "@4000", "#3"})), 1);
-    EXPECT_EQ(level_count, 2);
-    EXPECT_STREQ(level_rows[2][0], "11            ");
-    EXPECT_EQ(level_rows[2][0], level_rows[1][0]);
+    EXPECT_EQ(game_levels.count, 2);
+    EXPECT_STREQ(game_levels.level[2].rows[0], "11            ");
+    EXPECT_EQ(game_levels.level[2].rows[0], game_levels.level[1].rows[0]);
     EXPECT_EQ(numbers(2), (V{3, 1, 1, 1, 100, 100, 7500, 5000, 20, 100, 3}));
 }
 
@@ -185,12 +185,12 @@ TEST_F(LevelsTest, EveryRangeCheckHasItsMessage)
 TEST_F(LevelsTest, NumbersAreReadLikeTheCLibrary)
 {
     ASSERT_EQ(load(lines({"^ 42abc", "#+2", "}7"})), 1);
-    EXPECT_EQ(level_bonus_percentage[1], 42);
-    EXPECT_EQ(level_floor_type[1], 2);
+    EXPECT_EQ(game_levels.level[1].bonus_percentage, 42);
+    EXPECT_EQ(game_levels.level[1].floor_type, 2);
     // Values beyond 16 bits are held at the ends of the range instead of wrapping.
     ASSERT_EQ(load(lines({"@100000", ">999999", "}1"})), 1);
-    EXPECT_EQ(level_initial_speed[1], 32767);
-    EXPECT_EQ(level_max_speed[1], 32767);
+    EXPECT_EQ(game_levels.level[1].initial_speed, 32767);
+    EXPECT_EQ(game_levels.level[1].max_speed, 32767);
 }
 
 TEST_F(LevelsTest, FortyEightClosedBlocksFitAndOneMoreIsTooMany)
@@ -198,8 +198,8 @@ TEST_F(LevelsTest, FortyEightClosedBlocksFitAndOneMoreIsTooMany)
     std::string ok;
     for (int i = 0; i < 48; i++) ok += "!x\r\n@10\r\n}2\r\n";
     ASSERT_EQ(load(ok), 1);
-    EXPECT_EQ(level_count, 49);
-    EXPECT_EQ(level_background_type[49], 2);
+    EXPECT_EQ(game_levels.count, 49);
+    EXPECT_EQ(game_levels.level[49].background_type, 2);
     EXPECT_EQ(load(ok + "}2\r\n"), 0);
     EXPECT_EQ(failure, "Too many levels");
     EXPECT_EQ(failure_line, 145);
@@ -209,12 +209,12 @@ TEST_F(LevelsTest, LineEndsAndTheThousandCharacterLimit)
 {
     // A lone line feed is dropped, so "#2\n#9" is the one line "#2#9" and reads as 2.
     ASSERT_EQ(load("#2\n#9\r\n\tx\r\n^\t30\r\n}1"), 1);
-    EXPECT_EQ(level_floor_type[1], 2);
-    EXPECT_EQ(level_bonus_percentage[1], 30);
-    EXPECT_EQ(level_count, 2);
+    EXPECT_EQ(game_levels.level[1].floor_type, 2);
+    EXPECT_EQ(game_levels.level[1].bonus_percentage, 30);
+    EXPECT_EQ(game_levels.count, 2);
     std::string fits = "; " + std::string(997, 'x');
     ASSERT_EQ(load(fits + "\r\n}1\r\n"), 1);
-    EXPECT_EQ(level_count, 2);
+    EXPECT_EQ(game_levels.count, 2);
     EXPECT_EQ(load("}1\r\n" + fits + "x\r\n"), 0);
     EXPECT_EQ(failure, "Line 2 is too long, maximum is 999 characters");
     EXPECT_EQ(failure_line, 2);
@@ -256,14 +256,14 @@ TEST_F(LevelsTest, RowsAreFreedOnceWhateverTheFileLooksLike)
     // A block closed without "@" keeps shared rows, an unfinished block is overwritten by the
     // copy, a failed load keeps what it read: the clean-up frees each block exactly once.
     ASSERT_EQ(load(lines({"!a", "}1", "!b", "@1", "}1", "!c", "!d"})), 1);
-    EXPECT_STREQ(level_rows[1][1], A14);
-    EXPECT_EQ(level_rows[3][0], level_rows[2][0]);
+    EXPECT_STREQ(game_levels.level[1].rows[1], A14);
+    EXPECT_EQ(game_levels.level[3].rows[0], game_levels.level[2].rows[0]);
     Levels_Free();
     EXPECT_EQ(kx_mem_used_get(), before);
     EXPECT_EQ(load(lines({"!a", "@1", "}1", "!b", "#9"})), 0);
     Levels_Free();
     EXPECT_EQ(kx_mem_used_get(), before);
-    for (int r = 0; r < LEVEL_ROWS; r++) EXPECT_STREQ(level_rows[1][r], A14);
+    for (int r = 0; r < LEVEL_ROWS; r++) EXPECT_STREQ(game_levels.level[1].rows[r], A14);
 }
 
 TEST_F(LevelsTest, TheShippedLevelsLoad)
@@ -271,7 +271,7 @@ TEST_F(LevelsTest, TheShippedLevelsLoad)
     fs::path shipped = fs::path(VM_SOURCE_DIR) / "assets" / "data" / "levels.txt";
     if (!fs::exists(shipped)) GTEST_SKIP() << "no levels file in the assets";
     ASSERT_EQ(Levels_Load(shipped.c_str(), capture), 1) << failure << " (line " << failure_line << ")";
-    EXPECT_GT(level_count, 1);
+    EXPECT_GT(game_levels.count, 1);
 }
 
 } // namespace
@@ -427,8 +427,8 @@ TEST_F(LevelSetTest, ReadingASetLeavesTheTablesAlone)
     ASSERT_EQ(load(lines({"!1234", "@6000", "}0", "!zz", "@100", "}50"})), 1);
     ASSERT_EQ(read_set(&set_read, lines({"!x", "}1"})), 1);
     EXPECT_EQ(set_read.count, 1);
-    EXPECT_EQ(level_count, 3);
-    EXPECT_STREQ(level_rows[2][0], "zz            ");
+    EXPECT_EQ(game_levels.count, 3);
+    EXPECT_STREQ(game_levels.level[2].rows[0], "zz            ");
 }
 
 // The writer refuses what the reader would not give back, in the reader's words where it has them.

@@ -85,8 +85,8 @@ TEST_F(SetsTest, ListUseAndRefusal)
 
     ASSERT_EQ(Sets_Use("A"), 1);
     EXPECT_STREQ(sets.current, "A");
-    EXPECT_EQ(level_count, 3);
-    EXPECT_STREQ(level_rows[2][0], "X             ");
+    EXPECT_EQ(game_levels.count, 3);
+    EXPECT_STREQ(game_levels.level[2].rows[0], "X             ");
     // A refused set leaves the tables as they were and says why.
     struct Case {
         const char *name, *message;
@@ -101,17 +101,17 @@ TEST_F(SetsTest, ListUseAndRefusal)
         EXPECT_EQ(Sets_Use(c.name), 0);
         EXPECT_EQ(std::string(sets.message), c.message);
         EXPECT_STREQ(sets.current, "A");
-        EXPECT_STREQ(level_rows[2][0], "X             ");
+        EXPECT_STREQ(game_levels.level[2].rows[0], "X             ");
     }
     ASSERT_EQ(Sets_Use(""), 1);
     EXPECT_STREQ(sets.current, "");
-    EXPECT_STREQ(level_rows[1][0], "SHIPPED       ");
+    EXPECT_STREQ(game_levels.level[1].rows[0], "SHIPPED       ");
     // So does a shipped file that cannot be read.
     ASSERT_EQ(Sets_Use("A"), 1);
     write_file(dir / "data" / "levels.txt", "!SHIPPED\r\n@6500\r\n}60\r\n");
     EXPECT_EQ(Sets_Use(""), 0);
     EXPECT_STREQ(sets.current, "A");
-    EXPECT_STREQ(level_rows[2][0], "X             ");
+    EXPECT_STREQ(game_levels.level[2].rows[0], "X             ");
 }
 
 TEST_F(SetsTest, SavedByNameAndReadBack)

@@ -22,16 +22,16 @@ void levels_capture(int line, const char *message)
 // The levels the file holds; the game repeats the last one after them, which is its own business.
 void levels_print(const char *file_name)
 {
-    const int count = level_count - 1;
+    const int count = game_levels.count - 1;
     std::printf("%s: %d level%s\n", file_name, count, count == 1 ? "" : "s");
     for (int n = 1; n <= count; n++) {
         std::printf("level %d: floor %d, border %d, background %d, enemy type %d, enemy frequency %d, "
                     "enemy speed %d, enemy maximum %d, initial speed %d, maximum speed %d, speed increase %d, "
                     "bonus %d%%\n",
-                    n, level_floor_type[n], level_border_type[n], level_background_type[n], level_enemy_type[n],
-                    level_enemy_frequency[n], level_enemy_speed[n], level_enemy_max[n], level_initial_speed[n],
-                    level_max_speed[n], level_speed_increase[n], level_bonus_percentage[n]);
-        for (int r = 0; r < LEVEL_ROWS; r++) std::printf("  |%s|\n", level_rows[n][r]);
+                    n, game_levels.level[n].floor_type, game_levels.level[n].border_type, game_levels.level[n].background_type, game_levels.level[n].enemy_type,
+                    game_levels.level[n].enemy_frequency, game_levels.level[n].enemy_speed, game_levels.level[n].enemy_max, game_levels.level[n].initial_speed,
+                    game_levels.level[n].max_speed, game_levels.level[n].speed_increase, game_levels.level[n].bonus_percentage);
+        for (int r = 0; r < LEVEL_ROWS; r++) std::printf("  |%s|\n", game_levels.level[n].rows[r]);
     }
 }
 
