@@ -86,7 +86,7 @@ void held_pass()
     plat_script_pass(app.passes);
     if (mapa_teclado) std::memset(mapa_teclado, 0, 256);
     screen_draw();
-    if (!Help_Screen_Shown() && game_flags.language_chosen) Game_Overlay(0.0f);
+    if (!Help_Screen_Shown() && game_flags.language_chosen) Game_Overlay_Draw();
     kx_dsp_present();
     app.steps_last_pass = 0;
     pass_end();
@@ -170,7 +170,10 @@ int app_loop_pass(int *exit_code)
     screen_draw();
     if (app.fixed_ticks) app.ticks.store(app.fixed_ticks);
     float t = static_cast<float>(app.ticks.load() + 1);
-    if (!Help_Screen_Shown() && game_flags.language_chosen) Game_Overlay(t);
+    if (!Help_Screen_Shown() && game_flags.language_chosen) {
+        Game_Overlay_Update(t);
+        Game_Overlay_Draw();
+    }
     App_Snapshot_Frame();
     kx_dsp_present();
     App_Snapshot_Presented();

@@ -237,7 +237,11 @@ void Game_Field_Set(int width, int height);
 void Game_Cleanup();
 void Game_Step();
 void Game_Render();
-void Game_Overlay(float t);
+// The pass's changes around the steps: a pause ended by P, the timers of the scenery, the game
+// over, the extra life and the notices, the name entry, the main menu's commands, the next demo.
+void Game_Overlay_Update(float t);
+// The overlay over the scene as the state stands (texts, score, menu, table): changes nothing.
+void Game_Overlay_Draw();
 void Key_Delay_Tick(float t);
 void Pass_Events(float t);
 // Draws the score and the lives (fatal when the brick world lacks the score or lives word).
@@ -346,10 +350,14 @@ void Demo_Credits_Step();
 void Demo_Credits_Draw();
 // Opens the main menu on its first page with its idle timer set.
 void Main_Menu_Open();
+// The menu's commands and its idle timer for a pass of time t; Main_Menu_Draw draws the page.
 void Main_Menu(float t);
+void Main_Menu_Draw();
 // At game over: 1 when the score earned a place and name entry started.
 int Hiscore_Qualify();
 // Name entry, once per pass while `name_entry` is on; it clears the flag when the name is saved.
 void Hiscore_Entry(float t);
+// The table with the name being entered and its blinking cursor.
+void Hiscore_Entry_Draw();
 void Hiscore_Save();
 void Hiscore_Free();

@@ -302,15 +302,20 @@ void Hiscore_Entry(float t)
         cursor++;
         Key_Delay_Set(DELAY_MOVE);
     }
-    Hiscore_Draw();
-    if (hiscore.blink) {
-        int x = 38 + 9 * cursor, y = row_y(hiscore.entry_row);
-        // A mark under the letter only: above it lies the line that says how entry works.
-        draw_text("-", x, y + 11, TINT_BRIGHT, 8, 11, 9);
-    }
     hiscore.blink_timer -= t;
     if (hiscore.blink_timer <= 0.0f || hiscore.blink_timer > BLINK_TICKS) {
         hiscore.blink = !hiscore.blink;
         hiscore.blink_timer = BLINK_TICKS;
+    }
+}
+
+void Hiscore_Entry_Draw()
+{
+    if (!game_flags.name_entry || !hiscore.loaded || hiscore.entry_row < 0 || hiscore.entry_row >= HISCORE_ENTRIES) return;
+    Hiscore_Draw();
+    if (hiscore.blink) {
+        int x = 38 + 9 * hiscore.cursor, y = row_y(hiscore.entry_row);
+        // A mark under the letter only: above it lies the line that says how entry works.
+        draw_text("-", x, y + 11, TINT_BRIGHT, 8, 11, 9);
     }
 }

@@ -120,12 +120,16 @@ struct MENU_ROW {
     int length, z, x, y;
 };
 
+// The selection within the page's selectable items (none to select: as it stands).
+int item_clamped(const MENU_PAGE &page)
+{
+    if (page.first > page.last) return menu.item;
+    return menu.item < page.first ? page.first : menu.item > page.last ? page.last : menu.item;
+}
+
 void draw_page(const MENU_PAGE &page)
 {
-    if (page.first <= page.last) {
-        if (menu.item < page.first) menu.item = page.first;
-        if (menu.item > page.last) menu.item = page.last;
-    }
+    const int item = item_clamped(page);
     MENU_ROW rows[MENU_ITEMS];
     char buffers[MENU_ITEMS][TEXT_SIZE];
     int count = 0;
@@ -154,7 +158,7 @@ void draw_page(const MENU_PAGE &page)
     for (int i = 0; i < count; i++) {
         const MENU_ROW &r = rows[i];
         if (!r.length) continue;
-        bool selected = i == menu.item, bright = selected || i < page.first;
+        bool selected = i == item, bright = selected || i < page.first;
         if (selected && highlight) {
             // The highlight reaches as far right of the text as it starts left of it; the sprite's
             // parameters 4 and 6 move it down and make it taller than the text.
@@ -411,12 +415,8 @@ void Main_Menu_Open()
 
 void Main_Menu(float t)
 {
-    if (!mapa_teclado) return;
-    if (menu.page == MENU_PAGE_SCORES)
-        Hiscore_Draw();
-    else
-        draw_page(Menu_Page(menu.page));
-    if (!game_flags.menu_shown) return;
+    if (!mapa_teclado || !game_flags.menu_shown) return;
+    if (menu.page != MENU_PAGE_SCORES) menu.item = item_clamped(Menu_Page(menu.page));
 
     if (game_flags.attract_mode && game_flags.key_delay == 0.0f) {
         if (any_command()) {
@@ -448,4 +448,12 @@ void Main_Menu(float t)
             menu.item = Menu_Item_Step(page, menu.item, step);
         Key_Delay_Set(DELAY_KEY);
     }
+}
+
+void Main_Menu_Draw()
+{
+    if (menu.page == MENU_PAGE_SCORES)
+        Hiscore_Draw();
+    else
+        draw_page(Menu_Page(menu.page));
 }

@@ -1,6 +1,6 @@
 // What a pass adds around the steps: the per-pass events (life lost, Esc to the menu), the
-// overlay texts (level, pause, game over, extra life), the score and lives display, and the
-// game scene itself.
+// overlay's update (timers, name entry, menu commands) and its drawing (level, pause, game over,
+// extra life, the score and lives), and the game scene itself.
 #include "game/game.h"
 #include "game/game_demo.h"
 #include "game/game_error.h"
@@ -59,9 +59,10 @@ void recording_draw()
     draw_sprite_text(Game_Message(MSG_RECORDING), 5.0, 11.5, 1, 15, 0, 5, 5, 4);
 }
 
-void game_over_step(float t)
+// The game-over text stands for its time, then name entry (when the score earned a place) or
+// attract mode follows.
+void game_over_update(float t)
 {
-    if (game_flags.game_over_timer > 1.0f) text_centred(Game_Message(MSG_GAME_OVER), 45.0, true);
     if (game_flags.name_entry) {
         Hiscore_Entry(t);
         if (!game_flags.name_entry) Game_Attract_Return();
@@ -135,7 +136,35 @@ void Pass_Events(float)
     }
 }
 
-void Game_Overlay(float t)
+void Game_Overlay_Update(float t)
+{
+    if (game_flags.paused && !game_flags.menu_shown && game_flags.game_over_timer == 0.0f && mapa_teclado &&
+        mapa_teclado[CMD_P] && game_flags.key_delay == 0.0f) {
+        Screen_Resume();
+        game_flags.key_delay = 75.0f;
+    }
+    if (game_flags.world_show_timer > 0.0f) {
+        game_flags.world_show_timer -= t;
+        if (game_flags.world_show_timer <= 0.0f) {
+            game_flags.world_show_timer = 0.0f;
+            tape.finished = 1;
+        }
+    }
+    if (game_flags.game_over_timer > 0.0f) game_over_update(t);
+    if (game.extra_life_timer > 0.0f) {
+        game.extra_life_timer -= t;
+        if (game.extra_life_timer < 0.0f) game.extra_life_timer = 0.0f;
+    }
+    if (game_flags.menu_shown) Main_Menu(t);
+    if (demo.notice_timer > 0.0f) demo.notice_timer = demo.notice_timer > t ? demo.notice_timer - t : 0.0f;
+    if (tape.finished) {
+        Game_Particles_Stop_All();
+        tape.finished = 0;
+        Demo_Init();
+    }
+}
+
+void Game_Overlay_Draw()
 {
     if (!game_flags.attract_mode && !game_flags.name_entry && game.world_loaded) Score_Display();
     const bool playing = !game_flags.menu_shown && game_flags.game_over_timer == 0.0f && game_flags.world_show_timer == 0.0f;
@@ -157,39 +186,18 @@ void Game_Overlay(float t)
         text_centred(seconds, LAUNCH_Y, true);
         text_centred(Game_Message(MSG_LAUNCH), LAUNCH_Y + 16.0, false);
     }
-    if (game_flags.paused && !game_flags.menu_shown && game_flags.game_over_timer == 0.0f) {
+    if (game_flags.paused && !game_flags.menu_shown && game_flags.game_over_timer == 0.0f)
         text_centred(Game_Message(MSG_PAUSED), 45.0, true);
-        if (mapa_teclado && mapa_teclado[CMD_P] && game_flags.key_delay == 0.0f) {
-            Screen_Resume();
-            game_flags.key_delay = 75.0f;
-        }
-    }
-    if (game_flags.world_show_timer > 0.0f) {
-        game_flags.world_show_timer -= t;
-        if (game_flags.world_show_timer <= 0.0f) {
-            game_flags.world_show_timer = 0.0f;
-            tape.finished = 1;
-        }
-    }
-    if (game_flags.attract_mode && !game_flags.menu_shown && !tape.finished) Demo_Attract_Draw();
+    if (game_flags.attract_mode && !game_flags.menu_shown) Demo_Attract_Draw();
     if (tape.recording) recording_draw();
-    if (game_flags.game_over_timer > 0.0f) game_over_step(t);
-    if (game.extra_life_timer > 0.0f) {
-        text_centred(Game_Message(MSG_EXTRA_LIFE), 5.0, true);
-        game.extra_life_timer -= t;
-        if (game.extra_life_timer < 0.0f) game.extra_life_timer = 0.0f;
-    }
-    if (game_flags.menu_shown) Main_Menu(t);
+    if (game_flags.game_over_timer > 1.0f) text_centred(Game_Message(MSG_GAME_OVER), 45.0, true);
+    if (game_flags.name_entry) Hiscore_Entry_Draw();
+    if (game.extra_life_timer > 0.0f) text_centred(Game_Message(MSG_EXTRA_LIFE), 5.0, true);
+    if (game_flags.menu_shown && mapa_teclado) Main_Menu_Draw();
     // How a recording ended is told over everything else, the menu that Esc opened included.
     if (demo.notice_timer > 0.0f) {
         Game_Panel_Draw(4.0, 57.0, 152.0, 16.0);
         text_centred(Game_Message(demo.notice), 60.0, false);
-        demo.notice_timer = demo.notice_timer > t ? demo.notice_timer - t : 0.0f;
-    }
-    if (tape.finished) {
-        Game_Particles_Stop_All();
-        tape.finished = 0;
-        Demo_Init();
     }
 }
 

@@ -64,7 +64,8 @@ std::vector<double> passes(int count)
         gen_wrap_screen_clear();
         game_frame_ms = 210.0f;
         Game_Render();
-        Game_Overlay(21.0f);
+        Game_Overlay_Update(21.0f);
+        Game_Overlay_Draw();
         gen_wrap_display_update();
         t.push_back(us_since(t0));
         if (game.won_move || game.lives < 2) start_level();
