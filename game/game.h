@@ -1,76 +1,12 @@
-// The game's shared state and the entry points the frame loop calls each pass: the flags of the
-// game screens, the game record (score, lives, level, camera moves), the paddle, the object
-// pools in the brick world, and the functions the menu, the high scores and the demos offer.
+// What the application, the editor and the tools may use of the game: the flags of the game
+// screens, the game record (score, lives, level, camera moves), the commands the loop builds,
+// the entry points of the frame loop, the screen changes, the preview and the demos they start.
+// What the game's own files share besides is in game_local.h.
 #pragma once
 
 #include <cstdint>
 
 struct PARTICLE_POOL;
-
-// ---------------------------------------------------------------------------------------------
-// Constants of the play field (the brick world has a tile size of 12)
-// ---------------------------------------------------------------------------------------------
-
-constexpr int GAME_TILE = 12;
-constexpr double GAME_LEFT_WALL = 36.0;
-constexpr double GAME_RIGHT_WALL = 204.0;
-constexpr double GAME_TOP_WALL = 60.0;
-constexpr double GAME_PADDLE_START_X = 114.0;
-constexpr double GAME_PADDLE_LINE = 189.0; // lowest paddle z
-constexpr double GAME_PADDLE_HIGHEST = 165.0;
-constexpr double GAME_BALL_LOST = 201.0; // paddle line + one tile
-constexpr double GAME_PADDLE_Y = -19.3;
-constexpr double GAME_CAMERA_FAR = 251.4;   // paddle line + 5.2 tiles
-constexpr double GAME_MOVE_DISTANCE = 36.0; // camera distance of the start-up move
-constexpr double GAME_MOVE_TILT = 73.2;
-constexpr double GAME_MOVE_STEP = 0.2;
-constexpr double GAME_MOVE_TILT_STEP = 0.2 * GAME_MOVE_TILT / GAME_MOVE_DISTANCE;
-constexpr int GAME_NO_THRESHOLD = 99999999;
-// The horizon shift of the game's view: the field fills the picture with the paddle near the
-// bottom edge.
-constexpr int GAME_HORIZON_SHIFT = -40;
-
-constexpr int GAME_BALLS = 30;
-constexpr int GAME_SHOTS = 30;
-constexpr int GAME_BONUSES = 20;
-constexpr int GAME_SIGNS = 30;
-constexpr int GAME_ENEMIES = 50;
-constexpr int GAME_EMITTERS = 50;
-constexpr int GAME_PADDLE_RING = 50;
-
-// Sprites of the brick world the game uses.
-enum : int {
-    SPRITE_PADDLE = 1,
-    SPRITE_FOLLOWER = 2,
-    SPRITE_PADDLE_WEAPON = 3,
-    SPRITE_PADDLE_CATCH = 4,
-    SPRITE_SWEEPER = 5,
-    SPRITE_SHADOW = 6,
-    SPRITE_BALL = 50,
-    SPRITE_WEAK_BALL = 51,
-    SPRITE_SHOT = 70,
-    SPRITE_VOLLEY = 75,
-    SPRITE_BONUS_FIRST = 80,
-    SPRITE_HIGHLIGHT = 100,    // behind the menu's selected row and the name entry's cursor
-    SPRITE_PANEL = 101,        // the dark panel behind the menu and the high-score table
-    SPRITE_SCORE_WORDS = 110,  // 110-115: the score word of languages 1-6, placed as 298
-    SPRITE_LIVES_WORDS = 120,  // 120-125: the lives word of languages 1-6, placed as 296
-    SPRITE_SIGN_1000 = 130,
-    SPRITE_TITLE = 159,
-    SPRITE_LIFE_ICON = 295,
-    SPRITE_LIVES_WORD = 296,
-    SPRITE_SCORE_WORD = 298,
-};
-
-// Bits of the step's input byte.
-enum : uint8_t {
-    INPUT_UP = 1,
-    INPUT_DOWN = 2,
-    INPUT_LEFT = 4,
-    INPUT_RIGHT = 8,
-    INPUT_FIRE = 16,
-    INPUT_ENTER = 32,
-};
 
 // Entries of the command array (`mapa_teclado`) that the loop writes and the game reads.
 enum : int {
@@ -97,20 +33,6 @@ enum : uint32_t {
     FRESH_DOWN = 8,
     FRESH_LEFT = 16,
     FRESH_RIGHT = 32,
-};
-
-// Brick-map rebuilds asked for (Level_Build_Bricks runs them at the next step).
-enum : int {
-    REBUILD_NONE = 0,
-    REBUILD_FLOOR = 1,
-    REBUILD_FULL = 2,
-};
-
-// Follower paddle modes.
-enum : int {
-    FOLLOWER_NONE = 0,
-    FOLLOWER_COPY = 1,  // repeats the paddle's movement 49 steps later
-    FOLLOWER_SWEEP = 2, // sweeps between the walls on its own
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -166,25 +88,6 @@ struct GAME_RECORD {
     uint32_t steps;                // game steps run since start-up
 };
 
-struct GAME_PADDLE {
-    double x, z, y;
-    double v; // horizontal velocity, -9..9
-    double x_min, x_max;
-    double rest_z;                 // where a held ball rides
-    double ring[GAME_PADDLE_RING]; // x movement of the last 50 steps
-    int ring_index;
-};
-
-// World objects of the loaded brick world that the game moves (object numbers).
-struct GAME_POOLS {
-    int16_t paddle, shadow, follower;
-    int16_t shots[GAME_SHOTS];
-    int16_t bonuses[GAME_BONUSES];
-    int16_t signs[GAME_SIGNS];
-    int16_t balls[GAME_BALLS];
-    int16_t enemies[GAME_ENEMIES];
-};
-
 // ---------------------------------------------------------------------------------------------
 // Shared state
 // ---------------------------------------------------------------------------------------------
@@ -198,28 +101,14 @@ extern int input_polling;     // the loop builds commands only once the tables a
 extern GAME_FLAGS game_flags;
 extern uint32_t commands_fresh; // FRESH_ bits of this pass, built beside the commands
 extern double step_time;       // set to 0.3 before every game step
-extern int pref_floor;         // "Floor" preference
-extern int pref_background;    // "Background" preference
 extern int game_autopilot;     // --autopilot: the computer plays outside attract mode
 
 extern GAME_RECORD game;
-extern GAME_PADDLE paddle;
-extern GAME_POOLS pools;
-extern PARTICLE_POOL *game_particles; // the 50 particle emitters
-extern const int32_t game_life_table[11];
 
 // What the application lends the game: sound effects by number (1-18) and the tick counter.
 // Null hooks do nothing (tests).
 extern void (*game_effect_fn)(int number);
 extern void (*game_ticks_fn)(uint32_t ticks);
-void Game_Effect(int number);
-void Game_Ticks_Set(uint32_t ticks);
-// A command of the menus and the name entry acts this pass: it is on, and the key delay is over
-// or its press is fresh.
-int Command_Ready(int command);
-// Sets the key delay after a command acted, and takes this pass's fresh presses with it: one
-// press does one thing, also when it changes the screen that reads the keys.
-void Key_Delay_Set(float delay);
 // Real milliseconds since the previous frame (or what --fixed-ticks makes of them), set by the
 // frame loop before drawing; the particle effects advance by it.
 extern float game_frame_ms;
@@ -244,8 +133,6 @@ void Game_Overlay_Update(float t);
 void Game_Overlay_Draw();
 void Key_Delay_Tick(float t);
 void Pass_Events(float t);
-// Draws the score and the lives (fatal when the brick world lacks the score or lives word).
-void Score_Display();
 // Draws the dark panel (sprite 101, where the world has it) over a rectangle of the overlay, to
 // be drawn over by texts that must read on any picture.
 void Game_Panel_Draw(double x, double y, double width, double height);
@@ -263,8 +150,6 @@ void Screen_Attract();
 // Attract mode with the main menu shown and the attract sequence started again (leaving the
 // editor).
 void Screen_Attract_Menu();
-// Leaves a finished game for attract mode with the menu shown (after game over or name entry).
-void Game_Attract_Return();
 // Esc opens the main menu; a game under it pauses.
 void Screen_Menu();
 // Esc on the main menu closes it and the game goes on.
@@ -293,48 +178,22 @@ const char *Game_State_Name();
 // Progression
 // ---------------------------------------------------------------------------------------------
 
-void New_Game();
 // A new game that begins on `level` (New_Game begins on level 1).
 void New_Game_Level(int level);
-// Clears what a level start leaves standing from before (weak balls, frozen enemies, the shot
-// cool-down, the paddle's movement ring), so that a game or a demo begins from the same state.
-void Game_Carry_Reset();
-void Level_Start(int width, int height);
 // Shows `level` as its play begins, with the camera at rest, no music, no camera move and nothing
 // moving: the level editor's view of the level it edits (the game is left at that level).
 void Level_Preview(int level, int width, int height);
 // The brick world's tile of a row character of a level; 0 for characters that are no brick.
 int Brick_Tile(int ch);
-void New_Life();
-void Level_Won();
-void read_preferences();
-void write_preferences();
 
 // One line of --trace-game for the pass that just ended, with the screen state named by the
 // caller (the application knows the language and help screens).
 void Game_Trace_Line(char *out, int size, uint32_t pass, int steps, const char *state);
-// Bricks left in the play area (never the borders): the breakable ones, or with `metal` the
-// indestructible ones as well.
-int Game_Bricks_Count(int metal);
-int Game_Balls_In_Play();
-
-// Loads a world with the game's objects; World_Unload releases it (game message 40 first).
-void World_Load(const char *def_name, const char *map_name);
-void World_Unload();
-extern char world_def_name[64];
-extern char world_map_name[64];
-
 // ---------------------------------------------------------------------------------------------
 // Offered by the demos (game_demo), the main menu (game_menu) and the high scores (game_hiscore)
 // ---------------------------------------------------------------------------------------------
 
 void Demo_Init();
-// Writes the recorded demo ("level\\level%2d.dem" in the per-user folder); 1 once it is on the
-// disk, 0 when it could not be written.
-int Demo_Save();
-// Ends a recording (Esc, game over, full tables, closing) and saves it; a recording that filled
-// its tables (`full`) or could not be saved says so on the screen for a while. 1 when saved.
-int Demo_Record_Stop(int full);
 // Starts a new game on `level` recorded from its start-up move (the build's own demos).
 void Demo_Record_Game(int level);
 // A recording without a player ends once `steps` steps are recorded, once the level has been
@@ -343,21 +202,3 @@ void Demo_Record_Game(int level);
 int Demo_Record_Finish(int steps);
 // The demo list read by Demo_Init ("data\\demos.txt" unless the application names another).
 extern const char *demo_list_name;
-// Asks for the demo music at the next Demo_Init.
-void Demo_Music_Request();
-// The credits scroll over the attract demo: advanced once per step, drawn by Game_Render.
-void Demo_Credits_Step();
-void Demo_Credits_Draw();
-// Opens the main menu on its first page with its idle timer set.
-void Main_Menu_Open();
-// The menu's commands and its idle timer for a pass of time t; Main_Menu_Draw draws the page.
-void Main_Menu(float t);
-void Main_Menu_Draw();
-// At game over: 1 when the score earned a place and name entry started.
-int Hiscore_Qualify();
-// Name entry, once per pass while `name_entry` is on; it clears the flag when the name is saved.
-void Hiscore_Entry(float t);
-// The table with the name being entered and its blinking cursor.
-void Hiscore_Entry_Draw();
-void Hiscore_Save();
-void Hiscore_Free();

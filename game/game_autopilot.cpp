@@ -1,7 +1,7 @@
 // The computer player: it steers under the lowest falling ball (where that ball will meet the
 // paddle line), goes for a falling bonus when no ball needs it, and fires when armed. It only
 // writes the step's input byte.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_play.h"
 #include "game/game_random.h"
 

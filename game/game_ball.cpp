@@ -1,6 +1,6 @@
 // The balls: walls, held balls, the four brick edges with a random jitter, the paddle's
 // reflection, the catch, the speed-up every 101 steps and the extra balls of the bonuses.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_levels.h"
 #include "game/game_play.h"
 #include "game/game_random.h"

@@ -1,6 +1,6 @@
 // Falling bonuses: the drop when a brick breaks, the fall over the bricks and the floor, the
 // catch by the paddle and the sixteen kinds of bonus.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_error.h"
 #include "game/game_play.h"
 #include "game/game_random.h"

@@ -1,6 +1,6 @@
 // The brick map: building a level's bricks, floor and borders into the brick world, the floor
 // variants that shade the floor beside raised cells, and what a hit does to a brick.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_error.h"
 #include "game/game_levels.h"
 #include "game/game_play.h"

@@ -4,7 +4,7 @@
 // credits scroll runs over the replayed demos.
 #include "game/game_demo.h"
 
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_alloc.h"
 #include "game/game_demo_file.h"
 #include "game/game_error.h"

@@ -1,7 +1,7 @@
 // What the attract sequence draws besides the game: the scenery world on show, seen from a
 // camera gliding along it, the credits scrolling over the replayed demos, the title logo and the
 // call to press a key.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_demo.h"
 #include "game/game_play.h"
 #include "game/game_text.h"

@@ -1,6 +1,6 @@
 // Enemies: appearance on a free cell, movement refused by bricks, borders and the lower field,
 // new headings, destruction by balls, shots and the bonus that clears them all.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_levels.h"
 #include "game/game_play.h"
 #include "game/game_random.h"

@@ -1,7 +1,7 @@
 // The high-score table: load, durable save, draw, qualification and name entry.
 #include "game/game_hiscore.h"
 
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_error.h"
 #include "game/game_music.h"
 #include "game/game_sets.h"

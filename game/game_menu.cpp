@@ -2,7 +2,7 @@
 // commands: new game and quitting, options, high scores, help, volumes and leaving the program.
 #include "game/game_menu.h"
 
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_hiscore.h"
 #include "game/game_play.h"
 #include "game/game_error.h"

@@ -1,7 +1,7 @@
 // What a pass adds around the steps: the per-pass events (life lost, Esc to the menu), the
 // overlay's update (timers, name entry, menu commands) and its drawing (level, pause, game over,
 // extra life, the score and lives), and the game scene itself.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_demo.h"
 #include "game/game_error.h"
 #include "game/game_play.h"

@@ -1,6 +1,6 @@
 // The paddle and the follower paddle: velocity with friction, the fast-paddle bonus, the
 // paddle's limits and the ring of its last 50 movements.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_play.h"
 
 #include "world/world.h"

@@ -3,7 +3,7 @@
 // the camera that follows the paddle.
 #include "game/game_progress.h"
 
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_levels.h"
 #include "game/game_play.h"
 #include "game/game_random.h"

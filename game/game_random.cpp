@@ -3,7 +3,7 @@
 // the player movement table.
 #include "game/game_random.h"
 
-#include "game/game.h"
+#include "game/game_local.h"
 
 GAME_TAPE tape;
 

@@ -1,7 +1,7 @@
 // The screen changes of the game, one function each: attract mode, the menu, play, pause, game
 // over, name entry, the language screen, the editor and its test play. The application and the
 // editor change screens only through them; the trace's screen name is read here as well.
-#include "game/game.h"
+#include "game/game_local.h"
 
 void Screen_Language_Chosen()
 {

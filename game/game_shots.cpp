@@ -1,6 +1,6 @@
 // The paddle's weapon: fire with its cool-down, shots that climb the field, break bricks and
 // destroy enemies.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_play.h"
 
 #include "world/world.h"

@@ -1,6 +1,6 @@
 // Floating score signs: placed at the paddle, they rise, drift and fade by their sprite's own
 // parameters and are parked once their age passes 150.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_play.h"
 
 #include "world/world.h"

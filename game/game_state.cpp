@@ -1,6 +1,6 @@
 // The game's shared state: the screen flags read by the frame loop, the game record, the
 // paddle and the object pools.
-#include "game/game.h"
+#include "game/game_local.h"
 
 uint8_t *mapa_teclado;
 char typed_text[GAME_TYPED_MAX + 1];

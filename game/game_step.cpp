@@ -1,5 +1,5 @@
 // One fixed game step: only the order of its parts. Each part lives in its own file.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_play.h"
 #include "game/game_progress.h"
 #include "game/game_random.h"

@@ -1,6 +1,6 @@
 // Game tables: built once at start-up in a fixed order (command array, preferences, the tape
 // of the demos, the brick world, the level table, the particle effects), freed at shut-down.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_alloc.h"
 #include "game/game_error.h"
 #include "game/game_levels.h"

@@ -1,5 +1,5 @@
 // The state of the game as one line of --trace-game, and the names of the screen states.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_menu.h"
 #include "game/game_random.h"
 

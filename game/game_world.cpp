@@ -1,7 +1,7 @@
 // World_Load and World_Unload: one world at a time with the game's pooled objects, and the
 // small helpers every part of the step uses to move, park and re-sprite those objects and to
 // start particle effects over the field.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_error.h"
 #include "game/game_play.h"
 #include "game/game_text.h"

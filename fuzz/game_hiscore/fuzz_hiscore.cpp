@@ -1,7 +1,7 @@
 // Fuzz target: any bytes as a high-score file. The reader never reads past the data and leaves
 // a table the game can draw and edit: every name a string of at most three characters, and every
 // entry either from one whole record or at its defaults.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_hiscore.h"
 
 #include <cstdlib>

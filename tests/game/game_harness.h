@@ -3,7 +3,7 @@
 // starts a level of its own rows and places balls, bricks and bonuses by hand.
 #pragma once
 
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_levels.h"
 #include "game/game_play.h"
 #include "game/game_progress.h"

@@ -2,7 +2,7 @@
 // and is killed at a random moment, and whatever the moment the file holds one whole recording
 // that reads back as a demo; a recording that fills its tables is saved with its whole steps, and
 // one that cannot be saved says so, without a fatal error.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_demo.h"
 #include "game/game_demo_file.h"
 #include "game/game_random.h"

@@ -1,6 +1,6 @@
 // The level table: defaults and the copies after the last level, row padding and empty rows,
 // every range check with its exact message, the 1000-character line limit, and no leaks.
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_levels.h"
 
 #include "kx/kx_error/kx_error.h"

@@ -3,7 +3,7 @@
 // music, effect and fatal-error calls of the game recorded instead of carried out.
 #pragma once
 
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_menu.h"
 #include "game/game_text.h"
 #include "kx/kx_error/kx_error.h"
