@@ -9,6 +9,10 @@
 constexpr size_t GAME_ERROR_SIZE = 500;
 
 void Game_Error(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// Where fatal errors go instead of the alert and the close: the message as formatted, without
+// "Error: " (null: the alert). Tests and tools capture errors through it.
+using GAME_ERROR_HOOK = void (*)(const char *message);
+void Game_Error_Hook_Set(GAME_ERROR_HOOK hook);
 
 // A reader's failure function (levels, level sets, demos): the line of its input the message is
 // about (0 when it concerns no line) and the message. Tools, tests and the editor pass one; the

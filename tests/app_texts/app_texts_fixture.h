@@ -4,12 +4,12 @@
 
 #include "kx/kx_mem/kx_mem.h"
 #include "platform/plat_core.h"
+#include "tests/game_error_capture.h"
 #include "tests/kx_io/kx_io_test_util.h"
 
 #include <string>
 #include <vector>
 
-extern std::string game_error_text;
 extern std::vector<std::string> alerts;
 
 class TextsTest : public kxio_test::IoTest {
@@ -25,7 +25,7 @@ protected:
             alerts.push_back(text);
             return 1;
         });
-        game_error_text.clear();
+        game_errors_capture();
         alerts.clear();
     }
 

@@ -7,21 +7,10 @@
 #include "app/app_texts.h"
 #include "game/game_text.h"
 
-#include <cstdarg>
 #include <cstdio>
 
-std::string game_error_text;
 std::vector<std::string> alerts;
 
-void Game_Error(const char *format, ...)
-{
-    char text[600];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    game_error_text = text;
-}
 
 namespace {
 
@@ -50,10 +39,10 @@ TEST_F(TextsTest, MessageAndCreditFilesLoadUpToTheirLimitsOrStopTheGame)
         {Load_Credits, 150, 0, "Too many credits messages !!"},
     };
     for (auto &c : cases) {
-        game_error_text.clear();
+        game_errors_capture();
         std::string f = c.lines < 0 ? (dir / "none.txt").string() : write("t.txt", hash_lines(c.lines));
         EXPECT_EQ(c.load(f.c_str()), c.ok) << c.lines;
-        EXPECT_EQ(game_error_text, c.error) << c.lines;
+        EXPECT_EQ(game_error_last(), c.error) << c.lines;
     }
     // A refused file leaves nothing half loaded.
     EXPECT_EQ(Game_Credits_Count(), 0);

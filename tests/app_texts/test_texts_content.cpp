@@ -72,7 +72,7 @@ TEST_F(ShippedTexts, EveryLanguageLoadsAndDrawsEveryLetter)
         ASSERT_EQ(Language_Select(number), 1);
         const char *code = Language_Abbreviation();
         EXPECT_STREQ(code, languages[number - 1].code);
-        ASSERT_EQ(load_texts(), 1) << code << ": " << game_error_text;
+        ASSERT_EQ(load_texts(), 1) << code << ": " << game_error_last();
         EXPECT_EQ(game_language, number);
         // Every language numbers its messages as English does: one missing would shift the rest.
         if (number == 1) english = Game_Messages_Count();

@@ -1,9 +1,10 @@
 // Shared by the demo tests: the error and memory modules, started once per test process, the
-// bytes of a count and the count of fatal errors.
+// bytes of a count and the fatal errors captured.
 #pragma once
 
 #include "kx/kx_error/kx_error.h"
 #include "kx/kx_mem/kx_mem.h"
+#include "tests/game_error_capture.h"
 
 #include <cstdint>
 #include <string>
@@ -16,13 +17,10 @@ inline std::string le32(int32_t v)
     return s;
 }
 
-// Fatal game errors raised in the test process (Game_Error is replaced by a counter).
-inline int demo_game_errors;
-
 inline bool demo_test_engine_started()
 {
     static int32_t quiet = 0;
     static KX_MEM_SETTINGS memory{0, 0};
-    static const bool started = kx_error_init(&quiet) && kx_mem_init(&memory);
+    static const bool started = (game_errors_capture(), kx_error_init(&quiet) && kx_mem_init(&memory));
     return started;
 }

@@ -16,11 +16,6 @@
 #include <string>
 #include <vector>
 
-// Fatal game errors land here (the line reader reports through it).
-void Game_Error(const char *, ...)
-{
-    demo_game_errors++;
-}
 
 namespace {
 

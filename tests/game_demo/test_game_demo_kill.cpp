@@ -136,13 +136,13 @@ TEST_F(DemoKillTest, FullTablesEndTheRecordingWithItsWholeStepsAndAFailedSaveIsT
         tape.step_index = c.step_index;
         tape.rand_count = c.rand_count;
         demo.notice = 0;
-        demo_game_errors = 0;
+        game_errors_capture();
         Game_Tape_Step_Begin();
         for (int i = 0; i < c.drawn; i++) Game_Random();
         Game_Tape_Advance();
         EXPECT_EQ(tape.recording, c.steps < 0 && !c.notice);
         EXPECT_EQ(demo.notice, c.notice);
-        EXPECT_EQ(demo_game_errors, 0);
+        EXPECT_TRUE(game_errors().empty());
         const fs::path file = folder / "level" / "level 4.dem";
         ASSERT_EQ(fs::is_regular_file(file), c.steps >= 0);
         if (c.steps < 0) continue;

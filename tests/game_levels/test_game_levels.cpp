@@ -5,10 +5,10 @@
 
 #include "kx/kx_error/kx_error.h"
 #include "kx/kx_mem/kx_mem.h"
+#include "tests/game_error_capture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -17,20 +17,7 @@
 #include <vector>
 #include <unistd.h>
 
-// Fatal game errors land here instead of an alert (the line reader's tests read them too).
-std::string game_error_text;
-int game_error_calls;
 
-void Game_Error(const char *format, ...)
-{
-    char text[600];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    game_error_text = text;
-    game_error_calls++;
-}
 
 namespace {
 
@@ -71,8 +58,7 @@ protected:
         fs::create_directories(dir);
         failure.clear();
         failure_line = -1;
-        game_error_text.clear();
-        game_error_calls = 0;
+        game_errors_capture();
     }
 
     void TearDown() override
@@ -246,8 +232,8 @@ TEST_F(LevelsTest, MissingFileAndGameErrorPath)
     int ok = Levels_Init();
     fs::current_path(old);
     EXPECT_EQ(ok, 0);
-    EXPECT_EQ(game_error_calls, 1);
-    EXPECT_EQ(game_error_text, "Wrong enemy maximum 60 in level 1");
+    EXPECT_EQ(game_errors().size(), 1u);
+    EXPECT_EQ(game_error_last(), "Wrong enemy maximum 60 in level 1");
 }
 
 TEST_F(LevelsTest, RowsAreFreedOnceWhateverTheFileLooksLike)

@@ -3,14 +3,12 @@
 
 #include "world/world_render.h"
 
-#include <cstdarg>
 #include <cstdio>
 
 namespace menu_test {
 std::vector<DRAWN> drawn;
 std::vector<std::string> music_played;
 std::vector<int> effects_played;
-std::vector<std::string> game_errors;
 } // namespace menu_test
 
 using namespace menu_test;
@@ -32,12 +30,3 @@ void Game_Music_Play(const char *name)
     music_played.push_back(name);
 }
 
-void Game_Error(const char *format, ...)
-{
-    char text[600];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    game_errors.push_back(text);
-}

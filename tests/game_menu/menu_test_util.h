@@ -8,6 +8,7 @@
 #include "game/game_text.h"
 #include "kx/kx_error/kx_error.h"
 #include "kx/kx_io/kx_io.h"
+#include "tests/game_error_capture.h"
 #include "tests/kx_io/kx_io_test_util.h"
 
 #include <algorithm>
@@ -35,7 +36,6 @@ struct DRAWN {
 extern std::vector<DRAWN> drawn;
 extern std::vector<std::string> music_played;
 extern std::vector<int> effects_played;
-extern std::vector<std::string> game_errors;
 
 // The 40 file bytes of five (score, name) entries.
 inline std::string table_bytes(const std::vector<std::pair<int32_t, std::string>> &entries)
@@ -78,7 +78,7 @@ protected:
         drawn.clear();
         music_played.clear();
         effects_played.clear();
-        game_errors.clear();
+        game_errors_capture();
     }
 
     void TearDown() override

@@ -84,7 +84,7 @@ TEST_F(HiscoreTest, LoadFindsTheTableOrKeepsTheDefaults)
         EXPECT_EQ(loaded_table(), c.expected);
         EXPECT_EQ(fs::exists(user_dir() / "highscor.dat") ? read_file(user_dir() / "highscor.dat") : "-", c.saved_after);
     }
-    EXPECT_TRUE(game_errors.empty());
+    EXPECT_TRUE(game_errors().empty());
 }
 
 TEST_F(HiscoreTest, SaveWritesFortyBytesWithThreeLettersAndAZero)

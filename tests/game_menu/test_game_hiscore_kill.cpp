@@ -32,7 +32,7 @@ TEST_F(GameFolderTest, HighScoresSurviveAKillDuringASave)
                 if (n == 1 && !Hiscore_Defaults()) return false;
                 fill(n % 2 ? 9000 : 5000, n % 2 ? "ABCDE" : "VWXYZ");
                 Hiscore_Save();
-                return game_errors.empty();
+                return game_errors().empty();
             },
             std::uniform_int_distribution<useconds_t>(0, 20000)(random));
         ASSERT_EQ(killed, "");

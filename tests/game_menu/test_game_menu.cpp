@@ -86,13 +86,13 @@ TEST_F(MenuTest, VolumeTextsMarkTheBarWithinTheText)
         ASSERT_NE(text, nullptr);
         EXPECT_STREQ(text, c.text) << c.volume;
     }
-    EXPECT_TRUE(game_errors.empty());
+    EXPECT_TRUE(game_errors().empty());
 
     // A bar text without a dash is fatal; a short one takes the mark on its last place.
     messages({{24, "NO BAR"}, {26, "S--"}});
     char out[64];
     EXPECT_EQ(Menu_Volume_Text(40, 1, out, sizeof out), nullptr);
-    EXPECT_EQ(game_errors, std::vector<std::string>{"Cant find volume bar for music!"});
+    EXPECT_EQ(game_errors(), std::vector<std::string>{"Cant find volume bar for music!"});
     EXPECT_STREQ(Menu_Volume_Text(100, 0, out, sizeof out), "S-*");
 }
 

@@ -152,7 +152,7 @@ TEST_F(SetsTest, EachSetKeepsItsOwnHighScores)
     drawn.clear();
     Hiscore_Draw();
     EXPECT_EQ(drawn_text("demo").size(), 1u);   // the name as written
-    EXPECT_TRUE(game_errors.empty());
+    EXPECT_TRUE(game_errors().empty());
 }
 
 // New game in attract mode opens the choice on the set chosen last; a refused set shows the
