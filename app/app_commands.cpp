@@ -53,6 +53,17 @@ void typed_build()
     typed_text[k] = 0;
 }
 
+// Clears the controls whose chosen key types a letter and is down.
+void typing_keys_drop(uint8_t *c)
+{
+    static const int pairs[][2] = {{CONTROL_LEFT, APP_ACTION_LEFT}, {CONTROL_RIGHT, APP_ACTION_RIGHT},
+                                   {CONTROL_PRIMARY, APP_ACTION_FIRE}, {CONTROL_MENU, APP_ACTION_MENU}};
+    for (const auto &p : pairs) {
+        const int key = app_keymap.codes[p[1]];
+        if (App_Keymap_Types(key) && kx_inp_key_down(key)) c[p[0]] = 0;
+    }
+}
+
 } // namespace
 
 int app_confirm_released()
@@ -110,9 +121,11 @@ void app_commands_build()
     if (attract_mode && first && first != PLAT_KEY_F9) mapa_teclado[CMD_ANY] = 1;
     if (ctrl_shift_released(PLAT_KEY_L)) mapa_teclado[CMD_NEXT_LEVEL] = 1;
     if (ctrl_shift_released(PLAT_KEY_I)) Game_No_Life_Loss_Toggle();
-    // The arrows keep moving through the menu and the name entry whatever keys steer the paddle.
+    // The arrows keep moving through the menu and the name entry whatever keys steer the paddle,
+    // and in the name entry a chosen key that types a letter only types it.
     uint8_t c[10];
     for (int i = 0; i < 10; i++) c[i] = app.player.controls[i];
+    if (name_entry) typing_keys_drop(c);
     if (menu_shown || name_entry) {
         if (kx_inp_key_down(PLAT_KEY_LEFT)) c[CONTROL_LEFT] |= 0x80;
         if (kx_inp_key_down(PLAT_KEY_RIGHT)) c[CONTROL_RIGHT] |= 0x80;
@@ -130,10 +143,8 @@ void app_commands_build()
     else if (c[CONTROL_RIGHT]) mapa_teclado[CMD_RIGHT] = amount(c[CONTROL_RIGHT], KX_INP_MOUSE_RIGHT);
     if (c[CONTROL_UP]) mapa_teclado[CMD_UP] = amount(c[CONTROL_UP], 0);
     else if (c[CONTROL_DOWN]) mapa_teclado[CMD_DOWN] = amount(c[CONTROL_DOWN], 0);
-    // A fire key that types a letter types it in the name entry, where Space stores as ever.
-    const int fire_key = app_keymap.codes[APP_ACTION_FIRE];
-    const bool fire_types = name_entry && App_Keymap_Types(fire_key) && kx_inp_key_down(fire_key);
-    if (c[CONTROL_PRIMARY] && !menu_shown && !fire_types) mapa_teclado[CMD_SPACE] = 1;
+    if (c[CONTROL_PRIMARY] && !menu_shown) mapa_teclado[CMD_SPACE] = 1;
+    // Space stores a letter of the name whatever key fires.
     if (name_entry && !menu_shown && kx_inp_key_down(PLAT_KEY_SPACE)) mapa_teclado[CMD_SPACE] = 1;
     if (primary_before && !c[CONTROL_PRIMARY] && menu_shown) mapa_teclado[CMD_ENTER] = 1;
     // While a name is entered the keyboard's second fire control (B) types a letter instead.

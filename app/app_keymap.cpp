@@ -33,12 +33,13 @@ constexpr int PAD_BUTTON_FIRST = KX_INP_JOYSTICK_FIRST + 8;
 constexpr int PAD_BUTTON_LAST = PAD_BUTTON_FIRST + PLAT_PAD_BUTTONS - 1;
 
 // Keys with fixed jobs: Return (confirm, second fire), Up and Down (menu rows, the paddle's depth),
-// Tab, F1 (help), F8 (recording), F9 (snapshot), B (second fire) and Esc (the menu).
+// Tab, F1 (help), F2 and F3 (music and effects), F8 (recording), F9 (snapshot), B (second fire)
+// and Esc (the menu). Alt, F4 and F10 belong to the window and never reach the game.
 bool key_fixed(int code, int action)
 {
     if (code == PLAT_KEY_ESCAPE) return action != APP_ACTION_MENU;
-    for (int k : {PLAT_KEY_RETURN, PLAT_KEY_UP, PLAT_KEY_DOWN, PLAT_KEY_TAB, PLAT_KEY_F1, PLAT_KEY_F8, PLAT_KEY_F9,
-                  PLAT_KEY_B})
+    for (int k : {PLAT_KEY_RETURN, PLAT_KEY_UP, PLAT_KEY_DOWN, PLAT_KEY_TAB, PLAT_KEY_F1, PLAT_KEY_F2, PLAT_KEY_F3,
+                  PLAT_KEY_F8, PLAT_KEY_F9, PLAT_KEY_B})
         if (code == k) return true;
     return false;
 }

@@ -53,8 +53,8 @@ APP_KEYMAP App_Keymap_Default();
 // Whether `action` takes pad buttons (else keyboard keys).
 int App_Keymap_Is_Pad(int action);
 // Gives `action` the control `code`. A code another action has is swapped when that action may
-// take the old one, else refused; keys with fixed jobs (Return, Up, Down, Tab, F1, F8, F9, B, and
-// Esc outside the menu action) and the pad's east and Start buttons are refused.
+// take the old one, else refused; keys with fixed jobs (Return, Up, Down, Tab, F1, F2, F3, F8, F9,
+// B, and Esc outside the menu action) and the pad's east and Start buttons are refused.
 APP_KEYMAP_RESULT App_Keymap_Assign(APP_KEYMAP *map, int action, int code);
 // The name of a control code as drawn in the menu (capitals of the sprite alphabet).
 const char *App_Keymap_Code_Name(int code, char *out, size_t size);
