@@ -3,6 +3,7 @@
 #include "app/app.h"
 
 #include "app/app_controls.h"
+#include "app/app_keymap.h"
 #include "game/game.h"
 #include "kx/kx_inp/kx_inp.h"
 #include "platform/plat_keys.h"
@@ -16,9 +17,11 @@ enum : int { CONTROL_UP, CONTROL_DOWN, CONTROL_LEFT, CONTROL_RIGHT, CONTROL_PRIM
 
 // A state of 1..127 is an analog amount; a state with the top bit set is a digital press, whose
 // amount grows with the steps the previous pass ran so that motion keeps pace with the frame rate.
-uint8_t amount(uint8_t state)
+// The mouse's amount (`mouse_code`, 0 for a direction the mouse does not steer) is scaled by the
+// player's steering speed.
+uint8_t amount(uint8_t state, int mouse_code)
 {
-    if (!(state & 0x80)) return state;
+    if (!(state & 0x80)) return mouse_code && state == kx_inp_key_down(mouse_code) ? App_Keymap_Mouse_Amount(state) : state;
     int n = app.steps_last_pass;
     return static_cast<uint8_t>(n == 0 ? 32 : 4 * n + 12);
 }
@@ -48,6 +51,17 @@ void typed_build()
     for (int i = 0; i < n; i++)
         if (typed[i] < 256) typed_text[k++] = static_cast<char>(typed[i]);
     typed_text[k] = 0;
+}
+
+// Clears the controls whose chosen key types a letter and is down.
+void typing_keys_drop(uint8_t *c)
+{
+    static const int pairs[][2] = {{CONTROL_LEFT, APP_ACTION_LEFT}, {CONTROL_RIGHT, APP_ACTION_RIGHT},
+                                   {CONTROL_PRIMARY, APP_ACTION_FIRE}, {CONTROL_MENU, APP_ACTION_MENU}};
+    for (const auto &p : pairs) {
+        const int key = app_keymap.codes[p[1]];
+        if (App_Keymap_Types(key) && kx_inp_key_down(key)) c[p[0]] = 0;
+    }
 }
 
 } // namespace
@@ -101,14 +115,23 @@ void fresh_build(const uint8_t *c)
 void app_commands_build()
 {
     Commands_Clear();
+    if (App_Keymap_Capture()) return;
     // Any key but the snapshot key leaves the attract sequence for the menu.
     const int first = kx_inp_first_pressed();
     if (game_flags.attract_mode && first && first != PLAT_KEY_F9) mapa_teclado[CMD_ANY] = 1;
     if (ctrl_shift_released(PLAT_KEY_L)) mapa_teclado[CMD_NEXT_LEVEL] = 1;
     if (ctrl_shift_released(PLAT_KEY_I)) Game_No_Life_Loss_Toggle();
-    const uint8_t *c = app.player.controls;
+    // The arrows keep moving through the menu and the name entry whatever keys steer the paddle,
+    // and in the name entry a chosen key that types a letter only types it.
+    uint8_t c[10];
+    for (int i = 0; i < 10; i++) c[i] = app.player.controls[i];
+    if (game_flags.name_entry) typing_keys_drop(c);
+    if (game_flags.menu_shown || game_flags.name_entry) {
+        if (kx_inp_key_down(PLAT_KEY_LEFT)) c[CONTROL_LEFT] |= 0x80;
+        if (kx_inp_key_down(PLAT_KEY_RIGHT)) c[CONTROL_RIGHT] |= 0x80;
+    }
     if (kx_inp_key_down(PLAT_KEY_ESCAPE) || c[CONTROL_MENU]) mapa_teclado[CMD_ESC] = 1;
-    if (kx_inp_key_released(PLAT_KEY_P)) mapa_teclado[CMD_P] = 1;
+    if (App_Keymap_Pause_Released()) mapa_teclado[CMD_P] = 1;
     if (kx_inp_key_released(PLAT_KEY_F1)) App_Help_Show();
     else if (!game_flags.menu_shown && kx_inp_key_down(PLAT_KEY_RETURN)) mapa_teclado[CMD_ENTER] = 1;
     if (game_flags.menu_shown && app_confirm_released()) mapa_teclado[CMD_ENTER] = 1;
@@ -116,11 +139,13 @@ void app_commands_build()
     // F8 asks for a recording; the game starts one only during a level's start-up move.
     if (kx_inp_key_released(PLAT_KEY_F8)) mapa_teclado[CMD_DEMO_RECORD] = 1;
 
-    if (c[CONTROL_LEFT]) mapa_teclado[CMD_LEFT] = amount(c[CONTROL_LEFT]);
-    else if (c[CONTROL_RIGHT]) mapa_teclado[CMD_RIGHT] = amount(c[CONTROL_RIGHT]);
-    if (c[CONTROL_UP]) mapa_teclado[CMD_UP] = amount(c[CONTROL_UP]);
-    else if (c[CONTROL_DOWN]) mapa_teclado[CMD_DOWN] = amount(c[CONTROL_DOWN]);
+    if (c[CONTROL_LEFT]) mapa_teclado[CMD_LEFT] = amount(c[CONTROL_LEFT], KX_INP_MOUSE_LEFT);
+    else if (c[CONTROL_RIGHT]) mapa_teclado[CMD_RIGHT] = amount(c[CONTROL_RIGHT], KX_INP_MOUSE_RIGHT);
+    if (c[CONTROL_UP]) mapa_teclado[CMD_UP] = amount(c[CONTROL_UP], 0);
+    else if (c[CONTROL_DOWN]) mapa_teclado[CMD_DOWN] = amount(c[CONTROL_DOWN], 0);
     if (c[CONTROL_PRIMARY] && !game_flags.menu_shown) mapa_teclado[CMD_SPACE] = 1;
+    // Space stores a letter of the name whatever key fires.
+    if (game_flags.name_entry && !game_flags.menu_shown && kx_inp_key_down(PLAT_KEY_SPACE)) mapa_teclado[CMD_SPACE] = 1;
     if (primary_before && !c[CONTROL_PRIMARY] && game_flags.menu_shown) mapa_teclado[CMD_ENTER] = 1;
     // While a name is entered the keyboard's second fire control (B) types a letter instead.
     if (c[CONTROL_SECONDARY] && !game_flags.menu_shown && !game_flags.name_entry) mapa_teclado[CMD_ENTER] = 1;

@@ -4,6 +4,7 @@
 
 #include "app/app_config.h"
 #include "app/app_controls.h"
+#include "app/app_keymap.h"
 #include "app/app_help.h"
 #include "app/app_language.h"
 #include "app/app_texts.h"
@@ -352,6 +353,9 @@ int WinMain(void *, void *, const char *command_line, int show)
     kx_play_add(&app.player);
     kx_play_setup(&app.player, 1, app_default_controls);
     App_Controls_Setup(&app.player);
+    App_Keymap_Load();
+    App_Keymap_Apply(&app.player);
+    App_Keymap_Page_Install();
 
     if (!App_3D_Start()) return 0;
     text_get("PALFile", app.pal_file, sizeof app.pal_file - 1);

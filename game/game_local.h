@@ -19,6 +19,7 @@ constexpr double GAME_PADDLE_HIGHEST = 165.0;
 constexpr double GAME_BALL_LOST = 201.0; // paddle line + one tile
 constexpr double GAME_PADDLE_Y = -19.3;
 constexpr double GAME_CAMERA_FAR = 251.4;   // paddle line + 5.2 tiles
+constexpr double GAME_CAMERA_K = 4.1;       // tiles the camera keeps behind the paddle near it
 constexpr double GAME_MOVE_DISTANCE = 36.0; // camera distance of the start-up move
 constexpr double GAME_MOVE_TILT = 73.2;
 constexpr double GAME_MOVE_STEP = 0.2;

@@ -5,9 +5,11 @@
 #include "game/game_local.h"
 #include "game/game_hiscore.h"
 #include "game/game_play.h"
+#include "game/game_progress.h"
 #include "game/game_error.h"
 #include "game/game_sets.h"
 #include "game/game_text.h"
+#include "game/game_view.h"
 #include "kx/kx_dsp/kx_dsp.h"
 #include "kx/kx_snd/kx_snd.h"
 #include "world/world.h"
@@ -26,14 +28,15 @@ MENU menu;
 void (*menu_help_fn)();
 const int32_t *menu_music_volume;
 const int32_t *menu_effects_volume;
+const MENU_CONTROLS *menu_controls;
 
 namespace {
 
 enum : int { EFFECT_ESC = 4, EFFECT_ENTER = 5, EFFECT_CHANGE = 6 };
 
-// Volume rows of page 6, the sets of page 5 and the lines of a refusal on page 7 carry these
-// instead of a message number.
-constexpr int ITEM_MUSIC = 1000, ITEM_SOUND = 1001, ITEM_SET = 2000, ITEM_REFUSAL = 3000;
+// Volume rows of page 6, the sets of page 5, the lines of a refusal on page 7 and the rows of the
+// controls pages carry these instead of a message number.
+constexpr int ITEM_MUSIC = 1000, ITEM_SOUND = 1001, ITEM_SET = 2000, ITEM_REFUSAL = 3000, ITEM_CONTROL = 4000;
 constexpr int REFUSAL_LINES = 4;
 
 constexpr float DELAY_ESC = 75.0f, DELAY_KEY = 25.0f;
@@ -105,6 +108,8 @@ const char *item_text(int item, char *buffer)
         int n = Menu_Wrap(Sets_Message_Shown(shown, sizeof shown), MENU_WRAP_WIDTH, lines, REFUSAL_LINES);
         return item - ITEM_REFUSAL < n ? std::strcpy(buffer, lines[item - ITEM_REFUSAL]) : "";
     }
+    if (item >= ITEM_CONTROL && item < ITEM_CONTROL + MENU_CONTROL_ROWS)
+        return menu_controls ? menu_controls->text(item - ITEM_CONTROL, buffer, TEXT_SIZE) : "";
     return Game_Message(item);
 }
 
@@ -140,7 +145,7 @@ void draw_page(const MENU_PAGE &page)
         if (!r.text) return;
         r.length = static_cast<int>(std::strlen(r.text));
         r.z = 14;
-        if (menu.page == MENU_PAGE_OPTIONS) r.z = 10;
+        if (menu.page == MENU_PAGE_OPTIONS || menu.page == MENU_PAGE_VIEW) r.z = 10;
         if (menu.page == MENU_PAGE_VOLUMES && i < 2) r.z = 8;
         if ((r.z - 2) * r.length > 115) r.z = 115 / r.length + 2;
         r.x = 79 - (r.z - 2) * r.length / 2;
@@ -188,6 +193,12 @@ void command_esc()
     case MENU_PAGE_OPTIONS:
         write_preferences();
         page_go(MENU_PAGE_MAIN, 1);
+        return;
+    case MENU_PAGE_CONTROLS: page_go(MENU_PAGE_OPTIONS, 3); return;
+    case MENU_PAGE_PAD_MOUSE: page_go(MENU_PAGE_CONTROLS, 5); return;
+    case MENU_PAGE_VIEW:
+        write_preferences();
+        page_go(MENU_PAGE_OPTIONS, 4);
         return;
     default:
         page_go(MENU_PAGE_MAIN, 0);
@@ -259,9 +270,30 @@ void command_enter()
             if (!game.scenery_loaded && game.rebuild == REBUILD_NONE) game.rebuild = REBUILD_FLOOR;
         }
         if (item == 2) pref_background = !pref_background;
-        if (item == 3) {
+        if (item == 3) page_go(MENU_PAGE_CONTROLS, 0);
+        if (item == 4) page_go(MENU_PAGE_VIEW, 1);
+        if (item == 5) {
             write_preferences();
             page_go(MENU_PAGE_MAIN, 1);
+        }
+        break;
+    case MENU_PAGE_CONTROLS:
+        if (item < 5 && menu_controls) menu_controls->enter(MENU_CONTROL_LEFT + item);
+        if (item == 5) page_go(MENU_PAGE_PAD_MOUSE, 0);
+        break;
+    case MENU_PAGE_PAD_MOUSE:
+        if (item < 3 && menu_controls) menu_controls->enter(MENU_CONTROL_PAD_FIRE + item);
+        if (item == 4 && menu_controls) menu_controls->enter(MENU_CONTROL_DEFAULTS);
+        if (item == 5) page_go(MENU_PAGE_CONTROLS, 5);
+        break;
+    case MENU_PAGE_VIEW:
+        if (item == 1) view_high_camera = !view_high_camera;
+        if (item == 2) view_ball_shadows = !view_ball_shadows;
+        // The picture shows the change at once, also over a paused game.
+        if ((item == 1 || item == 2) && game.world_loaded && !game.scenery_loaded) Camera_Place();
+        if (item == 3) {
+            write_preferences();
+            page_go(MENU_PAGE_OPTIONS, 4);
         }
         break;
     case MENU_PAGE_SETS: {
@@ -295,7 +327,19 @@ MENU_PAGE Menu_Page(int page)
                 6, 4, 5};
     case MENU_PAGE_OPTIONS:
         return {{MENU_EMPTY, pref_floor ? MSG_FLOOR_ON : MSG_FLOOR_OFF,
-                 pref_background ? MSG_BACKGROUND_ON : MSG_BACKGROUND_OFF, MSG_BACK},
+                 pref_background ? MSG_BACKGROUND_ON : MSG_BACKGROUND_OFF, MSG_CONTROLS, MSG_VIEW, MSG_BACK},
+                6, 1, 5};
+    case MENU_PAGE_CONTROLS:
+        return {{ITEM_CONTROL + MENU_CONTROL_LEFT, ITEM_CONTROL + MENU_CONTROL_RIGHT, ITEM_CONTROL + MENU_CONTROL_FIRE,
+                 ITEM_CONTROL + MENU_CONTROL_PAUSE, ITEM_CONTROL + MENU_CONTROL_MENU, MSG_PAD_AND_MOUSE},
+                6, 0, 5};
+    case MENU_PAGE_PAD_MOUSE:
+        return {{ITEM_CONTROL + MENU_CONTROL_PAD_FIRE, ITEM_CONTROL + MENU_CONTROL_PAD_PAUSE,
+                 ITEM_CONTROL + MENU_CONTROL_MOUSE_SPEED, MENU_EMPTY, ITEM_CONTROL + MENU_CONTROL_DEFAULTS, MSG_BACK},
+                6, 0, 5};
+    case MENU_PAGE_VIEW:
+        return {{MENU_EMPTY, view_high_camera ? MSG_HIGH_CAMERA_ON : MSG_HIGH_CAMERA_OFF,
+                 view_ball_shadows ? MSG_BALL_SHADOWS_ON : MSG_BALL_SHADOWS_OFF, MSG_BACK},
                 4, 1, 3};
     case MENU_PAGE_VOLUMES:
         return {{ITEM_MUSIC, ITEM_SOUND, MENU_EMPTY, MENU_EMPTY, MENU_EMPTY, MSG_BACK}, 6, 0, 5};
@@ -418,8 +462,9 @@ void Main_Menu(float t)
     if (!mapa_teclado || !game_flags.menu_shown) return;
     if (menu.page != MENU_PAGE_SCORES) menu.item = item_clamped(Menu_Page(menu.page));
 
+    const bool waiting = menu_controls && menu_controls->waiting();
     if (game_flags.attract_mode && game_flags.key_delay == 0.0f) {
-        if (any_command()) {
+        if (any_command() || waiting) {
             menu.idle_timer = MENU_IDLE_TICKS;
         } else {
             menu.idle_timer -= t;
@@ -437,6 +482,13 @@ void Main_Menu(float t)
         Key_Delay_Set(DELAY_KEY);
         Game_Effect(EFFECT_ENTER);
         volume_command(menu.item == 0, cmd);
+    }
+    if (menu.page == MENU_PAGE_PAD_MOUSE && menu.item == 2 && menu_controls &&
+        (Command_Ready(CMD_LEFT) || Command_Ready(CMD_RIGHT))) {
+        const int step = Command_Ready(CMD_LEFT) ? -1 : 1;
+        Key_Delay_Set(DELAY_KEY);
+        Game_Effect(EFFECT_ENTER);
+        menu_controls->step(MENU_CONTROL_MOUSE_SPEED, step);
     }
     MENU_PAGE page = Menu_Page(menu.page);
     for (int step : {1, -1}) {

@@ -18,6 +18,23 @@ enum : int {
     MENU_PAGE_SETS = 5,
     MENU_PAGE_VOLUMES = 6,
     MENU_PAGE_SET_REFUSED = 7,
+    MENU_PAGE_CONTROLS = 10,      // the keyboard's keys
+    MENU_PAGE_VIEW = 11,          // the view options
+    MENU_PAGE_PAD_MOUSE = 12,     // the pad's buttons, the mouse speed and the defaults
+};
+
+// The rows of the controls pages, as the application's hooks number them.
+enum : int {
+    MENU_CONTROL_LEFT,
+    MENU_CONTROL_RIGHT,
+    MENU_CONTROL_FIRE,
+    MENU_CONTROL_PAUSE,
+    MENU_CONTROL_MENU,
+    MENU_CONTROL_PAD_FIRE,
+    MENU_CONTROL_PAD_PAUSE,
+    MENU_CONTROL_MOUSE_SPEED,
+    MENU_CONTROL_DEFAULTS,
+    MENU_CONTROL_ROWS,
 };
 
 constexpr int MENU_ITEMS = 6;
@@ -39,6 +56,17 @@ extern MENU menu;
 extern void (*menu_help_fn)();
 extern const int32_t *menu_music_volume;
 extern const int32_t *menu_effects_volume;
+
+// What the application lends the controls pages, which know nothing of keys: a row's text, Enter
+// on a row, Left (-1) or Right (1) on a row, and whether a key or button is awaited (the menu then
+// neither closes by itself nor acts). Null: the rows are empty.
+struct MENU_CONTROLS {
+    const char *(*text)(int row, char *out, size_t size);
+    void (*enter)(int row);
+    void (*step)(int row, int step);
+    int (*waiting)();
+};
+extern const MENU_CONTROLS *menu_controls;
 
 // One page: its items as game message numbers (MENU_EMPTY for an empty item), the count, and
 // the first and last selectable item (first > last: nothing to select).

@@ -178,13 +178,21 @@ void Game_Overlay_Draw()
         text_centred(text, game_flags.attract_mode ? DEMO_TITLE_Y : 45.0, false);
     }
     // A ball held on the paddle goes by itself: the seconds left count down, and the line under
-    // them says that Space launches it at once.
+    // them says that Space (or the fire key the player chose) launches it at once.
     const int held = !game_flags.attract_mode && !game_flags.paused && playing && !game.start_move && !game.won_move ? Balls_Held() : 0;
     if (held > 0 && game.world_loaded) {
         char seconds[16];
         std::snprintf(seconds, sizeof seconds, "%d", (held + 99) / 100);
         text_centred(seconds, LAUNCH_Y, true);
-        text_centred(Game_Message(MSG_LAUNCH), LAUNCH_Y + 16.0, false);
+        const char *launch = Game_Message(MSG_LAUNCH), *key = game_fire_key_fn ? game_fire_key_fn() : nullptr;
+        const char *colon = std::strchr(launch, ':');
+        char named[96];
+        if (key && colon) {
+            while (colon > launch && colon[-1] == ' ') colon--;
+            std::snprintf(named, sizeof named, "%s%s", key, colon);
+            launch = named;
+        }
+        text_centred(launch, LAUNCH_Y + 16.0, false);
     }
     if (game_flags.paused && !game_flags.menu_shown && game_flags.game_over_timer == 0.0f)
         text_centred(Game_Message(MSG_PAUSED), 45.0, true);

@@ -8,6 +8,7 @@
 #include "game/game_play.h"
 #include "game/game_random.h"
 #include "game/game_music.h"
+#include "game/game_view.h"
 
 #include "world/particle.h"
 #include "world/world.h"
@@ -19,7 +20,6 @@
 namespace {
 
 constexpr int MOVE_STEPS = 180; // 36 / 0.2
-constexpr double CAMERA_K = 4.1;
 constexpr double CAMERA_HEIGHT = 38.0;
 
 } // namespace
@@ -260,8 +260,8 @@ void Camera_Place()
     const double w = g / GAME_MOVE_DISTANCE;
     game.cam_x = paddle.x * f + (GAME_PADDLE_START_X - (GAME_PADDLE_START_X - paddle.x) / 1.3) * w;
     game.cam_y = CAMERA_HEIGHT - game.cam_tilt;
-    game.cam_z = (paddle.z + GAME_TILE * CAMERA_K - d) * f +
-                 (GAME_CAMERA_FAR - (GAME_CAMERA_FAR - (GAME_PADDLE_LINE + GAME_TILE * CAMERA_K - d)) * 0.25) * w;
+    game.cam_z = (paddle.z + GAME_TILE * GAME_CAMERA_K - d) * f +
+                 (GAME_CAMERA_FAR - (GAME_CAMERA_FAR - (GAME_PADDLE_LINE + GAME_TILE * GAME_CAMERA_K - d)) * 0.25) * w;
     const int sprite = game.weapon ? SPRITE_PADDLE_WEAPON : game.catch_on ? SPRITE_PADDLE_CATCH : SPRITE_PADDLE;
     Game_Object_Sprite(pools.paddle, sprite);
     Game_Object_Place(pools.paddle, paddle.x, paddle.y, paddle.z);
@@ -270,4 +270,5 @@ void Camera_Place()
         Game_Object_Park(pools.follower);
     else
         Game_Object_Place(pools.follower, game.follower_x, paddle.y, GAME_PADDLE_LINE + 3.0);
+    View_Place();
 }

@@ -9,7 +9,8 @@ void Level_Skip_Test();
 // recorded: a replay must follow its recording step for step.
 int Game_Shortcuts_Allowed();
 void Camera_Moves_Step();
-// Places the camera, the paddle, its shadow and the follower paddle.
+// Places the camera, the paddle, its shadow and the follower paddle, then applies the view
+// options (the high camera, the ball shadows).
 void Camera_Place();
 // How dark the picture is while the camera moves pass under the floor: black there, fading in
 // after it at the start of a life and out before it at the end of a level.

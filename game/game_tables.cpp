@@ -5,6 +5,7 @@
 #include "game/game_error.h"
 #include "game/game_levels.h"
 #include "game/game_random.h"
+#include "game/game_view.h"
 
 #include "kx/kx_io/kx_io.h"
 #include "kx/kx_mem/kx_mem.h"
@@ -48,6 +49,7 @@ void read_preferences()
     value = 1;
     if (kx_io_ini_get_int("Preferences", "Background", &value, settings) && !kx_io_ini_failed(1))
         pref_background = value != 0;
+    View_Preferences_Read(settings);
     kx_io_ini_set_mode(nullptr, KX_IO_INI_QUIET_SECTION_OFF);
     kx_io_ini_set_mode(nullptr, KX_IO_INI_QUIET_KEY_OFF);
 }
@@ -56,10 +58,11 @@ void write_preferences()
 {
     const char *settings = kx_io_settings_path_get();
     if (!settings || !settings[0]) return;
-    // Both keys reach the file together, whenever the game dies.
+    // The keys reach the file together, whenever the game dies.
     const int held = kx_io_ini_hold(settings);
     kx_io_ini_set_int("Preferences", "Floor", pref_floor, settings);
     kx_io_ini_set_int("Preferences", "Background", pref_background, settings);
+    View_Preferences_Write(settings);
     if (held) kx_io_ini_hold_end();
 }
 

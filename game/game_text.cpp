@@ -7,6 +7,7 @@
 #include <cstring>
 
 int game_language;
+const char *(*game_fire_key_fn)();
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-constexpr int GAME_MESSAGES_MAX = 69;      // numbers 0-68
+constexpr int GAME_MESSAGES_MAX = 78;      // numbers 0-77
 constexpr int GAME_CREDITS_MAX = 149;      // lines 0-148
 
 // The game messages the code names, by their number in the messages files. Every number the game
@@ -56,11 +56,30 @@ enum : int {
     MSG_SET_MAX_SPEED = 55,  // a set's level whose top ball speed is below its start speed (+ number)
     MSG_SET_LINE = 56,       // the word before the line number of a set's fault
     MSG_NAME_DONE = 57,      // name entry: what Enter does on the end marker
+    MSG_CONTROLS = 58,       // options: the controls pages
+    MSG_VIEW = 59,           // options: the view page
+    MSG_ACTION_LEFT = 60,    // 60-66: the actions of the controls pages, in APP_ACTION order
+    MSG_ACTION_PAD_PAUSE = 66,
+    MSG_MOUSE_SPEED = 67,
+    MSG_DEFAULTS = 68,
+    MSG_PAD_AND_MOUSE = 69,  // the controls page's way to the pad and mouse page
+    MSG_PRESS_KEY = 70,      // a controls row waiting for a key
+    MSG_PRESS_BUTTON = 71,   // a controls row waiting for a pad button
+    MSG_KEY_SWAPPED = 72,    // the key was taken from another action, which took the old one
+    MSG_KEY_REFUSED = 73,    // the key has another job and was not taken
+    MSG_HIGH_CAMERA_ON = 74,
+    MSG_HIGH_CAMERA_OFF = 75,
+    MSG_BALL_SHADOWS_ON = 76,
+    MSG_BALL_SHADOWS_OFF = 77,
 };
 
 // Number of the current language (its "Number" in the language file; 0 before one is loaded):
 // the score and lives words are drawn in it.
 extern int game_language;
+
+// The name of the player's fire key when it is not Space, else null (null: Space). The launch
+// line then names it in place of the key its message names before the colon.
+extern const char *(*game_fire_key_fn)();
 
 // Message n, or "" for a number that is missing or out of range; never null.
 const char *Game_Message(int n);

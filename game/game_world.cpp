@@ -5,6 +5,7 @@
 #include "game/game_error.h"
 #include "game/game_play.h"
 #include "game/game_text.h"
+#include "game/game_view.h"
 
 #include "kx/kx_dsp/kx_dsp.h"
 #include "world/particle.h"
@@ -136,6 +137,7 @@ void World_Load(const char *def_name, const char *map_name)
     pool_make(pools.signs, GAME_SIGNS, SPRITE_SIGN_1000);
     pool_make(pools.balls, GAME_BALLS, SPRITE_BALL);
     pool_make(pools.enemies, GAME_ENEMIES, 20);
+    View_Pools_Make();
     game.world_loaded = 1;
 }
 

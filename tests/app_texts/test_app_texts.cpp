@@ -33,8 +33,8 @@ TEST_F(TextsTest, MessageAndCreditFilesLoadUpToTheirLimitsOrStopTheGame)
     } cases[] = {
         {Load_Game_Messages, -1, 0, "Cant open messages.txt file"},
         {Load_Credits, -1, 0, "Cant open credits.txt file"},
-        {Load_Game_Messages, 70, 0, "Too many game messages !!"},
-        {Load_Game_Messages, 69, 1, ""},
+        {Load_Game_Messages, GAME_MESSAGES_MAX + 1, 0, "Too many game messages !!"},
+        {Load_Game_Messages, GAME_MESSAGES_MAX, 1, ""},
         {Load_Credits, 149, 1, ""},
         {Load_Credits, 150, 0, "Too many credits messages !!"},
     };
@@ -46,7 +46,7 @@ TEST_F(TextsTest, MessageAndCreditFilesLoadUpToTheirLimitsOrStopTheGame)
     }
     // A refused file leaves nothing half loaded.
     EXPECT_EQ(Game_Credits_Count(), 0);
-    EXPECT_STREQ(Game_Message(68), "M68");
+    EXPECT_EQ(std::string(Game_Message(GAME_MESSAGES_MAX - 1)), "M" + std::to_string(GAME_MESSAGES_MAX - 1));
     Texts_Free();
 }
 

@@ -3,6 +3,7 @@
 #include "menu_test_util.h"
 
 #include "game/game_hiscore.h"
+#include "game/game_view.h"
 #include "kx/kx_snd/kx_snd.h"
 #include "platform/plat_audio.h"
 #include "world/world.h"
@@ -63,8 +64,9 @@ TEST(MenuItems, DownAndUpSkipEmptyItemsAndWrap)
     } cases[] = {
         {MENU_PAGE_MAIN, 5, 1, 0},  {MENU_PAGE_MAIN, 0, -1, 5},    {MENU_PAGE_MAIN, 2, 1, 3},
         {MENU_PAGE_VOLUMES, 1, 1, 5}, {MENU_PAGE_VOLUMES, 5, -1, 1}, {MENU_PAGE_VOLUMES, 5, 1, 0},
-        {MENU_PAGE_LEAVE, 5, 1, 4}, {MENU_PAGE_QUIT_GAME, 4, -1, 5}, {MENU_PAGE_OPTIONS, 1, -1, 3},
-        {MENU_PAGE_OPTIONS, 3, 1, 1}, {MENU_PAGE_SCORES, 0, 1, 0},
+        {MENU_PAGE_LEAVE, 5, 1, 4}, {MENU_PAGE_QUIT_GAME, 4, -1, 5}, {MENU_PAGE_OPTIONS, 1, -1, 5},
+        {MENU_PAGE_OPTIONS, 5, 1, 1}, {MENU_PAGE_SCORES, 0, 1, 0},  {MENU_PAGE_VIEW, 3, 1, 1},
+        {MENU_PAGE_PAD_MOUSE, 2, 1, 4}, {MENU_PAGE_PAD_MOUSE, 4, -1, 2}, {MENU_PAGE_CONTROLS, 5, 1, 0},
     };
     for (const Case &c : cases)
         EXPECT_EQ(Menu_Item_Step(Menu_Page(c.page), c.item, c.step), c.expected) << c.page << " " << c.item;
@@ -135,9 +137,13 @@ TEST_F(MenuTest, CommandsActByPageAndItem)
         {MENU_PAGE_MAIN, 1, ENTER, 0, MENU_PAGE_OPTIONS, 1, 1, 5},   {MENU_PAGE_MAIN, 2, ENTER, 1, MENU_PAGE_SCORES, 0, 1, 5},
         {MENU_PAGE_MAIN, 3, ENTER, 1, MENU_PAGE_MAIN, 3, 1, 5},      {MENU_PAGE_MAIN, 4, ENTER, 1, MENU_PAGE_VOLUMES, 0, 1, 5},
         {MENU_PAGE_MAIN, 5, ENTER, 1, MENU_PAGE_LEAVE, 5, 1, 5},     {MENU_PAGE_LEAVE, 5, ENTER, 1, MENU_PAGE_MAIN, 5, 1, 5},
-        {MENU_PAGE_QUIT_GAME, 5, ENTER, 0, MENU_PAGE_MAIN, 0, 1, 5}, {MENU_PAGE_OPTIONS, 3, SPACE, 1, MENU_PAGE_MAIN, 1, 1, 5},
+        {MENU_PAGE_QUIT_GAME, 5, ENTER, 0, MENU_PAGE_MAIN, 0, 1, 5}, {MENU_PAGE_OPTIONS, 5, SPACE, 1, MENU_PAGE_MAIN, 1, 1, 5},
         {MENU_PAGE_VOLUMES, 5, ENTER, 1, MENU_PAGE_MAIN, 4, 1, 5},   {MENU_PAGE_MAIN, 5, DOWN, 0, MENU_PAGE_MAIN, 0, 1, 6},
         {MENU_PAGE_VOLUMES, 5, UP, 0, MENU_PAGE_VOLUMES, 1, 1, 6},
+        {MENU_PAGE_OPTIONS, 3, ENTER, 0, MENU_PAGE_CONTROLS, 0, 1, 5}, {MENU_PAGE_OPTIONS, 4, ENTER, 0, MENU_PAGE_VIEW, 1, 1, 5},
+        {MENU_PAGE_CONTROLS, 5, ENTER, 0, MENU_PAGE_PAD_MOUSE, 0, 1, 5}, {MENU_PAGE_CONTROLS, 2, ESC, 0, MENU_PAGE_OPTIONS, 3, 1, 4},
+        {MENU_PAGE_PAD_MOUSE, 5, ENTER, 0, MENU_PAGE_CONTROLS, 5, 1, 5}, {MENU_PAGE_PAD_MOUSE, 0, ESC, 0, MENU_PAGE_CONTROLS, 5, 1, 4},
+        {MENU_PAGE_VIEW, 3, ENTER, 0, MENU_PAGE_OPTIONS, 4, 1, 5},   {MENU_PAGE_VIEW, 1, ESC, 0, MENU_PAGE_OPTIONS, 4, 1, 4},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::to_string(c.page) + "/" + std::to_string(c.item) + " " + std::to_string(c.command));
@@ -167,7 +173,9 @@ TEST_F(MenuTest, CommandsActByPageAndItem)
         EXPECT_EQ(hiscore.loaded, c.page_after == MENU_PAGE_SCORES);
         int floor = -1;
         kx_io_ini_get_int("Preferences", "Floor", &floor, kx_io_settings_path_get());
-        EXPECT_EQ(floor, c.page == MENU_PAGE_OPTIONS && c.page_after == MENU_PAGE_MAIN ? 0 : 7);
+        const bool saved = (c.page == MENU_PAGE_OPTIONS && c.page_after == MENU_PAGE_MAIN) ||
+                           (c.page == MENU_PAGE_VIEW && c.page_after == MENU_PAGE_OPTIONS);
+        EXPECT_EQ(floor, saved ? 0 : 7);
         Hiscore_Free();
     }
 }
@@ -186,6 +194,68 @@ TEST_F(MenuTest, OptionsToggleThePreferences)
     Main_Menu(1.0f);
     EXPECT_EQ(drawn_text("M35").size(), 1u);
     EXPECT_EQ(drawn_text("M37").size(), 1u);
+
+    menu.page = MENU_PAGE_VIEW;
+    for (int item : {1, 2}) {
+        menu.item = item;
+        press(ENTER);
+    }
+    EXPECT_EQ(view_high_camera, 1);
+    EXPECT_EQ(view_ball_shadows, 1);
+    drawn.clear();
+    Main_Menu(1.0f);
+    EXPECT_EQ(drawn_text("M74").size(), 1u);
+    EXPECT_EQ(drawn_text("M76").size(), 1u);
+    view_high_camera = view_ball_shadows = 0;
+}
+
+// The controls pages hand their rows to the application's hooks: texts, Enter, Left and Right on
+// the mouse speed; while a key is awaited the menu of the attract sequence does not close.
+TEST_F(MenuTest, ControlsPagesUseTheHooks)
+{
+    static std::vector<std::string> calls;
+    static int waiting_now;
+    static const MENU_CONTROLS hooks = {
+        [](int row, char *out, size_t size) -> const char * {
+            std::snprintf(out, size, "ROW %d", row);
+            return out;
+        },
+        [](int row) { calls.push_back("enter " + std::to_string(row)); },
+        [](int row, int step) { calls.push_back("step " + std::to_string(row) + " " + std::to_string(step)); },
+        [] { return waiting_now; },
+    };
+    menu_controls = &hooks;
+    calls.clear();
+    struct Case {
+        int page, item, command;
+        const char *call;
+    } cases[] = {
+        {MENU_PAGE_CONTROLS, 2, ENTER, "enter 2"},     {MENU_PAGE_CONTROLS, 4, SPACE, "enter 4"},
+        {MENU_PAGE_PAD_MOUSE, 1, ENTER, "enter 6"},    {MENU_PAGE_PAD_MOUSE, 4, ENTER, "enter 8"},
+        {MENU_PAGE_PAD_MOUSE, 2, RIGHT, "step 7 1"},   {MENU_PAGE_PAD_MOUSE, 2, LEFT, "step 7 -1"},
+        {MENU_PAGE_PAD_MOUSE, 2, ENTER, "enter 7"},    {MENU_PAGE_CONTROLS, 1, RIGHT, nullptr},
+    };
+    for (const Case &c : cases) {
+        menu.page = c.page;
+        menu.item = c.item;
+        press(c.command);
+        EXPECT_EQ(calls, c.call ? std::vector<std::string>{c.call} : std::vector<std::string>{}) << c.page << " " << c.item;
+        calls.clear();
+    }
+    menu.page = MENU_PAGE_PAD_MOUSE;
+    drawn.clear();
+    Main_Menu(1.0f);
+    EXPECT_EQ(drawn_text("ROW 5").size(), 1u);
+    EXPECT_EQ(drawn_text("ROW 8").size(), 1u);
+
+    menu.page = MENU_PAGE_MAIN;
+    game_flags.attract_mode = 1;
+    for (int wait : {1, 0}) {
+        waiting_now = wait;
+        for (int i = 0; i < 200; i++) Main_Menu(10.0f);
+        EXPECT_EQ(game_flags.menu_shown, wait);
+    }
+    menu_controls = nullptr;
 }
 
 TEST_F(MenuTest, DrawsRowsCentredOverAPanelWithTheHighlightBehindTheSelection)
