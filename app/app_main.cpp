@@ -10,6 +10,7 @@
 #include "app/app_texts.h"
 #include "editor/editor.h"
 #include "game/game.h"
+#include "game/game_difficulty.h"
 #include "game/game_levels.h"
 #include "game/game_menu.h"
 #include "game/game_random.h"
@@ -108,6 +109,7 @@ void usage(FILE *out)
                  "  --demo-list FILE  run the attract sequence from FILE instead of data\\demos.txt\n"
                  "  --level-set NAME  play the level set NAME (levels/NAME.txt in the per-user folder) at once\n"
                  "  --edit NAME       open the level editor on the user level set NAME\n"
+                 "  --difficulty D    play new games on D (easy, normal or hard) without the choice\n"
                  "  -stop             ask a running copy to close\n"
                  "  --version         print the version\n"
                  "  --help            print this help\n");
@@ -125,6 +127,7 @@ constexpr APP_OPTION_VALUE app_option_values[] = {
     {"--fps", "a number"},
     {"--level-set", "a level set name"},
     {"--edit", "a level set name"},
+    {"--difficulty", "easy, normal or hard"},
 };
 
 // Parses the options; returns -1 to go on, else the exit status to end with.
@@ -240,6 +243,12 @@ int parse(int argc, char **argv)
             app.edit_name = argv[++i];
             if (const char *why = Sets_Name_Check(app.edit_name)) {
                 std::fprintf(stderr, "veltramondo: --edit %s: %s\n", app.edit_name, why);
+                return 2;
+            }
+        } else if (!std::strcmp(a, "--difficulty") && i + 1 < argc) {
+            difficulty.forced = Difficulty_Parse(argv[++i]);
+            if (difficulty.forced < 0) {
+                std::fprintf(stderr, "veltramondo: --difficulty takes easy, normal or hard\n");
                 return 2;
             }
         } else if (!std::strcmp(a, "--autopilot")) {

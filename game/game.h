@@ -178,8 +178,12 @@ const char *Game_State_Name();
 // Progression
 // ---------------------------------------------------------------------------------------------
 
-// A new game that begins on `level` (New_Game begins on level 1).
+// A new game that begins on `level` (New_Game begins on level 1), never kept (the editor's test
+// play, a recording of the build's demos).
 void New_Game_Level(int level);
+// A game begins on `level` of `cycle` with `score` and `lives` at the current difficulty; a
+// `player`'s game is kept when the program closes during it.
+void Game_Begin(int level, int cycle, int32_t score, int lives, int player);
 // Shows `level` as its play begins, with the camera at rest, no music, no camera move and nothing
 // moving: the level editor's view of the level it edits (the game is left at that level).
 void Level_Preview(int level, int width, int height);

@@ -1,6 +1,7 @@
 // The balls: walls, held balls, the four brick edges with a random jitter, the paddle's
 // reflection, the catch, the speed-up every 101 steps and the extra balls of the bonuses.
 #include "game/game_local.h"
+#include "game/game_difficulty.h"
 #include "game/game_levels.h"
 #include "game/game_play.h"
 #include "game/game_random.h"
@@ -75,6 +76,8 @@ int ball_step(int16_t number)
         z = paddle.rest_z;
         x += paddle.ring[paddle.ring_index];
         place_object(number, x, ball_y(), z);
+        // On Easy the ball waits until it is launched (Release_Balls leaves 1 step to go).
+        if (hold_of(b) > 1 && Difficulty_Ball_Waits()) return 1;
         if (--hold_of(b) == 0) Ball_Paddle_Bounce(b, Game_Object(pools.paddle), paddle.x, paddle.z);
         return 1;
     }
@@ -147,13 +150,13 @@ void Balls_Speed_Up()
     if (--game.speedup_counter >= 0) return;
     game.speedup_counter = 100;
     const int level = Game_Level_Index();
-    const int inc = Levels_Played().level[level].speed_increase;
+    const int inc = Difficulty_Speed(Levels_Played().level[level].speed_increase);
     for (int16_t number : pools.balls) {
         WORLD_OBJECT *b = Game_Object(number);
         if (!b || Game_Object_Free(b)) continue;
         const int vx = vx_of(b), vz = vz_of(b);
         const int s = std::abs(vx) + std::abs(vz);
-        if (s == 0 || std::sqrt(double(vx) * vx + double(vz) * vz) >= Levels_Played().level[level].max_speed) continue;
+        if (s == 0 || std::sqrt(double(vx) * vx + double(vz) * vz) >= Difficulty_Speed(Levels_Played().level[level].max_speed)) continue;
         const int gx = std::min(inc * std::abs(vx) / s, inc), gz = std::min(inc * std::abs(vz) / s, inc);
         vx_of(b) = speed16(vx < 0 ? vx - gx : vx + gx);
         vz_of(b) = speed16(vz < 0 ? vz - gz : vz + gz);
@@ -224,7 +227,7 @@ void Balls_New_Life()
     paddle.rest_z = paddle.z - (pad ? pad->height : 0);
     WORLD_OBJECT *b = Game_Object(pools.balls[0]);
     if (b) {
-        const int speed = Levels_Played().level[Game_Level_Index()].initial_speed;
+        const int speed = Difficulty_Speed(Levels_Played().level[Game_Level_Index()].initial_speed);
         vx_of(b) = speed16(speed / 5);
         vz_of(b) = speed16(std::trunc(-speed / 1.2));
         hold_of(b) = HOLD_STEPS;

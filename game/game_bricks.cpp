@@ -1,6 +1,7 @@
 // The brick map: building a level's bricks, floor and borders into the brick world, the floor
 // variants that shade the floor beside raised cells, and what a hit does to a brick.
 #include "game/game_local.h"
+#include "game/game_difficulty.h"
 #include "game/game_error.h"
 #include "game/game_levels.h"
 #include "game/game_play.h"
@@ -159,7 +160,7 @@ int Brick_Hit(int index, int damaging)
         } else {
             cell->tile = 0;
         }
-        if (Game_Random() % 100 < Levels_Played().level[Game_Level_Index()].bonus_percentage) Bonus_Drop(index);
+        if (Game_Random() % 100 < Difficulty_Bonus(Levels_Played().level[Game_Level_Index()].bonus_percentage)) Bonus_Drop(index);
         int row = index / world_param.width, column = index % world_param.width;
         Game_Particles_At(2, column * GAME_TILE + 6.0, -7.0, row * GAME_TILE + 6.0);
     }

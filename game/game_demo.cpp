@@ -7,6 +7,7 @@
 #include "game/game_local.h"
 #include "game/game_alloc.h"
 #include "game/game_demo_file.h"
+#include "game/game_difficulty.h"
 #include "game/game_error.h"
 #include "game/game_levels.h"
 #include "game/game_music.h"
@@ -87,6 +88,7 @@ int demo_load(const DEMO_NEXT *next)
     kx_io_fclose(file);
     if (!ok) return 0;
     game.level = head.level;
+    difficulty.current = head.difficulty;
     tape.steps = head.steps;
     tape.rands = head.randoms;
     return 1;
@@ -113,7 +115,7 @@ void demo_replay_begin()
 {
     Game_Carry_Reset();
     game.score = game.score_previous = 0;
-    game.lives = 3;
+    game.lives = Difficulty_Lives();
     game.cycle = 0;
     tape.rewind_pending = 1;
 }
@@ -234,7 +236,7 @@ int Demo_Save()
     Demo_Recording_Path(tape.level, path, sizeof path);
     demo_user_folder(folder, sizeof folder);
     std::strncat(folder, "level", sizeof folder - std::strlen(folder) - 1);
-    const DEMO_HEAD head{tape.level, tape.step_index, tape.rand_count};
+    const DEMO_HEAD head{tape.level, tape.step_index, tape.rand_count, difficulty.current};
     const size_t size = 12 + static_cast<size_t>(DEMO_STEPS_MAX) + 4 * static_cast<size_t>(DEMO_RANDS_MAX);
     uint8_t *bytes = static_cast<uint8_t *>(Game_Alloc(size, "demo save buffer"));
     if (!bytes) return 0;

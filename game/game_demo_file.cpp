@@ -1,6 +1,7 @@
 // Demo list and demo files: the list parser, the checked demo file reader and the encoder.
 #include "game/game_demo_file.h"
 
+#include "game/game_difficulty.h"
 #include "game/game_error.h"
 #include "kx/kx_mem/kx_mem.h"
 #include "world/world_line.h"
@@ -11,6 +12,7 @@
 namespace {
 
 constexpr int DEMO_HEAD_BYTES = 12;
+constexpr char DEMO_MARK[4] = {'D', 'I', 'F', 'F'};
 
 // One list line as an entry; 0 when the line is no entry. "$" lines: the show time is the run
 // of digits from the second character (three in the usual form, at most DEMO_SHOW_DIGITS), one
@@ -140,13 +142,29 @@ int Demo_File_Read(KX_IO *file, const char *name, int level_limit, DEMO_HEAD *he
         }
         rands[i] = static_cast<int32_t>(demo_get32(v));
     }
+    // What follows the tables is the difficulty mark, or nothing the game reads.
+    head->difficulty = DIFFICULTY_NORMAL;
+    uint8_t mark[DEMO_MARK_BYTES];
+    if (end - kx_io_ftell(file) >= static_cast<long>(DEMO_MARK_BYTES) &&
+        kx_io_fread(mark, 1, DEMO_MARK_BYTES, file) == DEMO_MARK_BYTES && !std::memcmp(mark, DEMO_MARK, 4)) {
+        const int32_t d = static_cast<int32_t>(demo_get32(mark + 4));
+        if (d < 0 || d >= DIFFICULTY_COUNT) {
+            Game_Fail(fail, 0, "Demo file %s names difficulty %d, which the game does not know", name, d);
+            return 0;
+        }
+        head->difficulty = d;
+    }
     return 1;
 }
 
 size_t Demo_File_Encode(const DEMO_HEAD *head, const uint8_t *moves, const int32_t *rands, uint8_t *out, size_t size)
 {
-    if (head->steps < 0 || head->steps > DEMO_STEPS_MAX || head->randoms < 0 || head->randoms > DEMO_RANDS_MAX) return 0;
-    size_t length = DEMO_HEAD_BYTES + static_cast<size_t>(head->steps) + 4 * static_cast<size_t>(head->randoms);
+    if (head->steps < 0 || head->steps > DEMO_STEPS_MAX || head->randoms < 0 || head->randoms > DEMO_RANDS_MAX ||
+        head->difficulty < 0 || head->difficulty >= DIFFICULTY_COUNT)
+        return 0;
+    const bool marked = head->difficulty != DIFFICULTY_NORMAL;
+    size_t length = DEMO_HEAD_BYTES + static_cast<size_t>(head->steps) + 4 * static_cast<size_t>(head->randoms) +
+                    (marked ? DEMO_MARK_BYTES : 0);
     if (length > size) return 0;
     demo_put32(out, static_cast<uint32_t>(head->level));
     demo_put32(out + 4, static_cast<uint32_t>(head->steps));
@@ -154,6 +172,10 @@ size_t Demo_File_Encode(const DEMO_HEAD *head, const uint8_t *moves, const int32
     if (head->steps) std::memcpy(out + DEMO_HEAD_BYTES, moves, static_cast<size_t>(head->steps));
     uint8_t *p = out + DEMO_HEAD_BYTES + head->steps;
     for (int i = 0; i < head->randoms; i++, p += 4) demo_put32(p, static_cast<uint32_t>(rands[i]));
+    if (marked) {
+        std::memcpy(p, DEMO_MARK, 4);
+        demo_put32(p + 4, static_cast<uint32_t>(head->difficulty));
+    }
     return length;
 }
 

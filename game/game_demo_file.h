@@ -1,6 +1,8 @@
 // Recorded demo files and the demo list: reading "data\demos.txt", reading and writing ".dem"
 // files. A demo file is little-endian and has no header: level, step count N, random count M
-// (signed 32-bit each), N step bytes, M signed 32-bit random values.
+// (signed 32-bit each), N step bytes, M signed 32-bit random values. A game played on another
+// difficulty than Normal ends in a mark: the four bytes "DIFF" and the difficulty (signed
+// 32-bit); a file without it replays as Normal.
 #pragma once
 
 #include "game/game_error.h"
@@ -41,11 +43,12 @@ struct DEMO_LIST {
     int count;          // entries in the list
 };
 
-// The three counts at the head of a demo file.
+// The three counts at the head of a demo file, and the difficulty its end names.
 struct DEMO_HEAD {
     int32_t level;
     int32_t steps;
     int32_t randoms;
+    int32_t difficulty;   // DIFFICULTY_*
 };
 
 // How a fatal error is reported: the line is always 0, the messages name what they concern
@@ -68,9 +71,12 @@ int Demo_List_Read(KX_IO *file, int position, DEMO_LIST *list, DEMO_FAIL_FN fail
 int Demo_File_Read(KX_IO *file, const char *name, int level_limit, DEMO_HEAD *head, uint8_t *moves, int32_t *rands,
                    DEMO_FAIL_FN fail);
 
-// The bytes of a demo file: 12 + steps + 4 * randoms of them into `out`, which holds `size`.
-// Returns the length, or 0 when it does not fit or a count is out of range.
+// The bytes of a demo file: 12 + steps + 4 * randoms of them (and the 8 of the difficulty mark
+// unless it is Normal) into `out`, which holds `size`. Returns the length, or 0 when it does not
+// fit or a count or the difficulty is out of range.
 size_t Demo_File_Encode(const DEMO_HEAD *head, const uint8_t *moves, const int32_t *rands, uint8_t *out, size_t size);
+
+constexpr size_t DEMO_MARK_BYTES = 8;
 
 // The game name of a recording of `level`: "level\level%2d.dem" (a space before one digit).
 void Demo_Save_Name(int level, char *out, size_t size);

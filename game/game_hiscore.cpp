@@ -2,6 +2,7 @@
 #include "game/game_hiscore.h"
 
 #include "game/game_local.h"
+#include "game/game_difficulty.h"
 #include "game/game_error.h"
 #include "game/game_music.h"
 #include "game/game_sets.h"
@@ -25,6 +26,8 @@ namespace {
 constexpr const char *HISCORE_FILE = "highscor.dat";
 constexpr const char *HISCORE_PRISTINE = "data\\highscor.ori";
 constexpr const char *HISCORE_MUSIC = "snd\\hiscore.s3m";
+// The shipped set's tables of each difficulty (DIFFICULTY_* order).
+constexpr const char *HISCORE_FILES[DIFFICULTY_COUNT] = {HISCORE_FILE, "highscor_easy.dat", "highscor_hard.dat"};
 
 enum : int { EFFECT_LETTER = 8, EFFECT_NAME = 9 };
 
@@ -50,6 +53,11 @@ bool command(int c)
 void draw_text(const char *text, double x, double y, int tint, double height, double width, double advance)
 {
     draw_sprite_text(text, x, y, tint, LIGHT, 0, height, width, advance);
+}
+
+const char *shipped_file(int d)
+{
+    return HISCORE_FILES[d >= 0 && d < DIFFICULTY_COUNT ? d : DIFFICULTY_NORMAL];
 }
 
 int row_y(int row)
@@ -141,12 +149,18 @@ int Hiscore_Defaults()
 
 void Hiscore_Load()
 {
+    Hiscore_Load_For(Difficulty_For_Game());
+}
+
+void Hiscore_Load_For(int difficulty_of_table)
+{
     if (!Hiscore_Defaults()) return;
+    hiscore.difficulty = difficulty_of_table;
     if (sets.chosen[0]) {
         // A user set's table starts from the defaults: no pristine copy belongs to it.
         char path[KX_IO_PATH_MAX];
         uint32_t size = 0;
-        uint8_t *data = Sets_Scores_Path(sets.chosen, path) && kx_io_exists(path, KX_IO_WHERE_DISK)
+        uint8_t *data = Sets_Scores_Path(sets.chosen, hiscore.difficulty, 0, path) && kx_io_exists(path, KX_IO_WHERE_DISK)
                             ? static_cast<uint8_t *>(kx_io_load(path, &size))
                             : nullptr;
         if (!data) return;
@@ -154,12 +168,14 @@ void Hiscore_Load()
         kx_mem_free(data);
         return;
     }
-    if (!kx_io_exists(HISCORE_FILE, KX_IO_WHERE_KX)) kx_io_copy(HISCORE_FILE, HISCORE_PRISTINE, KX_IO_WHERE_KX);
-    const char *source = kx_io_exists(HISCORE_FILE, KX_IO_WHERE_KX) ? HISCORE_FILE : HISCORE_PRISTINE;
+    const char *file = shipped_file(hiscore.difficulty);
+    if (file == HISCORE_FILE && !kx_io_exists(HISCORE_FILE, KX_IO_WHERE_KX))
+        kx_io_copy(HISCORE_FILE, HISCORE_PRISTINE, KX_IO_WHERE_KX);
+    const char *source = kx_io_exists(file, KX_IO_WHERE_KX) ? file : HISCORE_PRISTINE;
     if (!kx_io_exists(source, KX_IO_WHERE_KX)) return;
     uint32_t size = 0;
     uint8_t *data = static_cast<uint8_t *>(kx_io_load(source, &size));
-    if (!data && source == HISCORE_FILE && kx_io_exists(HISCORE_PRISTINE, KX_IO_WHERE_KX))
+    if (!data && source == file && kx_io_exists(HISCORE_PRISTINE, KX_IO_WHERE_KX))
         data = static_cast<uint8_t *>(kx_io_load(HISCORE_PRISTINE, &size));
     if (!data) return;
     Hiscore_Read(data, size);
@@ -171,10 +187,10 @@ void Hiscore_Save()
     if (!hiscore.loaded) return;
     uint8_t bytes[HISCORE_FILE_SIZE];
     Hiscore_Write(bytes);
-    char path[KX_IO_PATH_MAX] = "", folder[KX_IO_PATH_MAX];
-    const char *file = HISCORE_FILE;
+    char path[KX_IO_PATH_MAX] = "";
+    const char *file = shipped_file(hiscore.difficulty);
     if (sets.chosen[0]) {
-        if (Sets_Scores_Path(sets.chosen, path) && kx_io_private_path_get("highscores", folder)) kx_io_folder_make(folder);
+        Sets_Scores_Path(sets.chosen, hiscore.difficulty, 1, path);
         file = path;
     }
     if (!kx_io_save(file, bytes, sizeof bytes)) Game_Error("Cant create hi_score file");
@@ -211,8 +227,11 @@ void Hiscore_Draw()
         draw_text(hiscore.name[i], 38, y, tint, 15, 11, 9);
     }
     if (!entering) {
-        // A user set's table says whose it is, under the table.
-        text_small(sets.chosen, 110.5);
+        // Under the table: whose it is, the set and the difficulty.
+        char whose[SETS_LISTED_MAX + 64];
+        std::snprintf(whose, sizeof whose, "%s - %s", sets.chosen[0] ? sets.chosen : Game_Message(MSG_SET_SHIPPED),
+                      Game_Message(Difficulty_Message(hiscore.difficulty)));
+        text_small(whose, 110.5);
         return;
     }
     int y = row_y(bright);
@@ -233,7 +252,7 @@ void Hiscore_Draw()
 
 int Hiscore_Place(int32_t score)
 {
-    Hiscore_Load();
+    Hiscore_Load_For(difficulty.current);
     if (game_flags.attract_mode || !hiscore.loaded) return 0;
     int i = 0;
     while (i < HISCORE_ENTRIES && hiscore.score[i] >= score) i++;

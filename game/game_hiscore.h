@@ -24,6 +24,7 @@ struct HISCORE {
     int32_t score[HISCORE_ENTRIES];   // best first
     char *name[HISCORE_ENTRIES];      // "hi score name" blocks while loaded
     int loaded;
+    int difficulty;                   // whose table is loaded (DIFFICULTY_*)
     int entry_row;                    // the row whose name is being entered
     int cursor;                       // 0-2 a letter, HISCORE_CURSOR_END the end marker
     int blink;
@@ -35,9 +36,13 @@ extern HISCORE hiscore;
 // Functions
 // ---------------------------------------------------------------------------------------------
 
-// Fills the table: defaults, then "highscor.dat" (first copied from "data\\highscor.ori" when it
-// does not exist yet), else "data\\highscor.ori"; a missing or short file keeps the defaults.
+// Fills the table of the set chosen last, at the difficulty a new game would play: defaults, then
+// its file. The shipped set's Normal table is "highscor.dat" (first copied from
+// "data\\highscor.ori" when it does not exist yet), else "data\\highscor.ori"; its Easy and Hard
+// tables start from "data\\highscor.ori" too. A missing or short file keeps the defaults.
 void Hiscore_Load();
+// The same for a given difficulty.
+void Hiscore_Load_For(int difficulty);
 // Marks the table loaded with every entry at its default (score 100, "AAA"); 0 after the fatal
 // error of a failed allocation.
 int Hiscore_Defaults();

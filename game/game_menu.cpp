@@ -3,7 +3,9 @@
 #include "game/game_menu.h"
 
 #include "game/game_local.h"
+#include "game/game_difficulty.h"
 #include "game/game_hiscore.h"
+#include "game/game_kept.h"
 #include "game/game_play.h"
 #include "game/game_progress.h"
 #include "game/game_error.h"
@@ -34,10 +36,12 @@ namespace {
 
 enum : int { EFFECT_ESC = 4, EFFECT_ENTER = 5, EFFECT_CHANGE = 6 };
 
-// Volume rows of page 6, the sets of page 5, the lines of a refusal on page 7 and the rows of the
-// controls pages carry these instead of a message number.
-constexpr int ITEM_MUSIC = 1000, ITEM_SOUND = 1001, ITEM_SET = 2000, ITEM_REFUSAL = 3000, ITEM_CONTROL = 4000;
+// Volume rows of page 6, the sets of page 5, the lines of a refusal on page 7 (and of a damaged
+// kept game on page 9) and the rows of the controls pages carry these instead of a message number.
+constexpr int ITEM_MUSIC = 1000, ITEM_SOUND = 1001, ITEM_SET = 2000, ITEM_REFUSAL = 3000, ITEM_CONTROL = 4000,
+              ITEM_KEPT = 5000;
 constexpr int REFUSAL_LINES = 4;
+constexpr int KEPT_LINES = 4, KEPT_WIDTH = 14;
 
 constexpr float DELAY_ESC = 75.0f, DELAY_KEY = 25.0f;
 constexpr int LIGHT = 15, LIGHT_DIM = 11;
@@ -110,6 +114,11 @@ const char *item_text(int item, char *buffer)
     }
     if (item >= ITEM_CONTROL && item < ITEM_CONTROL + MENU_CONTROL_ROWS)
         return menu_controls ? menu_controls->text(item - ITEM_CONTROL, buffer, TEXT_SIZE) : "";
+    if (item >= ITEM_KEPT && item < ITEM_KEPT + KEPT_LINES) {
+        char lines[KEPT_LINES][MENU_WRAP_WIDTH + 1];
+        int n = Menu_Wrap(Game_Message(MSG_KEPT_DAMAGED), KEPT_WIDTH, lines, KEPT_LINES);
+        return item - ITEM_KEPT < n ? std::strcpy(buffer, lines[item - ITEM_KEPT]) : "";
+    }
     return Game_Message(item);
 }
 
@@ -117,6 +126,27 @@ void page_go(int page, int item)
 {
     menu.page = page;
     menu.item = item;
+}
+
+// The main page with the item of game message `message` selected (the items move down one
+// while CONTINUE is offered above them).
+void main_go(int message)
+{
+    const MENU_PAGE page = Menu_Page(MENU_PAGE_MAIN);
+    int item = 0;
+    for (int i = 0; i < page.count; i++)
+        if (page.items[i] == message) item = i;
+    page_go(MENU_PAGE_MAIN, item);
+}
+
+// The set choice, opened on the set `name`.
+void sets_go(const char *name)
+{
+    int at = 0;
+    for (int i = 0; i < sets.count; i++)
+        if (!std::strcmp(sets.names[i], name)) at = i + 1;
+    menu.set_top = std::max(0, at - (MENU_SET_ROWS - 1));
+    page_go(MENU_PAGE_SETS, at - menu.set_top + 1);
 }
 
 // One row's text and its size: character width z (advance z - 2) and the left edge of the text.
@@ -135,8 +165,8 @@ int item_clamped(const MENU_PAGE &page)
 void draw_page(const MENU_PAGE &page)
 {
     const int item = item_clamped(page);
-    MENU_ROW rows[MENU_ITEMS];
-    char buffers[MENU_ITEMS][TEXT_SIZE];
+    MENU_ROW rows[MENU_ITEMS_MAX];
+    char buffers[MENU_ITEMS_MAX][TEXT_SIZE];
     int count = 0;
     double left = 160.0, right = 0.0, top = 120.0, bottom = 0.0;
     for (int i = 0; i < page.count; i++) {
@@ -149,7 +179,8 @@ void draw_page(const MENU_PAGE &page)
         if (menu.page == MENU_PAGE_VOLUMES && i < 2) r.z = 8;
         if ((r.z - 2) * r.length > 115) r.z = 115 / r.length + 2;
         r.x = 79 - (r.z - 2) * r.length / 2;
-        r.y = 14 + 16 * i;
+        // Seven rows (CONTINUE above the main page's six) stand closer, higher up.
+        r.y = page.count > MENU_ITEMS ? 6 + 15 * i : 14 + 16 * i;
         count = i + 1;
         if (!r.length) continue;
         left = std::min(left, r.x - (79.0 - 65.0) - 4.0);
@@ -188,11 +219,17 @@ void command_esc()
         return;
     case MENU_PAGE_SCORES:
         Hiscore_Free();
-        page_go(MENU_PAGE_MAIN, 2);
+        main_go(MSG_SCORES);
         return;
     case MENU_PAGE_OPTIONS:
         write_preferences();
-        page_go(MENU_PAGE_MAIN, 1);
+        main_go(MSG_OPTIONS);
+        return;
+    case MENU_PAGE_DIFFICULTY:
+        if (sets.count > 0)
+            sets_go(menu.set_next);
+        else
+            main_go(MSG_NEW_GAME);
         return;
     case MENU_PAGE_CONTROLS: page_go(MENU_PAGE_OPTIONS, 3); return;
     case MENU_PAGE_PAD_MOUSE: page_go(MENU_PAGE_CONTROLS, 5); return;
@@ -206,33 +243,44 @@ void command_esc()
     }
 }
 
+void command_continue()
+{
+    switch (Kept_Continue()) {
+    case KEPT_DAMAGED:
+        page_go(MENU_PAGE_KEPT_REFUSED, MENU_ITEMS - 1);
+        break;
+    case KEPT_SET_REFUSED:
+        page_go(MENU_PAGE_SET_REFUSED, MENU_ITEMS - 1);
+        break;
+    case KEPT_MISSING:
+        main_go(MSG_NEW_GAME);
+        break;
+    }
+}
+
 void command_main(int item)
 {
-    switch (item) {
-    case 0:
-        if (!game_flags.attract_mode) {
-            page_go(MENU_PAGE_QUIT_GAME, 5);
-        } else if (Sets_List() == 0) {
-            Menu_Set_Play("");
-        } else {
-            // The choice opens on the set chosen last.
-            int at = 0;
-            for (int i = 0; i < sets.count; i++)
-                if (!std::strcmp(sets.names[i], sets.chosen)) at = i + 1;
-            menu.set_top = std::max(0, at - (MENU_SET_ROWS - 1));
-            page_go(MENU_PAGE_SETS, at - menu.set_top + 1);
-        }
+    const MENU_PAGE page = Menu_Page(MENU_PAGE_MAIN);
+    if (item < 0 || item >= page.count) return;
+    switch (page.items[item]) {
+    case MSG_CONTINUE: command_continue(); break;
+    case MSG_END_GAME: page_go(MENU_PAGE_QUIT_GAME, 5); break;
+    case MSG_NEW_GAME:
+        if (Sets_List() == 0)
+            Menu_Difficulty_Ask("");
+        else
+            sets_go(sets.chosen); // the choice opens on the set chosen last
         break;
-    case 1: page_go(MENU_PAGE_OPTIONS, 0); break;
-    case 2:
+    case MSG_OPTIONS: page_go(MENU_PAGE_OPTIONS, 0); break;
+    case MSG_SCORES:
         Hiscore_Load();
         page_go(MENU_PAGE_SCORES, 0);
         break;
-    case 3:
+    case MSG_HELP:
         if (menu_help_fn) menu_help_fn();
         break;
-    case 4: page_go(MENU_PAGE_VOLUMES, 0); break;
-    case 5: page_go(MENU_PAGE_LEAVE, 5); break;
+    case MSG_VOLUMES: page_go(MENU_PAGE_VOLUMES, 0); break;
+    case MSG_EXIT: page_go(MENU_PAGE_LEAVE, 5); break;
     }
 }
 
@@ -245,10 +293,12 @@ void command_enter()
     case MENU_PAGE_MAIN: command_main(item); break;
     case MENU_PAGE_LEAVE:
         if (item == 4) kx_dsp_quit();
-        if (item == 5) page_go(MENU_PAGE_MAIN, 5);
+        if (item == 5) main_go(MSG_EXIT);
         break;
     case MENU_PAGE_QUIT_GAME:
         if (item == 4) {
+            // A game given up is over: it is not kept.
+            Kept_Game_End();
             page_go(MENU_PAGE_MAIN, 0);
             Game_Particles_Stop_All();
             // A score that enters the table asks for the name first, as at game over; the name
@@ -274,7 +324,7 @@ void command_enter()
         if (item == 4) page_go(MENU_PAGE_VIEW, 1);
         if (item == 5) {
             write_preferences();
-            page_go(MENU_PAGE_MAIN, 1);
+            main_go(MSG_OPTIONS);
         }
         break;
     case MENU_PAGE_CONTROLS:
@@ -298,15 +348,29 @@ void command_enter()
         break;
     case MENU_PAGE_SETS: {
         int at = menu.set_top + item - 1;
-        Menu_Set_Play(at > 0 && at <= sets.count ? sets.names[at - 1] : "");
+        Menu_Difficulty_Ask(at > 0 && at <= sets.count ? sets.names[at - 1] : "");
         break;
     }
     case MENU_PAGE_SET_REFUSED:
-        if (item == MENU_ITEMS - 1) page_go(MENU_PAGE_SETS, 1);
+        if (item != MENU_ITEMS - 1) break;
+        if (sets.count > 0)
+            page_go(MENU_PAGE_SETS, 1);
+        else
+            main_go(MSG_NEW_GAME);
+        break;
+    case MENU_PAGE_DIFFICULTY:
+        if (item >= 2 && item < 2 + DIFFICULTY_COUNT) {
+            difficulty.chosen = DIFFICULTY_ORDER[item - 2];
+            write_preferences();
+            Menu_Set_Play(menu.set_next);
+        }
+        break;
+    case MENU_PAGE_KEPT_REFUSED:
+        if (item == MENU_ITEMS - 1) main_go(MSG_NEW_GAME);
         break;
     case MENU_PAGE_VOLUMES:
         if (item == 0 || item == 1) volume_command(item == 0, CMD_ENTER);
-        if (item == 5) page_go(MENU_PAGE_MAIN, 4);
+        if (item == 5) main_go(MSG_VOLUMES);
         break;
     }
 }
@@ -317,6 +381,8 @@ MENU_PAGE Menu_Page(int page)
 {
     switch (page) {
     case MENU_PAGE_MAIN:
+        if (game_flags.attract_mode && kept.present)
+            return {{MSG_CONTINUE, MSG_NEW_GAME, MSG_OPTIONS, MSG_SCORES, MSG_HELP, MSG_VOLUMES, MSG_EXIT}, 7, 0, 6};
         return {{game_flags.attract_mode ? MSG_NEW_GAME : MSG_END_GAME, MSG_OPTIONS, MSG_SCORES, MSG_HELP, MSG_VOLUMES, MSG_EXIT},
                 6, 0, 5};
     case MENU_PAGE_LEAVE:
@@ -351,6 +417,12 @@ MENU_PAGE Menu_Page(int page)
     }
     case MENU_PAGE_SET_REFUSED:
         return {{MSG_SET_REFUSED, ITEM_REFUSAL, ITEM_REFUSAL + 1, ITEM_REFUSAL + 2, ITEM_REFUSAL + 3, MSG_BACK}, 6, 5, 5};
+    case MENU_PAGE_DIFFICULTY:
+        return {{MSG_DIFFICULTY, MENU_EMPTY, Difficulty_Message(DIFFICULTY_ORDER[0]), Difficulty_Message(DIFFICULTY_ORDER[1]),
+                 Difficulty_Message(DIFFICULTY_ORDER[2])},
+                5, 2, 4};
+    case MENU_PAGE_KEPT_REFUSED:
+        return {{ITEM_KEPT, ITEM_KEPT + 1, ITEM_KEPT + 2, ITEM_KEPT + 3, MENU_EMPTY, MSG_BACK}, 6, 5, 5};
     default: return {{}, 0, 1, 0};
     }
 }
@@ -387,6 +459,19 @@ int Menu_Set_Play(const char *name)
     std::snprintf(sets.chosen, sizeof sets.chosen, "%s", name);
     New_Game();
     return 1;
+}
+
+void Menu_Difficulty_Ask(const char *name)
+{
+    if (difficulty.forced >= 0) {
+        Menu_Set_Play(name);
+        return;
+    }
+    std::snprintf(menu.set_next, sizeof menu.set_next, "%s", name);
+    int row = 0;
+    for (int i = 0; i < DIFFICULTY_COUNT; i++)
+        if (DIFFICULTY_ORDER[i] == difficulty.chosen) row = i;
+    page_go(MENU_PAGE_DIFFICULTY, 2 + row);
 }
 
 int Menu_Wrap(const char *text, int width, char (*lines)[MENU_WRAP_WIDTH + 1], int max_lines)

@@ -2,6 +2,8 @@
 // selection, the commands of each page, the options and the two volume rows.
 #pragma once
 
+#include "game/game_sets.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -18,6 +20,8 @@ enum : int {
     MENU_PAGE_SETS = 5,
     MENU_PAGE_VOLUMES = 6,
     MENU_PAGE_SET_REFUSED = 7,
+    MENU_PAGE_DIFFICULTY = 8,
+    MENU_PAGE_KEPT_REFUSED = 9,
     MENU_PAGE_CONTROLS = 10,      // the keyboard's keys
     MENU_PAGE_VIEW = 11,          // the view options
     MENU_PAGE_PAD_MOUSE = 12,     // the pad's buttons, the mouse speed and the defaults
@@ -38,6 +42,7 @@ enum : int {
 };
 
 constexpr int MENU_ITEMS = 6;
+constexpr int MENU_ITEMS_MAX = MENU_ITEMS + 1;  // the main page with CONTINUE above the six
 constexpr int MENU_SET_ROWS = MENU_ITEMS - 1;   // sets shown at once under the title
 constexpr int MENU_WRAP_WIDTH = 26;             // characters of a line of the refusal
 constexpr float MENU_IDLE_TICKS = 1000.0f;
@@ -47,6 +52,7 @@ struct MENU {
     int item;            // the selected item
     float idle_timer;    // ticks left before the menu closes by itself in attract mode
     int set_top;         // the first set shown on the set choice (0: the shipped levels)
+    char set_next[SETS_LISTED_MAX + 1];   // the set the difficulty choice will play
 };
 extern MENU menu;
 
@@ -72,7 +78,7 @@ extern const MENU_CONTROLS *menu_controls;
 // the first and last selectable item (first > last: nothing to select).
 constexpr int MENU_EMPTY = -1;
 struct MENU_PAGE {
-    int items[MENU_ITEMS];
+    int items[MENU_ITEMS_MAX];
     int count;
     int first, last;
 };
@@ -96,6 +102,9 @@ int Menu_Set_Step(int total, int *top, int item, int step);
 // Starts a new game with a set ("" for the shipped levels), which the player has then chosen; a
 // set that cannot be used leaves the menu open on a page that says why. 1 when the game started.
 int Menu_Set_Play(const char *name);
+// A set was chosen for a new game: the difficulty choice follows (opened on the difficulty
+// chosen last), or, with --difficulty, the game starts at once.
+void Menu_Difficulty_Ask(const char *name);
 // Splits `text` at spaces into lines of at most `width` characters (longer words are cut), in
 // capitals; the number of lines, at most `max_lines` (the last one ends in "..." when more text
 // was left).

@@ -3,7 +3,9 @@
 // extra life, the score and lives), and the game scene itself.
 #include "game/game_local.h"
 #include "game/game_demo.h"
+#include "game/game_difficulty.h"
 #include "game/game_error.h"
+#include "game/game_kept.h"
 #include "game/game_play.h"
 #include "game/game_progress.h"
 #include "game/game_random.h"
@@ -113,6 +115,7 @@ void Pass_Events(float)
             tape.finished = 1;
         } else if (game.lives < 1) {
             Screen_Game_Over();
+            Kept_Game_End();
             Game_Effect(7);
             // A game recorded to its end is kept as if Esc had ended the recording.
             if (tape.recording) Demo_Record_Stop(0);
@@ -178,12 +181,13 @@ void Game_Overlay_Draw()
         text_centred(text, game_flags.attract_mode ? DEMO_TITLE_Y : 45.0, false);
     }
     // A ball held on the paddle goes by itself: the seconds left count down, and the line under
-    // them says that Space (or the fire key the player chose) launches it at once.
+    // them says that Space (or the fire key the player chose) launches it at once. On Easy it waits:
+    // only the line shows.
     const int held = !game_flags.attract_mode && !game_flags.paused && playing && !game.start_move && !game.won_move ? Balls_Held() : 0;
     if (held > 0 && game.world_loaded) {
         char seconds[16];
         std::snprintf(seconds, sizeof seconds, "%d", (held + 99) / 100);
-        text_centred(seconds, LAUNCH_Y, true);
+        if (!Difficulty_Ball_Waits()) text_centred(seconds, LAUNCH_Y, true);
         const char *launch = Game_Message(MSG_LAUNCH), *key = game_fire_key_fn ? game_fire_key_fn() : nullptr;
         const char *colon = std::strchr(launch, ':');
         char named[96];

@@ -4,6 +4,8 @@
 #include "game/game_progress.h"
 
 #include "game/game_local.h"
+#include "game/game_difficulty.h"
+#include "game/game_kept.h"
 #include "game/game_levels.h"
 #include "game/game_play.h"
 #include "game/game_random.h"
@@ -42,20 +44,30 @@ void Game_Carry_Reset()
 
 void New_Game()
 {
-    New_Game_Level(1);
+    // A new game takes the place of the kept one.
+    Kept_Remove();
+    difficulty.current = Difficulty_For_Game();
+    Game_Begin(1, 0, 0, Difficulty_Lives(), 1);
 }
 
 void New_Game_Level(int level)
 {
+    difficulty.current = Difficulty_For_Game();
+    Game_Begin(level, 0, 0, Difficulty_Lives(), 0);
+}
+
+void Game_Begin(int level, int cycle, int32_t score, int lives, int player)
+{
     Game_Particles_Stop_All();
     Game_Carry_Reset();
+    Kept_Game_Begin(player);
     tape.recording = 0;
-    game.score = game.score_previous = 0;
+    game.score = game.score_previous = score;
     game.weapon = 0;
     Screen_Play();
     game.level = level;
-    game.cycle = 0;
-    game.lives = 3;
+    game.cycle = cycle;
+    game.lives = lives;
     tape.steps = 0;
     tape.finished = 0;
     if (game.scenery_loaded) World_Unload();
@@ -105,6 +117,7 @@ void Level_Start(int width, int height)
     Game_Ticks_Set(0);
     New_Life();
     game.level_opening = 1;
+    Kept_Level_Start();
 }
 
 void Level_Preview(int level, int width, int height)

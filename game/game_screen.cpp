@@ -2,6 +2,7 @@
 // over, name entry, the language screen, the editor and its test play. The application and the
 // editor change screens only through them; the trace's screen name is read here as well.
 #include "game/game_local.h"
+#include "game/game_kept.h"
 
 void Screen_Language_Chosen()
 {
@@ -99,6 +100,8 @@ void Screen_Name_Entry_End()
 
 void Screen_Editor()
 {
+    // The game left for the editor is not kept.
+    kept.playing = 0;
     game_flags.attract_mode = 0;
     game_flags.menu_shown = 0;
     game_flags.paused = 0;

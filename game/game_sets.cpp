@@ -2,6 +2,7 @@
 // and putting a set into the game's level tables.
 #include "game/game_sets.h"
 
+#include "game/game_difficulty.h"
 #include "game/game_text.h"
 #include "kx/kx_io/kx_io.h"
 
@@ -87,9 +88,16 @@ int Sets_Levels_Path(const char *name, char *out)
     return sets_path("levels", name, ".txt", out);
 }
 
-int Sets_Scores_Path(const char *name, char *out)
+int Sets_Scores_Path(const char *name, int difficulty, int make, char *out)
 {
-    return sets_path("highscores", name, ".dat", out);
+    char folder[KX_IO_PATH_MAX], path[KX_IO_PATH_MAX];
+    std::snprintf(folder, sizeof folder, "highscores");
+    if (make && kx_io_private_path_get(folder, path)) kx_io_folder_make(path);
+    if (difficulty != DIFFICULTY_NORMAL) {
+        std::snprintf(folder, sizeof folder, "highscores\\%s", Difficulty_Name(difficulty));
+        if (make && kx_io_private_path_get(folder, path)) kx_io_folder_make(path);
+    }
+    return sets_path(folder, name, ".dat", out);
 }
 
 int Sets_Exists(const char *name)

@@ -1,6 +1,7 @@
 // Level sets: the shipped levels and the player's own sets, "levels\NAME.txt" in the per-user
 // folder, each with its own high-score table ("highscores\NAME.dat"; the shipped set keeps
-// "highscor.dat"). Which set is in the game's level tables, which one the player chose, the list
+// "highscor.dat"; the Easy and Hard tables lie in "highscores\easy\" and "highscores\hard\", and
+// the shipped set's in "highscor_easy.dat" and "highscor_hard.dat"). Which set is in the game's level tables, which one the player chose, the list
 // the menu offers, and loading and saving a set by name.
 #pragma once
 
@@ -37,10 +38,11 @@ extern SETS sets;
 // Null when `name` can name a user set: 1 to 32 letters, digits, '-', '_' or '.', not starting
 // with '.' and without "..". Otherwise the reason, as a message.
 const char *Sets_Name_Check(const char *name);
-// The disk paths of a user set's levels file and high-score file in `out` (KX_IO_PATH_MAX
-// bytes); 0 for a name that Sets_Name_Check refuses or a path that does not fit.
+// The disk paths of a user set's levels file and its high-score file of a difficulty in `out`
+// (KX_IO_PATH_MAX bytes); 0 for a name that Sets_Name_Check refuses or a path that does not fit.
+// With `make`, the folders of the high-score file are made when missing.
 int Sets_Levels_Path(const char *name, char *out);
-int Sets_Scores_Path(const char *name, char *out);
+int Sets_Scores_Path(const char *name, int difficulty, int make, char *out);
 // Whether the user set's levels file exists.
 int Sets_Exists(const char *name);
 // Fills sets.names with the user sets in the per-user "levels" folder (every "*.txt" file, also

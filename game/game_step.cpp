@@ -1,5 +1,6 @@
 // One fixed game step: only the order of its parts. Each part lives in its own file.
 #include "game/game_local.h"
+#include "game/game_kept.h"
 #include "game/game_play.h"
 #include "game/game_progress.h"
 #include "game/game_random.h"
@@ -40,8 +41,10 @@ void Game_Step()
         Screen_Pause_Toggle();
         game_flags.key_delay = 75.0f;
     }
-    // A recording begins only while a level opens, where a replay begins too.
-    if (mapa_teclado && mapa_teclado[CMD_DEMO_RECORD] && game.level_opening && !game_flags.attract_mode && !tape.recording) {
+    // A recording begins only while a level opens, where a replay begins too; a continued game
+    // does not begin as a replay would.
+    if (mapa_teclado && mapa_teclado[CMD_DEMO_RECORD] && game.level_opening && !game_flags.attract_mode && !tape.recording &&
+        !kept.continued) {
         Game_Carry_Reset();
         Game_Tape_Record_Start();
     }

@@ -2,7 +2,9 @@
 // of the demos, the brick world, the level table, the particle effects), freed at shut-down.
 #include "game/game_local.h"
 #include "game/game_alloc.h"
+#include "game/game_difficulty.h"
 #include "game/game_error.h"
+#include "game/game_kept.h"
 #include "game/game_levels.h"
 #include "game/game_random.h"
 #include "game/game_view.h"
@@ -50,6 +52,10 @@ void read_preferences()
     if (kx_io_ini_get_int("Preferences", "Background", &value, settings) && !kx_io_ini_failed(1))
         pref_background = value != 0;
     View_Preferences_Read(settings);
+    char word[16] = "";
+    if (kx_io_ini_get_string("Preferences", "Difficulty", word, sizeof word - 1, settings) && !kx_io_ini_failed(1) &&
+        Difficulty_Parse(word) >= 0)
+        difficulty.chosen = Difficulty_Parse(word);
     kx_io_ini_set_mode(nullptr, KX_IO_INI_QUIET_SECTION_OFF);
     kx_io_ini_set_mode(nullptr, KX_IO_INI_QUIET_KEY_OFF);
 }
@@ -63,6 +69,7 @@ void write_preferences()
     kx_io_ini_set_int("Preferences", "Floor", pref_floor, settings);
     kx_io_ini_set_int("Preferences", "Background", pref_background, settings);
     View_Preferences_Write(settings);
+    kx_io_ini_set_string("Preferences", "Difficulty", Difficulty_Name(difficulty.chosen), settings);
     if (held) kx_io_ini_hold_end();
 }
 
@@ -81,6 +88,7 @@ int Game_Tables_Init(int width, int height)
     if (!mapa_teclado) return 0;
     input_polling = 1;
     read_preferences();
+    Kept_Find();
     tape.rand = static_cast<int32_t *>(
         table_alloc(GAME_RAND_VALUES * sizeof(int32_t), "Rand Table", "Not enough memory for Rand Table"));
     if (!tape.rand) return 0;
@@ -103,6 +111,7 @@ void Game_Cleanup()
     input_polling = 0;
     // A recording still running when the program closes is kept like one ended by Esc.
     if (tape.recording) Demo_Record_Stop(0);
+    Kept_Close();
     write_preferences();
     World_Unload();
     particle_fx_deinit();

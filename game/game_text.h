@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-constexpr int GAME_MESSAGES_MAX = 78;      // numbers 0-77
+constexpr int GAME_MESSAGES_MAX = 84;      // numbers 0-83
 constexpr int GAME_CREDITS_MAX = 149;      // lines 0-148
 
 // The game messages the code names, by their number in the messages files. Every number the game
@@ -71,6 +71,12 @@ enum : int {
     MSG_HIGH_CAMERA_OFF = 75,
     MSG_BALL_SHADOWS_ON = 76,
     MSG_BALL_SHADOWS_OFF = 77,
+    MSG_DIFFICULTY = 78,     // the title of the difficulty choice
+    MSG_EASY = 79,
+    MSG_NORMAL = 80,
+    MSG_HARD = 81,
+    MSG_CONTINUE = 82,       // the main menu's first item while a game is kept
+    MSG_KEPT_DAMAGED = 83,   // a kept game that could not be read was removed
 };
 
 // Number of the current language (its "Number" in the language file; 0 before one is loaded):

@@ -1,5 +1,6 @@
 // The state of the game as one line of --trace-game, and the names of the screen states.
 #include "game/game_local.h"
+#include "game/game_difficulty.h"
 #include "game/game_menu.h"
 #include "game/game_random.h"
 
@@ -13,8 +14,9 @@ void Game_Trace_Line(char *out, int size, uint32_t pass, int steps, const char *
     if (game_flags.menu_shown) std::snprintf(where, sizeof where, "%d %d", menu.page, menu.item);
     std::snprintf(out, static_cast<size_t>(size),
                   "pass %u steps %d state %s level %d cycle %d score %d lives %d balls %d bricks %d paddle %.2f %.2f "
-                  "demo %d/%d rand %d world %s menu %s\n",
+                  "demo %d/%d rand %d world %s menu %s difficulty %s\n",
                   pass, steps, state, game.level, game.cycle, game.score, game.lives, Game_Balls_In_Play(),
                   Game_Bricks_Count(1), paddle.x, paddle.z, replaying ? tape.step_index : 0, replaying ? tape.steps : 0,
-                  tape.rand_count, game.world_loaded && world_def_name[0] ? world_def_name : "-", where);
+                  tape.rand_count, game.world_loaded && world_def_name[0] ? world_def_name : "-", where,
+                  Difficulty_Name(difficulty.current));
 }

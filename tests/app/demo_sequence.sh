@@ -2,7 +2,8 @@
 # Recorded demos and the attract sequence, headless on a fixed clock:
 # - a game recorded by the computer player on level 4 is saved as "level\level 4.dem", and its
 #   replay (with another seed, so every random value must come from the file) gives the same
-#   trace pass for pass from the end of the start-up move, through its lost lives;
+#   trace pass for pass from the end of the start-up move, through its lost lives; so does one
+#   recorded on Hard, which replays on Hard whatever difficulty the replaying game was given;
 # - a game recorded with F8 is kept at game over and replays; one whose tables fill up is kept
 #   and the game goes on;
 # - a list A, B, C plays A, B, C, then the player's recordings (a damaged one passed over), then
@@ -22,7 +23,7 @@ run() {  # name, then options; the per-user folder is the run's own
     local name=$1
     shift
     mkdir -p "$work/$name"
-    U3_APP_DATA_PATH="$work/$name/" timeout 300 "$game" --headless --language 1 --trace-game "$work/$name.trace" "$@" \
+    U3_APP_DATA_PATH="$work/$name/" timeout 300 "$game" --headless --language 1 --difficulty normal --trace-game "$work/$name.trace" "$@" \
         >"$work/$name.log" 2>&1
     local status=$?
     if grep -q "ERROR: AddressSanitizer\|runtime error:\|LeakSanitizer" "$work/$name.log"; then
@@ -32,22 +33,30 @@ run() {  # name, then options; the per-user folder is the run's own
     return $status
 }
 
-# Recording and replay.
-run record --fixed-ticks 20 --seed 7 --autopilot --record-demo 4:19000 || { cat "$work/record.log"; fail "recording failed"; }
-recording="$work/record/level/level 4.dem"
-[ -f "$recording" ] || fail "no recording written as 'level\\level 4.dem': $(ls -R "$work/record")"
-awk '$14 < 3 { lost = 1 } END { exit !lost }' "$work/record.trace" || fail "the recording lost no life"
-printf '#%s\r\n' "$recording" >"$work/one.txt"
-passes=$(wc -l <"$work/record.trace")
-run replay --fixed-ticks 20 --seed 99 --demo-list "$work/one.txt" --frames $((passes + 5)) ||
-    { cat "$work/replay.log"; fail "replay failed"; }
-# Fields from "level" to the paddle's z; the state and the demo counters differ by design.
-awk '
-    function fields(line,   f, n, i, s) { n = split(line, f, " "); s = ""; for (i = 7; i <= 21; i++) s = s " " f[i]; return s }
-    NR == FNR { rec[$2] = fields($0); last = $2; next }
-    $2 in rec && $2 >= 9 && $2 <= last { compared++; if (fields($0) != rec[$2]) { print "pass " $2 ":\n record:" rec[$2] "\n replay:" fields($0); bad = 1; exit } }
-    END { if (compared < 100) { print "only " compared " passes compared"; bad = 1 } exit bad }
-' "$work/record.trace" "$work/replay.trace" || fail "the replay left the recording"
+# Recording and replay: the replay's fields from "level" to the paddle's z and its difficulty
+# follow the recording's (the state and the demo counters differ by design).
+# A Normal game loses a life of its 3; a Hard one has fewer from the start.
+for take in "normal 19000 3" "hard 4000 3"; do
+    read -r difficulty steps lives <<<"$take"
+    run "record_$difficulty" --fixed-ticks 20 --seed 7 --autopilot --difficulty "$difficulty" --record-demo "4:$steps" ||
+        { cat "$work/record_$difficulty.log"; fail "recording failed"; }
+    recording="$work/record_$difficulty/level/level 4.dem"
+    [ -f "$recording" ] || fail "no recording written as 'level\\level 4.dem': $(ls -R "$work/record_$difficulty")"
+    awk -v lives="$lives" '$14 < lives { lost = 1 } END { exit !lost }' "$work/record_$difficulty.trace" ||
+        fail "the $difficulty recording never had fewer than $lives lives"
+    printf '#%s\r\n' "$recording" >"$work/one.txt"
+    passes=$(wc -l <"$work/record_$difficulty.trace")
+    run "replay_$difficulty" --fixed-ticks 20 --seed 99 --demo-list "$work/one.txt" --frames $((passes + 5)) ||
+        { cat "$work/replay_$difficulty.log"; fail "replay failed"; }
+    awk '
+        function fields(line,   f, n, i, s) { n = split(line, f, " "); s = ""; for (i = 7; i <= 21; i++) s = s " " f[i]; return s " " f[32] }
+        NR == FNR { rec[$2] = fields($0); last = $2; next }
+        $2 in rec && $2 >= 9 && $2 <= last { compared++; if (fields($0) != rec[$2]) { print "pass " $2 ":\n record:" rec[$2] "\n replay:" fields($0); bad = 1; exit } }
+        END { if (compared < 100) { print "only " compared " passes compared"; bad = 1 } exit bad }
+    ' "$work/record_$difficulty.trace" "$work/replay_$difficulty.trace" || fail "the $difficulty replay left the recording"
+done
+recording="$work/record_normal/level/level 4.dem"
+passes=$(wc -l <"$work/record_normal.trace")
 
 # A recording begun with F8 as level 1 opens: left alone, it runs into game over and is kept as
 # "level\level 1.dem", which replays to the score the game ended with; with the computer playing,

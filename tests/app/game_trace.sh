@@ -37,7 +37,9 @@ KEYS
 run() {  # name, frames, script, extra options...
     local name=$1 frames=$2 script=$3
     shift 3
-    "$game" --headless --language 1 --fixed-ticks 20 --frames "$frames" --script "$script" --trace-game "$work/$name.trace" "$@" \
+    # Each run starts a new game: none kept by the run before.
+    rm -f "$XDG_DATA_HOME/Pellovar/Veltramondo/kept.dat"
+    "$game" --headless --language 1 --difficulty normal --fixed-ticks 20 --frames "$frames" --script "$script" --trace-game "$work/$name.trace" "$@" \
         >"$work/$name.log" 2>&1 || { cat "$work/$name.log"; fail "$name: exit status $?"; }
 }
 
@@ -50,7 +52,8 @@ run idle 220 "$work/idle.txt" --seed 3
 awk '
     $1 != "pass" || $3 != "steps" || $5 != "state" || $7 != "level" || $9 != "cycle" || $11 != "score" ||
     $13 != "lives" || $15 != "balls" || $17 != "bricks" || $19 != "paddle" || $22 != "demo" || $24 != "rand" ||
-    $26 != "world" || $28 != "menu" || NF != 30 { print "malformed line " NR ": " $0; bad = 1 }
+    $26 != "world" || $28 != "menu" || $31 != "difficulty" || $32 != "normal" || NF != 32 {
+        print "malformed line " NR ": " $0; bad = 1 }
     $4 < 1 || $4 > 21 { print "line " FNR ": " $4 " steps"; bad = 1 }
     ($6 == "menu" && $29 == "-") || ($29 == "-") != ($30 == "-") { print "menu fields of line " FNR ": " $0; bad = 1 }
     END { exit bad }

@@ -58,7 +58,7 @@ wait_passes() {
 # Starts the game with its trace in $trace; its window, focused, in $win.
 start() {
     trace="$work/$1.trace"
-    "$game" --language 1 --trace-game "$trace" "${@:2}" >"$work/$1.log" 2>&1 &
+    "$game" --language 1 --difficulty normal --trace-game "$trace" "${@:2}" >"$work/$1.log" 2>&1 &
     pid=$!
     win=""
     for _ in $(seq 600); do   # the game's window, not its splash (which has no title)

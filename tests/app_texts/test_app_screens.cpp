@@ -121,8 +121,10 @@ protected:
         script << lines;
         for (auto [pass, key, down] : keys) script << pass << ' ' << key << (down ? " down\n" : " up\n");
         script.close();
+        // Every run that starts a game starts a new one on Normal, whatever the run before kept.
+        std::filesystem::remove(user / "Pellovar" / "Veltramondo" / "kept.dat");
         std::string command = "XDG_DATA_HOME='" + user.string() + "' XDG_CONFIG_HOME='" + (user / "config").string() +
-                              "' '" + VM_GAME + "' --headless --frames " +
+                              "' '" + VM_GAME + "' --headless --difficulty normal --frames " +
                               std::to_string(frames) + " --script '" + (dir / "keys.txt").string() + "' " + options +
                               " >'" + (dir / "log").string() + "' 2>&1";
         int rc = std::system(command.c_str());

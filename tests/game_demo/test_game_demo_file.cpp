@@ -2,6 +2,7 @@
 // checks that come before anything is read into the tables, and the byte layout both ways.
 #include "game/game_demo.h"
 #include "game/game_demo_file.h"
+#include "game/game_difficulty.h"
 
 #include "kx/kx_error/kx_error.h"
 #include "kx/kx_io/kx_io.h"
@@ -94,22 +95,39 @@ TEST_F(DemoFileTest, ListsThatCannotRunAreFatal)
     EXPECT_EQ(list("#" + std::string(998, 'x'), 0, &l), 1) << "999 characters fit";
 }
 
-TEST_F(DemoFileTest, EncodedDemoReadsBackExactly)
+// Normal writes the file as it always was; Easy and Hard end in their mark and read back with it.
+TEST_F(DemoFileTest, EncodedDemoReadsBackExactlyWithItsDifficulty)
 {
     std::vector<uint8_t> moves = {0, 1, 2, 4, 8, 16, 32, 63}, got_moves(DEMO_STEPS_MAX);
     std::vector<int32_t> rands = {0, -1, 2147483647, -2147483647 - 1, 12345}, got_rands(DEMO_RANDS_MAX);
-    DEMO_HEAD head{7, static_cast<int32_t>(moves.size()), static_cast<int32_t>(rands.size())}, got{};
-    std::vector<uint8_t> bytes(200);
-    size_t n = Demo_File_Encode(&head, moves.data(), rands.data(), bytes.data(), bytes.size());
-    ASSERT_EQ(n, 12u + 8 + 20);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 12), le32(7) + le32(8) + le32(5));
-    EXPECT_EQ(Demo_File_Encode(&head, moves.data(), rands.data(), bytes.data(), n - 1), 0u);
-    KX_IO *f = mem_file(std::string(bytes.begin(), bytes.begin() + static_cast<long>(n)));
-    ASSERT_EQ(Demo_File_Read(f, "t.dem", 50, &got, got_moves.data(), got_rands.data(), capture), 1) << failure;
-    kx_io_fclose(f);
-    EXPECT_EQ(got.level, 7);
-    EXPECT_EQ(std::vector<uint8_t>(got_moves.begin(), got_moves.begin() + 8), moves);
-    EXPECT_EQ(std::vector<int32_t>(got_rands.begin(), got_rands.begin() + 5), rands);
+    const std::pair<int, std::string> cases[] = {
+        {DIFFICULTY_NORMAL, ""}, {DIFFICULTY_EASY, "DIFF" + le32(1)}, {DIFFICULTY_HARD, "DIFF" + le32(2)}};
+    for (const auto &[difficulty, mark] : cases) {
+        DEMO_HEAD head{7, static_cast<int32_t>(moves.size()), static_cast<int32_t>(rands.size()), difficulty}, got{};
+        std::vector<uint8_t> bytes(200);
+        size_t n = Demo_File_Encode(&head, moves.data(), rands.data(), bytes.data(), bytes.size());
+        ASSERT_EQ(n, 12u + 8 + 20 + mark.size());
+        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 12), le32(7) + le32(8) + le32(5));
+        EXPECT_EQ(std::string(bytes.begin() + 40, bytes.begin() + static_cast<long>(n)), mark);
+        EXPECT_EQ(Demo_File_Encode(&head, moves.data(), rands.data(), bytes.data(), n - 1), 0u);
+        got.difficulty = -1;
+        KX_IO *f = mem_file(std::string(bytes.begin(), bytes.begin() + static_cast<long>(n)));
+        ASSERT_EQ(Demo_File_Read(f, "t.dem", 50, &got, got_moves.data(), got_rands.data(), capture), 1) << failure;
+        kx_io_fclose(f);
+        EXPECT_EQ(got.level, 7);
+        EXPECT_EQ(got.difficulty, difficulty);
+        EXPECT_EQ(std::vector<uint8_t>(got_moves.begin(), got_moves.begin() + 8), moves);
+        EXPECT_EQ(std::vector<int32_t>(got_rands.begin(), got_rands.begin() + 5), rands);
+    }
+    // Bytes after the tables that are no mark (or only part of one) leave the replay on Normal.
+    for (const std::string &tail : {std::string("DIF"), std::string("XXXX") + le32(2)}) {
+        DEMO_HEAD got{};
+        got.difficulty = -1;
+        KX_IO *f = mem_file(le32(3) + le32(1) + le32(0) + "x" + tail);
+        ASSERT_EQ(Demo_File_Read(f, "t.dem", 50, &got, got_moves.data(), got_rands.data(), capture), 1) << failure;
+        kx_io_fclose(f);
+        EXPECT_EQ(got.difficulty, DIFFICULTY_NORMAL) << tail;
+    }
 }
 
 // Hostile heads are refused before a byte goes into the tables, which stay untouched.
@@ -128,6 +146,7 @@ TEST_F(DemoFileTest, HostileDemoFilesAreRefusedWithTheirMessages)
         {le32(-1) + le32(1) + le32(0) + "x", "Demo file t.dem names level -1, which is not in the level table"},
         {le32(1) + le32(100) + le32(1) + body, "Demo file t.dem is shorter than its counts say"},
         {le32(1) + le32(4), "Demo file t.dem is shorter than its counts say"},
+        {le32(1) + le32(0) + le32(0) + "DIFF" + le32(3), "Demo file t.dem names difficulty 3, which the game does not know"},
     };
     std::vector<uint8_t> moves(DEMO_STEPS_MAX, 0xAA);
     std::vector<int32_t> rands(DEMO_RANDS_MAX, 77);

@@ -19,7 +19,7 @@ table() {
     done
 }
 table >"$user/highscor.dat"
-options=(--headless --fixed-ticks 20 --seed 4242)
+options=(--headless --fixed-ticks 20 --seed 4242 --difficulty normal)
 
 # Any key opens the menu in attract mode; Enter released on its first item starts a game.
 cat >"$work/start.txt" <<'KEYS'

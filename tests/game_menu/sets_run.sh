@@ -15,7 +15,7 @@ printf '[Application]\r\nLanguage=1\r\n' >"$XDG_CONFIG_HOME/veltramondo/veltramo
 printf '!1A2\r\n@6500\r\n}1\r\n' >"$user/levels/mine.txt"
 printf '!12\r\n@1\r\n}60\r\n' >"$user/levels/bad.txt"
 printf 'shipped table, kept as it is....' >"$user/highscor.dat"
-options=(--headless --fixed-ticks 20 --seed 77)
+options=(--headless --fixed-ticks 20 --seed 77 --difficulty normal)
 
 "$game" "${options[@]}" --level-set mine --frames 1500 --trace-game "$work/mine.txt" >"$work/log" 2>&1 ||
     { echo "the run with the set failed"; cat "$work/log"; exit 1; }

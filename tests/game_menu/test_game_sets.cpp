@@ -2,6 +2,7 @@
 // set saved and read back by name, each set's own high-score table, and the set choice's pages.
 #include "menu_test_util.h"
 
+#include "game/game_difficulty.h"
 #include "game/game_hiscore.h"
 #include "game/game_sets.h"
 
@@ -131,7 +132,7 @@ TEST_F(SetsTest, SavedByNameAndReadBack)
 }
 
 // The shipped set keeps "highscor.dat"; a user set's table is "highscores\NAME.dat" and starts
-// from the defaults, whatever the shipped table holds.
+// from the defaults, whatever the shipped table holds; Hard has its own of each.
 TEST_F(SetsTest, EachSetKeepsItsOwnHighScores)
 {
     const std::string shipped = table_bytes({{900, "BOB"}, {800, "ANN"}, {700, "JIM"}, {600, "SUE"}, {500, "TOM"}});
@@ -151,12 +152,27 @@ TEST_F(SetsTest, EachSetKeepsItsOwnHighScores)
     EXPECT_EQ(hiscore.score[0], 4321);
     drawn.clear();
     Hiscore_Draw();
-    EXPECT_EQ(drawn_text("demo").size(), 1u);   // the name as written
+    EXPECT_EQ(drawn_text("demo - M" + std::to_string(MSG_NORMAL)).size(), 1u);   // the name as written
+    // Hard keeps tables of its own, for a user set and for the shipped one.
+    difficulty.chosen = DIFFICULTY_HARD;
+    for (const char *name : {"demo", ""}) {
+        std::snprintf(sets.chosen, sizeof sets.chosen, "%s", name);
+        Hiscore_Load();
+        EXPECT_EQ(hiscore.score[0], 100) << name;
+        hiscore.score[0] = 777;
+        Hiscore_Save();
+    }
+    difficulty.chosen = DIFFICULTY_NORMAL;
+    EXPECT_EQ(read_file(user_dir() / "highscores" / "hard" / "demo.dat").substr(0, 4), std::string("\x09\x03\0\0", 4));
+    EXPECT_EQ(read_file(user_dir() / "highscor_hard.dat").substr(0, 4), std::string("\x09\x03\0\0", 4));
+    EXPECT_EQ(read_file(user_dir() / "highscor.dat"), shipped);
+    EXPECT_EQ(read_file(user_dir() / "highscores" / "demo.dat").substr(0, 4), std::string("\xe1\x10\0\0", 4));
     EXPECT_TRUE(game_errors().empty());
 }
 
-// New game in attract mode opens the choice on the set chosen last; a refused set shows the
-// reader's message under its title, and Back returns to the choice.
+// New game in attract mode opens the choice on the set chosen last; the difficulty choice follows
+// (Esc goes back to the set); a refused set shows the reader's message under its title, and Back
+// returns to the choice.
 TEST_F(SetsTest, ChoiceOpensOnTheLastSetAndARefusalSaysWhy)
 {
     user_set("bad", "!12\r\n@1\r\n}60\r\n");
@@ -168,8 +184,8 @@ TEST_F(SetsTest, ChoiceOpensOnTheLastSetAndARefusalSaysWhy)
     struct Step {
         int command, page, item;
     } steps[] = {
-        {28, MENU_PAGE_SETS, 3}, {72, MENU_PAGE_SETS, 2}, {28, MENU_PAGE_SET_REFUSED, 5},
-        {28, MENU_PAGE_SETS, 1}, {1, MENU_PAGE_MAIN, 0},
+        {28, MENU_PAGE_SETS, 3}, {72, MENU_PAGE_SETS, 2}, {28, MENU_PAGE_DIFFICULTY, 3}, {1, MENU_PAGE_SETS, 2},
+        {28, MENU_PAGE_DIFFICULTY, 3}, {28, MENU_PAGE_SET_REFUSED, 5}, {28, MENU_PAGE_SETS, 1}, {1, MENU_PAGE_MAIN, 0},
     };
     for (const Step &s : steps) {
         drawn.clear();

@@ -30,7 +30,7 @@ table() {
         printf '%s\0' "$2"
     done
 }
-options=(--fixed-ticks 20 --seed 4242)
+options=(--fixed-ticks 20 --seed 4242 --difficulty normal)
 # Down and Return choose the second language; A opens the menu over attract mode, Return starts
 # a game, which nobody plays; F9 takes a snapshot in play.
 snap_pass=40
