@@ -25,6 +25,7 @@
 #include "kx/kx_play/kx_play.h"
 #include "kx/kx_snd/kx_snd.h"
 #include "platform/plat_core.h"
+#include "platform/plat_input.h"
 #include "platform/plat_files.h"
 #include "world/particle.h"
 
@@ -393,7 +394,7 @@ int WinMain(void *, void *, const char *command_line, int show)
 
     kx_dsp_splash_off();
     kx_dsp_show();
-    plat_cursor_show(0);
+    plat_input_cursor_show(0);
     return app_loop_run();
 }
 

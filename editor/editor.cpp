@@ -54,7 +54,6 @@ void editing_begin()
     plat_owner_keys_listen(PLAT_OWNER_EDITOR, editor_listen);
     plat_owner_take(PLAT_OWNER_EDITOR);
     plat_panel_set(editor_panels);
-    plat_cursor_show(1);
     // Characters typed before the editor had the keyboard are not bricks (a read drops the rest).
     uint32_t stale;
     plat_text_read(&stale, 1);
@@ -66,7 +65,6 @@ void editing_end()
     plat_panel_set(nullptr);
     plat_owner_give_back(PLAT_OWNER_EDITOR);
     plat_owner_keys_listen(PLAT_OWNER_EDITOR, nullptr);
-    plat_cursor_show(0);
 }
 
 void refuse(const char *what)

@@ -2,7 +2,7 @@
 // and resuming it, and removing it once a new game begins or the continued one ends.
 #include "game/game_kept.h"
 
-#include "game/game.h"
+#include "game/game_local.h"
 #include "game/game_difficulty.h"
 #include "game/game_levels.h"
 #include "game/game_progress.h"
@@ -26,6 +26,15 @@ uint32_t get32(const uint8_t *p)
 void put32(uint8_t *p, uint32_t v)
 {
     for (int i = 0; i < 4; i++) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+// The kept game lives in the player's own folder only: a file of that name beside the program or
+// in the folder it starts from belongs to nobody's game.
+const char *kept_path()
+{
+    static char path[KX_IO_PATH_MAX];
+    if (!kx_io_private_path_get(KEPT_FILE, path)) std::snprintf(path, sizeof path, "%s", KEPT_FILE);
+    return path;
 }
 
 uint32_t check_word(const uint8_t *data, size_t size)
@@ -76,7 +85,7 @@ int Kept_Decode(const uint8_t *data, size_t size, KEPT_GAME *k)
 
 void Kept_Find()
 {
-    kept.present = kx_io_exists(KEPT_FILE, KX_IO_WHERE_KX);
+    kept.present = kx_io_exists(kept_path(), KX_IO_WHERE_DISK);
 }
 
 void Kept_Game_Begin(int playing)
@@ -108,25 +117,25 @@ int Kept_Close()
     if (!kept.playing || game_flags.attract_mode || game.lives < 1 || game_flags.game_over_timer > 0.0f || game_flags.name_entry) return 0;
     uint8_t bytes[KEPT_FILE_MAX];
     const size_t n = Kept_Encode(&kept.start, bytes);
-    return n && kx_io_save(KEPT_FILE, bytes, static_cast<uint32_t>(n));
+    return n && kx_io_save(kept_path(), bytes, static_cast<uint32_t>(n));
 }
 
 void Kept_Remove()
 {
-    if (kx_io_exists(KEPT_FILE, KX_IO_WHERE_KX)) kx_io_remove(KEPT_FILE);
+    if (kx_io_exists(kept_path(), KX_IO_WHERE_DISK)) kx_io_remove(kept_path());
     kept.present = 0;
 }
 
 int Kept_Continue()
 {
-    if (!kx_io_exists(KEPT_FILE, KX_IO_WHERE_KX)) {
+    if (!kx_io_exists(kept_path(), KX_IO_WHERE_DISK)) {
         kept.present = 0;
         return KEPT_MISSING;
     }
     // One byte more than the longest file: a longer one reads as damaged.
     uint8_t data[KEPT_FILE_MAX + 1];
     size_t size = 0;
-    if (KX_IO *f = kx_io_fopen(KEPT_FILE, "rb")) {
+    if (KX_IO *f = kx_io_fopen(kept_path(), "rb")) {
         size = kx_io_fread(data, 1, sizeof data, f);
         kx_io_fclose(f);
     }

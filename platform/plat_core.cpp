@@ -318,11 +318,6 @@ void plat_window_title_set(const char *title)
     if (plat.window) SDL_SetWindowTitle(plat.window, title);
 }
 
-void plat_cursor_show(int show)
-{
-    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
-}
-
 int plat_message_peek(PLAT_MSG *msg, int remove)
 {
     if (plat.initialised) pump();

@@ -96,7 +96,6 @@ int plat_window_exists();
 void plat_window_show(int show);
 void plat_window_raise();
 void plat_window_title_set(const char *title);
-void plat_cursor_show(int show);
 
 // Takes the next message, translating pending window-system events first; 0 when none.
 int plat_message_peek(PLAT_MSG *msg, int remove);

@@ -3,7 +3,8 @@
 // gives them back, and they return to the one before. Every key or button press goes to the
 // owner of its moment and its release follows it there, so a key pressed for one owner never
 // reaches another. The window hears of the game losing them (PLAT_WM_ENTERMENULOOP) and getting
-// them back (PLAT_WM_EXITMENULOOP); the game reads no input and runs no step in between.
+// them back (PLAT_WM_EXITMENULOOP); the game reads no input and runs no step in between. The
+// pointer follows from the same messages: hidden while the game owns the input, shown otherwise.
 #pragma once
 
 // ---------------------------------------------------------------------------------------------

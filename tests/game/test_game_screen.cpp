@@ -125,7 +125,7 @@ TEST_F(GameTest, MenuRowsKeepAContrastOfThreeOverTheBrightestPictures)
             Game_Panel_Draw(-10, -10, 180, 140);
             const std::vector<uint8_t> behind = picture();
             Game_Render();
-            Main_Menu(1.0f);
+            Main_Menu_Draw();
             const std::vector<uint8_t> front = picture();
             const MENU_PAGE p = Menu_Page(page);
             for (int i = p.first; i <= p.last; i++) {

@@ -48,8 +48,10 @@ protected:
     }
 
     // One pass with `cmd` on, then enough quiet passes to clear the key delay.
+    // A pass with `cmd` pressed over the page as it was drawn.
     void press(int cmd)
     {
+        Main_Menu_Draw();
         commands[cmd] = 1;
         Main_Menu(1.0f);
         commands[cmd] = 0;
@@ -191,7 +193,7 @@ TEST_F(MenuTest, OptionsToggleThePreferences)
     press(ENTER);
     EXPECT_EQ(pref_background, 0);
     drawn.clear();
-    Main_Menu(1.0f);
+    Main_Menu_Draw();
     EXPECT_EQ(drawn_text("M35").size(), 1u);
     EXPECT_EQ(drawn_text("M37").size(), 1u);
 
@@ -203,7 +205,7 @@ TEST_F(MenuTest, OptionsToggleThePreferences)
     EXPECT_EQ(view_high_camera, 1);
     EXPECT_EQ(view_ball_shadows, 1);
     drawn.clear();
-    Main_Menu(1.0f);
+    Main_Menu_Draw();
     EXPECT_EQ(drawn_text("M74").size(), 1u);
     EXPECT_EQ(drawn_text("M76").size(), 1u);
     view_high_camera = view_ball_shadows = 0;
@@ -244,7 +246,7 @@ TEST_F(MenuTest, ControlsPagesUseTheHooks)
     }
     menu.page = MENU_PAGE_PAD_MOUSE;
     drawn.clear();
-    Main_Menu(1.0f);
+    Main_Menu_Draw();
     EXPECT_EQ(drawn_text("ROW 5").size(), 1u);
     EXPECT_EQ(drawn_text("ROW 8").size(), 1u);
 
@@ -286,7 +288,7 @@ TEST_F(MenuTest, DrawsRowsCentredOverAPanelWithTheHighlightBehindTheSelection)
         menu.page = r.page;
         menu.item = r.item;
         drawn.clear();
-        Main_Menu(1.0f);
+        Main_Menu_Draw();
         std::vector<DRAWN> d = drawn_text(r.text);
         ASSERT_EQ(d.size(), 1u);
         EXPECT_EQ((std::vector<double>{d[0].x, d[0].y, d[0].height, d[0].width, d[0].advance}),
@@ -309,7 +311,7 @@ TEST_F(MenuTest, DrawsRowsCentredOverAPanelWithTheHighlightBehindTheSelection)
     menu.page = MENU_PAGE_MAIN;
     menu.item = 4;
     drawn.clear();
-    Main_Menu(1.0f);
+    Main_Menu_Draw();
     EXPECT_LT(at("#100"), at("M23"));
 }
 

@@ -202,12 +202,12 @@ TEST_F(SetsTest, ChoiceOpensOnTheLastSetAndARefusalSaysWhy)
     EXPECT_STREQ(sets.chosen, "mine");
     menu.page = MENU_PAGE_SET_REFUSED;
     drawn.clear();
-    Main_Menu(1.0f);
+    Main_Menu_Draw();
     EXPECT_EQ(drawn_text("WRONG ENEMY MAXIMUM 60 IN").size(), 1u);
     EXPECT_EQ(drawn_text("LEVEL 1 (M56 3)").size(), 1u);   // "line" in the current language
     menu.page = MENU_PAGE_SETS;
     drawn.clear();
-    Main_Menu(1.0f);
+    Main_Menu_Draw();
     EXPECT_EQ(drawn_text("mine").size(), 1u);
 }
 
