@@ -16,7 +16,8 @@ keys() {  # "pass scancode" pairs: down at the pass, up at the next one
 run() {  # name, frames, options...
     local name=$1 frames=$2
     shift 2
-    "$game" --headless --language 1 --fixed-ticks 5 --frames "$frames" --seed 7 "$@" >"$work/$name.log" 2>&1 ||
+    rm -f "$user/kept.dat"   # each run starts from the main menu as it is without a kept game
+    "$game" --headless --language 1 --difficulty normal --fixed-ticks 5 --frames "$frames" --seed 7 "$@" >"$work/$name.log" 2>&1 ||
         { cat "$work/$name.log"; fail "$name: exit status $?"; }
 }
 # Passes whose command line holds command 57 (fire).

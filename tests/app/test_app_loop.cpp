@@ -3,7 +3,8 @@
 
 #include "app/app_help.h"
 #include "app/app_texts.h"
-#include "game/game.h"
+#include "game/game_local.h"
+#include "game/game_play.h"
 #include "platform/plat_core.h"
 #include "platform/plat_owner.h"
 #include "platform/plat_text.h"
@@ -12,6 +13,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
@@ -54,25 +56,31 @@ TEST_F(AppLoop, StepsRunOneMoreThanTheTicksCountedAtMostTwentyOne)
     }
 }
 
-TEST_F(AppLoop, DigitalPressGrowsWithTheStepsOfThePreviousPassAndDecays)
+// A key held for a second, then let go: the paddle covers the same distance at 100, 50, 33 and 25
+// passes a second (1 to 4 steps a pass), the steps of a pass reading the command the pass built.
+TEST_F(AppLoop, AHeldKeyMovesThePaddleAlikeAtAnyFrameRate)
 {
-    app.player.controls[2] = 0x80;   // left, digital
-    app.steps_last_pass = 5;
-    app_commands_build();
-    EXPECT_EQ(commands[CMD_LEFT], 32);
-    for (int i = 0; i < 7; i++) Commands_Decay();
-    EXPECT_EQ(commands[CMD_LEFT], 4);
-    Commands_Decay();
-    EXPECT_EQ(commands[CMD_LEFT], 0);
-    Commands_Decay();
-    EXPECT_EQ(commands[CMD_LEFT], 0);
-
-    app.steps_last_pass = 0;
-    app_commands_build();
-    EXPECT_EQ(commands[CMD_LEFT], 32);
-    app.steps_last_pass = 18;   // before the first pass
-    app_commands_build();
-    EXPECT_EQ(commands[CMD_LEFT], 84);
+    std::vector<double> distances;
+    for (int steps : {1, 2, 3, 4}) {
+        paddle = GAME_PADDLE{};
+        paddle.x = 120.0;
+        paddle.x_min = 0.0;
+        paddle.x_max = 1000.0;
+        step_time = 0.3;
+        std::memset(commands, 0, sizeof commands);
+        app.steps_last_pass = steps;
+        for (int step = 0; step < 200; step += steps) {
+            app.player.controls[2] = step < 96 ? 0x80 : 0;   // left, digital, for the first second
+            app_commands_build();
+            for (int i = 0; i < steps; i++) {
+                Paddle_Step(commands[CMD_LEFT] ? INPUT_LEFT : 0);
+                Commands_Decay();
+            }
+        }
+        distances.push_back(120.0 - paddle.x);
+    }
+    EXPECT_GT(distances[0], 60.0);   // near full speed for the second
+    for (size_t i = 1; i < distances.size(); i++) EXPECT_NEAR(distances[i], distances[0], 0.5) << i + 1 << " steps a pass";
 }
 
 TEST_F(AppLoop, AnalogAmountsAreCopiedAndOneDirectionPerAxisWins)
