@@ -70,6 +70,12 @@ long gen_texture_ram_max();
 // (s0, t0, s1, t1; 0, 0, 1, 1 for a texture of its own). 0 when it is not a live texture.
 int gen_texture_place(uint32_t texture, uint32_t *gl_texture, float part[4]);
 
+// The part of a texture (s0, t0, s1, t1 in its own 0..1 coordinates) outside which every sample
+// is fully transparent, filtering included: drawing only that part of a blended or alpha-tested
+// picture changes no pixel. An empty part (s0 = s1) for a texture with nothing visible. 0 when
+// it is not a live texture.
+int gen_texture_bounds(uint32_t texture, float part[4]);
+
 // Pages (gen_bit_atlas.cpp): a place of width x height texels (a transparent texel around it
 // kept free) in a page, made when none has room; 0 when it does not fit a page or no page can
 // be made. Releasing the last place of a page deletes the page.

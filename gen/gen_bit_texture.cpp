@@ -25,6 +25,7 @@ struct GEN_TEXTURE {
     uint8_t linear;   // filtered: its edges fade into the transparent border
     uint32_t page;    // the atlas page holding it (0: an OpenGL texture of its own)
     int16_t x, y, width, height;   // its place in the page
+    float bounds[4];  // the part outside which every sample is transparent (see gen_texture_bounds)
 };
 
 struct GEN_TEXTURES {
@@ -111,6 +112,30 @@ bool all_opaque(const uint8_t *rgba, int width, int height, bool linear)
     return true;
 }
 
+// The part of a texture (s0, t0, s1, t1) outside which every texel it gives is fully transparent,
+// filtering included: the texels of alpha above 0, widened by one texel on each side for the
+// filter's reach. Nothing visible gives an empty part.
+void bounds_find(const uint8_t *rgba, int width, int height, float bounds[4])
+{
+    int x0 = width, y0 = height, x1 = -1, y1 = -1;
+    for (int y = 0; y < height; y++) {
+        const uint8_t *row = rgba + static_cast<size_t>(y) * width * 4;
+        for (int x = 0; x < width; x++)
+            if (row[x * 4 + 3]) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    }
+    if (x1 < 0) {
+        bounds[0] = bounds[1] = bounds[2] = bounds[3] = 0.0f;
+        return;
+    }
+    bounds[0] = static_cast<float>(std::max(x0 - 1, 0)) / width;
+    bounds[1] = static_cast<float>(std::max(y0 - 1, 0)) / height;
+    bounds[2] = static_cast<float>(std::min(x1 + 2, width)) / width;
+    bounds[3] = static_cast<float>(std::min(y1 + 2, height)) / height;
+}
+
 // Notes whether a texture is opaque. Names too large for the table count as not opaque.
 void opaque_set(uint32_t name, bool opaque)
 {
@@ -153,6 +178,7 @@ int gen_texture_create(const uint8_t *rgba, int width, int height, int filter, u
         opaque_set(name, all_opaque(rgba, width, height, linear));
         entry->name = name;
     }
+    bounds_find(rgba, width, height, entry->bounds);
     // A name deleted while its frame was on show may come back with other pixels.
     gen_queue_invalidate();
     entry->linear = linear;
@@ -189,6 +215,7 @@ int gen_texture_reload(uint32_t texture, const uint8_t *rgba, int width, int hei
     gen_queue_flush();
     gen_queue_invalidate();
     opaque_set(texture, all_opaque(rgba, width, height, entry->linear));
+    bounds_find(rgba, width, height, entry->bounds);
     bind_texture(GL_TEXTURE_2D, entry->page ? entry->page : texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexSubImage2D(GL_TEXTURE_2D, 0, entry->x, entry->y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
@@ -248,6 +275,14 @@ int gen_texture_place(uint32_t texture, uint32_t *gl_texture, float part[4])
     part[1] = e->y / side;
     part[2] = (e->x + e->width) / side;
     part[3] = (e->y + e->height) / side;
+    return 1;
+}
+
+int gen_texture_bounds(uint32_t texture, float part[4])
+{
+    const GEN_TEXTURE *e = find(texture);
+    if (!e) return 0;
+    std::copy(e->bounds, e->bounds + 4, part);
     return 1;
 }
 

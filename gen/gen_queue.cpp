@@ -5,6 +5,8 @@
 // fingerprint is that of the frame on show holds the same pixels. When nothing changed, the
 // frame is neither drawn nor shown. When the driver keeps the back buffer's pixels across a swap
 // (the back end checks), only the changed blocks are cleared and drawn again, in rectangles.
+// Colours go to the driver as a vertex array, so that runs which differ only in colour are drawn
+// by one call.
 #include "gen/gen_queue.h"
 
 #include "gen/gen_bit.h"
@@ -49,6 +51,13 @@ constexpr int PATCH_SHARE_MAX = 60;
 struct GEN_QUEUE {
     GEN_VERTEX *vertices;
     int vertex_count, vertex_capacity;
+    GEN_COLOR *colors;   // each vertex's colour (its run's), filled when the runs are drawn
+    int color_capacity;
+    // By the first vertex of each primitive of a mergeable run: the blocks it may touch (x0 > x1
+    // for none), so that a changed part is drawn again from only the primitives that reach it.
+    GEN_RECT *reach;
+    int reach_capacity;
+    bool reach_known;   // reach holds the queued frame's primitives
     GEN_RUN *runs;
     int run_count, run_capacity;
     // The picture's viewport in window pixels (OpenGL's origin, bottom left) and its blocks.
@@ -68,7 +77,6 @@ struct GEN_QUEUE {
     // OpenGL state as the last run left it.
     uint32_t blend, space;
     bool textured;
-    GEN_COLOR color;
 };
 
 GEN_QUEUE gen_queue;
@@ -204,6 +212,8 @@ void blocks_build()
     GEN_QUEUE &q = gen_queue;
     const int n = q.columns * q.rows;
     std::fill(q.blocks, q.blocks + n, HASH_START);
+    q.reach_known = grow(reinterpret_cast<void **>(&q.reach), &q.reach_capacity, q.vertex_count, FIRST_VERTICES,
+                            sizeof(GEN_RECT), "gen queue reach");
     for (int i = 0; i < q.run_count; i++) {
         GEN_RUN &run = q.runs[i];
         run.x0 = run.y0 = 0;
@@ -212,7 +222,9 @@ void blocks_build()
         const int step = mergeable(run.mode) ? primitive_size(run.mode) : run.count;
         for (int first = run.first; first + step <= run.first + run.count; first += step) {
             GEN_RECT r;
-            if (!primitive_blocks(&q.vertices[first], step, run.space, &r)) continue;
+            const bool inside = primitive_blocks(&q.vertices[first], step, run.space, &r);
+            if (q.reach_known) q.reach[first] = inside ? r : GEN_RECT{0, 0, -1, -1};
+            if (!inside) continue;
             const uint64_t h = hash_words(state, &q.vertices[first], sizeof(GEN_VERTEX) * static_cast<size_t>(step));
             for (int y = r.y0; y <= r.y1; y++)
                 for (int x = r.x0; x <= r.x1; x++) {
@@ -349,13 +361,6 @@ void texture_apply(uint32_t texture)
     gen_queue.textured = texture != 0;
 }
 
-void color_apply(const GEN_COLOR &c)
-{
-    if (same_color(c, gen_queue.color)) return;
-    gen_queue.color = c;
-    glColor4f(c.r, c.g, c.b, c.a);
-}
-
 void scissor_blocks(const GEN_RECT &r)
 {
     const GEN_QUEUE &q = gen_queue;
@@ -365,40 +370,100 @@ void scissor_blocks(const GEN_RECT &r)
     glScissor(x, y, w, h);
 }
 
-// Draws the queued runs in order: all of them, or (with `clip`) those that reach it.
+// Whether run b can be drawn by the same call as run a, before it: all but the colour agree.
+bool batchable_after(const GEN_RUN &a, const GEN_RUN &b)
+{
+    return mergeable(b.mode) && a.mode == b.mode && a.texture == b.texture && a.blend == b.blend &&
+           a.space == b.space && a.first + a.count == b.first;
+}
+
+bool rect_meets(const GEN_RECT &r, const GEN_RECT &clip)
+{
+    return r.x0 <= r.x1 && r.x1 >= clip.x0 && r.x0 <= clip.x1 && r.y1 >= clip.y0 && r.y0 <= clip.y1;
+}
+
+bool run_reaches(const GEN_RUN &r, const GEN_RECT *clip)
+{
+    return !clip || rect_meets({r.x0, r.y0, r.x1, r.y1}, *clip);
+}
+
+// Draws the primitives of `count` vertices from `first` (a mergeable mode) that reach `clip`,
+// in stretches of neighbours.
+void primitives_draw(uint32_t mode, int first, int count, const GEN_RECT &clip)
+{
+    GEN_QUEUE &q = gen_queue;
+    const int step = primitive_size(mode);
+    int from = -1;
+    for (int v = first; v <= first + count; v += step) {
+        const bool meets = v < first + count && rect_meets(q.reach[v], clip);
+        if (meets && from < 0) from = v;
+        if (!meets && from >= 0) {
+            glDrawArrays(mode, from, v - from);
+            q.draws++;
+            from = -1;
+        }
+    }
+}
+
+// Gives every queued vertex its run's colour; false when there is no memory for it.
+bool colors_fill()
+{
+    GEN_QUEUE &q = gen_queue;
+    if (!grow(reinterpret_cast<void **>(&q.colors), &q.color_capacity, q.vertex_count, FIRST_VERTICES, sizeof(GEN_COLOR),
+              "gen queue colours"))
+        return false;
+    for (int i = 0; i < q.run_count; i++)
+        std::fill(q.colors + q.runs[i].first, q.colors + q.runs[i].first + q.runs[i].count, q.runs[i].color);
+    return true;
+}
+
+// Draws the queued runs in order: all of them, or (with `clip`) those that reach it. Runs that
+// follow one another and differ only in colour go in one call (the colour is the same at every
+// vertex of a primitive, so it is interpolated to itself).
 void runs_draw(const GEN_RECT *clip)
 {
     GEN_QUEUE &q = gen_queue;
-    if (q.run_count == 0) return;
+    if (q.run_count == 0 || !colors_fill()) return;
     q.blend = GEN_BLEND_OPAQUE;
     q.space = GEN_SPACE_PICTURE;
     q.textured = false;
-    q.color = {1.0f, 1.0f, 1.0f, 1.0f};
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     const GLsizei stride = sizeof(GEN_VERTEX);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
     glVertexPointer(4, GL_FLOAT, stride, &q.vertices[0].x);
     glTexCoordPointer(2, GL_FLOAT, stride, &q.vertices[0].s);
-    for (int i = 0; i < q.run_count; i++) {
+    glColorPointer(4, GL_FLOAT, sizeof(GEN_COLOR), &q.colors[0].r);
+    for (int i = 0; i < q.run_count;) {
         const GEN_RUN &r = q.runs[i];
-        if (clip && (r.x0 > r.x1 || r.x1 < clip->x0 || r.x0 > clip->x1 || r.y1 < clip->y0 || r.y0 > clip->y1)) continue;
+        int end = i + 1, count = r.count;
+        bool reaches = run_reaches(r, clip);
+        for (; end < q.run_count && batchable_after(q.runs[end - 1], q.runs[end]); end++) {
+            count += q.runs[end].count;
+            reaches = reaches || run_reaches(q.runs[end], clip);
+        }
+        i = end;
+        if (!reaches) continue;
         space_apply(r.space);
         texture_apply(r.texture);
         blend_apply(r.blend);
-        color_apply(r.color);
-        glDrawArrays(r.mode, r.first, r.count);
+        if (clip && q.reach_known && mergeable(r.mode)) {
+            primitives_draw(r.mode, r.first, count, *clip);
+            continue;
+        }
+        glDrawArrays(r.mode, r.first, count);
         q.draws++;
     }
+    glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     space_apply(GEN_SPACE_PICTURE);
     texture_apply(0);
     blend_apply(GEN_BLEND_OPAQUE);
-    color_apply({1.0f, 1.0f, 1.0f, 1.0f});
 }
 
 // Clears the whole back buffer (the bars beside the picture too) to start a frame.
@@ -413,6 +478,7 @@ void back_clear()
 
 void queue_clear()
 {
+    gen_queue.reach_known = false;
     gen_queue.vertex_count = 0;
     gen_queue.run_count = 0;
 }
@@ -576,8 +642,8 @@ void gen_queue_invalidate()
 void gen_queue_free()
 {
     GEN_QUEUE &q = gen_queue;
-    for (void *p : {static_cast<void *>(q.vertices), static_cast<void *>(q.runs), static_cast<void *>(q.blocks),
-                    static_cast<void *>(q.shown_blocks)})
+    for (void *p : {static_cast<void *>(q.vertices), static_cast<void *>(q.colors), static_cast<void *>(q.reach),
+                    static_cast<void *>(q.runs), static_cast<void *>(q.blocks), static_cast<void *>(q.shown_blocks)})
         if (p) kx_mem_free(p);
     q = GEN_QUEUE{};
     q.must_draw = true;
