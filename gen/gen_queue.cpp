@@ -5,8 +5,9 @@
 // fingerprint is that of the frame on show holds the same pixels. When nothing changed, the
 // frame is neither drawn nor shown. When the driver keeps the back buffer's pixels across a swap
 // (the back end checks), only the changed blocks are cleared and drawn again, in rectangles.
-// Colours go to the driver as a vertex array, so that runs which differ only in colour are drawn
-// by one call.
+// Colours go to the driver in the vertex records, beside the positions (one array, one stride, as
+// the browser's OpenGL emulation wants), so that runs which differ only in colour are drawn by one
+// call.
 #include "gen/gen_queue.h"
 
 #include "gen/gen_bit.h"
@@ -51,8 +52,6 @@ constexpr int PATCH_SHARE_MAX = 60;
 struct GEN_QUEUE {
     GEN_VERTEX *vertices;
     int vertex_count, vertex_capacity;
-    GEN_COLOR *colors;   // each vertex's colour (its run's), filled when the runs are drawn
-    int color_capacity;
     // By the first vertex of each primitive of a mergeable run: the blocks it may touch (x0 > x1
     // for none), so that a changed part is drawn again from only the primitives that reach it.
     GEN_RECT *reach;
@@ -225,7 +224,8 @@ void blocks_build()
             const bool inside = primitive_blocks(&q.vertices[first], step, run.space, &r);
             if (q.reach_known) q.reach[first] = inside ? r : GEN_RECT{0, 0, -1, -1};
             if (!inside) continue;
-            const uint64_t h = hash_words(state, &q.vertices[first], sizeof(GEN_VERTEX) * static_cast<size_t>(step));
+            uint64_t h = state;
+            for (int v = first; v < first + step; v++) h = hash_words(h, &q.vertices[v], offsetof(GEN_VERTEX, r));
             for (int y = r.y0; y <= r.y1; y++)
                 for (int x = r.x0; x <= r.x1; x++) {
                     uint64_t &b = q.blocks[y * q.columns + x];
@@ -405,16 +405,16 @@ void primitives_draw(uint32_t mode, int first, int count, const GEN_RECT &clip)
     }
 }
 
-// Gives every queued vertex its run's colour; false when there is no memory for it.
-bool colors_fill()
+// Gives every queued vertex its run's colour (callers fill in only positions and texture
+// coordinates).
+void colors_fill()
 {
     GEN_QUEUE &q = gen_queue;
-    if (!grow(reinterpret_cast<void **>(&q.colors), &q.color_capacity, q.vertex_count, FIRST_VERTICES, sizeof(GEN_COLOR),
-              "gen queue colours"))
-        return false;
-    for (int i = 0; i < q.run_count; i++)
-        std::fill(q.colors + q.runs[i].first, q.colors + q.runs[i].first + q.runs[i].count, q.runs[i].color);
-    return true;
+    for (int i = 0; i < q.run_count; i++) {
+        const GEN_RUN &r = q.runs[i];
+        for (GEN_VERTEX *v = q.vertices + r.first; v < q.vertices + r.first + r.count; v++)
+            v->r = r.color.r, v->g = r.color.g, v->b = r.color.b, v->a = r.color.a;
+    }
 }
 
 // Draws the queued runs in order: all of them, or (with `clip`) those that reach it. Runs that
@@ -423,7 +423,8 @@ bool colors_fill()
 void runs_draw(const GEN_RECT *clip)
 {
     GEN_QUEUE &q = gen_queue;
-    if (q.run_count == 0 || !colors_fill()) return;
+    if (q.run_count == 0) return;
+    colors_fill();
     q.blend = GEN_BLEND_OPAQUE;
     q.space = GEN_SPACE_PICTURE;
     q.textured = false;
@@ -436,7 +437,7 @@ void runs_draw(const GEN_RECT *clip)
     glEnableClientState(GL_COLOR_ARRAY);
     glVertexPointer(4, GL_FLOAT, stride, &q.vertices[0].x);
     glTexCoordPointer(2, GL_FLOAT, stride, &q.vertices[0].s);
-    glColorPointer(4, GL_FLOAT, sizeof(GEN_COLOR), &q.colors[0].r);
+    glColorPointer(4, GL_FLOAT, stride, &q.vertices[0].r);
     for (int i = 0; i < q.run_count;) {
         const GEN_RUN &r = q.runs[i];
         int end = i + 1, count = r.count;
@@ -642,7 +643,7 @@ void gen_queue_invalidate()
 void gen_queue_free()
 {
     GEN_QUEUE &q = gen_queue;
-    for (void *p : {static_cast<void *>(q.vertices), static_cast<void *>(q.colors), static_cast<void *>(q.reach),
+    for (void *p : {static_cast<void *>(q.vertices), static_cast<void *>(q.reach),
                     static_cast<void *>(q.runs), static_cast<void *>(q.blocks), static_cast<void *>(q.shown_blocks)})
         if (p) kx_mem_free(p);
     q = GEN_QUEUE{};

@@ -16,6 +16,8 @@
 struct GEN_VERTEX {
     float x, y, z, w;    // position: picture pixels, or clip coordinates
     float s, t;          // texture coordinates
+    // Colour: the queue gives every vertex its primitive's when it draws (callers leave it).
+    float r = 1.0f, g = 1.0f, b = 1.0f, a = 1.0f;
 };
 
 // One colour for a whole primitive (the driver then takes it as it is, with nothing to

@@ -94,11 +94,19 @@ TEST_F(GenQueue, QuadsShareACallOnlyWithTheirTexture)
         {"textures of one page", {{GL_QUADS, s1, WHITE}, {GL_QUADS, s2, WHITE}, {GL_QUADS, s1, WHITE}}, 1},
     };
     for (const auto &c : cases) {
+        gen_wrap_screen_clear();
         const long before = gen_queue_draw_count();
         float x = 0;
         for (const PRIM &p : c.prims) quad(p.mode, p.texture, p.color, x += 20, 20, 16, 16);
         gen_queue_flush();
         EXPECT_EQ(gen_queue_draw_count() - before, c.draws) << c.name;
+        // Each quad in its own colour, also where one call draws several: the green at its
+        // centre (picture rows count from the bottom) in proportion to its colour's.
+        const std::vector<uint8_t> p = picture();
+        auto green = [&](size_t k) { return p[(size_t(H - 28) * W + 28 + 20 * k) * 3 + 1]; };
+        for (size_t k = 1; k < c.prims.size(); k++)
+            EXPECT_NEAR(green(k), green(0) * c.prims[k].color.g / c.prims[0].color.g, 2) << c.name << ", quad " << k;
+        EXPECT_GT(green(0), 100) << c.name;
     }
     EXPECT_EQ(gen_atlas_page_count(), 1);
     for (uint32_t t : {a, b, s1, s2}) gen_texture_delete(t);
