@@ -5,6 +5,8 @@
 // fingerprint is that of the frame on show holds the same pixels. When nothing changed, the
 // frame is neither drawn nor shown. When the driver keeps the back buffer's pixels across a swap
 // (the back end checks), only the changed blocks are cleared and drawn again, in rectangles.
+// A backdrop (the picture drawn first under a world) leaves out the rows that faces drawn later
+// with solid textures cover from side to side.
 // Colours go to the driver in the vertex records, beside the positions (one array, one stride, as
 // the browser's OpenGL emulation wants), so that runs which differ only in colour are drawn by one
 // call.
@@ -26,9 +28,16 @@
 
 namespace {
 
+// What a run is to the backdrop's cut.
+enum : uint32_t {
+    ROLE_PLAIN = 0,
+    ROLE_BACKDROP = 1,   // part of the backdrop
+    ROLE_COVER = 2,      // faces that hide what lies below them, but along their edges
+};
+
 // Consecutive primitives drawn with one call, and the window pixels they may touch.
 struct GEN_RUN {
-    uint32_t mode, texture, blend, space;
+    uint32_t mode, texture, blend, space, role;
     GEN_COLOR color;
     int32_t first, count;
     int32_t x0, y0, x1, y1;   // bounds in blocks, inclusive; x0 > x1 before they are known
@@ -59,6 +68,9 @@ struct GEN_QUEUE {
     bool reach_known;   // reach holds the queued frame's primitives
     GEN_RUN *runs;
     int run_count, run_capacity;
+    bool backdrop;       // runs queued now belong to the backdrop
+    uint8_t *covered;    // the backdrop's cut: by picture pixel, 1 where a cover hides it
+    int covered_capacity;
     // The picture's viewport in window pixels (OpenGL's origin, bottom left) and its blocks.
     int vx, vy, vw, vh;
     int columns, rows;
@@ -128,7 +140,7 @@ uint64_t hash_words(uint64_t h, const void *data, size_t bytes)
 bool mergeable_after(const GEN_RUN &a, const GEN_RUN &b)
 {
     return mergeable(b.mode) && a.mode == b.mode && a.texture == b.texture && a.blend == b.blend &&
-           a.space == b.space && same_color(a.color, b.color) && a.first + a.count == b.first;
+           a.space == b.space && a.role == b.role && same_color(a.color, b.color) && a.first + a.count == b.first;
 }
 
 // The last run's texture coordinates moved into its texture's part of an atlas page (clamped
@@ -311,6 +323,115 @@ bool rects_below(int floor)
     for (int i = 0; i < q.rect_count; i++)
         if (q.vy + std::min(q.vh, (q.rects[i].y1 + 1) * GEN_BLOCK) > floor) return false;
     return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The backdrop's cut
+// ---------------------------------------------------------------------------------------------
+
+// Marks in gen_queue.covered the pixels whose centres lie inside triangle a, b, c, farther than
+// MARGIN from every edge (wider than the driver's rounding of positions, across the edge, so
+// that long edges nearly along a row are safe too). A triangle without a window position, or
+// without area, marks nothing.
+void triangle_cover(const GEN_VERTEX &a, const GEN_VERTEX &b, const GEN_VERTEX &c)
+{
+    constexpr double MARGIN = 0.05;
+    GEN_QUEUE &q = gen_queue;
+    double x[3], y[3];
+    const GEN_VERTEX *v[3] = {&a, &b, &c};
+    for (int i = 0; i < 3; i++) {
+        if (!window_point(*v[i], GEN_SPACE_CLIP, &x[i], &y[i])) return;
+        x[i] -= q.vx;
+        y[i] = q.vy + q.vh - y[i];   // picture rows count from the top
+    }
+    const double area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
+    if (area == 0.0) return;
+    const double sign = area > 0 ? 1.0 : -1.0;
+    // Edge i: inside where ex[i] * x + ey[i] * y + e0[i] >= MARGIN (its length taken as 1).
+    double ex[3], ey[3], e0[3];
+    for (int i = 0; i < 3; i++) {
+        const int j = (i + 1) % 3;
+        const double dx = x[j] - x[i], dy = y[j] - y[i], length = std::sqrt(dx * dx + dy * dy);
+        ex[i] = -dy * sign / length, ey[i] = dx * sign / length;
+        e0[i] = -(ex[i] * x[i] + ey[i] * y[i]) - MARGIN;
+    }
+    const double top = std::min({y[0], y[1], y[2]}), bottom = std::max({y[0], y[1], y[2]});
+    const int r0 = std::max(0, static_cast<int>(std::ceil(top - 0.5)));
+    const int r1 = std::min(q.vh - 1, static_cast<int>(std::floor(bottom - 0.5)));
+    for (int r = r0; r <= r1; r++) {
+        const double yc = r + 0.5;
+        double left = 0.5, right = q.vw - 0.5;   // the pixel centres of the row
+        for (int i = 0; i < 3; i++) {
+            const double rest = ey[i] * yc + e0[i];
+            if (ex[i] > 0) left = std::max(left, -rest / ex[i]);
+            else if (ex[i] < 0) right = std::min(right, -rest / ex[i]);
+            else if (rest < 0) left = q.vw;
+        }
+        const double c0 = std::ceil(left - 0.5), c1 = std::floor(right - 0.5);
+        if (c0 <= c1)
+            std::memset(q.covered + static_cast<size_t>(r) * q.vw + static_cast<size_t>(c0), 1,
+                        static_cast<size_t>(c1 - c0 + 1));
+    }
+}
+
+// Cuts the backdrop's rectangles (strips of 4 vertices, sides along the picture's) to the rows
+// from `lo` to `hi` (inclusive), texture coordinates following; those left without rows go.
+void backdrop_rows_keep(int lo, int hi)
+{
+    GEN_QUEUE &q = gen_queue;
+    int kept = 0;
+    for (int i = 0; i < q.run_count; i++) {
+        const GEN_RUN &run = q.runs[i];
+        GEN_VERTEX *v = &q.vertices[run.first];
+        const bool rectangle = run.role == ROLE_BACKDROP && run.mode == GL_TRIANGLE_STRIP && run.count == 4 &&
+                               run.space == GEN_SPACE_PICTURE && v[0].y == v[1].y && v[2].y == v[3].y &&
+                               v[0].x == v[2].x && v[1].x == v[3].x && v[0].y != v[2].y;
+        if (rectangle) {
+            const float y0 = v[0].y, y1 = v[2].y, t0 = v[0].t, t1 = v[2].t;
+            const float top = std::max(std::min(y0, y1), static_cast<float>(lo));
+            const float bottom = std::min(std::max(y0, y1), static_cast<float>(hi + 1));
+            if (lo < 0 || top >= bottom) continue;
+            auto t_at = [&](float y) { return t0 + (y - y0) / (y1 - y0) * (t1 - t0); };
+            const float a = y0 < y1 ? top : bottom, b = y0 < y1 ? bottom : top;
+            v[0].y = v[1].y = a, v[0].t = v[1].t = t_at(a);
+            v[2].y = v[3].y = b, v[2].t = v[3].t = t_at(b);
+        }
+        q.runs[kept++] = run;
+    }
+    q.run_count = kept;
+}
+
+// Leaves out of the backdrop the rows that the covers queued after it hide from side to side.
+void backdrop_cut()
+{
+    GEN_QUEUE &q = gen_queue;
+    int last = -1;
+    bool covers = false;
+    for (int i = 0; i < q.run_count; i++) {
+        if (q.runs[i].role == ROLE_BACKDROP) last = i, covers = false;
+        if (q.runs[i].role == ROLE_COVER && last >= 0) covers = true;
+    }
+    if (!covers || q.vw <= 0 || q.vh <= 0 ||
+        !grow(reinterpret_cast<void **>(&q.covered), &q.covered_capacity, q.vw * q.vh, q.vw * q.vh, 1,
+              "gen queue backdrop cut"))
+        return;
+    std::memset(q.covered, 0, static_cast<size_t>(q.vw) * q.vh);
+    for (int i = last + 1; i < q.run_count; i++) {
+        const GEN_RUN &run = q.runs[i];
+        if (run.role != ROLE_COVER) continue;
+        // Quads and fans alike are fans of triangles round their first vertex.
+        const int step = run.mode == GL_QUADS ? 4 : run.count;
+        for (int first = run.first; first + step <= run.first + run.count; first += step)
+            for (int k = 1; k + 1 < step; k++)
+                triangle_cover(q.vertices[first], q.vertices[first + k], q.vertices[first + k + 1]);
+    }
+    int lo = -1, hi = -1;
+    for (int r = 0; r < q.vh; r++)
+        if (std::memchr(q.covered + static_cast<size_t>(r) * q.vw, 0, static_cast<size_t>(q.vw))) {
+            if (lo < 0) lo = r;
+            hi = r;
+        }
+    backdrop_rows_keep(lo, hi);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -508,13 +629,25 @@ GEN_VERTEX *gen_queue_add(uint32_t mode, uint32_t texture, GEN_COLOR color, uint
         !grow(reinterpret_cast<void **>(&q.runs), &q.run_capacity, q.run_count + 1, FIRST_RUNS, sizeof(GEN_RUN),
               "gen queue runs"))
         return nullptr;
-    const GEN_RUN run = {mode, texture, blend, space, color, q.vertex_count, count, 0, 0, -1, -1};
+    // Faces in clip space whose every texel and colour is opaque hide the backdrop below them.
+    uint32_t role = ROLE_PLAIN;
+    if (q.backdrop) role = ROLE_BACKDROP;
+    else if (space == GEN_SPACE_CLIP && (mode == GL_QUADS || mode == GL_TRIANGLE_FAN) && color.a >= 1.0f &&
+             texture && gen_texture_solid(texture))
+        role = ROLE_COVER;
+    const GEN_RUN run = {mode, texture, blend, space, role, color, q.vertex_count, count, 0, 0, -1, -1};
     if (q.run_count && mergeable_after(q.runs[q.run_count - 1], run)) q.runs[q.run_count - 1].count += count;
     else q.runs[q.run_count++] = run;
     q.unsealed = (texture & GEN_TEXTURE_PACKED) != 0;
     GEN_VERTEX *v = &q.vertices[q.vertex_count];
     q.vertex_count += count;
     return v;
+}
+
+void gen_queue_backdrop(int on)
+{
+    seal();
+    gen_queue.backdrop = on != 0;
 }
 
 uint32_t gen_queue_blend(uint32_t texture, float alpha, uint32_t wanted)
@@ -576,6 +709,7 @@ int gen_queue_frame_end(int menu_changed, int menu_floor)
         queue_clear();
         return GEN_FRAME_NONE;
     }
+    backdrop_cut();
     const bool blocks = q.columns > 0 && q.rows > 0;
     if (blocks) blocks_build();
     const int n = q.columns * q.rows;
@@ -643,7 +777,7 @@ void gen_queue_invalidate()
 void gen_queue_free()
 {
     GEN_QUEUE &q = gen_queue;
-    for (void *p : {static_cast<void *>(q.vertices), static_cast<void *>(q.reach),
+    for (void *p : {static_cast<void *>(q.vertices), static_cast<void *>(q.reach), static_cast<void *>(q.covered),
                     static_cast<void *>(q.runs), static_cast<void *>(q.blocks), static_cast<void *>(q.shown_blocks)})
         if (p) kx_mem_free(p);
     q = GEN_QUEUE{};

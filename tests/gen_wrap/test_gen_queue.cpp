@@ -250,3 +250,67 @@ TEST_F(GenQueue, SharedTexturesDrawAsTextureOfTheirOwn)
     EXPECT_FALSE(large & GEN_TEXTURE_PACKED);
     for (uint32_t t : {own, shared, large}) gen_texture_delete(t);
 }
+
+TEST_F(GenQueue, BackdropLeavesOutOnlyRowsThatSolidFacesHideFromSideToSide)
+{
+    // 8 x 8 texels, rows of other colours (so that a cut moving the backdrop's texels shows).
+    auto texture8 = [](int filter, uint8_t green, uint8_t corner_alpha = 255) {
+        std::vector<uint8_t> p(8 * 8 * 4, 255);
+        for (size_t i = 0; i < p.size(); i += 4) p[i] = uint8_t(i / 32 * 30), p[i + 1] = green, p[i + 2] = 0;
+        p[3] = corner_alpha;
+        uint32_t name = 0;
+        EXPECT_EQ(gen_texture_create(p.data(), 8, 8, filter, &name), 1);
+        return name;
+    };
+    const uint32_t back = texture8(GEN_FILTER_NEAREST, 0), solid = texture8(GEN_FILTER_LINEAR, 255),
+                   holed = texture8(GEN_FILTER_LINEAR, 255, 254);
+    const struct {
+        const char *name;
+        uint32_t texture;
+        float alpha, x1, top;   // the face, in clip coordinates, from x -1.5 to x1, y -1.5 to top
+        bool backdrop_last;
+        long draws;             // 1: the backdrop left out altogether
+    } cases[] = {
+        {"a solid face over the whole picture", solid, 1, 1.5f, 1.5f, false, 1},
+        {"a solid face over the lower half", solid, 1, 1.5f, 0.0f, false, 2},
+        {"a solid face over a slanted part", solid, 1, 1.5f, -0.3f, false, 2},
+        {"the last column open", solid, 1, 1 - 1.5f / W, 1.5f, false, 2},
+        {"a translucent face", solid, 0.99f, 1.5f, 1.5f, false, 2},
+        {"a texel not opaque", holed, 1, 1.5f, 1.5f, false, 2},
+        {"the backdrop after the face", solid, 1, 1.5f, 1.5f, true, 2},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto scene = [&] {
+            auto backdrop = [&] {
+                gen_queue_backdrop(1);
+                quad(GL_TRIANGLE_STRIP, back, WHITE, 0, 0, W, H);
+                gen_queue_backdrop(0);
+            };
+            if (!c.backdrop_last) backdrop();
+            GEN_VERTEX *v = gen_queue_add(GL_QUADS, c.texture, {1, 1, 1, c.alpha}, GEN_BLEND_ALPHA, GEN_SPACE_CLIP, 4);
+            ASSERT_NE(v, nullptr);
+            const float slant = c.top < 0 ? 0.2f : 0.0f;
+            v[0] = {-1.5f, c.top, 0, 1, 0, 0}, v[1] = {c.x1, c.top + slant, 0, 1, 1, 0};
+            v[2] = {c.x1, -1.5f, 0, 1, 1, 1}, v[3] = {-1.5f, -1.5f, 0, 1, 0, 1};
+            if (c.backdrop_last) backdrop();
+        };
+        gen_queue_invalidate();
+        scene();
+        const long before = gen_queue_draw_count();
+        ASSERT_EQ(gen_queue_frame_end(0, H), GEN_FRAME_FULL);
+        EXPECT_EQ(gen_queue_draw_count() - before, c.draws);
+        const std::vector<uint8_t> cut = picture();
+        gen_queue_swapped();
+        // The same drawn whole: a frame drawn in parts leaves its backdrop as it is.
+        gen_wrap_screen_clear();
+        scene();
+        gen_queue_flush();
+        const std::vector<uint8_t> whole = picture();
+        gen_queue_discard();
+        size_t bad = 0;
+        for (size_t i = 0; i < cut.size(); i++) bad += std::abs(cut[i] - whole[i]) > 1;
+        EXPECT_EQ(bad, 0u);
+    }
+    for (uint32_t t : {back, solid, holed}) gen_texture_delete(t);
+}
