@@ -59,9 +59,11 @@ int gen_texture_delete(uint32_t texture);
 void gen_texture_delete_all();
 int gen_texture_live(uint32_t texture);
 int gen_texture_live_count();
-// 1 when every pixel a live texture gives is fully opaque: a texture of its own whose texels all
-// have alpha 255, filtered or not.
+// 1 when every pixel a live texture gives is fully opaque: unfiltered, all alpha 255.
 int gen_texture_opaque(uint32_t texture);
+// 1 when every texel of a live texture of its own has alpha 255: drawn at colour alpha 1, it
+// hides what lies below it, filtered or not.
+int gen_texture_solid(uint32_t texture);
 
 // Bytes held in textures now and at the peak ("TextureRamCurrent", "TextureRamMax").
 long gen_texture_ram_current();

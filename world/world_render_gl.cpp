@@ -45,12 +45,7 @@ void gl_polygon(uint32_t texture, const WORLD_VERTEX *v, int count, uint32_t cod
 {
     if (!gen_gl_ready() || count < 3) return;
     // Far faces are opaque enough to skip blending; their see-through pixels are cut instead.
-    // Textures with transparent texels (sprites, letters, the logo) leave those out before
-    // blending, which adds nothing there: the same picture, without the blending's cost.
-    const uint32_t wanted = flags & WORLD_FACE_FAR                     ? GEN_BLEND_CUT
-                            : texture && !gen_texture_opaque(texture) ? GEN_BLEND_KEYED
-                                                                      : GEN_BLEND_ALPHA;
-    uint32_t blend = gen_queue_blend(texture, alpha, wanted);
+    uint32_t blend = gen_queue_blend(texture, alpha, flags & WORLD_FACE_FAR ? GEN_BLEND_CUT : GEN_BLEND_ALPHA);
     float rgb[3];
     world_code_color(code, rgb);
     GEN_VERTEX *out = gen_queue_add(count == 4 && !(flags & WORLD_FACE_CUT) ? GL_QUADS : GL_TRIANGLE_FAN, texture,
