@@ -425,12 +425,12 @@ void backdrop_cut()
             for (int k = 1; k + 1 < step; k++)
                 triangle_cover(q.vertices[first], q.vertices[first + k], q.vertices[first + k + 1]);
     }
-    int lo = -1, hi = -1;
-    for (int r = 0; r < q.vh; r++)
-        if (std::memchr(q.covered + static_cast<size_t>(r) * q.vw, 0, static_cast<size_t>(q.vw))) {
-            if (lo < 0) lo = r;
-            hi = r;
-        }
+    // The first and last rows with a pixel left open; the backdrop keeps all rows between.
+    auto open = [&](int r) { return std::memchr(q.covered + static_cast<size_t>(r) * q.vw, 0, static_cast<size_t>(q.vw)); };
+    int lo = 0, hi = q.vh - 1;
+    while (lo < q.vh && !open(lo)) lo++;
+    while (hi > lo && !open(hi)) hi--;
+    if (lo == q.vh) lo = hi = -1;
     backdrop_rows_keep(lo, hi);
 }
 
