@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <climits>
 #include <cstring>
 
 // ---------------------------------------------------------------------------------------------
@@ -71,6 +72,7 @@ struct GEN_QUEUE {
     bool backdrop;       // runs queued now belong to the backdrop
     uint8_t *covered;    // the backdrop's cut: by picture pixel, 1 where a cover hides it
     int covered_capacity;
+    int backdrop_top = 0, backdrop_bottom = INT_MAX;   // the picture rows it is drawn over (top included)
     // The picture's viewport in window pixels (OpenGL's origin, bottom left) and its blocks.
     int vx, vy, vw, vh;
     int columns, rows;
@@ -329,13 +331,13 @@ bool rects_below(int floor)
 // The backdrop's cut
 // ---------------------------------------------------------------------------------------------
 
-// Marks in gen_queue.covered the pixels whose centres lie inside triangle a, b, c, farther than
-// MARGIN from every edge (wider than the driver's rounding of positions, across the edge, so
-// that long edges nearly along a row are safe too). A triangle without a window position, or
-// without area, marks nothing.
+// Marks in gen_queue.covered the pixels whose centres lie inside triangle a, b, c, as the
+// rasteriser counts them: a centre on an edge shared by two triangles belongs to one of them, so
+// faces that meet leave no pixel open between them (an edge's crossing with a row is worked out
+// from its end points in one order, whichever triangle it belongs to). A triangle without a
+// window position marks nothing.
 void triangle_cover(const GEN_VERTEX &a, const GEN_VERTEX &b, const GEN_VERTEX &c)
 {
-    constexpr double MARGIN = 0.05;
     GEN_QUEUE &q = gen_queue;
     double x[3], y[3];
     const GEN_VERTEX *v[3] = {&a, &b, &c};
@@ -344,64 +346,32 @@ void triangle_cover(const GEN_VERTEX &a, const GEN_VERTEX &b, const GEN_VERTEX &
         x[i] -= q.vx;
         y[i] = q.vy + q.vh - y[i];   // picture rows count from the top
     }
-    const double area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
-    if (area == 0.0) return;
-    const double sign = area > 0 ? 1.0 : -1.0;
-    // Edge i: inside where ex[i] * x + ey[i] * y + e0[i] >= MARGIN (its length taken as 1).
-    double ex[3], ey[3], e0[3];
-    for (int i = 0; i < 3; i++) {
-        const int j = (i + 1) % 3;
-        const double dx = x[j] - x[i], dy = y[j] - y[i], length = std::sqrt(dx * dx + dy * dy);
-        ex[i] = -dy * sign / length, ey[i] = dx * sign / length;
-        e0[i] = -(ex[i] * x[i] + ey[i] * y[i]) - MARGIN;
-    }
     const double top = std::min({y[0], y[1], y[2]}), bottom = std::max({y[0], y[1], y[2]});
+    // Rows whose centres lie in [top, bottom).
     const int r0 = std::max(0, static_cast<int>(std::ceil(top - 0.5)));
-    const int r1 = std::min(q.vh - 1, static_cast<int>(std::floor(bottom - 0.5)));
+    const int r1 = std::min(q.vh - 1, static_cast<int>(std::ceil(bottom - 0.5)) - 1);
     for (int r = r0; r <= r1; r++) {
         const double yc = r + 0.5;
-        double left = 0.5, right = q.vw - 0.5;   // the pixel centres of the row
+        double left = 1e30, right = -1e30;
         for (int i = 0; i < 3; i++) {
-            const double rest = ey[i] * yc + e0[i];
-            if (ex[i] > 0) left = std::max(left, -rest / ex[i]);
-            else if (ex[i] < 0) right = std::min(right, -rest / ex[i]);
-            else if (rest < 0) left = q.vw;
+            int lo = i, hi = (i + 1) % 3;
+            if (y[lo] > y[hi] || (y[lo] == y[hi] && x[lo] > x[hi])) std::swap(lo, hi);
+            if (y[lo] == y[hi] || yc < y[lo] || yc > y[hi]) continue;
+            const double xe = x[lo] + (yc - y[lo]) * (x[hi] - x[lo]) / (y[hi] - y[lo]);
+            left = std::min(left, xe), right = std::max(right, xe);
         }
-        const double c0 = std::ceil(left - 0.5), c1 = std::floor(right - 0.5);
+        // Columns whose centres lie in [left, right).
+        const double c0 = std::max(0.0, std::ceil(left - 0.5));
+        const double c1 = std::min<double>(q.vw - 1, std::ceil(right - 0.5) - 1);
         if (c0 <= c1)
             std::memset(q.covered + static_cast<size_t>(r) * q.vw + static_cast<size_t>(c0), 1,
                         static_cast<size_t>(c1 - c0 + 1));
     }
 }
 
-// Cuts the backdrop's rectangles (strips of 4 vertices, sides along the picture's) to the rows
-// from `lo` to `hi` (inclusive), texture coordinates following; those left without rows go.
-void backdrop_rows_keep(int lo, int hi)
-{
-    GEN_QUEUE &q = gen_queue;
-    int kept = 0;
-    for (int i = 0; i < q.run_count; i++) {
-        const GEN_RUN &run = q.runs[i];
-        GEN_VERTEX *v = &q.vertices[run.first];
-        const bool rectangle = run.role == ROLE_BACKDROP && run.mode == GL_TRIANGLE_STRIP && run.count == 4 &&
-                               run.space == GEN_SPACE_PICTURE && v[0].y == v[1].y && v[2].y == v[3].y &&
-                               v[0].x == v[2].x && v[1].x == v[3].x && v[0].y != v[2].y;
-        if (rectangle) {
-            const float y0 = v[0].y, y1 = v[2].y, t0 = v[0].t, t1 = v[2].t;
-            const float top = std::max(std::min(y0, y1), static_cast<float>(lo));
-            const float bottom = std::min(std::max(y0, y1), static_cast<float>(hi + 1));
-            if (lo < 0 || top >= bottom) continue;
-            auto t_at = [&](float y) { return t0 + (y - y0) / (y1 - y0) * (t1 - t0); };
-            const float a = y0 < y1 ? top : bottom, b = y0 < y1 ? bottom : top;
-            v[0].y = v[1].y = a, v[0].t = v[1].t = t_at(a);
-            v[2].y = v[3].y = b, v[2].t = v[3].t = t_at(b);
-        }
-        q.runs[kept++] = run;
-    }
-    q.run_count = kept;
-}
-
-// Leaves out of the backdrop the rows that the covers queued after it hide from side to side.
+// Leaves out of the backdrop the rows that the covers queued after it hide from side to side:
+// it is drawn through a scissor over the rows from the first to the last left open (its
+// vertices stay as they are, so that every pixel drawn samples the texel it did).
 void backdrop_cut()
 {
     GEN_QUEUE &q = gen_queue;
@@ -430,8 +400,8 @@ void backdrop_cut()
     int lo = 0, hi = q.vh - 1;
     while (lo < q.vh && !open(lo)) lo++;
     while (hi > lo && !open(hi)) hi--;
-    if (lo == q.vh) lo = hi = -1;
-    backdrop_rows_keep(lo, hi);
+    q.backdrop_top = lo < q.vh ? lo : 0;
+    q.backdrop_bottom = lo < q.vh ? hi + 1 : 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -489,6 +459,35 @@ void scissor_blocks(const GEN_RECT &r)
     int w = std::min(q.vw - r.x0 * GEN_BLOCK, (r.x1 - r.x0 + 1) * GEN_BLOCK);
     int h = std::min(q.vh - r.y0 * GEN_BLOCK, (r.y1 - r.y0 + 1) * GEN_BLOCK);
     glScissor(x, y, w, h);
+}
+
+// The viewport scissor, as gen_wrap_resize set it.
+void scissor_restore()
+{
+    const GEN_QUEUE &q = gen_queue;
+    glScissor(q.vx, q.vy, q.vw, q.vh);
+}
+
+// The scissor of `clip` (the whole picture for none) narrowed to the backdrop's rows; false
+// when nothing is left of it.
+bool scissor_backdrop(const GEN_RECT *clip)
+{
+    const GEN_QUEUE &q = gen_queue;
+    int y0 = q.vy, y1 = q.vy + q.vh;   // window rows, OpenGL's way, y1 excluded
+    if (clip) {
+        y0 = q.vy + clip->y0 * GEN_BLOCK;
+        y1 = std::min(q.vy + q.vh, q.vy + (clip->y1 + 1) * GEN_BLOCK);
+    }
+    y0 = std::max(y0, q.vy + q.vh - std::min(q.backdrop_bottom, q.vh));
+    y1 = std::min(y1, q.vy + q.vh - std::max(q.backdrop_top, 0));
+    if (y0 >= y1) return false;
+    int x = q.vx, w = q.vw;
+    if (clip) {
+        x = q.vx + clip->x0 * GEN_BLOCK;
+        w = std::min(q.vw - clip->x0 * GEN_BLOCK, (clip->x1 - clip->x0 + 1) * GEN_BLOCK);
+    }
+    glScissor(x, y0, w, y1 - y0);
+    return true;
 }
 
 // Whether run b can be drawn by the same call as run a, before it: all but the colour agree.
@@ -559,6 +558,7 @@ void runs_draw(const GEN_RECT *clip)
     glVertexPointer(4, GL_FLOAT, stride, &q.vertices[0].x);
     glTexCoordPointer(2, GL_FLOAT, stride, &q.vertices[0].s);
     glColorPointer(4, GL_FLOAT, stride, &q.vertices[0].r);
+    bool scissored = false;
     for (int i = 0; i < q.run_count;) {
         const GEN_RUN &r = q.runs[i];
         int end = i + 1, count = r.count;
@@ -569,6 +569,14 @@ void runs_draw(const GEN_RECT *clip)
         }
         i = end;
         if (!reaches) continue;
+        // The backdrop's runs, one after another, under a scissor of their own.
+        if (r.role == ROLE_BACKDROP && !scissored) {
+            if (!scissor_backdrop(clip)) continue;
+            scissored = true;
+        } else if (r.role != ROLE_BACKDROP && scissored) {
+            clip ? scissor_blocks(*clip) : scissor_restore();
+            scissored = false;
+        }
         space_apply(r.space);
         texture_apply(r.texture);
         blend_apply(r.blend);
@@ -579,6 +587,7 @@ void runs_draw(const GEN_RECT *clip)
         glDrawArrays(r.mode, r.first, count);
         q.draws++;
     }
+    if (scissored) clip ? scissor_blocks(*clip) : scissor_restore();
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -600,17 +609,13 @@ void back_clear()
 
 void queue_clear()
 {
+    gen_queue.backdrop_top = 0;
+    gen_queue.backdrop_bottom = INT_MAX;
     gen_queue.reach_known = false;
     gen_queue.vertex_count = 0;
     gen_queue.run_count = 0;
 }
 
-// The viewport scissor, as gen_wrap_resize set it.
-void scissor_restore()
-{
-    const GEN_QUEUE &q = gen_queue;
-    glScissor(q.vx, q.vy, q.vw, q.vh);
-}
 
 } // namespace
 

@@ -63,8 +63,8 @@ enum : int {
 // primitive is then left out.
 GEN_VERTEX *gen_queue_add(uint32_t mode, uint32_t texture, GEN_COLOR color, uint32_t blend, uint32_t space, int count);
 // Runs queued between gen_queue_backdrop(1) and gen_queue_backdrop(0) are the backdrop, drawn
-// under a world: at the frame's end it leaves out the rows that solid faces queued after it cover
-// from side to side (rectangles along the picture's sides are cut; other shapes stay whole).
+// under a world: at the frame's end it is drawn through a scissor that leaves out the rows that
+// solid faces queued after it cover from side to side.
 void gen_queue_backdrop(int on);
 // The blending to queue for `wanted` with a colour of this alpha: a texture without transparent
 // pixels (or none) under alpha 1 comes out the same written as it is, which costs less.
