@@ -70,8 +70,9 @@ struct GEN_QUEUE {
     GEN_RUN *runs;
     int run_count, run_capacity;
     bool backdrop;       // runs queued now belong to the backdrop
-    uint8_t *covered;    // the backdrop's cut: by picture pixel, 1 where a cover hides it
+    uint64_t *covered;   // the backdrop's cut: a bit by picture pixel, set where a cover hides it
     int covered_capacity;
+    int covered_words;   // 64-bit words a row
     int backdrop_top = 0, backdrop_bottom = INT_MAX;   // the picture rows it is drawn over (top included)
     // The picture's viewport in window pixels (OpenGL's origin, bottom left) and its blocks.
     int vx, vy, vw, vh;
@@ -331,6 +332,15 @@ bool rects_below(int floor)
 // The backdrop's cut
 // ---------------------------------------------------------------------------------------------
 
+// Sets bits `from` to `to` (inclusive) of a row of 64-bit words.
+void bits_set(uint64_t *row, int from, int to)
+{
+    for (int w = from / 64; w <= to / 64; w++) {
+        const int lo = std::max(from, w * 64) - w * 64, hi = std::min(to, w * 64 + 63) - w * 64;
+        row[w] |= (hi - lo == 63 ? ~0ull : ((1ull << (hi - lo + 1)) - 1)) << lo;
+    }
+}
+
 // Marks in gen_queue.covered the pixels whose centres lie inside triangle a, b, c, as the
 // rasteriser counts them: a centre on an edge shared by two triangles belongs to one of them, so
 // faces that meet leave no pixel open between them (an edge's crossing with a row is worked out
@@ -364,8 +374,7 @@ void triangle_cover(const GEN_VERTEX &a, const GEN_VERTEX &b, const GEN_VERTEX &
         const double c0 = std::max(0.0, std::ceil(left - 0.5));
         const double c1 = std::min<double>(q.vw - 1, std::ceil(right - 0.5) - 1);
         if (c0 <= c1)
-            std::memset(q.covered + static_cast<size_t>(r) * q.vw + static_cast<size_t>(c0), 1,
-                        static_cast<size_t>(c1 - c0 + 1));
+            bits_set(q.covered + static_cast<size_t>(r) * q.covered_words, static_cast<int>(c0), static_cast<int>(c1));
     }
 }
 
@@ -382,10 +391,11 @@ void backdrop_cut()
         if (q.runs[i].role == ROLE_COVER && last >= 0) covers = true;
     }
     if (!covers || q.vw <= 0 || q.vh <= 0 ||
-        !grow(reinterpret_cast<void **>(&q.covered), &q.covered_capacity, q.vw * q.vh, q.vw * q.vh, 1,
-              "gen queue backdrop cut"))
+        !grow(reinterpret_cast<void **>(&q.covered), &q.covered_capacity, (q.vw + 63) / 64 * q.vh,
+              (q.vw + 63) / 64 * q.vh, sizeof(uint64_t), "gen queue backdrop cut"))
         return;
-    std::memset(q.covered, 0, static_cast<size_t>(q.vw) * q.vh);
+    q.covered_words = (q.vw + 63) / 64;
+    std::fill(q.covered, q.covered + static_cast<size_t>(q.covered_words) * q.vh, uint64_t{0});
     for (int i = last + 1; i < q.run_count; i++) {
         const GEN_RUN &run = q.runs[i];
         if (run.role != ROLE_COVER) continue;
@@ -396,7 +406,14 @@ void backdrop_cut()
                 triangle_cover(q.vertices[first], q.vertices[first + k], q.vertices[first + k + 1]);
     }
     // The first and last rows with a pixel left open; the backdrop keeps all rows between.
-    auto open = [&](int r) { return std::memchr(q.covered + static_cast<size_t>(r) * q.vw, 0, static_cast<size_t>(q.vw)); };
+    const int tail = q.vw % 64;
+    const uint64_t end_mask = tail ? (1ull << tail) - 1 : ~0ull;
+    auto open = [&](int r) {
+        const uint64_t *row = q.covered + static_cast<size_t>(r) * q.covered_words;
+        for (int w = 0; w + 1 < q.covered_words; w++)
+            if (row[w] != ~0ull) return true;
+        return (row[q.covered_words - 1] & end_mask) != end_mask;
+    };
     int lo = 0, hi = q.vh - 1;
     while (lo < q.vh && !open(lo)) lo++;
     while (hi > lo && !open(hi)) hi--;
@@ -714,13 +731,13 @@ int gen_queue_frame_end(int menu_changed, int menu_floor)
         queue_clear();
         return GEN_FRAME_NONE;
     }
-    backdrop_cut();
     const bool blocks = q.columns > 0 && q.rows > 0;
     if (blocks) blocks_build();
     const int n = q.columns * q.rows;
     int result = GEN_FRAME_FULL;
     if (q.back == BACK_STARTED) {
         // Part of the frame is drawn already, on a cleared buffer: draw the rest over it.
+        backdrop_cut();
         runs_draw(nullptr);
         q.shown_valid = false;
     } else {
@@ -730,6 +747,7 @@ int gen_queue_frame_end(int menu_changed, int menu_floor)
             queue_clear();
             return q.last_frame = GEN_FRAME_NONE;
         }
+        backdrop_cut();   // what the frame draws, not what it is compared by
         if (comparable && q.kept == 1 && q.back == BACK_SHOWN && !menu_changed && rects_below(menu_floor) &&
             changed * 100 <= n * PATCH_SHARE_MAX) {
             glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
