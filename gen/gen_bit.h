@@ -61,6 +61,9 @@ int gen_texture_live(uint32_t texture);
 int gen_texture_live_count();
 // 1 when every pixel a live texture gives is fully opaque: unfiltered, all alpha 255.
 int gen_texture_opaque(uint32_t texture);
+// 1 when every texel of a live texture of its own has alpha 255: drawn at colour alpha 1, it
+// hides what lies below it, filtered or not.
+int gen_texture_solid(uint32_t texture);
 
 // Bytes held in textures now and at the peak ("TextureRamCurrent", "TextureRamMax").
 long gen_texture_ram_current();
@@ -69,6 +72,12 @@ long gen_texture_ram_max();
 // Where a texture is drawn from: the OpenGL texture, and its part of it as texture coordinates
 // (s0, t0, s1, t1; 0, 0, 1, 1 for a texture of its own). 0 when it is not a live texture.
 int gen_texture_place(uint32_t texture, uint32_t *gl_texture, float part[4]);
+
+// The part of a texture (s0, t0, s1, t1 in its own 0..1 coordinates) outside which every sample
+// is fully transparent, filtering included: drawing only that part of a blended or alpha-tested
+// picture changes no pixel. An empty part (s0 = s1) for a texture with nothing visible. 0 when
+// it is not a live texture.
+int gen_texture_bounds(uint32_t texture, float part[4]);
 
 // Pages (gen_bit_atlas.cpp): a place of width x height texels (a transparent texel around it
 // kept free) in a page, made when none has room; 0 when it does not fit a page or no page can

@@ -144,10 +144,14 @@ void tileset_free(KX_BITMAP *bitmap)
 }
 
 // Copies one tile of a 32-bit bitmap into `buffer` (tile_w x tile_h), padding with zeros;
-// without transparency every alpha becomes opaque.
+// without transparency every alpha becomes opaque, the padding's too (it is never sampled), so
+// that the tile is drawn without blending.
 void tile_copy(const KX_BITMAP *bitmap, const GEN_TILESET *set, int column, int row, uint8_t *buffer)
 {
-    std::memset(buffer, 0, static_cast<size_t>(set->tile_w) * set->tile_h * 4);
+    const size_t bytes = static_cast<size_t>(set->tile_w) * set->tile_h * 4;
+    std::memset(buffer, 0, bytes);
+    if (!set->transparent)
+        for (size_t i = 3; i < bytes; i += 4) buffer[i] = 255;
     int x0 = column * set->tile_w, y0 = row * set->tile_h;
     int w = std::min<int>(set->tile_w, bitmap->width - x0);
     int h = std::min<int>(set->tile_h, bitmap->height - y0);

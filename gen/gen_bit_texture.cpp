@@ -25,6 +25,7 @@ struct GEN_TEXTURE {
     uint8_t linear;   // filtered: its edges fade into the transparent border
     uint32_t page;    // the atlas page holding it (0: an OpenGL texture of its own)
     int16_t x, y, width, height;   // its place in the page
+    float bounds[4];  // the part outside which every sample is transparent (see gen_texture_bounds)
 };
 
 struct GEN_TEXTURES {
@@ -35,7 +36,7 @@ struct GEN_TEXTURES {
     uint32_t bound_target, bound_texture;
     bool bound;
     long binds;
-    // By texture name: 1 when every pixel drawn is fully opaque. The drivers hand out small names.
+    // By texture name: OPAQUE_ALL and OPAQUE_TEXELS (see opacity). The drivers hand out small names.
     uint8_t *opaque;
     uint32_t opaque_size;
     uint32_t packed_serial;   // tells apart the names of packed textures in one registry slot
@@ -100,19 +101,47 @@ bool power_of_two(int n)
 
 constexpr uint32_t OPAQUE_NAMES_MAX = 1u << 20;
 
-// Whether every pixel a texture gives is opaque. A filtered texture mixes the transparent border
-// colour into its edges (it is clamped, not repeated), so only an unfiltered one can be.
-bool all_opaque(const uint8_t *rgba, int width, int height, bool linear)
+enum : uint8_t {
+    OPAQUE_TEXELS = 1,   // every texel has alpha 255
+    OPAQUE_ALL = 2,      // and so has every pixel drawn with it
+};
+
+// How opaque a texture is (OPAQUE_*). A filtered texture mixes the transparent border colour
+// into its edges (it is clamped, not repeated), so only an unfiltered one is opaque all over.
+uint8_t opacity(const uint8_t *rgba, int width, int height, bool linear)
 {
-    if (linear) return false;
     const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
     for (size_t i = 0; i < n; i++)
-        if (rgba[i * 4 + 3] != 255) return false;
-    return true;
+        if (rgba[i * 4 + 3] != 255) return 0;
+    return linear ? OPAQUE_TEXELS : OPAQUE_TEXELS | OPAQUE_ALL;
 }
 
-// Notes whether a texture is opaque. Names too large for the table count as not opaque.
-void opaque_set(uint32_t name, bool opaque)
+// The part of a texture (s0, t0, s1, t1) outside which every texel it gives is fully transparent,
+// filtering included: the texels of alpha above 0, widened by one texel on each side for the
+// filter's reach. Nothing visible gives an empty part.
+void bounds_find(const uint8_t *rgba, int width, int height, float bounds[4])
+{
+    int x0 = width, y0 = height, x1 = -1, y1 = -1;
+    for (int y = 0; y < height; y++) {
+        const uint8_t *row = rgba + static_cast<size_t>(y) * width * 4;
+        for (int x = 0; x < width; x++)
+            if (row[x * 4 + 3]) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    }
+    if (x1 < 0) {
+        bounds[0] = bounds[1] = bounds[2] = bounds[3] = 0.0f;
+        return;
+    }
+    bounds[0] = static_cast<float>(std::max(x0 - 1, 0)) / width;
+    bounds[1] = static_cast<float>(std::max(y0 - 1, 0)) / height;
+    bounds[2] = static_cast<float>(std::min(x1 + 2, width)) / width;
+    bounds[3] = static_cast<float>(std::min(y1 + 2, height)) / height;
+}
+
+// Notes how opaque a texture is. Names too large for the table count as not opaque.
+void opaque_set(uint32_t name, uint8_t opaque)
 {
     if (name >= gen_textures.opaque_size) {
         if (!opaque || name >= OPAQUE_NAMES_MAX) return;
@@ -125,7 +154,7 @@ void opaque_set(uint32_t name, bool opaque)
         std::fill(gen_textures.opaque + gen_textures.opaque_size, gen_textures.opaque + size, uint8_t{0});
         gen_textures.opaque_size = size;
     }
-    gen_textures.opaque[name] = opaque ? 1 : 0;
+    gen_textures.opaque[name] = opaque;
 }
 
 } // namespace
@@ -150,9 +179,10 @@ int gen_texture_create(const uint8_t *rgba, int width, int height, int filter, u
     if (filter != GEN_FILTER_LINEAR_SHARED || !packed_create(entry, rgba, width, height)) {
         const uint32_t name = gen_texture_gl_make(rgba, width, height, linear);
         if (!name) return 0;
-        opaque_set(name, all_opaque(rgba, width, height, linear));
+        opaque_set(name, opacity(rgba, width, height, linear));
         entry->name = name;
     }
+    bounds_find(rgba, width, height, entry->bounds);
     // A name deleted while its frame was on show may come back with other pixels.
     gen_queue_invalidate();
     entry->linear = linear;
@@ -188,7 +218,8 @@ int gen_texture_reload(uint32_t texture, const uint8_t *rgba, int width, int hei
     // What was queued with the old pixels is drawn with them.
     gen_queue_flush();
     gen_queue_invalidate();
-    opaque_set(texture, all_opaque(rgba, width, height, entry->linear));
+    opaque_set(texture, opacity(rgba, width, height, entry->linear));
+    bounds_find(rgba, width, height, entry->bounds);
     bind_texture(GL_TEXTURE_2D, entry->page ? entry->page : texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexSubImage2D(GL_TEXTURE_2D, 0, entry->x, entry->y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
@@ -205,7 +236,7 @@ int gen_texture_delete(uint32_t texture)
         if (!entry->page) glDeleteTextures(1, &name);
     }
     if (entry->page) gen_atlas_release(entry->page);
-    opaque_set(texture, false);
+    opaque_set(texture, 0);
     // A deleted texture that was bound leaves texture 0 bound.
     if (gen_textures.bound && gen_textures.bound_texture == texture) gen_textures.bound = false;
     entry->live = 0;
@@ -251,9 +282,22 @@ int gen_texture_place(uint32_t texture, uint32_t *gl_texture, float part[4])
     return 1;
 }
 
+int gen_texture_bounds(uint32_t texture, float part[4])
+{
+    const GEN_TEXTURE *e = find(texture);
+    if (!e) return 0;
+    std::copy(e->bounds, e->bounds + 4, part);
+    return 1;
+}
+
 int gen_texture_opaque(uint32_t texture)
 {
-    return texture < gen_textures.opaque_size && gen_textures.opaque[texture];
+    return texture < gen_textures.opaque_size && (gen_textures.opaque[texture] & OPAQUE_ALL);
+}
+
+int gen_texture_solid(uint32_t texture)
+{
+    return texture < gen_textures.opaque_size && (gen_textures.opaque[texture] & OPAQUE_TEXELS);
 }
 
 int gen_texture_live_count()

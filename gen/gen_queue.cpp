@@ -5,6 +5,11 @@
 // fingerprint is that of the frame on show holds the same pixels. When nothing changed, the
 // frame is neither drawn nor shown. When the driver keeps the back buffer's pixels across a swap
 // (the back end checks), only the changed blocks are cleared and drawn again, in rectangles.
+// A backdrop (the picture drawn first under a world) leaves out the rows that faces drawn later
+// with solid textures cover from side to side.
+// Colours go to the driver in the vertex records, beside the positions (one array, one stride, as
+// the browser's OpenGL emulation wants), so that runs which differ only in colour are drawn by one
+// call.
 #include "gen/gen_queue.h"
 
 #include "gen/gen_bit.h"
@@ -15,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <climits>
 #include <cstring>
 
 // ---------------------------------------------------------------------------------------------
@@ -23,9 +29,16 @@
 
 namespace {
 
+// What a run is to the backdrop's cut.
+enum : uint32_t {
+    ROLE_PLAIN = 0,
+    ROLE_BACKDROP = 1,   // part of the backdrop
+    ROLE_COVER = 2,      // faces that hide what lies below them, but along their edges
+};
+
 // Consecutive primitives drawn with one call, and the window pixels they may touch.
 struct GEN_RUN {
-    uint32_t mode, texture, blend, space;
+    uint32_t mode, texture, blend, space, role;
     GEN_COLOR color;
     int32_t first, count;
     int32_t x0, y0, x1, y1;   // bounds in blocks, inclusive; x0 > x1 before they are known
@@ -49,8 +62,18 @@ constexpr int PATCH_SHARE_MAX = 60;
 struct GEN_QUEUE {
     GEN_VERTEX *vertices;
     int vertex_count, vertex_capacity;
+    // By the first vertex of each primitive of a mergeable run: the blocks it may touch (x0 > x1
+    // for none), so that a changed part is drawn again from only the primitives that reach it.
+    GEN_RECT *reach;
+    int reach_capacity;
+    bool reach_known;   // reach holds the queued frame's primitives
     GEN_RUN *runs;
     int run_count, run_capacity;
+    bool backdrop;       // runs queued now belong to the backdrop
+    uint64_t *covered;   // the backdrop's cut: a bit by picture pixel, set where a cover hides it
+    int covered_capacity;
+    int covered_words;   // 64-bit words a row
+    int backdrop_top = 0, backdrop_bottom = INT_MAX;   // the picture rows it is drawn over (top included)
     // The picture's viewport in window pixels (OpenGL's origin, bottom left) and its blocks.
     int vx, vy, vw, vh;
     int columns, rows;
@@ -68,7 +91,6 @@ struct GEN_QUEUE {
     // OpenGL state as the last run left it.
     uint32_t blend, space;
     bool textured;
-    GEN_COLOR color;
 };
 
 GEN_QUEUE gen_queue;
@@ -121,7 +143,7 @@ uint64_t hash_words(uint64_t h, const void *data, size_t bytes)
 bool mergeable_after(const GEN_RUN &a, const GEN_RUN &b)
 {
     return mergeable(b.mode) && a.mode == b.mode && a.texture == b.texture && a.blend == b.blend &&
-           a.space == b.space && same_color(a.color, b.color) && a.first + a.count == b.first;
+           a.space == b.space && a.role == b.role && same_color(a.color, b.color) && a.first + a.count == b.first;
 }
 
 // The last run's texture coordinates moved into its texture's part of an atlas page (clamped
@@ -204,6 +226,8 @@ void blocks_build()
     GEN_QUEUE &q = gen_queue;
     const int n = q.columns * q.rows;
     std::fill(q.blocks, q.blocks + n, HASH_START);
+    q.reach_known = grow(reinterpret_cast<void **>(&q.reach), &q.reach_capacity, q.vertex_count, FIRST_VERTICES,
+                            sizeof(GEN_RECT), "gen queue reach");
     for (int i = 0; i < q.run_count; i++) {
         GEN_RUN &run = q.runs[i];
         run.x0 = run.y0 = 0;
@@ -212,8 +236,11 @@ void blocks_build()
         const int step = mergeable(run.mode) ? primitive_size(run.mode) : run.count;
         for (int first = run.first; first + step <= run.first + run.count; first += step) {
             GEN_RECT r;
-            if (!primitive_blocks(&q.vertices[first], step, run.space, &r)) continue;
-            const uint64_t h = hash_words(state, &q.vertices[first], sizeof(GEN_VERTEX) * static_cast<size_t>(step));
+            const bool inside = primitive_blocks(&q.vertices[first], step, run.space, &r);
+            if (q.reach_known) q.reach[first] = inside ? r : GEN_RECT{0, 0, -1, -1};
+            if (!inside) continue;
+            uint64_t h = state;
+            for (int v = first; v < first + step; v++) h = hash_words(h, &q.vertices[v], offsetof(GEN_VERTEX, r));
             for (int y = r.y0; y <= r.y1; y++)
                 for (int x = r.x0; x <= r.x1; x++) {
                     uint64_t &b = q.blocks[y * q.columns + x];
@@ -302,6 +329,99 @@ bool rects_below(int floor)
 }
 
 // ---------------------------------------------------------------------------------------------
+// The backdrop's cut
+// ---------------------------------------------------------------------------------------------
+
+// Sets bits `from` to `to` (inclusive) of a row of 64-bit words.
+void bits_set(uint64_t *row, int from, int to)
+{
+    for (int w = from / 64; w <= to / 64; w++) {
+        const int lo = std::max(from, w * 64) - w * 64, hi = std::min(to, w * 64 + 63) - w * 64;
+        row[w] |= (hi - lo == 63 ? ~0ull : ((1ull << (hi - lo + 1)) - 1)) << lo;
+    }
+}
+
+// Marks in gen_queue.covered the pixels whose centres lie inside triangle a, b, c, as the
+// rasteriser counts them: a centre on an edge shared by two triangles belongs to one of them, so
+// faces that meet leave no pixel open between them (an edge's crossing with a row is worked out
+// from its end points in one order, whichever triangle it belongs to). A triangle without a
+// window position marks nothing.
+void triangle_cover(const GEN_VERTEX &a, const GEN_VERTEX &b, const GEN_VERTEX &c)
+{
+    GEN_QUEUE &q = gen_queue;
+    double x[3], y[3];
+    const GEN_VERTEX *v[3] = {&a, &b, &c};
+    for (int i = 0; i < 3; i++) {
+        if (!window_point(*v[i], GEN_SPACE_CLIP, &x[i], &y[i])) return;
+        x[i] -= q.vx;
+        y[i] = q.vy + q.vh - y[i];   // picture rows count from the top
+    }
+    const double top = std::min({y[0], y[1], y[2]}), bottom = std::max({y[0], y[1], y[2]});
+    // Rows whose centres lie in [top, bottom).
+    const int r0 = std::max(0, static_cast<int>(std::ceil(top - 0.5)));
+    const int r1 = std::min(q.vh - 1, static_cast<int>(std::ceil(bottom - 0.5)) - 1);
+    for (int r = r0; r <= r1; r++) {
+        const double yc = r + 0.5;
+        double left = 1e30, right = -1e30;
+        for (int i = 0; i < 3; i++) {
+            int lo = i, hi = (i + 1) % 3;
+            if (y[lo] > y[hi] || (y[lo] == y[hi] && x[lo] > x[hi])) std::swap(lo, hi);
+            if (y[lo] == y[hi] || yc < y[lo] || yc > y[hi]) continue;
+            const double xe = x[lo] + (yc - y[lo]) * (x[hi] - x[lo]) / (y[hi] - y[lo]);
+            left = std::min(left, xe), right = std::max(right, xe);
+        }
+        // Columns whose centres lie in [left, right).
+        const double c0 = std::max(0.0, std::ceil(left - 0.5));
+        const double c1 = std::min<double>(q.vw - 1, std::ceil(right - 0.5) - 1);
+        if (c0 <= c1)
+            bits_set(q.covered + static_cast<size_t>(r) * q.covered_words, static_cast<int>(c0), static_cast<int>(c1));
+    }
+}
+
+// Leaves out of the backdrop the rows that the covers queued after it hide from side to side:
+// it is drawn through a scissor over the rows from the first to the last left open (its
+// vertices stay as they are, so that every pixel drawn samples the texel it did).
+void backdrop_cut()
+{
+    GEN_QUEUE &q = gen_queue;
+    int last = -1;
+    bool covers = false;
+    for (int i = 0; i < q.run_count; i++) {
+        if (q.runs[i].role == ROLE_BACKDROP) last = i, covers = false;
+        if (q.runs[i].role == ROLE_COVER && last >= 0) covers = true;
+    }
+    if (!covers || q.vw <= 0 || q.vh <= 0 ||
+        !grow(reinterpret_cast<void **>(&q.covered), &q.covered_capacity, (q.vw + 63) / 64 * q.vh,
+              (q.vw + 63) / 64 * q.vh, sizeof(uint64_t), "gen queue backdrop cut"))
+        return;
+    q.covered_words = (q.vw + 63) / 64;
+    std::fill(q.covered, q.covered + static_cast<size_t>(q.covered_words) * q.vh, uint64_t{0});
+    for (int i = last + 1; i < q.run_count; i++) {
+        const GEN_RUN &run = q.runs[i];
+        if (run.role != ROLE_COVER) continue;
+        // Quads and fans alike are fans of triangles round their first vertex.
+        const int step = run.mode == GL_QUADS ? 4 : run.count;
+        for (int first = run.first; first + step <= run.first + run.count; first += step)
+            for (int k = 1; k + 1 < step; k++)
+                triangle_cover(q.vertices[first], q.vertices[first + k], q.vertices[first + k + 1]);
+    }
+    // The first and last rows with a pixel left open; the backdrop keeps all rows between.
+    const int tail = q.vw % 64;
+    const uint64_t end_mask = tail ? (1ull << tail) - 1 : ~0ull;
+    auto open = [&](int r) {
+        const uint64_t *row = q.covered + static_cast<size_t>(r) * q.covered_words;
+        for (int w = 0; w + 1 < q.covered_words; w++)
+            if (row[w] != ~0ull) return true;
+        return (row[q.covered_words - 1] & end_mask) != end_mask;
+    };
+    int lo = 0, hi = q.vh - 1;
+    while (lo < q.vh && !open(lo)) lo++;
+    while (hi > lo && !open(hi)) hi--;
+    q.backdrop_top = lo < q.vh ? lo : 0;
+    q.backdrop_bottom = lo < q.vh ? hi + 1 : 0;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Drawing
 // ---------------------------------------------------------------------------------------------
 
@@ -349,13 +469,6 @@ void texture_apply(uint32_t texture)
     gen_queue.textured = texture != 0;
 }
 
-void color_apply(const GEN_COLOR &c)
-{
-    if (same_color(c, gen_queue.color)) return;
-    gen_queue.color = c;
-    glColor4f(c.r, c.g, c.b, c.a);
-}
-
 void scissor_blocks(const GEN_RECT &r)
 {
     const GEN_QUEUE &q = gen_queue;
@@ -365,40 +478,140 @@ void scissor_blocks(const GEN_RECT &r)
     glScissor(x, y, w, h);
 }
 
-// Draws the queued runs in order: all of them, or (with `clip`) those that reach it.
+// The viewport scissor, as gen_wrap_resize set it.
+void scissor_restore()
+{
+    const GEN_QUEUE &q = gen_queue;
+    glScissor(q.vx, q.vy, q.vw, q.vh);
+}
+
+// The scissor of `clip` (the whole picture for none) narrowed to the backdrop's rows; false
+// when nothing is left of it.
+bool scissor_backdrop(const GEN_RECT *clip)
+{
+    const GEN_QUEUE &q = gen_queue;
+    int y0 = q.vy, y1 = q.vy + q.vh;   // window rows, OpenGL's way, y1 excluded
+    if (clip) {
+        y0 = q.vy + clip->y0 * GEN_BLOCK;
+        y1 = std::min(q.vy + q.vh, q.vy + (clip->y1 + 1) * GEN_BLOCK);
+    }
+    y0 = std::max(y0, q.vy + q.vh - std::min(q.backdrop_bottom, q.vh));
+    y1 = std::min(y1, q.vy + q.vh - std::max(q.backdrop_top, 0));
+    if (y0 >= y1) return false;
+    int x = q.vx, w = q.vw;
+    if (clip) {
+        x = q.vx + clip->x0 * GEN_BLOCK;
+        w = std::min(q.vw - clip->x0 * GEN_BLOCK, (clip->x1 - clip->x0 + 1) * GEN_BLOCK);
+    }
+    glScissor(x, y0, w, y1 - y0);
+    return true;
+}
+
+// Whether run b can be drawn by the same call as run a, before it: all but the colour agree.
+bool batchable_after(const GEN_RUN &a, const GEN_RUN &b)
+{
+    return mergeable(b.mode) && a.mode == b.mode && a.texture == b.texture && a.blend == b.blend &&
+           a.space == b.space && a.first + a.count == b.first;
+}
+
+bool rect_meets(const GEN_RECT &r, const GEN_RECT &clip)
+{
+    return r.x0 <= r.x1 && r.x1 >= clip.x0 && r.x0 <= clip.x1 && r.y1 >= clip.y0 && r.y0 <= clip.y1;
+}
+
+bool run_reaches(const GEN_RUN &r, const GEN_RECT *clip)
+{
+    return !clip || rect_meets({r.x0, r.y0, r.x1, r.y1}, *clip);
+}
+
+// Draws the primitives of `count` vertices from `first` (a mergeable mode) that reach `clip`,
+// in stretches of neighbours.
+void primitives_draw(uint32_t mode, int first, int count, const GEN_RECT &clip)
+{
+    GEN_QUEUE &q = gen_queue;
+    const int step = primitive_size(mode);
+    int from = -1;
+    for (int v = first; v <= first + count; v += step) {
+        const bool meets = v < first + count && rect_meets(q.reach[v], clip);
+        if (meets && from < 0) from = v;
+        if (!meets && from >= 0) {
+            glDrawArrays(mode, from, v - from);
+            q.draws++;
+            from = -1;
+        }
+    }
+}
+
+// Gives every queued vertex its run's colour (callers fill in only positions and texture
+// coordinates).
+void colors_fill()
+{
+    GEN_QUEUE &q = gen_queue;
+    for (int i = 0; i < q.run_count; i++) {
+        const GEN_RUN &r = q.runs[i];
+        for (GEN_VERTEX *v = q.vertices + r.first; v < q.vertices + r.first + r.count; v++)
+            v->r = r.color.r, v->g = r.color.g, v->b = r.color.b, v->a = r.color.a;
+    }
+}
+
+// Draws the queued runs in order: all of them, or (with `clip`) those that reach it. Runs that
+// follow one another and differ only in colour go in one call (the colour is the same at every
+// vertex of a primitive, so it is interpolated to itself).
 void runs_draw(const GEN_RECT *clip)
 {
     GEN_QUEUE &q = gen_queue;
     if (q.run_count == 0) return;
+    colors_fill();
     q.blend = GEN_BLEND_OPAQUE;
     q.space = GEN_SPACE_PICTURE;
     q.textured = false;
-    q.color = {1.0f, 1.0f, 1.0f, 1.0f};
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_TEXTURE_2D);
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     const GLsizei stride = sizeof(GEN_VERTEX);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
     glVertexPointer(4, GL_FLOAT, stride, &q.vertices[0].x);
     glTexCoordPointer(2, GL_FLOAT, stride, &q.vertices[0].s);
-    for (int i = 0; i < q.run_count; i++) {
+    glColorPointer(4, GL_FLOAT, stride, &q.vertices[0].r);
+    bool scissored = false;
+    for (int i = 0; i < q.run_count;) {
         const GEN_RUN &r = q.runs[i];
-        if (clip && (r.x0 > r.x1 || r.x1 < clip->x0 || r.x0 > clip->x1 || r.y1 < clip->y0 || r.y0 > clip->y1)) continue;
+        int end = i + 1, count = r.count;
+        bool reaches = run_reaches(r, clip);
+        for (; end < q.run_count && batchable_after(q.runs[end - 1], q.runs[end]); end++) {
+            count += q.runs[end].count;
+            reaches = reaches || run_reaches(q.runs[end], clip);
+        }
+        i = end;
+        if (!reaches) continue;
+        // The backdrop's runs, one after another, under a scissor of their own.
+        if (r.role == ROLE_BACKDROP && !scissored) {
+            if (!scissor_backdrop(clip)) continue;
+            scissored = true;
+        } else if (r.role != ROLE_BACKDROP && scissored) {
+            clip ? scissor_blocks(*clip) : scissor_restore();
+            scissored = false;
+        }
         space_apply(r.space);
         texture_apply(r.texture);
         blend_apply(r.blend);
-        color_apply(r.color);
-        glDrawArrays(r.mode, r.first, r.count);
+        if (clip && q.reach_known && mergeable(r.mode)) {
+            primitives_draw(r.mode, r.first, count, *clip);
+            continue;
+        }
+        glDrawArrays(r.mode, r.first, count);
         q.draws++;
     }
+    if (scissored) clip ? scissor_blocks(*clip) : scissor_restore();
+    glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     space_apply(GEN_SPACE_PICTURE);
     texture_apply(0);
     blend_apply(GEN_BLEND_OPAQUE);
-    color_apply({1.0f, 1.0f, 1.0f, 1.0f});
 }
 
 // Clears the whole back buffer (the bars beside the picture too) to start a frame.
@@ -413,16 +626,13 @@ void back_clear()
 
 void queue_clear()
 {
+    gen_queue.backdrop_top = 0;
+    gen_queue.backdrop_bottom = INT_MAX;
+    gen_queue.reach_known = false;
     gen_queue.vertex_count = 0;
     gen_queue.run_count = 0;
 }
 
-// The viewport scissor, as gen_wrap_resize set it.
-void scissor_restore()
-{
-    const GEN_QUEUE &q = gen_queue;
-    glScissor(q.vx, q.vy, q.vw, q.vh);
-}
 
 } // namespace
 
@@ -441,13 +651,25 @@ GEN_VERTEX *gen_queue_add(uint32_t mode, uint32_t texture, GEN_COLOR color, uint
         !grow(reinterpret_cast<void **>(&q.runs), &q.run_capacity, q.run_count + 1, FIRST_RUNS, sizeof(GEN_RUN),
               "gen queue runs"))
         return nullptr;
-    const GEN_RUN run = {mode, texture, blend, space, color, q.vertex_count, count, 0, 0, -1, -1};
+    // Faces in clip space whose every texel and colour is opaque hide the backdrop below them.
+    uint32_t role = ROLE_PLAIN;
+    if (q.backdrop) role = ROLE_BACKDROP;
+    else if (space == GEN_SPACE_CLIP && (mode == GL_QUADS || mode == GL_TRIANGLE_FAN) && color.a >= 1.0f &&
+             texture && gen_texture_solid(texture))
+        role = ROLE_COVER;
+    const GEN_RUN run = {mode, texture, blend, space, role, color, q.vertex_count, count, 0, 0, -1, -1};
     if (q.run_count && mergeable_after(q.runs[q.run_count - 1], run)) q.runs[q.run_count - 1].count += count;
     else q.runs[q.run_count++] = run;
     q.unsealed = (texture & GEN_TEXTURE_PACKED) != 0;
     GEN_VERTEX *v = &q.vertices[q.vertex_count];
     q.vertex_count += count;
     return v;
+}
+
+void gen_queue_backdrop(int on)
+{
+    seal();
+    gen_queue.backdrop = on != 0;
 }
 
 uint32_t gen_queue_blend(uint32_t texture, float alpha, uint32_t wanted)
@@ -515,6 +737,7 @@ int gen_queue_frame_end(int menu_changed, int menu_floor)
     int result = GEN_FRAME_FULL;
     if (q.back == BACK_STARTED) {
         // Part of the frame is drawn already, on a cleared buffer: draw the rest over it.
+        backdrop_cut();
         runs_draw(nullptr);
         q.shown_valid = false;
     } else {
@@ -524,6 +747,7 @@ int gen_queue_frame_end(int menu_changed, int menu_floor)
             queue_clear();
             return q.last_frame = GEN_FRAME_NONE;
         }
+        backdrop_cut();   // what the frame draws, not what it is compared by
         if (comparable && q.kept == 1 && q.back == BACK_SHOWN && !menu_changed && rects_below(menu_floor) &&
             changed * 100 <= n * PATCH_SHARE_MAX) {
             glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
@@ -576,8 +800,8 @@ void gen_queue_invalidate()
 void gen_queue_free()
 {
     GEN_QUEUE &q = gen_queue;
-    for (void *p : {static_cast<void *>(q.vertices), static_cast<void *>(q.runs), static_cast<void *>(q.blocks),
-                    static_cast<void *>(q.shown_blocks)})
+    for (void *p : {static_cast<void *>(q.vertices), static_cast<void *>(q.reach), static_cast<void *>(q.covered),
+                    static_cast<void *>(q.runs), static_cast<void *>(q.blocks), static_cast<void *>(q.shown_blocks)})
         if (p) kx_mem_free(p);
     q = GEN_QUEUE{};
     q.must_draw = true;

@@ -16,6 +16,8 @@
 struct GEN_VERTEX {
     float x, y, z, w;    // position: picture pixels, or clip coordinates
     float s, t;          // texture coordinates
+    // Colour: the queue gives every vertex its primitive's when it draws (callers leave it).
+    float r = 1.0f, g = 1.0f, b = 1.0f, a = 1.0f;
 };
 
 // One colour for a whole primitive (the driver then takes it as it is, with nothing to
@@ -60,6 +62,10 @@ enum : int {
 // caller before the next call. Texture 0 draws untextured. Null when the queue cannot grow: the
 // primitive is then left out.
 GEN_VERTEX *gen_queue_add(uint32_t mode, uint32_t texture, GEN_COLOR color, uint32_t blend, uint32_t space, int count);
+// Runs queued between gen_queue_backdrop(1) and gen_queue_backdrop(0) are the backdrop, drawn
+// under a world: at the frame's end it is drawn through a scissor that leaves out the rows that
+// solid faces queued after it cover from side to side.
+void gen_queue_backdrop(int on);
 // The blending to queue for `wanted` with a colour of this alpha: a texture without transparent
 // pixels (or none) under alpha 1 comes out the same written as it is, which costs less.
 uint32_t gen_queue_blend(uint32_t texture, float alpha, uint32_t wanted);

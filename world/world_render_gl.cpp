@@ -120,7 +120,10 @@ void draw_background()
     KX_RECT src = {static_cast<int16_t>((world_background.width - sw) / 2), static_cast<int16_t>((world_background.height - sh) / 2),
                    sw, sh};
     KX_RECT dest = {0, 0, static_cast<int16_t>(world_view.width + 1), static_cast<int16_t>(world_view.height + 1)};
+    // As the backdrop, the rows that the world's floor covers from side to side are left out.
+    gen_queue_backdrop(1);
     ops->put(&world_background, &dest, &src, GEN_PUT_STRETCH);
+    gen_queue_backdrop(0);
 }
 
 int world_render_read(int x, int y, int width, int height, uint8_t *rgb)

@@ -1,8 +1,10 @@
 // Objects as upright sprites: draw_object with its clip window and mirrored texture coordinates,
-// and the overlays drawn through the scratch object: screen sprites and sprite text.
+// over only the visible part of their texture; and the overlays drawn through the scratch object:
+// screen sprites and sprite text.
 #include "world/world_render.h"
 #include "world/world_render_local.h"
 
+#include "gen/gen_bit.h"
 #include "world/world.h"
 
 #include <algorithm>
@@ -49,6 +51,20 @@ int draw_object(const WORLD_OBJECT *object, double cam_x, double cam_y, double c
 
     const int16_t bitmap = object->sprite_bitmap;
     if (!world_sprite_bitmaps || bitmap < 0 || bitmap >= WORLD_SPRITE_BITMAPS) return 0;
+    const uint32_t texture = world_sprite_bitmaps[bitmap].texture;
+    // Only the texture's visible part is drawn: its transparent margins would cost the rasteriser
+    // as much as its picture and change no pixel.
+    float part[4];
+    if (gen_texture_bounds(texture, part)) {
+        auto keep = [](double *lo, double *hi, double start, double size, float p0, float p1, bool mirror) {
+            const double a = mirror ? TEX_MAX - p1 : p0, b = mirror ? TEX_MAX - p0 : p1;
+            *lo = std::max(*lo, start + a / TEX_MAX * size);
+            *hi = std::min(*hi, start + b / TEX_MAX * size);
+        };
+        keep(&x0, &x1, sl, sw, part[0], part[2], object->mirror_x);
+        keep(&y0, &y1, st, sh, part[1], part[3], object->mirror_y);
+        if (x0 >= x1 || y0 >= y1) return 0;
+    }
     // Texture coordinates follow the cut linearly; mirrored ones run backwards.
     auto u_at = [&](double x) {
         float u = static_cast<float>((x - sl) / sw * TEX_MAX);
@@ -66,7 +82,7 @@ int draw_object(const WORLD_OBJECT *object, double cam_x, double cam_y, double c
         {static_cast<float>(x0), static_cast<float>(y1), d, u_at(x0), v_at(y1)},
     };
     float alpha = object->transparency ? 1.0f - 0.25f * object->transparency : 1.0f;
-    world_sink()->polygon(world_sprite_bitmaps[bitmap].texture, quad, 4, code, alpha, 0);
+    world_sink()->polygon(texture, quad, 4, code, alpha, 0);
     return 1;
 }
 

@@ -135,6 +135,7 @@ void glDisable(GLenum) {}
 void glDisableClientState(GLenum) {}
 void glDrawArrays(GLenum, GLint, GLsizei) {}
 void glEnable(GLenum) {}
+void glColorPointer(GLint, GLenum, GLsizei, const GLvoid *) {}
 void glEnableClientState(GLenum) {}
 void glFinish() {}
 void glGenTextures(GLsizei n, GLuint *textures)

@@ -74,7 +74,7 @@ constexpr GEN_COLOR WHITE = {1, 1, 1, 1}, GREY = {0.5f, 0.5f, 0.5f, 1};
 
 } // namespace
 
-TEST_F(GenQueue, QuadsShareACallOnlyWithTheirTextureAndColour)
+TEST_F(GenQueue, QuadsShareACallOnlyWithTheirTexture)
 {
     const uint32_t a = texture(GEN_FILTER_LINEAR), b = texture(GEN_FILTER_LINEAR), s1 = texture(GEN_FILTER_LINEAR_SHARED),
                    s2 = texture(GEN_FILTER_LINEAR_SHARED);
@@ -88,21 +88,57 @@ TEST_F(GenQueue, QuadsShareACallOnlyWithTheirTextureAndColour)
         long draws;
     } cases[] = {
         {"one texture and colour", {{GL_QUADS, a, WHITE}, {GL_QUADS, a, WHITE}, {GL_QUADS, a, WHITE}}, 1},
-        {"another colour between", {{GL_QUADS, a, WHITE}, {GL_QUADS, a, GREY}, {GL_QUADS, a, WHITE}}, 3},
+        {"another colour between", {{GL_QUADS, a, WHITE}, {GL_QUADS, a, GREY}, {GL_QUADS, a, WHITE}}, 1},
         {"another texture between", {{GL_QUADS, a, WHITE}, {GL_QUADS, b, WHITE}, {GL_QUADS, a, WHITE}}, 3},
         {"strips each alone", {{GL_TRIANGLE_STRIP, a, WHITE}, {GL_TRIANGLE_STRIP, a, WHITE}}, 2},
         {"textures of one page", {{GL_QUADS, s1, WHITE}, {GL_QUADS, s2, WHITE}, {GL_QUADS, s1, WHITE}}, 1},
     };
     for (const auto &c : cases) {
+        gen_wrap_screen_clear();
         const long before = gen_queue_draw_count();
         float x = 0;
         for (const PRIM &p : c.prims) quad(p.mode, p.texture, p.color, x += 20, 20, 16, 16);
         gen_queue_flush();
         EXPECT_EQ(gen_queue_draw_count() - before, c.draws) << c.name;
+        // Each quad in its own colour, also where one call draws several: the green at its
+        // centre (picture rows count from the bottom) in proportion to its colour's.
+        const std::vector<uint8_t> p = picture();
+        auto green = [&](size_t k) { return p[(size_t(H - 28) * W + 28 + 20 * k) * 3 + 1]; };
+        for (size_t k = 1; k < c.prims.size(); k++)
+            EXPECT_NEAR(green(k), green(0) * c.prims[k].color.g / c.prims[0].color.g, 2) << c.name << ", quad " << k;
+        EXPECT_GT(green(0), 100) << c.name;
     }
     EXPECT_EQ(gen_atlas_page_count(), 1);
     for (uint32_t t : {a, b, s1, s2}) gen_texture_delete(t);
     EXPECT_EQ(gen_atlas_page_count(), 0) << "the page goes with its last texture";
+}
+
+TEST_F(GenQueue, TextureBoundsHoldEverySampleThatShows)
+{
+    // 16 x 8 texels; a visible block from texel x0, y0 to x1, y1 (inclusive), or none.
+    const struct {
+        int x0, y0, x1, y1;
+        float part[4];
+    } cases[] = {
+        {4, 2, 9, 5, {3 / 16.0f, 1 / 8.0f, 11 / 16.0f, 7 / 8.0f}},
+        {0, 0, 15, 7, {0, 0, 1, 1}},
+        {15, 7, 15, 7, {14 / 16.0f, 6 / 8.0f, 1, 1}},
+        {-1, 0, 0, 0, {0, 0, 0, 0}},
+    };
+    for (const auto &c : cases) {
+        std::vector<uint8_t> p(16 * 8 * 4, 0);
+        for (int y = c.y0; c.x0 >= 0 && y <= c.y1; y++)
+            for (int x = c.x0; x <= c.x1; x++) p[(y * 16 + x) * 4 + 3] = 1;
+        for (int filter : {GEN_FILTER_LINEAR, GEN_FILTER_LINEAR_SHARED}) {
+            uint32_t t = 0;
+            ASSERT_EQ(gen_texture_create(p.data(), 16, 8, filter, &t), 1);
+            float part[4];
+            ASSERT_EQ(gen_texture_bounds(t, part), 1);
+            for (int i = 0; i < 4; i++) EXPECT_FLOAT_EQ(part[i], c.part[i]) << c.x0 << "," << c.y0 << " side " << i;
+            gen_texture_delete(t);
+            EXPECT_EQ(gen_texture_bounds(t, part), 0) << "a deleted texture has none";
+        }
+    }
 }
 
 TEST_F(GenQueue, BlendingGoesOnlyWhereNothingCanShowThrough)
@@ -213,4 +249,68 @@ TEST_F(GenQueue, SharedTexturesDrawAsTextureOfTheirOwn)
     ASSERT_EQ(gen_texture_create(big.data(), 512, 512, GEN_FILTER_LINEAR_SHARED, &large), 1);
     EXPECT_FALSE(large & GEN_TEXTURE_PACKED);
     for (uint32_t t : {own, shared, large}) gen_texture_delete(t);
+}
+
+TEST_F(GenQueue, BackdropLeavesOutOnlyRowsThatSolidFacesHideFromSideToSide)
+{
+    // 8 x 8 texels, rows of other colours (so that a cut moving the backdrop's texels shows).
+    auto texture8 = [](int filter, uint8_t green, uint8_t corner_alpha = 255) {
+        std::vector<uint8_t> p(8 * 8 * 4, 255);
+        for (size_t i = 0; i < p.size(); i += 4) p[i] = uint8_t(i / 32 * 30), p[i + 1] = green, p[i + 2] = 0;
+        p[3] = corner_alpha;
+        uint32_t name = 0;
+        EXPECT_EQ(gen_texture_create(p.data(), 8, 8, filter, &name), 1);
+        return name;
+    };
+    const uint32_t back = texture8(GEN_FILTER_NEAREST, 0), solid = texture8(GEN_FILTER_LINEAR, 255),
+                   holed = texture8(GEN_FILTER_LINEAR, 255, 254);
+    const struct {
+        const char *name;
+        uint32_t texture;
+        float alpha, x1, top;   // the face, in clip coordinates, from x -1.5 to x1, y -1.5 to top
+        bool backdrop_last;
+        long draws;             // 1: the backdrop left out altogether
+    } cases[] = {
+        {"a solid face over the whole picture", solid, 1, 1.5f, 1.5f, false, 1},
+        {"a solid face over the lower half", solid, 1, 1.5f, 0.0f, false, 2},
+        {"a solid face over a slanted part", solid, 1, 1.5f, -0.3f, false, 2},
+        {"the last column open", solid, 1, 1 - 1.5f / W, 1.5f, false, 2},
+        {"a translucent face", solid, 0.99f, 1.5f, 1.5f, false, 2},
+        {"a texel not opaque", holed, 1, 1.5f, 1.5f, false, 2},
+        {"the backdrop after the face", solid, 1, 1.5f, 1.5f, true, 2},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto scene = [&] {
+            auto backdrop = [&] {
+                gen_queue_backdrop(1);
+                quad(GL_TRIANGLE_STRIP, back, WHITE, 0, 0, W, H);
+                gen_queue_backdrop(0);
+            };
+            if (!c.backdrop_last) backdrop();
+            GEN_VERTEX *v = gen_queue_add(GL_QUADS, c.texture, {1, 1, 1, c.alpha}, GEN_BLEND_ALPHA, GEN_SPACE_CLIP, 4);
+            ASSERT_NE(v, nullptr);
+            const float slant = c.top < 0 ? 0.2f : 0.0f;
+            v[0] = {-1.5f, c.top, 0, 1, 0, 0}, v[1] = {c.x1, c.top + slant, 0, 1, 1, 0};
+            v[2] = {c.x1, -1.5f, 0, 1, 1, 1}, v[3] = {-1.5f, -1.5f, 0, 1, 0, 1};
+            if (c.backdrop_last) backdrop();
+        };
+        gen_queue_invalidate();
+        scene();
+        const long before = gen_queue_draw_count();
+        ASSERT_EQ(gen_queue_frame_end(0, H), GEN_FRAME_FULL);
+        EXPECT_EQ(gen_queue_draw_count() - before, c.draws);
+        const std::vector<uint8_t> cut = picture();
+        gen_queue_swapped();
+        // The same drawn whole: a frame drawn in parts leaves its backdrop as it is.
+        gen_wrap_screen_clear();
+        scene();
+        gen_queue_flush();
+        const std::vector<uint8_t> whole = picture();
+        gen_queue_discard();
+        size_t bad = 0;
+        for (size_t i = 0; i < cut.size(); i++) bad += std::abs(cut[i] - whole[i]) > 1;
+        EXPECT_EQ(bad, 0u);
+    }
+    for (uint32_t t : {back, solid, holed}) gen_texture_delete(t);
 }
