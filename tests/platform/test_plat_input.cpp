@@ -2,7 +2,7 @@
 // scripted keys standing in for the keyboard, and events pushed through SDL's queue between two
 // polls as the window system delivers them: taps shorter than a pass, and keys that follow the
 // owner of the keyboard and mouse.
-#include "kx_inp_test_util.h"
+#include "tests/kx_inp/kx_inp_test_util.h"
 
 #include "platform/plat_core.h"
 #include "platform/plat_owner.h"
