@@ -58,8 +58,15 @@ int instance_check(const KX_DSP_SETUP *s)
     const char *name = s->class_name && s->class_name[0] ? s->class_name : "veltramondo";
     int r = plat_instance_acquire(folder, name);
     if (r == PLAT_INSTANCE_FIRST) kx_dsp.instance_held = 1;
-    if (r != PLAT_INSTANCE_OTHER) return 1;
     const char *title = s->title && s->title[0] ? s->title : name;
+    // "-stop" closes a running copy; with none running it has nothing to do, and starts nothing.
+    if (r != PLAT_INSTANCE_OTHER && stop_asked(s->command_line)) {
+        if (kx_dsp.instance_held) plat_instance_release();
+        kx_dsp.instance_held = 0;
+        std::fprintf(stderr, "%s is not running: there is nothing to close.\n", title);
+        return 0;
+    }
+    if (r != PLAT_INSTANCE_OTHER) return 1;
     if (stop_asked(s->command_line) && plat_instance_close_other()) {
         std::fprintf(stderr, "%s is running: it was asked to close.\n", title);
         for (int second = 0; second < 11 && plat_instance_lock_held(folder, name); second++) plat_sleep_ms(1000);

@@ -42,4 +42,9 @@ wait "$first"
 status=$?
 first=""
 [ $status -eq 0 ] || { echo "first copy: exit status $status"; cat "$work/first.log"; exit 1; }
+# With no copy running, -stop has nothing to close and starts nothing.
+timeout 30 "$game" -stop --headless >"$work/alone.log" 2>&1
+status=$?
+[ $status -eq 0 ] && grep -q "is not running: there is nothing to close" "$work/alone.log" ||
+    { echo "-stop with no copy running: exit status $status"; cat "$work/alone.log"; exit 1; }
 echo "one running copy: second start and -stop behaved"
