@@ -91,17 +91,11 @@ last=$(tail -1 "$work/second.txt" | awk '{ print $6 }')
 ls "$user"/Snap*.tga >/dev/null 2>&1 || { echo "no snapshot of the high-score page"; ls "$user"; exit 1; }
 # The same game with the name typed: X, Y and Z on the keyboard, then Return on the end marker.
 table >"$user/highscor.dat"
-p=$((entry + 2))
 {
     cat "$work/start.txt"
-    for c in X Y Z; do
-        echo "$p text $c"
-        p=$((p + 2))
-    done
-    echo "$p 28 down"
-    echo "$((p + 1)) 28 up"
+    name_keys $((entry + 2)) X Y Z
 } >"$work/typed.txt"
-"$game" "${options[@]}" --frames $((p + 10)) --script "$work/typed.txt" >"$work/log" 2>&1 ||
+"$game" "${options[@]}" --frames $((name_end + 8)) --script "$work/typed.txt" >"$work/log" 2>&1 ||
     { echo "third run failed"; cat "$work/log"; exit 1; }
 entries "$user/highscor.dat" | grep -qx "$score \[XYZ\] 0" ||
     { echo "the typed name XYZ was not stored:"; entries "$user/highscor.dat"; exit 1; }

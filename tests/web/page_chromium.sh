@@ -60,17 +60,11 @@ play node "$work/start.txt" 1500
 entry=$(awk '$6 == "entry" { print $2; exit }' "$work/node/trace.txt")
 [ -n "$entry" ] || { echo "name entry never started"; exit 1; }
 # The name WEB typed, then Return on the end marker.
-p=$((entry + 2))
 {
     cat "$work/start.txt"
-    for c in W E B; do
-        echo "$p text $c"
-        p=$((p + 2))
-    done
-    echo "$p 28 down"
-    echo "$((p + 1)) 28 up"
+    name_keys $((entry + 2)) W E B
 } >"$work/keys.txt"
-frames=$((p + 10))
+frames=$((name_end + 8))
 play desktop "$work/keys.txt" "$frames"
 user="$work/desktop/data/Pellovar/Veltramondo"
 [ -f "$user/Snap0000.tga" ] || { echo "the desktop game took no snapshot"; exit 1; }
