@@ -362,6 +362,7 @@ int gen_wrap_display_update()
     if (drawn == GEN_FRAME_FULL) plat_menu_render();
     if (gen_wrap.snapshot_pending) snapshot_take();
     GLubyte mark[3];
+    if (gen_queue_kept() < 0 && plat_gl_back_kept() == 0) gen_queue_kept_set(0);
     const bool test = gen_queue_kept() < 0;
     if (test) kept_mark(mark);
     plat_gl_swap();

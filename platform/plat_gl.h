@@ -29,6 +29,9 @@ int plat_gl_refresh_rate();
 // context was made.
 void plat_gl_picture_lost();
 int plat_gl_picture_lost_take();
+// Whether the back buffer keeps its pixels across a swap, as far as the platform knows: 0 never
+// (each frame is drawn in full), -1 for the back end to test.
+int plat_gl_back_kept();
 // Whether the picture must be drawn again, leaving the mark for the back end to take.
 int plat_gl_picture_is_lost();
 // Size of the window's drawable in pixels (the whole client area, menu bar included).

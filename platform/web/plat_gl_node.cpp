@@ -75,6 +75,11 @@ int plat_gl_picture_lost_take()
     return lost;
 }
 
+int plat_gl_back_kept()
+{
+    return 0;
+}
+
 int plat_gl_picture_is_lost()
 {
     return plat_gl.picture_lost;
