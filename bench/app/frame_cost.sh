@@ -41,6 +41,14 @@ user() {
     sed "s/^WindowPosition=.*/WindowPosition=80,60,$2,$3/" "$(dirname "$1")/Default.ini" >"$work/user/veltramondo.ini"
 }
 
+# A game that asks for the difficulty before a new game plays Normal without asking, so that the
+# same keys start a game in both builds.
+declare -A asks
+for g in "$game_a" "$game_b"; do
+    asks[$g]=
+    "$g" --help 2>&1 | grep -q -- --difficulty && asks[$g]="--difficulty normal"
+done
+
 # run NAME GAME W H KEYS ARGS...: one probed run; appends the probe's line to $work/NAME.
 run() {
     local name=$1 game=$2 w=$3 h=$4 keys=$5
@@ -48,7 +56,7 @@ run() {
     user "$game" "$w" "$h"
     VM_PROBE_OUT="$work/$name" VM_PROBE_FROM=100 LD_PRELOAD="$probe" U3_APP_DATA_PATH="$work/user/" \
         XDG_DATA_HOME="$work/user/xdg" XDG_CONFIG_HOME="$work/user/cfg" \
-        "$game" $headless --language 1 --script "$work/$keys.keys" "$@" >"$work/out" 2>&1 ||
+        "$game" $headless --language 1 ${asks[$game]} --script "$work/$keys.keys" "$@" >"$work/out" 2>&1 ||
         { echo "$name: exit status $?"; cat "$work/out"; exit 1; }
 }
 
@@ -92,7 +100,7 @@ still() {
     shift 2
     user "$game" 640 480
     U3_APP_DATA_PATH="$work/user/" XDG_DATA_HOME="$work/user/xdg" XDG_CONFIG_HOME="$work/user/cfg" \
-        "$game" $headless --script "$work/$keys.keys" --frames 100000 "$@" >"$work/out" 2>&1 &
+        "$game" $headless ${asks[$game]} --script "$work/$keys.keys" --frames 100000 "$@" >"$work/out" 2>&1 &
     local pid=$! tick
     tick=$(getconf CLK_TCK)
     sleep 12

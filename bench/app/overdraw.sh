@@ -16,6 +16,10 @@ trap 'rm -rf "$work"' EXIT
 headless=--headless
 [ -n "${DISPLAY:-}" ] && headless=
 
+# A game that asks for the difficulty before a new game plays Normal without asking.
+asks=
+"$game" --help 2>&1 | grep -q -- --difficulty && asks="--difficulty normal"
+
 printf '3 30 down\n4 30 up\n60 28 down\n61 28 up\n' >"$work/play.keys"
 printf '3 30 down\n4 30 up\n' >"$work/menu.keys"
 printf '' >"$work/attract.keys"
@@ -25,7 +29,7 @@ for kind in play attract menu; do
     pilot=
     [ $kind = play ] && pilot=--autopilot
     VM_PROBE_OUT="$work/$kind" VM_PROBE_FROM=100 LD_PRELOAD="$probe" U3_APP_DATA_PATH="$work/user/" \
-        XDG_DATA_HOME="$work/user/xdg" XDG_CONFIG_HOME="$work/user/cfg" "$game" $headless --language 1 \
+        XDG_DATA_HOME="$work/user/xdg" XDG_CONFIG_HOME="$work/user/cfg" "$game" $headless --language 1 $asks \
         --script "$work/$kind.keys" --fixed-ticks 1 --seed 20261206 --frames 1101 $pilot >"$work/out" 2>&1 ||
         { echo "$kind: exit status $?"; cat "$work/out"; exit 1; }
     echo "$kind $size: $(cat "$work/$kind")"

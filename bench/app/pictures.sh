@@ -20,12 +20,15 @@ headless=--headless
 printf '$200 level\\garden.def\r\n#level\\attract1.dem\r\n' >"$work/demos.txt"
 printf '50 67 down\n51 67 up\n150 67 down\n151 67 up\n200 30 down\n201 30 up\n260 67 down\n261 67 up\n300 28 down\n301 28 up\n520 67 down\n521 67 up\n' >"$work/keys"
 
+# A game that asks for the difficulty before a new game plays Normal without asking.
+asks() { "$1" --help 2>&1 | grep -q -- --difficulty && echo "--difficulty normal"; }
+
 # shoot NAME GAME: the four snapshots of one run, as PAM pictures NAME_0..3.pam.
 shoot() {
     local user="$work/$1"
     mkdir -p "$user"
     sed "s/^WindowPosition=.*/WindowPosition=80,60,${size%x*},${size#*x}/" "$(dirname "$2")/Default.ini" >"$user/veltramondo.ini"
-    U3_APP_DATA_PATH="$user/" XDG_DATA_HOME="$user/xdg" XDG_CONFIG_HOME="$user/cfg" "$2" $headless --language 1 \
+    U3_APP_DATA_PATH="$user/" XDG_DATA_HOME="$user/xdg" XDG_CONFIG_HOME="$user/cfg" "$2" $headless --language 1 $(asks "$2") \
         --fixed-ticks 1 --seed 20261206 --autopilot --demo-list "$work/demos.txt" --script "$work/keys" --frames 525 \
         --trace-game "$work/$1.trace" >"$work/$1.log" 2>&1 || { echo "$1: exit status $?"; cat "$work/$1.log"; exit 1; }
     for i in 0 1 2 3; do
