@@ -30,11 +30,14 @@ constexpr int GEN_ATLAS_TEXTURE_MAX = 256;
 constexpr uint32_t GEN_TEXTURE_PACKED = 0x40000000u;
 
 // Texture filters of gen_texture_create. A shared filtered texture small enough goes to a page
-// of the atlas with others (see below).
+// of the atlas with others (see below): with a transparent texel around it (its edges fade out,
+// as a sprite's should), or with its own edge texels around it (filtered as a texture of its own
+// clamped to its edges is: a world's faces, which meet edge to edge).
 enum : int {
     GEN_FILTER_NEAREST = 0,
     GEN_FILTER_LINEAR = 1,
     GEN_FILTER_LINEAR_SHARED = 2,
+    GEN_FILTER_LINEAR_SHARED_EDGE = 3,
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -59,10 +62,11 @@ int gen_texture_delete(uint32_t texture);
 void gen_texture_delete_all();
 int gen_texture_live(uint32_t texture);
 int gen_texture_live_count();
-// 1 when every pixel a live texture gives is fully opaque: unfiltered, all alpha 255.
+// 1 when every pixel a live texture gives is fully opaque: all alpha 255, and nothing transparent
+// filtered in at its edges.
 int gen_texture_opaque(uint32_t texture);
-// 1 when every texel of a live texture of its own has alpha 255: drawn at colour alpha 1, it
-// hides what lies below it, filtered or not.
+// 1 when every texel of a live texture has alpha 255: drawn at colour alpha 1, it hides what lies
+// below it (filtered at its edges with transparent texels, it hides what lies below their middle).
 int gen_texture_solid(uint32_t texture);
 
 // Bytes held in textures now and at the peak ("TextureRamCurrent", "TextureRamMax").

@@ -22,7 +22,9 @@ struct GEN_TEXTURE {
     uint32_t name;
     long bytes;
     uint8_t live;
-    uint8_t linear;   // filtered: its edges fade into the transparent border
+    uint8_t linear;   // filtered
+    uint8_t edge;     // in a page, ringed by its own edge texels instead of transparent ones
+    uint8_t opaque;   // OPAQUE_* of a texture in a page (those of its own are in the name table)
     uint32_t page;    // the atlas page holding it (0: an OpenGL texture of its own)
     int16_t x, y, width, height;   // its place in the page
     float bounds[4];  // the part outside which every sample is transparent (see gen_texture_bounds)
@@ -59,22 +61,50 @@ GEN_TEXTURE *find(uint32_t name)
     return nullptr;
 }
 
+// Loads a texture's pixels into its place in its page; one ringed by its edge texels gets the
+// ring as well. False when there is no memory for the ringed copy.
+bool packed_upload(const GEN_TEXTURE &entry, const uint8_t *rgba)
+{
+    const int width = entry.width, height = entry.height;
+    bind_texture(GL_TEXTURE_2D, entry.page);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    if (!entry.edge) {
+        glTexSubImage2D(GL_TEXTURE_2D, 0, entry.x, entry.y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+        return true;
+    }
+    const int w = width + 2, h = height + 2;
+    uint8_t *ringed = static_cast<uint8_t *>(kx_mem_malloc(static_cast<size_t>(w) * h * 4));
+    if (!ringed) return false;
+    for (int y = 0; y < h; y++) {
+        const int sy = std::clamp(y - 1, 0, height - 1);
+        for (int x = 0; x < w; x++) {
+            const int sx = std::clamp(x - 1, 0, width - 1);
+            std::copy_n(rgba + (static_cast<size_t>(sy) * width + sx) * 4, 4, ringed + (static_cast<size_t>(y) * w + x) * 4);
+        }
+    }
+    glTexSubImage2D(GL_TEXTURE_2D, 0, entry.x - 1, entry.y - 1, w, h, GL_RGBA, GL_UNSIGNED_BYTE, ringed);
+    kx_mem_free(ringed);
+    return true;
+}
+
 // Places a filtered texture in an atlas page; false when it takes a texture of its own.
-bool packed_create(GEN_TEXTURE *entry, const uint8_t *rgba, int width, int height)
+bool packed_create(GEN_TEXTURE *entry, const uint8_t *rgba, int width, int height, bool edge)
 {
     const uint32_t index = static_cast<uint32_t>(entry - gen_textures.entries);
     if (index >= (1u << PACKED_SLOT_BITS)) return false;
     uint32_t page = 0;
     int x = 0, y = 0;
     if (!gen_atlas_place(width, height, &page, &x, &y)) return false;
-    bind_texture(GL_TEXTURE_2D, page);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    gen_textures.packed_serial = (gen_textures.packed_serial + 1) & 0x3FFF;
-    entry->name = GEN_TEXTURE_PACKED | gen_textures.packed_serial << PACKED_SLOT_BITS | index;
     entry->page = page;
+    entry->edge = edge;
     entry->x = static_cast<int16_t>(x), entry->y = static_cast<int16_t>(y);
     entry->width = static_cast<int16_t>(width), entry->height = static_cast<int16_t>(height);
+    if (!packed_upload(*entry, rgba)) {
+        gen_atlas_release(page);
+        return false;
+    }
+    gen_textures.packed_serial = (gen_textures.packed_serial + 1) & 0x3FFF;
+    entry->name = GEN_TEXTURE_PACKED | gen_textures.packed_serial << PACKED_SLOT_BITS | index;
     return true;
 }
 
@@ -106,14 +136,14 @@ enum : uint8_t {
     OPAQUE_ALL = 2,      // and so has every pixel drawn with it
 };
 
-// How opaque a texture is (OPAQUE_*). A filtered texture mixes the transparent border colour
-// into its edges (it is clamped, not repeated), so only an unfiltered one is opaque all over.
-uint8_t opacity(const uint8_t *rgba, int width, int height, bool linear)
+// How opaque a texture is (OPAQUE_*). Textures of their own clamp to their edge texels; only one
+// filtered in a page ringed by transparent texels mixes them into its edges.
+uint8_t opacity(const uint8_t *rgba, int width, int height, bool faded_edges)
 {
     const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
     for (size_t i = 0; i < n; i++)
         if (rgba[i * 4 + 3] != 255) return 0;
-    return linear ? OPAQUE_TEXELS : OPAQUE_TEXELS | OPAQUE_ALL;
+    return faded_edges ? OPAQUE_TEXELS : OPAQUE_TEXELS | OPAQUE_ALL;
 }
 
 // The part of a texture (s0, t0, s1, t1) outside which every texel it gives is fully transparent,
@@ -157,6 +187,23 @@ void opaque_set(uint32_t name, uint8_t opaque)
     gen_textures.opaque[name] = opaque;
 }
 
+// Notes how opaque a texture is: in its entry for one in a page, else in the table by name.
+void opaque_note(GEN_TEXTURE *entry, const uint8_t *rgba, int width, int height)
+{
+    if (entry->page) entry->opaque = opacity(rgba, width, height, entry->linear && !entry->edge);
+    else opaque_set(entry->name, opacity(rgba, width, height, false));
+}
+
+// OPAQUE_* of a live texture.
+uint8_t opaque_get(uint32_t texture)
+{
+    if (texture & GEN_TEXTURE_PACKED) {
+        const GEN_TEXTURE *e = find(texture);
+        return e ? e->opaque : 0;
+    }
+    return texture < gen_textures.opaque_size ? gen_textures.opaque[texture] : 0;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -176,16 +223,19 @@ int gen_texture_create(const uint8_t *rgba, int width, int height, int filter, u
     if (!entry) return 0;
     *entry = GEN_TEXTURE{};
     const bool linear = filter != GEN_FILTER_NEAREST;
-    if (filter != GEN_FILTER_LINEAR_SHARED || !packed_create(entry, rgba, width, height)) {
+    const bool shared = filter == GEN_FILTER_LINEAR_SHARED || filter == GEN_FILTER_LINEAR_SHARED_EDGE;
+    entry->linear = linear;
+    if (!shared || !packed_create(entry, rgba, width, height, filter == GEN_FILTER_LINEAR_SHARED_EDGE)) {
+        *entry = GEN_TEXTURE{};
+        entry->linear = linear;
         const uint32_t name = gen_texture_gl_make(rgba, width, height, linear);
         if (!name) return 0;
-        opaque_set(name, opacity(rgba, width, height, linear));
         entry->name = name;
     }
+    opaque_note(entry, rgba, width, height);
     bounds_find(rgba, width, height, entry->bounds);
     // A name deleted while its frame was on show may come back with other pixels.
     gen_queue_invalidate();
-    entry->linear = linear;
     entry->bytes = static_cast<long>(width) * height * 4;
     entry->live = 1;
     gen_textures.live++;
@@ -218,11 +268,12 @@ int gen_texture_reload(uint32_t texture, const uint8_t *rgba, int width, int hei
     // What was queued with the old pixels is drawn with them.
     gen_queue_flush();
     gen_queue_invalidate();
-    opaque_set(texture, opacity(rgba, width, height, entry->linear));
+    opaque_note(entry, rgba, width, height);
     bounds_find(rgba, width, height, entry->bounds);
-    bind_texture(GL_TEXTURE_2D, entry->page ? entry->page : texture);
+    if (entry->page) return packed_upload(*entry, rgba) ? 1 : 0;
+    bind_texture(GL_TEXTURE_2D, texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, entry->x, entry->y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     return 1;
 }
 
@@ -292,12 +343,12 @@ int gen_texture_bounds(uint32_t texture, float part[4])
 
 int gen_texture_opaque(uint32_t texture)
 {
-    return texture < gen_textures.opaque_size && (gen_textures.opaque[texture] & OPAQUE_ALL);
+    return (opaque_get(texture) & OPAQUE_ALL) != 0;
 }
 
 int gen_texture_solid(uint32_t texture)
 {
-    return texture < gen_textures.opaque_size && (gen_textures.opaque[texture] & OPAQUE_TEXELS);
+    return (opaque_get(texture) & OPAQUE_TEXELS) != 0;
 }
 
 int gen_texture_live_count()

@@ -91,11 +91,14 @@ struct GEN_QUEUE {
     // OpenGL state as the last run left it.
     uint32_t blend, space;
     bool textured;
+    int array_base;   // the vertex the arrays given to the driver start at
 };
 
 GEN_QUEUE gen_queue;
 
 constexpr int FIRST_VERTICES = 4096, FIRST_RUNS = 256;
+// Quads drawn by one call at most, as triangles through 16-bit indices.
+constexpr int QUADS_A_CALL = 16384;
 constexpr uint64_t HASH_START = 0xCBF29CE484222325ull, HASH_PRIME = 0x100000001B3ull;
 
 bool mergeable(uint32_t mode)
@@ -524,6 +527,56 @@ bool run_reaches(const GEN_RUN &r, const GEN_RECT *clip)
     return !clip || rect_meets({r.x0, r.y0, r.x1, r.y1}, *clip);
 }
 
+// Points the driver's vertex, texture coordinate and colour arrays at queued vertex `base`.
+void arrays_point(int base)
+{
+    GEN_QUEUE &q = gen_queue;
+    if (q.array_base == base) return;
+    q.array_base = base;
+    const GLsizei stride = sizeof(GEN_VERTEX);
+    glVertexPointer(4, GL_FLOAT, stride, &q.vertices[base].x);
+    glTexCoordPointer(2, GL_FLOAT, stride, &q.vertices[base].s);
+    glColorPointer(4, GL_FLOAT, stride, &q.vertices[base].r);
+}
+
+// The triangles of QUADS_A_CALL quads, each split along the diagonal from its first corner.
+const uint16_t *quad_indices()
+{
+    static uint16_t indices[QUADS_A_CALL * 6];
+    static bool made = false;
+    if (!made) {
+        for (int k = 0; k < QUADS_A_CALL; k++) {
+            const uint16_t v = static_cast<uint16_t>(k * 4);
+            const uint16_t quad[6] = {v, static_cast<uint16_t>(v + 1), static_cast<uint16_t>(v + 2),
+                                      v, static_cast<uint16_t>(v + 2), static_cast<uint16_t>(v + 3)};
+            std::copy(quad, quad + 6, indices + k * 6);
+        }
+        made = true;
+    }
+    return indices;
+}
+
+// One call for `count` vertices from `first`. Quads go to the driver as two triangles each, split
+// along the diagonal from their first corner: a driver splits GL_QUADS its own way, which may
+// change with the size of the call, and a quad whose corners do not lie in one plane (rolling
+// ground) must look the same in every batch, in every driver, and as the backdrop's cut counts it.
+void draw(uint32_t mode, int first, int count)
+{
+    GEN_QUEUE &q = gen_queue;
+    if (mode != GL_QUADS) {
+        arrays_point(0);
+        glDrawArrays(mode, first, count);
+        q.draws++;
+        return;
+    }
+    for (int done = 0; done + 4 <= count; done += QUADS_A_CALL * 4) {
+        const int quads = std::min((count - done) / 4, QUADS_A_CALL);
+        arrays_point(first + done);
+        glDrawElements(GL_TRIANGLES, quads * 6, GL_UNSIGNED_SHORT, quad_indices());
+        q.draws++;
+    }
+}
+
 // Draws the primitives of `count` vertices from `first` (a mergeable mode) that reach `clip`,
 // in stretches of neighbours.
 void primitives_draw(uint32_t mode, int first, int count, const GEN_RECT &clip)
@@ -535,8 +588,7 @@ void primitives_draw(uint32_t mode, int first, int count, const GEN_RECT &clip)
         const bool meets = v < first + count && rect_meets(q.reach[v], clip);
         if (meets && from < 0) from = v;
         if (!meets && from >= 0) {
-            glDrawArrays(mode, from, v - from);
-            q.draws++;
+            draw(mode, from, v - from);
             from = -1;
         }
     }
@@ -568,13 +620,11 @@ void runs_draw(const GEN_RECT *clip)
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_TEXTURE_2D);
-    const GLsizei stride = sizeof(GEN_VERTEX);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(4, GL_FLOAT, stride, &q.vertices[0].x);
-    glTexCoordPointer(2, GL_FLOAT, stride, &q.vertices[0].s);
-    glColorPointer(4, GL_FLOAT, stride, &q.vertices[0].r);
+    q.array_base = -1;
+    arrays_point(0);
     bool scissored = false;
     for (int i = 0; i < q.run_count;) {
         const GEN_RUN &r = q.runs[i];
@@ -601,8 +651,7 @@ void runs_draw(const GEN_RECT *clip)
             primitives_draw(r.mode, r.first, count, *clip);
             continue;
         }
-        glDrawArrays(r.mode, r.first, count);
-        q.draws++;
+        draw(r.mode, r.first, count);
     }
     if (scissored) clip ? scissor_blocks(*clip) : scissor_restore();
     glDisableClientState(GL_COLOR_ARRAY);

@@ -249,9 +249,10 @@ void reset_world_tables();
 // The parameters' first values (a fresh start; tests and tools).
 void world_params_reset();
 
-// Loads an image file as a texture whose sides are rounded up to powers of two. 1 or 0. With
-// `shared`, a small texture may share a texture page with others (sprites and particles, drawn
-// many at a time).
+// Loads an image file as a texture whose sides are rounded up to powers of two. 1 or 0. A small
+// texture shares a texture page with others, so that faces, sprites and particles drawn one after
+// another need no change of texture: with `shared` its edges fade out (sprites and particles),
+// without they are filtered as a texture of its own clamped to its edges (the world's faces).
 int load_texture(uint32_t *texture, const char *file_name, int flag, WORLD_TEXTURE_INFO *info = nullptr,
                  int shared = 0);
 

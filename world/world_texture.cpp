@@ -59,7 +59,7 @@ int load_texture(uint32_t *texture, const char *file_name, int flag, WORLD_TEXTU
         uint8_t *pixels = picture.pixels;
         if (tw != picture.width || th != picture.height) pixels = scale_rgba(picture.pixels, picture.width, picture.height, tw, th);
         uint32_t name = 0;
-        ok = pixels && gen_texture_create(pixels, tw, th, shared ? GEN_FILTER_LINEAR_SHARED : GEN_FILTER_LINEAR, &name);
+        ok = pixels && gen_texture_create(pixels, tw, th, shared ? GEN_FILTER_LINEAR_SHARED : GEN_FILTER_LINEAR_SHARED_EDGE, &name);
         if (pixels && pixels != picture.pixels) kx_mem_free(pixels);
         if (ok && texture) *texture = name;
     }

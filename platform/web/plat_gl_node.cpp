@@ -139,6 +139,7 @@ void glDeleteTextures(GLsizei, const GLuint *) {}
 void glDisable(GLenum) {}
 void glDisableClientState(GLenum) {}
 void glDrawArrays(GLenum, GLint, GLsizei) {}
+void glDrawElements(GLenum, GLsizei, GLenum, const GLvoid *) {}
 void glEnable(GLenum) {}
 void glColorPointer(GLint, GLenum, GLsizei, const GLvoid *) {}
 void glEnableClientState(GLenum) {}

@@ -145,10 +145,12 @@ TEST_F(GenQueue, BlendingGoesOnlyWhereNothingCanShowThrough)
 {
     std::vector<uint8_t> solid(4 * 4 * 4, 255), holed = solid;
     holed[3] = 0;
-    uint32_t opaque = 0, holes = 0, linear = 0;
+    uint32_t opaque = 0, holes = 0, linear = 0, faded = 0, edged = 0;
     ASSERT_EQ(gen_texture_create(solid.data(), 4, 4, GEN_FILTER_NEAREST, &opaque), 1);
     ASSERT_EQ(gen_texture_create(holed.data(), 4, 4, GEN_FILTER_NEAREST, &holes), 1);
     ASSERT_EQ(gen_texture_create(solid.data(), 4, 4, GEN_FILTER_LINEAR, &linear), 1);
+    ASSERT_EQ(gen_texture_create(solid.data(), 4, 4, GEN_FILTER_LINEAR_SHARED, &faded), 1);
+    ASSERT_EQ(gen_texture_create(solid.data(), 4, 4, GEN_FILTER_LINEAR_SHARED_EDGE, &edged), 1);
     const struct {
         uint32_t texture;
         float alpha;
@@ -159,12 +161,18 @@ TEST_F(GenQueue, BlendingGoesOnlyWhereNothingCanShowThrough)
         {opaque, 1.0f, GEN_BLEND_KEYED, GEN_BLEND_OPAQUE},
         {opaque, 0.99f, GEN_BLEND_ALPHA, GEN_BLEND_ALPHA},
         {holes, 1.0f, GEN_BLEND_ALPHA, GEN_BLEND_ALPHA},
-        // Filtering mixes the transparent border into the edges of any filtered texture.
-        {linear, 1.0f, GEN_BLEND_CUT, GEN_BLEND_CUT},
+        // Clamped to its edge texels, or ringed by them in a page, a filtered texture stays
+        // opaque; ringed by transparent texels, its edges fade.
+        {linear, 1.0f, GEN_BLEND_CUT, GEN_BLEND_OPAQUE},
+        {edged, 1.0f, GEN_BLEND_ALPHA, GEN_BLEND_OPAQUE},
+        {faded, 1.0f, GEN_BLEND_CUT, GEN_BLEND_CUT},
     };
     for (const auto &c : cases)
         EXPECT_EQ(gen_queue_blend(c.texture, c.alpha, c.wanted), c.got) << c.texture << " at " << c.alpha;
-    for (uint32_t t : {opaque, holes, linear}) gen_texture_delete(t);
+    // Every texel opaque: each hides what lies below its middle.
+    for (uint32_t t : {opaque, linear, faded, edged}) EXPECT_EQ(gen_texture_solid(t), 1) << t;
+    EXPECT_EQ(gen_texture_solid(holes), 0);
+    for (uint32_t t : {opaque, holes, linear, faded, edged}) gen_texture_delete(t);
 }
 
 TEST_F(GenQueue, OnlyChangedPartsAreDrawnAndMatchTheWholeFrame)
@@ -243,12 +251,64 @@ TEST_F(GenQueue, SharedTexturesDrawAsTextureOfTheirOwn)
             for (int k = 0; k < 3; k++)
                 worst = std::max(worst, std::abs(p[(size_t(y) * W + x) * 3 + k] - p[(size_t(y) * W + x + 150) * 3 + k]));
     EXPECT_LE(worst, 1);
+    // Ringed by its edge texels in a page, an opaque texture filters at its edges as one of its
+    // own clamped to them does.
+    std::vector<uint8_t> ramp(8 * 8 * 4, 255);
+    for (size_t i = 0; i < ramp.size(); i += 4) ramp[i] = uint8_t(i * 3), ramp[i + 1] = uint8_t(255 - i / 2);
+    uint32_t clamped = 0, edged = 0;
+    ASSERT_EQ(gen_texture_create(ramp.data(), 8, 8, GEN_FILTER_LINEAR, &clamped), 1);
+    ASSERT_EQ(gen_texture_create(ramp.data(), 8, 8, GEN_FILTER_LINEAR_SHARED_EDGE, &edged), 1);
+    ASSERT_TRUE(edged & GEN_TEXTURE_PACKED);
+    gen_wrap_screen_clear();
+    quad(GL_QUADS, clamped, WHITE, 10, 10, 90, 70);
+    quad(GL_QUADS, edged, WHITE, 160, 10, 90, 70);
+    gen_queue_flush();
+    p = picture();
+    worst = 0;
+    for (int y = 0; y < 90; y++)
+        for (int x = 0; x < 110; x++)
+            for (int k = 0; k < 3; k++)
+                worst = std::max(worst, std::abs(p[(size_t(y) * W + x) * 3 + k] - p[(size_t(y) * W + x + 150) * 3 + k]));
+    EXPECT_LE(worst, 1);
+    gen_texture_delete(clamped);
+    gen_texture_delete(edged);
     // Too large for a page: a texture of its own.
     std::vector<uint8_t> big(size_t(512) * 512 * 4, 255);
     uint32_t large = 0;
     ASSERT_EQ(gen_texture_create(big.data(), 512, 512, GEN_FILTER_LINEAR_SHARED, &large), 1);
     EXPECT_FALSE(large & GEN_TEXTURE_PACKED);
     for (uint32_t t : {own, shared, large}) gen_texture_delete(t);
+}
+
+TEST_F(GenQueue, AQuadOffPlaneLooksAlikeInEveryBatch)
+{
+    const uint32_t tex = texture(GEN_FILTER_LINEAR);
+    // A quad whose corners do not lie in one plane (its far corner is nearer the eye), drawn alone
+    // and then in one call after a quad that reaches beyond the picture.
+    auto draw = [&](bool beyond) {
+        gen_wrap_screen_clear();
+        if (beyond) {
+            GEN_VERTEX *b = gen_queue_add(GL_QUADS, tex, WHITE, GEN_BLEND_ALPHA, GEN_SPACE_CLIP, 4);
+            ASSERT_NE(b, nullptr);
+            b[0] = {-1.6f, 0.9f, 0, 1, 0, 0}, b[1] = {-0.8f, 0.9f, 0, 1, 1, 0};
+            b[2] = {-0.8f, 0.4f, 0, 1, 1, 1}, b[3] = {-1.6f, 0.4f, 0, 1, 0, 1};
+        }
+        GEN_VERTEX *v = gen_queue_add(GL_QUADS, tex, WHITE, GEN_BLEND_ALPHA, GEN_SPACE_CLIP, 4);
+        ASSERT_NE(v, nullptr);
+        v[0] = {-0.5f, 0.2f, 0, 1, 0, 0}, v[1] = {0.5f * 0.5f, 0.3f * 0.5f, 0, 0.5f, 1, 0};
+        v[2] = {0.6f, -0.8f, 0, 1, 1, 1}, v[3] = {-0.7f, -0.6f, 0, 1, 0, 1};
+        gen_queue_flush();
+    };
+    draw(false);
+    const std::vector<uint8_t> alone = picture();
+    draw(true);
+    const std::vector<uint8_t> batched = picture();
+    size_t bad = 0;
+    for (int y = 0; y < H; y++)
+        for (int x = 40; x < W; x++)   // right of the quad beyond the picture
+            for (int k = 0; k < 3; k++) bad += alone[(size_t(y) * W + x) * 3 + k] != batched[(size_t(y) * W + x) * 3 + k];
+    EXPECT_EQ(bad, 0u);
+    gen_texture_delete(tex);
 }
 
 TEST_F(GenQueue, BackdropLeavesOutOnlyRowsThatSolidFacesHideFromSideToSide)
