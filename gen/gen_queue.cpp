@@ -74,6 +74,11 @@ struct GEN_QUEUE {
     int covered_capacity;
     int covered_words;   // 64-bit words a row
     int backdrop_top = 0, backdrop_bottom = INT_MAX;   // the picture rows it is drawn over (top included)
+    // The last cut worked out, by a fingerprint of the covers' corners and the viewport: a world
+    // seen from a camera that did not move is not cut again.
+    uint64_t cut_print;
+    int cut_top, cut_bottom;
+    bool cut_known;
     // The picture's viewport in window pixels (OpenGL's origin, bottom left) and its blocks.
     int vx, vy, vw, vh;
     int columns, rows;
@@ -363,21 +368,33 @@ void triangle_cover(const GEN_VERTEX &a, const GEN_VERTEX &b, const GEN_VERTEX &
     // Rows whose centres lie in [top, bottom).
     const int r0 = std::max(0, static_cast<int>(std::ceil(top - 0.5)));
     const int r1 = std::min(q.vh - 1, static_cast<int>(std::ceil(bottom - 0.5)) - 1);
-    for (int r = r0; r <= r1; r++) {
+    if (r0 > r1) return;
+    // The edges that are not level, each from its upper end (the left one on a tie), with the
+    // change of x a row.
+    struct EDGE {
+        double x, y, y_end, slope;
+    } edges[3];
+    int n = 0;
+    for (int i = 0; i < 3; i++) {
+        int lo = i, hi = (i + 1) % 3;
+        if (y[lo] > y[hi] || (y[lo] == y[hi] && x[lo] > x[hi])) std::swap(lo, hi);
+        if (y[lo] == y[hi]) continue;
+        edges[n++] = {x[lo], y[lo], y[hi], (x[hi] - x[lo]) / (y[hi] - y[lo])};
+    }
+    uint64_t *row = q.covered + static_cast<size_t>(r0) * q.covered_words;
+    for (int r = r0; r <= r1; r++, row += q.covered_words) {
         const double yc = r + 0.5;
         double left = 1e30, right = -1e30;
-        for (int i = 0; i < 3; i++) {
-            int lo = i, hi = (i + 1) % 3;
-            if (y[lo] > y[hi] || (y[lo] == y[hi] && x[lo] > x[hi])) std::swap(lo, hi);
-            if (y[lo] == y[hi] || yc < y[lo] || yc > y[hi]) continue;
-            const double xe = x[lo] + (yc - y[lo]) * (x[hi] - x[lo]) / (y[hi] - y[lo]);
+        for (int i = 0; i < n; i++) {
+            const EDGE &e = edges[i];
+            if (yc < e.y || yc > e.y_end) continue;
+            const double xe = e.x + (yc - e.y) * e.slope;
             left = std::min(left, xe), right = std::max(right, xe);
         }
         // Columns whose centres lie in [left, right).
         const double c0 = std::max(0.0, std::ceil(left - 0.5));
         const double c1 = std::min<double>(q.vw - 1, std::ceil(right - 0.5) - 1);
-        if (c0 <= c1)
-            bits_set(q.covered + static_cast<size_t>(r) * q.covered_words, static_cast<int>(c0), static_cast<int>(c1));
+        if (c0 <= c1) bits_set(row, static_cast<int>(c0), static_cast<int>(c1));
     }
 }
 
@@ -393,8 +410,20 @@ void backdrop_cut()
         if (q.runs[i].role == ROLE_BACKDROP) last = i, covers = false;
         if (q.runs[i].role == ROLE_COVER && last >= 0) covers = true;
     }
-    if (!covers || q.vw <= 0 || q.vh <= 0 ||
-        !grow(reinterpret_cast<void **>(&q.covered), &q.covered_capacity, (q.vw + 63) / 64 * q.vh,
+    if (!covers || q.vw <= 0 || q.vh <= 0) return;
+    const int view[4] = {q.vx, q.vy, q.vw, q.vh};
+    uint64_t print = hash_words(HASH_START, view, sizeof view);
+    for (int i = last + 1; i < q.run_count; i++) {
+        const GEN_RUN &run = q.runs[i];
+        if (run.role != ROLE_COVER) continue;
+        print = hash_words(print, &run.mode, sizeof run.mode);
+        for (int v = run.first; v < run.first + run.count; v++) print = hash_words(print, &q.vertices[v].x, 4 * sizeof(float));
+    }
+    if (q.cut_known && print == q.cut_print) {
+        q.backdrop_top = q.cut_top, q.backdrop_bottom = q.cut_bottom;
+        return;
+    }
+    if (!grow(reinterpret_cast<void **>(&q.covered), &q.covered_capacity, (q.vw + 63) / 64 * q.vh,
               (q.vw + 63) / 64 * q.vh, sizeof(uint64_t), "gen queue backdrop cut"))
         return;
     q.covered_words = (q.vw + 63) / 64;
@@ -422,6 +451,8 @@ void backdrop_cut()
     while (hi > lo && !open(hi)) hi--;
     q.backdrop_top = lo < q.vh ? lo : 0;
     q.backdrop_bottom = lo < q.vh ? hi + 1 : 0;
+    q.cut_print = print, q.cut_top = q.backdrop_top, q.cut_bottom = q.backdrop_bottom;
+    q.cut_known = true;
 }
 
 // ---------------------------------------------------------------------------------------------
