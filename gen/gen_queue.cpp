@@ -48,6 +48,20 @@ struct GEN_RECT {
     int x0, y0, x1, y1;   // blocks, inclusive
 };
 
+// Part of the picture in pixels, rows counted from the top, x1 and y1 excluded.
+struct GEN_SPAN {
+    int x0, y0, x1, y1;
+};
+
+// The backdrop is drawn through at most this many rectangles around the pixels left open.
+constexpr int CUT_PARTS_MAX = 8;
+// The rows of the picture are looked at in at most this many bands.
+constexpr int CUT_BANDS_MAX = 24;
+// Pixels around the open ones the backdrop is drawn over too (see cut_parts).
+constexpr int CUT_MARGIN = 2;
+// Pictures wider than this are not cut.
+constexpr int GEN_CUT_WIDTH_MAX = 8192;
+
 // What the back buffer holds.
 enum : int {
     BACK_UNKNOWN = 0,   // nothing known (after a swap that does not keep it)
@@ -73,11 +87,14 @@ struct GEN_QUEUE {
     uint64_t *covered;   // the backdrop's cut: a bit by picture pixel, set where a cover hides it
     int covered_capacity;
     int covered_words;   // 64-bit words a row
-    int backdrop_top = 0, backdrop_bottom = INT_MAX;   // the picture rows it is drawn over (top included)
+    // The parts of the picture the backdrop is drawn over (-1: all of it).
+    GEN_SPAN cut[CUT_PARTS_MAX];
+    int cut_count = -1;
     // The last cut worked out, by a fingerprint of the covers' corners and the viewport: a world
     // seen from a camera that did not move is not cut again.
     uint64_t cut_print;
-    int cut_top, cut_bottom;
+    GEN_SPAN cut_kept[CUT_PARTS_MAX];
+    int cut_kept_count;
     bool cut_known;
     // The picture's viewport in window pixels (OpenGL's origin, bottom left) and its blocks.
     int vx, vy, vw, vh;
@@ -398,9 +415,98 @@ void triangle_cover(const GEN_VERTEX &a, const GEN_VERTEX &b, const GEN_VERTEX &
     }
 }
 
-// Leaves out of the backdrop the rows that the covers queued after it hide from side to side:
-// it is drawn through a scissor over the rows from the first to the last left open (its
-// vertices stay as they are, so that every pixel drawn samples the texel it did).
+int span_area(const GEN_SPAN &s)
+{
+    return (s.x1 - s.x0) * (s.y1 - s.y0);
+}
+
+GEN_SPAN span_union(const GEN_SPAN &a, const GEN_SPAN &b)
+{
+    return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
+// Whether column c is open in a row of `open` bits.
+bool bit_at(const uint64_t *open, int c)
+{
+    return (open[c / 64] >> (c % 64)) & 1;
+}
+
+// From gen_queue.covered, rectangles that hold every open pixel: bands of rows, each over the
+// columns from its first to its last open pixel, or in two where a wide covered stretch parts
+// them (the sides of the picture left open beside a floor); then the two whose union grows least
+// merged until at most CUT_PARTS_MAX are left, and further while that costs next to nothing
+// (each part costs a call for each backdrop texture it meets).
+void cut_parts()
+{
+    GEN_QUEUE &q = gen_queue;
+    const int band = std::max(GEN_BLOCK, (q.vh + CUT_BANDS_MAX - 1) / CUT_BANDS_MAX);
+    const int words = q.covered_words, tail = q.vw % 64;
+    const uint64_t end_mask = tail ? (1ull << tail) - 1 : ~0ull;
+    GEN_SPAN parts[CUT_BANDS_MAX * 2];
+    int n = 0;
+    uint64_t open[(GEN_CUT_WIDTH_MAX + 63) / 64];
+    for (int y = 0; y < q.vh; y += band) {
+        // The columns open in any row of the band, and its first and last row with one.
+        std::fill(open, open + words, uint64_t{0});
+        int y0 = -1, y1 = -1;
+        for (int r = y; r < std::min(q.vh, y + band); r++) {
+            const uint64_t *row = q.covered + static_cast<size_t>(r) * words;
+            uint64_t any = 0;
+            for (int w = 0; w < words; w++) {
+                const uint64_t bits = ~row[w] & (w + 1 == words ? end_mask : ~0ull);
+                open[w] |= bits;
+                any |= bits;
+            }
+            if (!any) continue;
+            if (y0 < 0) y0 = r;
+            y1 = r + 1;
+        }
+        if (y0 < 0) continue;
+        int first = 0, last = q.vw - 1;
+        while (!bit_at(open, first)) first++;
+        while (!bit_at(open, last)) last--;
+        // The widest covered stretch between them.
+        int gap0 = 0, gap1 = 0;
+        for (int c = first; c <= last;) {
+            if (bit_at(open, c)) {
+                c++;
+                continue;
+            }
+            int e = c;
+            while (!bit_at(open, e)) e++;
+            if (e - c > gap1 - gap0) gap0 = c, gap1 = e;
+            c = e;
+        }
+        // A margin of CUT_MARGIN pixels: where a face's edge crosses a pixel's centre to within
+        // the rasteriser's rounding, the backdrop is drawn below it all the same.
+        y0 = std::max(0, y0 - CUT_MARGIN), y1 = std::min(q.vh, y1 + CUT_MARGIN);
+        first = std::max(0, first - CUT_MARGIN), last = std::min(q.vw - 1, last + CUT_MARGIN);
+        if (gap1 - gap0 >= 2 * GEN_BLOCK) {
+            parts[n++] = {first, y0, gap0 + CUT_MARGIN, y1};
+            parts[n++] = {gap1 - CUT_MARGIN, y0, last + 1, y1};
+        } else {
+            parts[n++] = {first, y0, last + 1, y1};
+        }
+    }
+    const int small = GEN_BLOCK * GEN_BLOCK * 4;
+    while (n > 1) {
+        int best_i = 0, best_j = 1, best_growth = INT_MAX;
+        for (int i = 0; i < n; i++)
+            for (int j = i + 1; j < n; j++) {
+                const int growth = span_area(span_union(parts[i], parts[j])) - span_area(parts[i]) - span_area(parts[j]);
+                if (growth < best_growth) best_i = i, best_j = j, best_growth = growth;
+            }
+        if (n <= CUT_PARTS_MAX && best_growth > small) break;
+        parts[best_i] = span_union(parts[best_i], parts[best_j]);
+        parts[best_j] = parts[--n];
+    }
+    q.cut_count = n;
+    std::copy(parts, parts + n, q.cut);
+}
+
+// Leaves out of the backdrop what the covers queued after it hide: it is drawn through scissors
+// over rectangles that hold every pixel left open (its vertices stay as they are, so that every
+// pixel drawn samples the texel it did).
 void backdrop_cut()
 {
     GEN_QUEUE &q = gen_queue;
@@ -410,7 +516,7 @@ void backdrop_cut()
         if (q.runs[i].role == ROLE_BACKDROP) last = i, covers = false;
         if (q.runs[i].role == ROLE_COVER && last >= 0) covers = true;
     }
-    if (!covers || q.vw <= 0 || q.vh <= 0) return;
+    if (!covers || q.vw <= 0 || q.vh <= 0 || q.vw > GEN_CUT_WIDTH_MAX) return;
     const int view[4] = {q.vx, q.vy, q.vw, q.vh};
     uint64_t print = hash_words(HASH_START, view, sizeof view);
     for (int i = last + 1; i < q.run_count; i++) {
@@ -420,7 +526,8 @@ void backdrop_cut()
         for (int v = run.first; v < run.first + run.count; v++) print = hash_words(print, &q.vertices[v].x, 4 * sizeof(float));
     }
     if (q.cut_known && print == q.cut_print) {
-        q.backdrop_top = q.cut_top, q.backdrop_bottom = q.cut_bottom;
+        q.cut_count = q.cut_kept_count;
+        std::copy(q.cut_kept, q.cut_kept + q.cut_count, q.cut);
         return;
     }
     if (!grow(reinterpret_cast<void **>(&q.covered), &q.covered_capacity, (q.vw + 63) / 64 * q.vh,
@@ -437,21 +544,10 @@ void backdrop_cut()
             for (int k = 1; k + 1 < step; k++)
                 triangle_cover(q.vertices[first], q.vertices[first + k], q.vertices[first + k + 1]);
     }
-    // The first and last rows with a pixel left open; the backdrop keeps all rows between.
-    const int tail = q.vw % 64;
-    const uint64_t end_mask = tail ? (1ull << tail) - 1 : ~0ull;
-    auto open = [&](int r) {
-        const uint64_t *row = q.covered + static_cast<size_t>(r) * q.covered_words;
-        for (int w = 0; w + 1 < q.covered_words; w++)
-            if (row[w] != ~0ull) return true;
-        return (row[q.covered_words - 1] & end_mask) != end_mask;
-    };
-    int lo = 0, hi = q.vh - 1;
-    while (lo < q.vh && !open(lo)) lo++;
-    while (hi > lo && !open(hi)) hi--;
-    q.backdrop_top = lo < q.vh ? lo : 0;
-    q.backdrop_bottom = lo < q.vh ? hi + 1 : 0;
-    q.cut_print = print, q.cut_top = q.backdrop_top, q.cut_bottom = q.backdrop_bottom;
+    cut_parts();
+    q.cut_print = print;
+    q.cut_kept_count = q.cut_count;
+    std::copy(q.cut, q.cut + q.cut_count, q.cut_kept);
     q.cut_known = true;
 }
 
@@ -519,25 +615,20 @@ void scissor_restore()
     glScissor(q.vx, q.vy, q.vw, q.vh);
 }
 
-// The scissor of `clip` (the whole picture for none) narrowed to the backdrop's rows; false
-// when nothing is left of it.
-bool scissor_backdrop(const GEN_RECT *clip)
+// The scissor of `clip` (the whole picture for none) narrowed to part `part` of the backdrop's
+// cut, and the blocks it meets in *blocks; false when nothing is left of it.
+bool scissor_part(const GEN_RECT *clip, const GEN_SPAN &part, GEN_RECT *blocks)
 {
     const GEN_QUEUE &q = gen_queue;
-    int y0 = q.vy, y1 = q.vy + q.vh;   // window rows, OpenGL's way, y1 excluded
+    // Window pixels, OpenGL's way: x0, y0 included, x1, y1 excluded.
+    int x0 = part.x0, x1 = part.x1, y0 = q.vh - part.y1, y1 = q.vh - part.y0;
     if (clip) {
-        y0 = q.vy + clip->y0 * GEN_BLOCK;
-        y1 = std::min(q.vy + q.vh, q.vy + (clip->y1 + 1) * GEN_BLOCK);
+        x0 = std::max(x0, clip->x0 * GEN_BLOCK), x1 = std::min(x1, (clip->x1 + 1) * GEN_BLOCK);
+        y0 = std::max(y0, clip->y0 * GEN_BLOCK), y1 = std::min(y1, (clip->y1 + 1) * GEN_BLOCK);
     }
-    y0 = std::max(y0, q.vy + q.vh - std::min(q.backdrop_bottom, q.vh));
-    y1 = std::min(y1, q.vy + q.vh - std::max(q.backdrop_top, 0));
-    if (y0 >= y1) return false;
-    int x = q.vx, w = q.vw;
-    if (clip) {
-        x = q.vx + clip->x0 * GEN_BLOCK;
-        w = std::min(q.vw - clip->x0 * GEN_BLOCK, (clip->x1 - clip->x0 + 1) * GEN_BLOCK);
-    }
-    glScissor(x, y0, w, y1 - y0);
+    if (x0 >= x1 || y0 >= y1) return false;
+    glScissor(q.vx + x0, q.vy + y0, x1 - x0, y1 - y0);
+    *blocks = {x0 / GEN_BLOCK, y0 / GEN_BLOCK, (x1 - 1) / GEN_BLOCK, (y1 - 1) / GEN_BLOCK};
     return true;
 }
 
@@ -656,9 +747,28 @@ void runs_draw(const GEN_RECT *clip)
     glEnableClientState(GL_COLOR_ARRAY);
     q.array_base = -1;
     arrays_point(0);
-    bool scissored = false;
     for (int i = 0; i < q.run_count;) {
         const GEN_RUN &r = q.runs[i];
+        // The backdrop's runs, one after another, through the scissors of its cut.
+        if (r.role == ROLE_BACKDROP && q.cut_count >= 0) {
+            int end = i + 1;
+            while (end < q.run_count && q.runs[end].role == ROLE_BACKDROP) end++;
+            for (int p = 0; p < q.cut_count; p++) {
+                GEN_RECT blocks;
+                if (!scissor_part(clip, q.cut[p], &blocks)) continue;
+                for (int k = i; k < end; k++) {
+                    const GEN_RUN &b = q.runs[k];
+                    if (!run_reaches(b, &blocks)) continue;
+                    space_apply(b.space);
+                    texture_apply(b.texture);
+                    blend_apply(b.blend);
+                    draw(b.mode, b.first, b.count);
+                }
+            }
+            clip ? scissor_blocks(*clip) : scissor_restore();
+            i = end;
+            continue;
+        }
         int end = i + 1, count = r.count;
         bool reaches = run_reaches(r, clip);
         for (; end < q.run_count && batchable_after(q.runs[end - 1], q.runs[end]); end++) {
@@ -667,14 +777,6 @@ void runs_draw(const GEN_RECT *clip)
         }
         i = end;
         if (!reaches) continue;
-        // The backdrop's runs, one after another, under a scissor of their own.
-        if (r.role == ROLE_BACKDROP && !scissored) {
-            if (!scissor_backdrop(clip)) continue;
-            scissored = true;
-        } else if (r.role != ROLE_BACKDROP && scissored) {
-            clip ? scissor_blocks(*clip) : scissor_restore();
-            scissored = false;
-        }
         space_apply(r.space);
         texture_apply(r.texture);
         blend_apply(r.blend);
@@ -684,7 +786,6 @@ void runs_draw(const GEN_RECT *clip)
         }
         draw(r.mode, r.first, count);
     }
-    if (scissored) clip ? scissor_blocks(*clip) : scissor_restore();
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -706,8 +807,7 @@ void back_clear()
 
 void queue_clear()
 {
-    gen_queue.backdrop_top = 0;
-    gen_queue.backdrop_bottom = INT_MAX;
+    gen_queue.cut_count = -1;
     gen_queue.reach_known = false;
     gen_queue.vertex_count = 0;
     gen_queue.run_count = 0;

@@ -1,5 +1,5 @@
 // A probe preloaded into the game that counts what the rasteriser is asked to fill: for every
-// glDrawArrays, the window pixels its primitives cover (each primitive taken through the current
+// glDrawArrays and glDrawElements, the window pixels its primitives cover (each primitive taken through the current
 // matrices and viewport, cut to the scissor box, its area summed), by how the pixels are written:
 // blended, alpha-tested without blending, or written as they are; glClear's pixels apart. Frames
 // are counted at each SDL_GL_SwapWindow. When the game ends it appends one line:
@@ -92,7 +92,8 @@ double polygon_pixels(std::vector<Point> poly, const GLint vp[4], const double b
     return poly.size() >= 3 ? area(poly) : 0;
 }
 
-void count(GLenum mode, GLint first, GLsizei n)
+// The primitives of n vertices: from `first` on, or those `indices` (of `type`) name.
+void count(GLenum mode, GLint first, GLsizei n, const GLvoid *indices = nullptr, GLenum type = 0)
 {
     GLfloat proj[16], model[16];
     GLint vp[4], sc[4];
@@ -114,7 +115,13 @@ void count(GLenum mode, GLint first, GLsizei n)
     double pixels = 0;
     auto polygon = [&](std::initializer_list<GLint> at) {
         std::vector<Point> p;
-        for (GLint i : at) p.push_back(vertex(first + i));
+        for (GLint i : at) {
+            GLint v = first + i;
+            if (indices && type == GL_UNSIGNED_SHORT) v = static_cast<const GLushort *>(indices)[i];
+            else if (indices && type == GL_UNSIGNED_INT) v = GLint(static_cast<const GLuint *>(indices)[i]);
+            else if (indices) v = static_cast<const GLubyte *>(indices)[i];
+            p.push_back(vertex(v));
+        }
         pixels += polygon_pixels(p, vp, box);
     };
     switch (mode) {
@@ -174,6 +181,13 @@ void glDrawArrays(GLenum mode, GLint first, GLsizei n)
     static auto real = next<void (*)(GLenum, GLint, GLsizei)>("glDrawArrays");
     if (counting() && probe.vertices) count(mode, first, n);
     real(mode, first, n);
+}
+
+void glDrawElements(GLenum mode, GLsizei n, GLenum type, const GLvoid *indices)
+{
+    static auto real = next<void (*)(GLenum, GLsizei, GLenum, const GLvoid *)>("glDrawElements");
+    if (counting() && probe.vertices && indices) count(mode, 0, n, indices, type);
+    real(mode, n, type, indices);
 }
 
 void glClear(GLbitfield mask)
