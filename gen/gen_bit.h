@@ -63,11 +63,8 @@ void gen_texture_delete_all();
 int gen_texture_live(uint32_t texture);
 int gen_texture_live_count();
 // 1 when every pixel a live texture gives is fully opaque: all alpha 255, and nothing transparent
-// filtered in at its edges.
+// filtered in at its edges. Drawn at colour alpha 1, it hides what lies below it.
 int gen_texture_opaque(uint32_t texture);
-// 1 when every texel of a live texture has alpha 255: drawn at colour alpha 1, it hides what lies
-// below it (filtered at its edges with transparent texels, it hides what lies below their middle).
-int gen_texture_solid(uint32_t texture);
 
 // Bytes held in textures now and at the peak ("TextureRamCurrent", "TextureRamMax").
 long gen_texture_ram_current();

@@ -24,7 +24,7 @@ struct GEN_TEXTURE {
     uint8_t live;
     uint8_t linear;   // filtered
     uint8_t edge;     // in a page, ringed by its own edge texels instead of transparent ones
-    uint8_t opaque;   // OPAQUE_* of a texture in a page (those of its own are in the name table)
+    uint8_t opaque;   // a texture in a page opaque all over (those of its own are in the name table)
     uint32_t page;    // the atlas page holding it (0: an OpenGL texture of its own)
     int16_t x, y, width, height;   // its place in the page
     float bounds[4];  // the part outside which every sample is transparent (see gen_texture_bounds)
@@ -38,7 +38,7 @@ struct GEN_TEXTURES {
     uint32_t bound_target, bound_texture;
     bool bound;
     long binds;
-    // By texture name: OPAQUE_ALL and OPAQUE_TEXELS (see opacity). The drivers hand out small names.
+    // By texture name: 1 for those opaque all over (see opacity). The drivers hand out small names.
     uint8_t *opaque;
     uint32_t opaque_size;
     uint32_t packed_serial;   // tells apart the names of packed textures in one registry slot
@@ -131,19 +131,16 @@ bool power_of_two(int n)
 
 constexpr uint32_t OPAQUE_NAMES_MAX = 1u << 20;
 
-enum : uint8_t {
-    OPAQUE_TEXELS = 1,   // every texel has alpha 255
-    OPAQUE_ALL = 2,      // and so has every pixel drawn with it
-};
-
-// How opaque a texture is (OPAQUE_*). Textures of their own clamp to their edge texels; only one
-// filtered in a page ringed by transparent texels mixes them into its edges.
+// 1 when every pixel drawn with a texture is fully opaque: every texel has alpha 255, and none
+// is filtered with a transparent one at its edges (textures of their own clamp to their edge
+// texels; one filtered in a page ringed by transparent texels fades at its edges).
 uint8_t opacity(const uint8_t *rgba, int width, int height, bool faded_edges)
 {
+    if (faded_edges) return 0;
     const size_t n = static_cast<size_t>(width) * static_cast<size_t>(height);
     for (size_t i = 0; i < n; i++)
         if (rgba[i * 4 + 3] != 255) return 0;
-    return faded_edges ? OPAQUE_TEXELS : OPAQUE_TEXELS | OPAQUE_ALL;
+    return 1;
 }
 
 // The part of a texture (s0, t0, s1, t1) outside which every texel it gives is fully transparent,
@@ -194,7 +191,7 @@ void opaque_note(GEN_TEXTURE *entry, const uint8_t *rgba, int width, int height)
     else opaque_set(entry->name, opacity(rgba, width, height, false));
 }
 
-// OPAQUE_* of a live texture.
+// 1 when a live texture is opaque all over.
 uint8_t opaque_get(uint32_t texture)
 {
     if (texture & GEN_TEXTURE_PACKED) {
@@ -343,12 +340,7 @@ int gen_texture_bounds(uint32_t texture, float part[4])
 
 int gen_texture_opaque(uint32_t texture)
 {
-    return (opaque_get(texture) & OPAQUE_ALL) != 0;
-}
-
-int gen_texture_solid(uint32_t texture)
-{
-    return (opaque_get(texture) & OPAQUE_TEXELS) != 0;
+    return opaque_get(texture);
 }
 
 int gen_texture_live_count()

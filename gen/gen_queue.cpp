@@ -835,7 +835,7 @@ GEN_VERTEX *gen_queue_add(uint32_t mode, uint32_t texture, GEN_COLOR color, uint
     uint32_t role = ROLE_PLAIN;
     if (q.backdrop) role = ROLE_BACKDROP;
     else if (space == GEN_SPACE_CLIP && (mode == GL_QUADS || mode == GL_TRIANGLE_FAN) && color.a >= 1.0f &&
-             texture && gen_texture_solid(texture))
+             texture && gen_texture_opaque(texture))
         role = ROLE_COVER;
     const GEN_RUN run = {mode, texture, blend, space, role, color, q.vertex_count, count, 0, 0, -1, -1};
     if (q.run_count && mergeable_after(q.runs[q.run_count - 1], run)) q.runs[q.run_count - 1].count += count;
