@@ -1,8 +1,10 @@
 // plat_loop in the browser: the page's only thread belongs to the browser, so the frame loop
 // runs one pass per animation frame from the browser's callback and gives control back after
 // each (no pass blocks: waits return at once). The due ticks run first, on this same thread.
-// A hidden page draws no frames: the game is told it was minimised, which pauses it and its
-// music as on the desktop, and restored when the page shows again.
+// A hidden page draws no frames: the game is told at once that it was minimised, which pauses it
+// and its music as on the desktop, and restored when the page shows again. A page may be closed
+// once hidden, so it is also told that it may end without a close (the game in play is kept);
+// the page's hiding for good (pagehide) tells it once more, as a last try.
 #include "platform/plat_loop.h"
 
 #include "platform/plat_core.h"
@@ -22,11 +24,29 @@ struct PLAT_LOOP {
 
 PLAT_LOOP plat_loop;
 
+// Handled now, not queued: no frame runs the queue until the page shows again.
+void send(uint32_t message, uintptr_t wparam)
+{
+    const PLAT_MSG msg{message, wparam, 0};
+    plat_message_dispatch(&msg);
+}
+
+void page_hidden_for_good()
+{
+    send(PLAT_WM_ENDSESSION, 1);
+}
+
 EM_BOOL visibility_changed(int, const EmscriptenVisibilityChangeEvent *e, void *)
 {
-    plat_message_post(PLAT_WM_SYSCOMMAND, e->hidden ? PLAT_SC_MINIMIZE : PLAT_SC_RESTORE, 0);
+    send(PLAT_WM_SYSCOMMAND, e->hidden ? PLAT_SC_MINIMIZE : PLAT_SC_RESTORE);
+    if (e->hidden) send(PLAT_WM_ENDSESSION, 1);
     return EM_FALSE;
 }
+
+using PAGE_FN = void (*)();
+EM_JS(void, page_hide_listen, (PAGE_FN fn), {
+    if (typeof addEventListener === 'function') addEventListener('pagehide', function() { dynCall('v', fn); });
+});
 
 #if VM_WEB_ASYNCIFY
 // Hands control to the browser until its next animation frame (the stack is kept by ASYNCIFY).
@@ -58,6 +78,7 @@ int plat_loop_run(PLAT_PASS_FN pass, PLAT_END_FN end)
     plat_loop.pass = pass;
     plat_loop.end = end;
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, visibility_changed);
+    page_hide_listen(page_hidden_for_good);
 #if VM_WEB_ASYNCIFY
     int exit_code = 0;
     for (;;) {

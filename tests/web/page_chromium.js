@@ -4,7 +4,9 @@
 //   2. runs the key script on the fixed clock: the first picture appears, the F9 snapshot agrees
 //      with the desktop's at 30 dB PSNR or better and is offered as a download, the name entered
 //      goes to the table;
-//   3. reloads: the language chosen and the table are kept, and keys pressed start a game.
+//   3. reloads: the language chosen and the table are kept, and keys pressed start a game;
+//   4. reloads in that game: it was kept, the menu offers CONTINUE, and taps on the picture
+//      open the menu and choose it.
 // Arguments: node_modules, web folder, key script, frames, game options, desktop snapshot, table.
 'use strict';
 const [modules, web, keysFile, frames, options, desktopSnap, desktopTable] = process.argv.slice(2);
@@ -86,8 +88,8 @@ function psnr(a, b) {
         await sleep(150);
         await Input.dispatchKeyEvent({ type: 'keyUp', key: k, code, windowsVirtualKeyCode: vk });
     };
-    const reached = (state, seconds) => until(`(function() { try { return / state ${state} /.test(new TextDecoder().decode(
-        FS.readFile('${HOME}/trace2.txt'))); } catch (e) { return false; } })()`, seconds, `the game did not reach the state ${state}`);
+    const reached = (state, seconds, trace = 'trace2') => until(`(function() { try { return / state ${state} /.test(new TextDecoder().decode(
+        FS.readFile('${HOME}/${trace}.txt'))); } catch (e) { return false; } })()`, seconds, `the game did not reach the state ${state}`);
     // Any key opens the menu over attract mode; Return starts a game.
     let started = await reached('attract', 30);
     if (started) await key('a', 'KeyA', 65, 'a');
@@ -102,8 +104,27 @@ function psnr(a, b) {
     const trace2 = Buffer.from((await readFile(HOME + '/trace2.txt')) || []).toString();
     if (/ state language /.test(trace2.split('\n')[0] + ' ')) fail('the reloaded page asked for the language again');
 
+    // 4. Closing the page in play keeps the game; taps choose CONTINUE, which leaves it kept.
+    console.log('a reload in play');
+    const keptGame = USER + '/kept.dat', keptThere = `FS.analyzePath('${keptGame}').exists`;
+    await Page.navigate({ url: `${base}?fixed-ticks=3&trace-game=${HOME}/trace3.txt` });
+    await until('typeof Module !== "undefined" && Module.calledRun', 30, 'the page did not start after a reload in play');
+    let continued = started && await evaluate(keptThere) && await reached('attract', 30, 'trace3');
+    if (started && !continued) fail('the game in play was not kept over a reload');
+    const tap = async () => {
+        const at = await evaluate('(function() { var r = document.getElementById("canvas").getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height * 0.6]; })()');
+        await Input.dispatchTouchEvent({ type: 'touchStart', touchPoints: [{ x: at[0], y: at[1] }] });
+        await sleep(80);
+        await Input.dispatchTouchEvent({ type: 'touchEnd', touchPoints: [] });
+    };
+    if (continued) await tap();
+    continued = continued && await reached('menu', 10, 'trace3');
+    if (continued) await sleep(700), await tap();
+    continued = continued && await reached('play', 10, 'trace3') && await evaluate(keptThere);
+    if (started && !continued) fail('taps did not continue the kept game');
+
     console.log(`first picture ${first} ms after navigation; snapshot against the desktop's: PSNR ${quality.toFixed(1)} dB, offered as a download; ` +
-        `language and table kept over a reload; keys ${started ? 'started' : 'did not start'} a game`);
+        `language and table kept over a reload; keys ${started ? 'started' : 'did not start'} a game; taps ${continued ? 'continued' : 'did not continue'} it after a reload`);
     await close();
     server.close();
     process.exit(failed ? 1 : 0);
