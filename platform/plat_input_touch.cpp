@@ -7,12 +7,13 @@
 #include "platform/plat_input.h"
 
 #include "platform/plat_core.h"
+#include "platform/plat_core_local.h"
 #include "platform/plat_input_local.h"
-#include "platform/plat_menu.h"
 
 #include <SDL.h>
 
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 
@@ -56,17 +57,32 @@ void window_size(int *w, int *h)
     if (SDL_Window *window = static_cast<SDL_Window *>(plat_window_handle())) SDL_GetWindowSize(window, w, h);
 }
 
-// A click where the finger tapped. Moving SDL's mouse there must not steer: what the mouse moved
-// before is kept aside for the game, the jump itself is dropped.
+// A click where the finger tapped, handled at once like the mouse's own. Moving SDL's mouse there
+// (where the window menu looks for it) must not steer: what the mouse moved before is kept aside
+// for the game, the jump itself is dropped.
 void tap(float x, float y)
 {
+    SDL_Window *window = static_cast<SDL_Window *>(plat_window_handle());
     int w, h, dx = 0, dy = 0;
     window_size(&w, &h);
+    const int px = static_cast<int>(x * static_cast<float>(w)), py = static_cast<int>(y * static_cast<float>(h));
     SDL_GetRelativeMouseState(&dx, &dy);
     touch.dx += static_cast<float>(dx);
     touch.dy += static_cast<float>(dy);
-    plat_mouse_click_inject(static_cast<int>(x * static_cast<float>(w)), static_cast<int>(y * static_cast<float>(h)));
+    if (window) SDL_WarpMouseInWindow(window, px, py);
     SDL_GetRelativeMouseState(nullptr, nullptr);
+    for (Uint32 type : {Uint32(SDL_MOUSEBUTTONDOWN), Uint32(SDL_MOUSEBUTTONUP)}) {
+        SDL_Event e{};
+        e.type = type;
+        e.button.windowID = window ? SDL_GetWindowID(window) : 0;
+        e.button.which = SDL_TOUCH_MOUSEID;
+        e.button.button = SDL_BUTTON_LEFT;
+        e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.button.clicks = 1;
+        e.button.x = px;
+        e.button.y = py;
+        plat_core_translate(&e);
+    }
 }
 
 } // namespace
