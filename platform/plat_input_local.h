@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+union SDL_Event;
+
 // Pad buttons counted per device: the PLAT_JOY_STATE buttons, then a pad's D-pad.
 enum : int {
     PLAT_TAP_DPAD_UP = 32,
@@ -33,3 +35,5 @@ void plat_input_touch_start();
 int plat_input_touch_event(const void *sdl_event);
 // The steering finger's movement the game has not read, in window pixels.
 void plat_input_touch_motion_take(int *dx, int *dy);
+// The left button's press and release at (x, y) in the window's pixels, from the mouse `which`.
+void plat_input_click_events(uint32_t window_id, uint32_t which, int x, int y, SDL_Event out[2]);

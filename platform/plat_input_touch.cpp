@@ -13,7 +13,6 @@
 #include <SDL.h>
 
 #include <cmath>
-#include <initializer_list>
 
 namespace {
 
@@ -71,21 +70,28 @@ void tap(float x, float y)
     touch.dy += static_cast<float>(dy);
     if (window) SDL_WarpMouseInWindow(window, px, py);
     SDL_GetRelativeMouseState(nullptr, nullptr);
-    for (Uint32 type : {Uint32(SDL_MOUSEBUTTONDOWN), Uint32(SDL_MOUSEBUTTONUP)}) {
-        SDL_Event e{};
-        e.type = type;
-        e.button.windowID = window ? SDL_GetWindowID(window) : 0;
-        e.button.which = SDL_TOUCH_MOUSEID;
-        e.button.button = SDL_BUTTON_LEFT;
-        e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        e.button.clicks = 1;
-        e.button.x = px;
-        e.button.y = py;
-        plat_core_translate(&e);
-    }
+    SDL_Event click[2];
+    plat_input_click_events(window ? SDL_GetWindowID(window) : 0, SDL_TOUCH_MOUSEID, px, py, click);
+    for (const SDL_Event &e : click) plat_core_translate(&e);
 }
 
 } // namespace
+
+void plat_input_click_events(uint32_t window_id, uint32_t which, int x, int y, SDL_Event out[2])
+{
+    for (int i = 0; i < 2; i++) {
+        SDL_MouseButtonEvent &b = out[i].button;
+        b = SDL_MouseButtonEvent{};
+        b.type = i ? SDL_MOUSEBUTTONUP : SDL_MOUSEBUTTONDOWN;
+        b.windowID = window_id;
+        b.which = which;
+        b.button = SDL_BUTTON_LEFT;
+        b.state = i ? SDL_RELEASED : SDL_PRESSED;
+        b.clicks = 1;
+        b.x = x;
+        b.y = y;
+    }
+}
 
 void plat_input_touch_start()
 {

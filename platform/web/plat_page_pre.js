@@ -26,6 +26,29 @@ Module.canvas.requestPointerLock = (function(lock) {
         return asked;
     };
 })(Module.canvas.requestPointerLock);
+// The window menu's drawer asks WebGL, every frame, for two values that cost a wait until the
+// GPU has finished all the frame drawn so far (SwiftShader draws it on the CPU meanwhile): the
+// polygon mode, which WebGL does not have (its polygons are always filled; the question is an
+// error that goes all the way to the GPU), and the scissor box, which only scissor() changes.
+// Both are answered here, and the page draws at the display's rate.
+(function() {
+    var POLYGON_MODE = 0x0B40, FILL = 0x1B02, SCISSOR_BOX = 0x0C10;
+    [self.WebGLRenderingContext, self.WebGL2RenderingContext].forEach(function(context) {
+        if (!context) return;
+        var get = context.prototype.getParameter, scissor = context.prototype.scissor;
+        context.prototype.scissor = function(x, y, width, height) {
+            if (width >= 0 && height >= 0) this.veltramondoScissor = new Int32Array([x, y, width, height]);
+            return scissor.apply(this, arguments);
+        };
+        context.prototype.getParameter = function(name) {
+            if (name === POLYGON_MODE) return new Int32Array([FILL, FILL]);
+            if (name !== SCISSOR_BOX) return get.apply(this, arguments);
+            if (!this.veltramondoScissor) this.veltramondoScissor = get.apply(this, arguments);
+            return new Int32Array(this.veltramondoScissor);
+        };
+    });
+})();
+
 Module.print = function(text) { console.log(text); };
 Module.printErr = function(text) { console.warn(text); };
 
