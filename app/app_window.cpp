@@ -26,6 +26,7 @@ void Timer_Tick(void *)
 intptr_t Window_Proc(uint32_t message, uintptr_t wparam, intptr_t lparam)
 {
     if (message == PLAT_WM_CLOSE) Game_Shutdown();
+    if (message == PLAT_WM_ENDSESSION && wparam && app.game_initialised) Game_Keep();
     if (message == PLAT_WM_COMMAND) {
         switch (wparam & 0xFFFF) {
         case APP_MENU_BACK_TO_GAME: plat_message_post(PLAT_WM_LBUTTONDOWN, 0, 0); break;

@@ -124,6 +124,9 @@ int Game_Tables_Init(int width, int height);
 void Game_Field_Set(int width, int height);
 // Writes the preferences and frees the tables.
 void Game_Cleanup();
+// The program may be ended without a close: what a close would keep (a player's game in play, the
+// settings) is written now, and the game goes on.
+void Game_Keep();
 void Game_Step();
 void Game_Render();
 // The pass's changes around the steps: a pause ended by P, the timers of the scenery, the game

@@ -106,6 +106,12 @@ int Game_Tables_Init(int width, int height)
     return 1;
 }
 
+void Game_Keep()
+{
+    Kept_Close();
+    write_preferences();
+}
+
 void Game_Cleanup()
 {
     input_polling = 0;

@@ -5,6 +5,7 @@
 
 #include "platform/plat_gl.h"
 #include "platform/plat_input.h"
+#include "platform/plat_input_local.h"
 #include "platform/plat_menu.h"
 #include "platform/plat_owner.h"
 #include "platform/plat_text.h"
@@ -63,6 +64,8 @@ void push(uint32_t message, uintptr_t wparam, intptr_t lparam)
 // Turns one SDL event into the window messages the engine expects.
 void translate(const SDL_Event &e)
 {
+    // Fingers stand for the mouse: a tap comes back as a click.
+    if (plat_input_touch_event(&e)) return;
     // Keys and buttons go to the owner of the keyboard and mouse; the window menu and the dialogs
     // see every event that is not the game's and keep those they use.
     int owner = plat_input_event(&e);

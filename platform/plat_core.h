@@ -18,6 +18,7 @@ enum : uint32_t {
     PLAT_WM_KILLFOCUS = 0x0008,
     PLAT_WM_CLOSE = 0x0010,
     PLAT_WM_QUIT = 0x0012,
+    PLAT_WM_ENDSESSION = 0x0016,      // wParam 1: the program may be ended without a close; keep now
     PLAT_WM_ACTIVATEAPP = 0x001C,
     PLAT_WM_DISPLAYCHANGE = 0x007E,
     PLAT_WM_KEYDOWN = 0x0100,

@@ -158,7 +158,11 @@ int plat_files_list(const char *folder, void (*fn)(const char *name, void *conte
 int plat_files_remove(const char *name)
 {
     if (!name) return -1;
-    return std::remove(plat_resolve(name).c_str());
+    const std::string path = plat_resolve(name);
+    if (std::remove(path.c_str()) != 0) return -1;
+    // A file removed must stay removed, as a file written must stay written.
+    plat_files_kept(path);
+    return 0;
 }
 
 int plat_files_rename(const char *from, const char *to)

@@ -413,6 +413,7 @@ int plat_input_init()
         // Face buttons by position (south, east ...) on every pad, Nintendo's included, whose
         // labels SDL would otherwise follow.
         SDL_SetHint(SDL_HINT_GAMECONTROLLER_USE_BUTTON_LABELS, "0");
+        plat_input_touch_start();
         if (SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0) return 0;
         SDL_AddEventWatch(event_watch, nullptr);
         pin.started = 1;
@@ -491,6 +492,8 @@ int plat_input_mouse_acquire(int acquire)
     }
     if (acquire) {
         SDL_GetRelativeMouseState(nullptr, nullptr);
+        int dx, dy;
+        plat_input_touch_motion_take(&dx, &dy);
         pin.wheel.store(0);
     }
     return 1;
@@ -511,10 +514,11 @@ int plat_input_mouse_read(PLAT_MOUSE_STATE *state)
         return PLAT_INPUT_OK;
     }
     if (!pin.mouse_acquired) return PLAT_INPUT_LOST;
-    int dx = 0, dy = 0;
+    int dx = 0, dy = 0, touch_dx, touch_dy;
     SDL_GetRelativeMouseState(&dx, &dy);
-    state->x = dx;
-    state->y = dy;
+    plat_input_touch_motion_take(&touch_dx, &touch_dy);
+    state->x = dx + touch_dx;
+    state->y = dy + touch_dy;
     state->z = pin.wheel.exchange(0);
     for (int i = 0; i < 4; i++) state->buttons[i] = plat_taps_mouse_read(i);
     return PLAT_INPUT_OK;

@@ -1,8 +1,11 @@
 // plat_input inside: the taps that the event queue counts for the game, shared by the device
-// reads (plat_input.cpp) and the event routing (plat_input_taps.cpp). Platform files only.
+// reads (plat_input.cpp) and the event routing (plat_input_taps.cpp), and the fingers that stand
+// for the mouse (plat_input_touch.cpp). Platform files only.
 #pragma once
 
 #include <cstdint>
+
+union SDL_Event;
 
 // Pad buttons counted per device: the PLAT_JOY_STATE buttons, then a pad's D-pad.
 enum : int {
@@ -25,3 +28,12 @@ void plat_taps_pad_close(int32_t device);
 int plat_taps_pad_place(int sdl_button);
 // Whether the mouse is the game's now (taken by the input module, not given to the menu).
 int plat_taps_mouse_acquired();
+
+// Touch: turns SDL's own mouse made of touches off (at the start of input).
+void plat_input_touch_start();
+// Handles one window-system event (an SDL_Event) when it is a finger's; 1 when it was one.
+int plat_input_touch_event(const void *sdl_event);
+// The steering finger's movement the game has not read, in window pixels.
+void plat_input_touch_motion_take(int *dx, int *dy);
+// The left button's press and release at (x, y) in the window's pixels, from the mouse `which`.
+void plat_input_click_events(uint32_t window_id, uint32_t which, int x, int y, SDL_Event out[2]);

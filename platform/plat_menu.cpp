@@ -4,6 +4,7 @@
 #include "platform/plat_about.h"
 #include "platform/plat_core.h"
 #include "platform/plat_gl.h"
+#include "platform/plat_input_local.h"
 #include "platform/plat_owner.h"
 #include "platform/plat_panel.h"
 
@@ -557,15 +558,7 @@ void plat_mouse_click_inject(int x, int y)
     e.motion.x = x;
     e.motion.y = y;
     SDL_PushEvent(&e);
-    for (Uint32 type : {Uint32(SDL_MOUSEBUTTONDOWN), Uint32(SDL_MOUSEBUTTONUP)}) {
-        SDL_Event b{};
-        b.type = type;
-        b.button.windowID = id;
-        b.button.button = SDL_BUTTON_LEFT;
-        b.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        b.button.clicks = 1;
-        b.button.x = x;
-        b.button.y = y;
-        SDL_PushEvent(&b);
-    }
+    SDL_Event click[2];
+    plat_input_click_events(id, 0, x, y, click);
+    for (SDL_Event &b : click) SDL_PushEvent(&b);
 }

@@ -10,6 +10,8 @@ void plat_gl_context_ask()
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    // An opaque canvas: the page's compositor copies it instead of blending it over the page.
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
 }
 
 int plat_gl_back_kept()

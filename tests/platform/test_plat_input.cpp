@@ -1,7 +1,7 @@
 // The platform side on real devices: the scan-code table, a headless start, poll and stop with
 // scripted keys standing in for the keyboard, and events pushed through SDL's queue between two
-// polls as the window system delivers them: taps shorter than a pass, and keys that follow the
-// owner of the keyboard and mouse.
+// polls as the window system delivers them: taps shorter than a pass, keys that follow the owner
+// of the keyboard and mouse, and fingers that tap the mouse's button.
 #include "tests/kx_inp/kx_inp_test_util.h"
 
 #include "platform/plat_core.h"
@@ -119,6 +119,18 @@ protected:
         SDL_PushEvent(&e);
     }
 
+    static void finger(Uint32 type, SDL_FingerID id, float x, float dx = 0.0f)
+    {
+        SDL_Event e{};
+        e.type = type;
+        e.tfinger.touchId = 1;
+        e.tfinger.fingerId = id;
+        e.tfinger.x = x;
+        e.tfinger.y = 0.5f;
+        e.tfinger.dx = dx;
+        SDL_PushEvent(&e);
+    }
+
     // A pad of SDL's joystick layer; its buttons reach the queue when the events are pumped.
     void pad_plug()
     {
@@ -179,6 +191,31 @@ TEST_F(EventInputTest, TapsBetweenTwoPollsAreNotLost)
         EXPECT_EQ(poll(d.code), (std::vector<int>{1, 0})) << d.what;
         d.press(false);
         EXPECT_EQ(poll(d.code), (std::vector<int>{0, 1})) << d.what;
+    }
+}
+
+TEST_F(EventInputTest, FingersTapThePrimaryButtonButDragWithoutIt)
+{
+    struct Touch {
+        const char *what;
+        std::function<void()> act;
+        int tapped;
+    } touches[] = {
+        {"a short touch that stays put", [] { finger(SDL_FINGERDOWN, 1, 0.5f), finger(SDL_FINGERUP, 1, 0.51f); }, 1},
+        {"a drag",
+         [] { finger(SDL_FINGERDOWN, 1, 0.5f), finger(SDL_FINGERMOTION, 1, 0.6f, 0.1f), finger(SDL_FINGERUP, 1, 0.6f); }, 0},
+        {"a second finger's tap while the first steers",
+         [] {
+             finger(SDL_FINGERDOWN, 1, 0.2f), finger(SDL_FINGERMOTION, 1, 0.4f, 0.2f);
+             finger(SDL_FINGERDOWN, 2, 0.8f), finger(SDL_FINGERUP, 2, 0.8f), finger(SDL_FINGERUP, 1, 0.4f);
+         },
+         1},
+        {"a touch held", [] { finger(SDL_FINGERDOWN, 1, 0.5f), SDL_Delay(350), finger(SDL_FINGERUP, 1, 0.5f); }, 0},
+    };
+    for (const Touch &t : touches) {
+        t.act();
+        EXPECT_EQ(poll(408), (std::vector<int>{t.tapped, 0})) << t.what;
+        EXPECT_EQ(poll(408), (std::vector<int>{0, t.tapped})) << t.what;
     }
 }
 

@@ -4,7 +4,10 @@
 //   2. runs the key script on the fixed clock: the first picture appears, the F9 snapshot agrees
 //      with the desktop's at 30 dB PSNR or better and is offered as a download, the name entered
 //      goes to the table;
-//   3. reloads: the language chosen and the table are kept, and keys pressed start a game.
+//   3. reloads: the language chosen and the table are kept, and keys pressed start a game; in
+//      play a click locks the pointer, F4 and Alt+Enter go fullscreen and back;
+//   4. reloads in that game with a pad: the game was kept, a pad button opens the menu, which
+//      offers CONTINUE, and a tap chooses it; a hidden page stops the game, which then goes on.
 // Arguments: node_modules, web folder, key script, frames, game options, desktop snapshot, table.
 'use strict';
 const [modules, web, keysFile, frames, options, desktopSnap, desktopTable] = process.argv.slice(2);
@@ -86,8 +89,8 @@ function psnr(a, b) {
         await sleep(150);
         await Input.dispatchKeyEvent({ type: 'keyUp', key: k, code, windowsVirtualKeyCode: vk });
     };
-    const reached = (state, seconds) => until(`(function() { try { return / state ${state} /.test(new TextDecoder().decode(
-        FS.readFile('${HOME}/trace2.txt'))); } catch (e) { return false; } })()`, seconds, `the game did not reach the state ${state}`);
+    const reached = (state, seconds, trace = 'trace2') => until(`(function() { try { return / state ${state} /.test(new TextDecoder().decode(
+        FS.readFile('${HOME}/${trace}.txt'))); } catch (e) { return false; } })()`, seconds, `the game did not reach the state ${state}`);
     // Any key opens the menu over attract mode; Return starts a game.
     let started = await reached('attract', 30);
     if (started) await key('a', 'KeyA', 65, 'a');
@@ -99,11 +102,75 @@ function psnr(a, b) {
         await sleep(2000);
     }
     started = started && await reached('play', 20);
+    const rect = async () => evaluate('(function() { var r = document.getElementById("canvas").getBoundingClientRect(); return [r.x, r.y, r.width, r.height]; })()');
+    const full = () => evaluate('String(document.fullscreenElement && document.fullscreenElement.id)');
+    if (started) {
+        const r = await rect();
+        for (const type of ['mousePressed', 'mouseReleased'])
+            await Input.dispatchMouseEvent({ type, x: r[0] + r[2] / 2, y: r[1] + r[3] / 2, button: 'left', clickCount: 1 });
+        await until('document.pointerLockElement === document.getElementById("canvas")', 5, 'a click in play did not lock the pointer');
+        const alt = (type) => Input.dispatchKeyEvent({ type, key: 'Alt', code: 'AltLeft', windowsVirtualKeyCode: 18, modifiers: type === 'keyUp' ? 0 : 1 });
+        for (const [name, press] of [['F4', () => key('F4', 'F4', 115)],
+            ['Alt+Enter', async () => { await alt('rawKeyDown'); await key('Enter', 'Enter', 13, '\r'); await alt('keyUp'); }]]) {
+            await press();
+            await until('document.fullscreenElement === document.getElementById("canvas")', 5, name + ' did not go fullscreen');
+            await sleep(300);
+            await press();
+            await until('!document.fullscreenElement', 5, name + ' did not leave fullscreen');
+            await sleep(300);
+        }
+    }
     const trace2 = Buffer.from((await readFile(HOME + '/trace2.txt')) || []).toString();
     if (/ state language /.test(trace2.split('\n')[0] + ' ')) fail('the reloaded page asked for the language again');
 
+    // 4. Closing the page in play keeps the game; CONTINUE leaves it kept.
+    console.log('a reload in play');
+    await Page.addScriptToEvaluateOnNewDocument({ source: `(function() {
+        var buttons = [];
+        for (var i = 0; i < 17; i++) buttons.push({ pressed: false, touched: false, value: 0 });
+        window.testPad = { id: 'Test pad', index: 0, connected: true, mapping: 'standard', timestamp: 1, axes: [0, 0, 0, 0], buttons: buttons };
+        navigator.getGamepads = function() { return [window.testPad]; };
+    })();` });
+    const padSouth = async () => {
+        for (const down of [true, false]) {
+            await evaluate(`testPad.buttons[0].pressed = ${down}; testPad.buttons[0].value = ${+down}; testPad.timestamp++`);
+            await sleep(200);
+        }
+    };
+    const keptGame = USER + '/kept.dat', keptThere = `FS.analyzePath('${keptGame}').exists`;
+    await Page.navigate({ url: `${base}?fixed-ticks=3&trace-game=${HOME}/trace3.txt` });
+    await until('typeof Module !== "undefined" && Module.calledRun', 30, 'the page did not start after a reload in play');
+    let continued = started && await evaluate(keptThere) && await reached('attract', 30, 'trace3');
+    if (started && !continued) fail('the game in play was not kept over a reload');
+    const tap = async () => {
+        const r = await rect();
+        await Input.dispatchTouchEvent({ type: 'touchStart', touchPoints: [{ x: r[0] + r[2] / 2, y: r[1] + r[3] * 0.6 }] });
+        await sleep(80);
+        await Input.dispatchTouchEvent({ type: 'touchEnd', touchPoints: [] });
+    };
+    if (continued) await padSouth();
+    continued = continued && await reached('menu', 10, 'trace3');
+    if (continued) await sleep(700), await tap();
+    continued = continued && await reached('play', 10, 'trace3') && await evaluate(keptThere);
+    if (started && !continued) fail('a pad and a tap did not continue the kept game');
+    // Hidden, the page runs no pass; shown again, the game goes on.
+    const passes = async () => (await readFile(HOME + '/trace3.txt') || []).filter((c) => c === 10).length;
+    const hide = (hidden) => evaluate(`Object.defineProperty(document, 'hidden', { configurable: true, value: ${hidden} });
+        Object.defineProperty(document, 'visibilityState', { configurable: true, value: '${hidden ? 'hidden' : 'visible'}' });
+        document.dispatchEvent(new Event('visibilitychange'))`);
+    if (continued) {
+        await hide(true);
+        const hidden = await passes();
+        await sleep(1000);
+        if (await passes() !== hidden) fail('a hidden page went on running the game');
+        await hide(false);
+        let resumed = false;
+        for (let i = 0; i < 50 && !resumed; i++, await sleep(100)) resumed = await passes() > hidden;
+        if (!resumed) fail('the game did not go on when the page showed again');
+    }
+
     console.log(`first picture ${first} ms after navigation; snapshot against the desktop's: PSNR ${quality.toFixed(1)} dB, offered as a download; ` +
-        `language and table kept over a reload; keys ${started ? 'started' : 'did not start'} a game`);
+        `language and table kept over a reload; keys ${started ? 'started' : 'did not start'} a game; a pad and a tap ${continued ? 'continued' : 'did not continue'} it after a reload`);
     await close();
     server.close();
     process.exit(failed ? 1 : 0);
