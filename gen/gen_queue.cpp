@@ -753,12 +753,14 @@ void runs_draw(const GEN_RECT *clip)
         if (r.role == ROLE_BACKDROP && q.cut_count >= 0) {
             int end = i + 1;
             while (end < q.run_count && q.runs[end].role == ROLE_BACKDROP) end++;
+            // Runs know the blocks they reach once the frame's blocks were fingerprinted.
+            const bool bounded = q.columns > 0 && q.rows > 0;
             for (int p = 0; p < q.cut_count; p++) {
                 GEN_RECT blocks;
                 if (!scissor_part(clip, q.cut[p], &blocks)) continue;
                 for (int k = i; k < end; k++) {
                     const GEN_RUN &b = q.runs[k];
-                    if (!run_reaches(b, &blocks)) continue;
+                    if (bounded && !run_reaches(b, &blocks)) continue;
                     space_apply(b.space);
                     texture_apply(b.texture);
                     blend_apply(b.blend);
