@@ -221,14 +221,13 @@ int gen_texture_create(const uint8_t *rgba, int width, int height, int filter, u
     *entry = GEN_TEXTURE{};
     const bool linear = filter != GEN_FILTER_NEAREST;
     const bool shared = filter == GEN_FILTER_LINEAR_SHARED || filter == GEN_FILTER_LINEAR_SHARED_EDGE;
-    entry->linear = linear;
     if (!shared || !packed_create(entry, rgba, width, height, filter == GEN_FILTER_LINEAR_SHARED_EDGE)) {
         *entry = GEN_TEXTURE{};
-        entry->linear = linear;
         const uint32_t name = gen_texture_gl_make(rgba, width, height, linear);
         if (!name) return 0;
         entry->name = name;
     }
+    entry->linear = linear;
     opaque_note(entry, rgba, width, height);
     bounds_find(rgba, width, height, entry->bounds);
     // A name deleted while its frame was on show may come back with other pixels.

@@ -87,15 +87,13 @@ struct GEN_QUEUE {
     uint64_t *covered;   // the backdrop's cut: a bit by picture pixel, set where a cover hides it
     int covered_capacity;
     int covered_words;   // 64-bit words a row
-    // The parts of the picture the backdrop is drawn over (-1: all of it).
+    // The parts of the picture the backdrop was last cut to, by a fingerprint of the covers'
+    // corners and the viewport: a world seen from a camera that did not move is not cut again.
     GEN_SPAN cut[CUT_PARTS_MAX];
-    int cut_count = -1;
-    // The last cut worked out, by a fingerprint of the covers' corners and the viewport: a world
-    // seen from a camera that did not move is not cut again.
+    int cut_count;
     uint64_t cut_print;
-    GEN_SPAN cut_kept[CUT_PARTS_MAX];
-    int cut_kept_count;
     bool cut_known;
+    bool cut_on;   // the queued frame's backdrop is drawn over the cut's parts only
     // The picture's viewport in window pixels (OpenGL's origin, bottom left) and its blocks.
     int vx, vy, vw, vh;
     int columns, rows;
@@ -526,8 +524,7 @@ void backdrop_cut()
         for (int v = run.first; v < run.first + run.count; v++) print = hash_words(print, &q.vertices[v].x, 4 * sizeof(float));
     }
     if (q.cut_known && print == q.cut_print) {
-        q.cut_count = q.cut_kept_count;
-        std::copy(q.cut_kept, q.cut_kept + q.cut_count, q.cut);
+        q.cut_on = true;
         return;
     }
     if (!grow(reinterpret_cast<void **>(&q.covered), &q.covered_capacity, (q.vw + 63) / 64 * q.vh,
@@ -546,9 +543,7 @@ void backdrop_cut()
     }
     cut_parts();
     q.cut_print = print;
-    q.cut_kept_count = q.cut_count;
-    std::copy(q.cut, q.cut + q.cut_count, q.cut_kept);
-    q.cut_known = true;
+    q.cut_known = q.cut_on = true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -750,7 +745,7 @@ void runs_draw(const GEN_RECT *clip)
     for (int i = 0; i < q.run_count;) {
         const GEN_RUN &r = q.runs[i];
         // The backdrop's runs, one after another, through the scissors of its cut.
-        if (r.role == ROLE_BACKDROP && q.cut_count >= 0) {
+        if (r.role == ROLE_BACKDROP && q.cut_on) {
             int end = i + 1;
             while (end < q.run_count && q.runs[end].role == ROLE_BACKDROP) end++;
             // Runs know the blocks they reach once the frame's blocks were fingerprinted.
@@ -809,7 +804,7 @@ void back_clear()
 
 void queue_clear()
 {
-    gen_queue.cut_count = -1;
+    gen_queue.cut_on = false;
     gen_queue.reach_known = false;
     gen_queue.vertex_count = 0;
     gen_queue.run_count = 0;
