@@ -80,6 +80,13 @@ int gen_texture_place(uint32_t texture, uint32_t *gl_texture, float part[4]);
 // it is not a live texture.
 int gen_texture_bounds(uint32_t texture, float part[4]);
 
+// The part of a texture (s0, t0, s1, t1 in its own 0..1 coordinates) inside which every sample
+// is one colour, filtering included, and that colour (0..1): a sprite drawn stretched may fill
+// that part with the colour alone, which the rasteriser draws for about half the cost of sampling
+// it. 0 when there is none (no four texels a side of the centre's colour) or it is not a live
+// texture.
+int gen_texture_core(uint32_t texture, float part[4], float rgba[4]);
+
 // Pages (gen_bit_atlas.cpp): a place of width x height texels (a transparent texel around it
 // kept free) in a page, made when none has room; 0 when it does not fit a page or no page can
 // be made. Releasing the last place of a page deletes the page.

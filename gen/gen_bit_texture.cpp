@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 // ---------------------------------------------------------------------------------------------
 // Types and globals
@@ -28,6 +29,8 @@ struct GEN_TEXTURE {
     uint32_t page;    // the atlas page holding it (0: an OpenGL texture of its own)
     int16_t x, y, width, height;   // its place in the page
     float bounds[4];  // the part outside which every sample is transparent (see gen_texture_bounds)
+    float core[4];    // the part inside which every sample is core_color (see gen_texture_core)
+    uint8_t core_color[4];
 };
 
 struct GEN_TEXTURES {
@@ -167,6 +170,45 @@ void bounds_find(const uint8_t *rgba, int width, int height, float bounds[4])
     bounds[3] = static_cast<float>(std::min(y1 + 2, height)) / height;
 }
 
+// Whether the texels of row y from x0 to x1 (inclusive) are all `color`.
+bool row_is(const uint8_t *rgba, int width, int y, int x0, int x1, uint32_t color)
+{
+    for (int x = x0; x <= x1; x++)
+        if (std::memcmp(rgba + (static_cast<size_t>(y) * width + x) * 4, &color, 4) != 0) return false;
+    return true;
+}
+
+bool column_is(const uint8_t *rgba, int width, int x, int y0, int y1, uint32_t color)
+{
+    for (int y = y0; y <= y1; y++)
+        if (std::memcmp(rgba + (static_cast<size_t>(y) * width + x) * 4, &color, 4) != 0) return false;
+    return true;
+}
+
+// The rectangle of texels of the centre texel's colour grown from the centre while a whole new row
+// or column joins it, as the part (s0, t0, s1, t1) where the filter reads that colour alone: half
+// a texel inside it. Nothing for a centre without at least CORE_MIN texels of one colour a side.
+void core_find(const uint8_t *rgba, int width, int height, float core[4], uint8_t color[4])
+{
+    constexpr int CORE_MIN = 4;
+    std::fill(core, core + 4, 0.0f);
+    if (width < CORE_MIN || height < CORE_MIN) return;
+    int x0 = width / 2, y0 = height / 2, x1 = x0, y1 = y0;
+    uint32_t c;
+    std::memcpy(&c, rgba + (static_cast<size_t>(y0) * width + x0) * 4, 4);
+    for (bool grew = true; grew;) {
+        grew = false;
+        if (x0 > 0 && column_is(rgba, width, x0 - 1, y0, y1, c)) x0--, grew = true;
+        if (x1 + 1 < width && column_is(rgba, width, x1 + 1, y0, y1, c)) x1++, grew = true;
+        if (y0 > 0 && row_is(rgba, width, y0 - 1, x0, x1, c)) y0--, grew = true;
+        if (y1 + 1 < height && row_is(rgba, width, y1 + 1, x0, x1, c)) y1++, grew = true;
+    }
+    if (x1 - x0 + 1 < CORE_MIN || y1 - y0 + 1 < CORE_MIN) return;
+    core[0] = (x0 + 0.5f) / width, core[1] = (y0 + 0.5f) / height;
+    core[2] = (x1 + 0.5f) / width, core[3] = (y1 + 0.5f) / height;
+    std::memcpy(color, &c, 4);
+}
+
 // Notes how opaque a texture is. Names too large for the table count as not opaque.
 void opaque_set(uint32_t name, uint8_t opaque)
 {
@@ -230,6 +272,7 @@ int gen_texture_create(const uint8_t *rgba, int width, int height, int filter, u
     entry->linear = linear;
     opaque_note(entry, rgba, width, height);
     bounds_find(rgba, width, height, entry->bounds);
+    core_find(rgba, width, height, entry->core, entry->core_color);
     // A name deleted while its frame was on show may come back with other pixels.
     gen_queue_invalidate();
     entry->bytes = static_cast<long>(width) * height * 4;
@@ -266,6 +309,7 @@ int gen_texture_reload(uint32_t texture, const uint8_t *rgba, int width, int hei
     gen_queue_invalidate();
     opaque_note(entry, rgba, width, height);
     bounds_find(rgba, width, height, entry->bounds);
+    core_find(rgba, width, height, entry->core, entry->core_color);
     if (entry->page) return packed_upload(*entry, rgba) ? 1 : 0;
     bind_texture(GL_TEXTURE_2D, texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -334,6 +378,15 @@ int gen_texture_bounds(uint32_t texture, float part[4])
     const GEN_TEXTURE *e = find(texture);
     if (!e) return 0;
     std::copy(e->bounds, e->bounds + 4, part);
+    return 1;
+}
+
+int gen_texture_core(uint32_t texture, float part[4], float rgba[4])
+{
+    const GEN_TEXTURE *e = find(texture);
+    if (!e || e->core[0] >= e->core[2] || e->core[1] >= e->core[3]) return 0;
+    std::copy(e->core, e->core + 4, part);
+    for (int i = 0; i < 4; i++) rgba[i] = e->core_color[i] / 255.0f;
     return 1;
 }
 

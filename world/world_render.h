@@ -71,6 +71,9 @@ struct WORLD_SINK {
     // Editor marks: a white line and white points, in screen pixels.
     void (*line)(float x1, float y1, float x2, float y2);
     void (*points)(const float *xy, int count);
+    // An untextured polygon of one colour (r, g, b, a in 0..1), blended by its alpha. A sink
+    // without it gets such parts of sprites as textured polygons.
+    void (*flat)(const WORLD_VERTEX *vertices, int count, const float rgba[4]);
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -37,6 +37,17 @@ inline double ndc_y(double y)
 // The OpenGL sink
 // ---------------------------------------------------------------------------------------------
 
+// Clip coordinates of screen vertices at their distances (w grows with the distance, so that the
+// driver interpolates texture coordinates in perspective).
+void clip_vertices(GEN_VERTEX *out, const WORLD_VERTEX *v, int count)
+{
+    for (int i = 0; i < count; i++) {
+        double w = 0.0256 * v[i].dist, z = v[i].dist / 2560.0 - 1.0;
+        out[i] = {static_cast<float>(ndc_x(v[i].x) * w), static_cast<float>(ndc_y(v[i].y) * w), static_cast<float>(z * w),
+                  static_cast<float>(w), v[i].u, v[i].v};
+    }
+}
+
 // The queue keeps its own state per primitive: nothing to set up or restore around a frame.
 void gl_begin() {}
 void gl_end() {}
@@ -50,12 +61,15 @@ void gl_polygon(uint32_t texture, const WORLD_VERTEX *v, int count, uint32_t cod
     world_code_color(code, rgb);
     GEN_VERTEX *out = gen_queue_add(count == 4 && !(flags & WORLD_FACE_CUT) ? GL_QUADS : GL_TRIANGLE_FAN, texture,
                                     {rgb[0], rgb[1], rgb[2], alpha}, blend, GEN_SPACE_CLIP, count);
-    if (!out) return;
-    for (int i = 0; i < count; i++) {
-        double w = 0.0256 * v[i].dist, z = v[i].dist / 2560.0 - 1.0;
-        out[i] = {static_cast<float>(ndc_x(v[i].x) * w), static_cast<float>(ndc_y(v[i].y) * w), static_cast<float>(z * w),
-                  static_cast<float>(w), v[i].u, v[i].v};
-    }
+    if (out) clip_vertices(out, v, count);
+}
+
+void gl_flat(const WORLD_VERTEX *v, int count, const float rgba[4])
+{
+    if (!gen_gl_ready() || count < 3 || rgba[3] <= 0.0f) return;
+    GEN_VERTEX *out = gen_queue_add(count == 4 ? GL_QUADS : GL_TRIANGLE_FAN, 0, {rgba[0], rgba[1], rgba[2], rgba[3]},
+                                    gen_queue_blend(0, rgba[3], GEN_BLEND_ALPHA), GEN_SPACE_CLIP, count);
+    if (out) clip_vertices(out, v, count);
 }
 
 constexpr GEN_COLOR WHITE = {1.0f, 1.0f, 1.0f, 1.0f};
@@ -84,7 +98,7 @@ void gl_points(const float *xy, int count)
     for (int i = 0; i < count; i++) gl_mark(&v[i], xy[2 * i] + 0.5, xy[2 * i + 1] + 0.5);
 }
 
-constexpr WORLD_SINK gl_sink = {gl_begin, gl_end, gl_polygon, gl_line, gl_points};
+constexpr WORLD_SINK gl_sink = {gl_begin, gl_end, gl_polygon, gl_line, gl_points, gl_flat};
 
 } // namespace
 

@@ -13,6 +13,9 @@
 namespace {
 
 constexpr float TEX_MAX = 0.99f;
+// Pixels a side from which a sprite's one-coloured middle is drawn flat: below it the four more
+// quads around it cost more than the sampling they save.
+constexpr double CORE_SIDE_MIN = 32.0;
 
 double clampd(double v, double lo, double hi)
 {
@@ -54,15 +57,19 @@ int draw_object(const WORLD_OBJECT *object, double cam_x, double cam_y, double c
     const uint32_t texture = world_sprite_bitmaps[bitmap].texture;
     // Only the texture's visible part is drawn: its transparent margins would cost the rasteriser
     // as much as its picture and change no pixel.
+    // Where the part p0..p1 of the texture (0..1 across) falls along an edge from `start`, `size`
+    // long; mirrored textures run backwards.
+    auto span = [](double start, double size, float p0, float p1, bool mirror, double *lo, double *hi) {
+        const double a = mirror ? TEX_MAX - p1 : p0, b = mirror ? TEX_MAX - p0 : p1;
+        *lo = start + a / TEX_MAX * size, *hi = start + b / TEX_MAX * size;
+    };
     float part[4];
     if (gen_texture_bounds(texture, part)) {
-        auto keep = [](double *lo, double *hi, double start, double size, float p0, float p1, bool mirror) {
-            const double a = mirror ? TEX_MAX - p1 : p0, b = mirror ? TEX_MAX - p0 : p1;
-            *lo = std::max(*lo, start + a / TEX_MAX * size);
-            *hi = std::min(*hi, start + b / TEX_MAX * size);
-        };
-        keep(&x0, &x1, sl, sw, part[0], part[2], object->mirror_x);
-        keep(&y0, &y1, st, sh, part[1], part[3], object->mirror_y);
+        double lo, hi;
+        span(sl, sw, part[0], part[2], object->mirror_x, &lo, &hi);
+        x0 = std::max(x0, lo), x1 = std::min(x1, hi);
+        span(st, sh, part[1], part[3], object->mirror_y, &lo, &hi);
+        y0 = std::max(y0, lo), y1 = std::min(y1, hi);
         if (x0 >= x1 || y0 >= y1) return 0;
     }
     // Texture coordinates follow the cut linearly; mirrored ones run backwards.
@@ -75,14 +82,46 @@ int draw_object(const WORLD_OBJECT *object, double cam_x, double cam_y, double c
         return object->mirror_y ? TEX_MAX - v : v;
     };
     const float d = static_cast<float>(dist);
-    const WORLD_VERTEX quad[4] = {
-        {static_cast<float>(x0), static_cast<float>(y0), d, u_at(x0), v_at(y0)},
-        {static_cast<float>(x1), static_cast<float>(y0), d, u_at(x1), v_at(y0)},
-        {static_cast<float>(x1), static_cast<float>(y1), d, u_at(x1), v_at(y1)},
-        {static_cast<float>(x0), static_cast<float>(y1), d, u_at(x0), v_at(y1)},
+    auto corners = [&](double l, double t, double r, double b, WORLD_VERTEX quad[4]) {
+        const float fl = static_cast<float>(l), ft = static_cast<float>(t);
+        const float fr = static_cast<float>(r), fb = static_cast<float>(b);
+        quad[0] = {fl, ft, d, u_at(l), v_at(t)};
+        quad[1] = {fr, ft, d, u_at(r), v_at(t)};
+        quad[2] = {fr, fb, d, u_at(r), v_at(b)};
+        quad[3] = {fl, fb, d, u_at(l), v_at(b)};
     };
-    float alpha = object->transparency ? 1.0f - 0.25f * object->transparency : 1.0f;
-    world_sink()->polygon(texture, quad, 4, code, alpha, 0);
+    const float alpha = object->transparency ? 1.0f - 0.25f * object->transparency : 1.0f;
+    const WORLD_SINK *sink = world_sink();
+    auto textured = [&](double l, double t, double r, double b) {
+        if (l >= r || t >= b) return;
+        WORLD_VERTEX quad[4];
+        corners(l, t, r, b, quad);
+        sink->polygon(texture, quad, 4, code, alpha, 0);
+    };
+    // A sprite drawn large whose middle is one colour (a panel) gets that middle as a flat quad and
+    // its texture around it: the pixels are those the texture gives, for about half the
+    // rasteriser's work; a see-through middle is not drawn at all.
+    float rgba[4];
+    if (sink->flat && gen_texture_core(texture, part, rgba)) {
+        double cx0, cx1, cy0, cy1;
+        span(sl, sw, part[0], part[2], object->mirror_x, &cx0, &cx1);
+        span(st, sh, part[1], part[3], object->mirror_y, &cy0, &cy1);
+        cx0 = std::max(cx0, x0), cx1 = std::min(cx1, x1), cy0 = std::max(cy0, y0), cy1 = std::min(cy1, y1);
+        if (cx1 - cx0 >= CORE_SIDE_MIN && cy1 - cy0 >= CORE_SIDE_MIN) {
+            textured(x0, y0, x1, cy0);
+            textured(x0, cy0, cx0, cy1);
+            float rgb[3];
+            world_code_color(code, rgb);
+            const float color[4] = {rgb[0] * rgba[0], rgb[1] * rgba[1], rgb[2] * rgba[2], alpha * rgba[3]};
+            WORLD_VERTEX quad[4];
+            corners(cx0, cy0, cx1, cy1, quad);
+            sink->flat(quad, 4, color);
+            textured(cx1, cy0, x1, cy1);
+            textured(x0, cy1, x1, y1);
+            return 1;
+        }
+    }
+    textured(x0, y0, x1, y1);
     return 1;
 }
 

@@ -9,6 +9,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -138,6 +139,47 @@ TEST_F(GenQueue, TextureBoundsHoldEverySampleThatShows)
             gen_texture_delete(t);
             EXPECT_EQ(gen_texture_bounds(t, part), 0) << "a deleted texture has none";
         }
+    }
+}
+
+TEST_F(GenQueue, TextureCoreIsWhereTheFilterReadsOneColour)
+{
+    // 16 x 16 texels: a frame `frame` texels wide round a middle of one colour, the middle's
+    // alpha, and the core expected (in texels; none where x0 < 0).
+    const struct {
+        int frame;
+        uint8_t alpha;
+        bool checker;
+        float x0, y0, x1, y1;
+    } cases[] = {
+        {0, 255, false, 0.5f, 0.5f, 15.5f, 15.5f},   // one colour all over
+        {3, 200, false, 3.5f, 3.5f, 12.5f, 12.5f},   // a faded edge round a translucent middle
+        {3, 0, false, 3.5f, 3.5f, 12.5f, 12.5f},     // a see-through middle
+        {7, 255, false, -1, 0, 0, 0},                // a middle of 2 x 2 texels: too small
+        {0, 255, true, -1, 0, 0, 0},                 // no two neighbours alike
+    };
+    for (const auto &c : cases) {
+        std::vector<uint8_t> p(16 * 16 * 4);
+        for (int y = 0; y < 16; y++)
+            for (int x = 0; x < 16; x++) {
+                const bool edge = std::min({x, y, 15 - x, 15 - y}) < c.frame;
+                const bool odd = c.checker && (x + y) % 2;
+                uint8_t *t = &p[(y * 16 + x) * 4];
+                t[0] = edge ? 200 : odd ? 10 : 20, t[1] = 40, t[2] = 60, t[3] = edge ? 90 : c.alpha;
+            }
+        uint32_t t = 0;
+        ASSERT_EQ(gen_texture_create(p.data(), 16, 16, GEN_FILTER_LINEAR_SHARED, &t), 1);
+        float part[4], rgba[4];
+        const int found = gen_texture_core(t, part, rgba);
+        EXPECT_EQ(found, c.x0 >= 0) << c.frame << "/" << c.checker;
+        if (found && c.x0 >= 0) {
+            const float want[4] = {c.x0 / 16, c.y0 / 16, c.x1 / 16, c.y1 / 16};
+            for (int i = 0; i < 4; i++) EXPECT_FLOAT_EQ(part[i], want[i]) << c.frame << " side " << i;
+            EXPECT_FLOAT_EQ(rgba[0], 20 / 255.0f);
+            EXPECT_FLOAT_EQ(rgba[3], c.alpha / 255.0f);
+        }
+        gen_texture_delete(t);
+        EXPECT_EQ(gen_texture_core(t, part, rgba), 0) << "a deleted texture has none";
     }
 }
 

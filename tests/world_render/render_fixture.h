@@ -89,18 +89,25 @@ struct Polygon {
 };
 
 inline std::vector<Polygon> captured;
+// Flat polygons go with the others, texture 0, their colour's alpha as alpha and its RGB in flat.
+inline std::vector<std::array<float, 3>> captured_flat;
 inline int captured_lines, captured_points;
 inline constexpr WORLD_SINK capture_sink = {
     [] {}, [] {},
     [](uint32_t texture, const WORLD_VERTEX *v, int count, uint32_t code, float alpha, int flags) {
         captured.push_back({texture, std::vector<WORLD_VERTEX>(v, v + count), code, alpha, flags});
     },
-    [](float, float, float, float) { captured_lines++; }, [](const float *, int count) { captured_points += count; }};
+    [](float, float, float, float) { captured_lines++; }, [](const float *, int count) { captured_points += count; },
+    [](const WORLD_VERTEX *v, int count, const float rgba[4]) {
+        captured.push_back({0, std::vector<WORLD_VERTEX>(v, v + count), 0, rgba[3], 0});
+        captured_flat.push_back({rgba[0], rgba[1], rgba[2]});
+    }};
 
 // Starts capturing (clears what was captured before).
 inline void capture_start()
 {
     captured.clear();
+    captured_flat.clear();
     captured_lines = captured_points = 0;
     world_sink_set(&capture_sink);
 }

@@ -2,6 +2,7 @@
 // blocks, hidden walls, the near-plane cut, sprites (plain, mirrored, see-through) and text.
 #include "tests/world_render/render_fixture.h"
 
+#include "gen/gen_queue.h"
 #include "platform/plat_core.h"
 
 using namespace render_test;
@@ -99,4 +100,67 @@ TEST_F(RenderGolden, SpritesMirroredAndText)
     draw_sprite_text("TINT", 5.0, 20.0, 3, 15, 0, 8.0, 6.0, 8.0);
     draw_screen_sprite(200, 60.0, 5.0, 0, 15, 0, 12.0, 12.0, 1, 1);
     expect_golden(GOLDEN, "sprites", PIC_W, PIC_H, 8, 60);
+}
+
+TEST_F(RenderGolden, AStretchedSpritesOneColouredMiddleIsDrawnFlat)
+{
+    TestWorld w(4, 4, 12);
+    // 16 x 16 texels: a frame 2 texels wide round a translucent middle of one colour.
+    std::vector<uint8_t> px;
+    for (int y = 0; y < 16; y++)
+        for (int x = 0; x < 16; x++) {
+            const bool edge = std::min({x, y, 15 - x, 15 - y}) < 2;
+            px.insert(px.end(), {uint8_t(edge ? 40 : 220), uint8_t(edge ? 30 : 160), 100, uint8_t(edge ? 255 : 200)});
+        }
+    uint32_t t = 0;
+    ASSERT_EQ(gen_texture_create(px.data(), 16, 16, GEN_FILTER_LINEAR_SHARED, &t), 1);
+    w.sprites[101].defined = 1;
+    w.sprites[101].sprite_bitmap = 11;
+    w.sprite_bitmaps[11].texture = t;
+    // The picture, with and without flat polygons in the sink.
+    auto picture = [&](const WORLD_SINK *sink, int mirror) {
+        world_sink_set(sink);
+        gen_wrap_screen_clear();
+        draw_screen_sprite(101, 4.0, 4.0, 0, 15, 1, 55.0, 64.0, mirror, mirror);
+        gen_queue_flush();
+        std::vector<uint8_t> rgb(size_t(PIC_W) * PIC_H * 3);
+        EXPECT_EQ(gen_wrap_pixels_read(0, 0, PIC_W, PIC_H, rgb.data()), 1);
+        return rgb;
+    };
+    WORLD_SINK textured = *world_sink_gl();
+    textured.flat = nullptr;
+    for (int mirror : {0, 1}) {
+        const std::vector<uint8_t> a = picture(&textured, mirror), b = picture(world_sink_gl(), mirror);
+        int worst = 0;
+        for (size_t i = 0; i < a.size(); i++) worst = std::max(worst, std::abs(a[i] - b[i]));
+        EXPECT_LE(worst, 1) << "mirror " << mirror;
+        EXPECT_NE(a[(size_t(PIC_H - 26) * PIC_W + 30) * 3 + 2], 0) << "the sprite is in the picture";
+        // Five polygons tile the sprite, with texture coordinates on its one linear map; the
+        // flat one lies half a texel inside the texels of one colour.
+        capture_start();
+        draw_screen_sprite(101, 4.0, 4.0, 0, 15, 1, 55.0, 64.0, mirror, mirror);
+        ASSERT_EQ(captured.size(), 5u);
+        float l = 1e9f, r = -1e9f, top = 1e9f, bottom = -1e9f, area = 0;
+        for (const Polygon &p : captured) {
+            l = std::min(l, p.v[0].x), r = std::max(r, p.v[2].x);
+            top = std::min(top, p.v[0].y), bottom = std::max(bottom, p.v[2].y);
+            area += (p.v[2].x - p.v[0].x) * (p.v[2].y - p.v[0].y);
+        }
+        EXPECT_NEAR(area, (r - l) * (bottom - top), 1e-2);
+        for (const Polygon &p : captured)
+            for (const WORLD_VERTEX &v : p.v) {
+                const float u = (v.x - l) / (r - l) * 0.99f, vv = (v.y - top) / (bottom - top) * 0.99f;
+                EXPECT_NEAR(v.u, mirror ? 0.99f - u : u, 1e-4);
+                EXPECT_NEAR(v.v, mirror ? 0.99f - vv : vv, 1e-4);
+                if (p.texture) continue;
+                EXPECT_TRUE(v.u >= 2.5f / 16 - 1e-4 && v.u <= 13.5f / 16 + 1e-4) << v.u;
+                EXPECT_TRUE(v.v >= 2.5f / 16 - 1e-4 && v.v <= 13.5f / 16 + 1e-4) << v.v;
+            }
+        ASSERT_EQ(captured_flat.size(), 1u);
+    }
+    // Drawn small, it is one textured quad.
+    capture_start();
+    draw_screen_sprite(101, 10.0, 10.0, 0, 15, 0, 10.0, 10.0, 0, 0);
+    EXPECT_EQ(captured.size(), 1u);
+    gen_texture_delete(t);
 }
