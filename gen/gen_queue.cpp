@@ -59,6 +59,8 @@ constexpr int CUT_PARTS_MAX = 8;
 constexpr int CUT_BANDS_MAX = 24;
 // Pixels around the open ones the backdrop is drawn over too (see cut_parts).
 constexpr int CUT_MARGIN = 2;
+// Corners of the largest face the cut covers in one pass; larger ones go triangle by triangle.
+constexpr int COVER_CORNERS_MAX = 8;
 // Pictures wider than this are not cut.
 constexpr int GEN_CUT_WIDTH_MAX = 8192;
 
@@ -364,22 +366,23 @@ void bits_set(uint64_t *row, int from, int to)
     }
 }
 
-// Marks in gen_queue.covered the pixels whose centres lie inside triangle a, b, c, as the
-// rasteriser counts them: a centre on an edge shared by two triangles belongs to one of them, so
-// faces that meet leave no pixel open between them (an edge's crossing with a row is worked out
-// from its end points in one order, whichever triangle it belongs to). A triangle without a
-// window position marks nothing.
-void triangle_cover(const GEN_VERTEX &a, const GEN_VERTEX &b, const GEN_VERTEX &c)
+// Marks in gen_queue.covered the pixels whose centres lie inside the convex polygon v[0..n-1]
+// (n up to COVER_CORNERS_MAX), as the rasteriser counts them: a centre on an edge shared by two
+// polygons belongs to one of them, so faces that meet leave no pixel open between them (an edge's
+// crossing with a row is worked out from its end points in one order, whichever polygon it
+// belongs to). A convex polygon marks what the triangles it is drawn as mark together. A polygon
+// with a corner without a window position marks nothing.
+void polygon_cover(const GEN_VERTEX *const *v, int n)
 {
     GEN_QUEUE &q = gen_queue;
-    double x[3], y[3];
-    const GEN_VERTEX *v[3] = {&a, &b, &c};
-    for (int i = 0; i < 3; i++) {
+    double x[COVER_CORNERS_MAX], y[COVER_CORNERS_MAX];
+    double top = 1e30, bottom = -1e30;
+    for (int i = 0; i < n; i++) {
         if (!window_point(*v[i], GEN_SPACE_CLIP, &x[i], &y[i])) return;
         x[i] -= q.vx;
         y[i] = q.vy + q.vh - y[i];   // picture rows count from the top
+        top = std::min(top, y[i]), bottom = std::max(bottom, y[i]);
     }
-    const double top = std::min({y[0], y[1], y[2]}), bottom = std::max({y[0], y[1], y[2]});
     // Rows whose centres lie in [top, bottom).
     const int r0 = std::max(0, static_cast<int>(std::ceil(top - 0.5)));
     const int r1 = std::min(q.vh - 1, static_cast<int>(std::ceil(bottom - 0.5)) - 1);
@@ -388,19 +391,19 @@ void triangle_cover(const GEN_VERTEX &a, const GEN_VERTEX &b, const GEN_VERTEX &
     // change of x a row.
     struct EDGE {
         double x, y, y_end, slope;
-    } edges[3];
-    int n = 0;
-    for (int i = 0; i < 3; i++) {
-        int lo = i, hi = (i + 1) % 3;
+    } edges[COVER_CORNERS_MAX];
+    int count = 0;
+    for (int i = 0; i < n; i++) {
+        int lo = i, hi = (i + 1) % n;
         if (y[lo] > y[hi] || (y[lo] == y[hi] && x[lo] > x[hi])) std::swap(lo, hi);
         if (y[lo] == y[hi]) continue;
-        edges[n++] = {x[lo], y[lo], y[hi], (x[hi] - x[lo]) / (y[hi] - y[lo])};
+        edges[count++] = {x[lo], y[lo], y[hi], (x[hi] - x[lo]) / (y[hi] - y[lo])};
     }
     uint64_t *row = q.covered + static_cast<size_t>(r0) * q.covered_words;
     for (int r = r0; r <= r1; r++, row += q.covered_words) {
         const double yc = r + 0.5;
         double left = 1e30, right = -1e30;
-        for (int i = 0; i < n; i++) {
+        for (int i = 0; i < count; i++) {
             const EDGE &e = edges[i];
             if (yc < e.y || yc > e.y_end) continue;
             const double xe = e.x + (yc - e.y) * e.slope;
@@ -410,6 +413,40 @@ void triangle_cover(const GEN_VERTEX &a, const GEN_VERTEX &b, const GEN_VERTEX &
         const double c0 = std::max(0.0, std::ceil(left - 0.5));
         const double c1 = std::min<double>(q.vw - 1, std::ceil(right - 0.5) - 1);
         if (c0 <= c1) bits_set(row, static_cast<int>(c0), static_cast<int>(c1));
+    }
+}
+
+// Whether the polygon v[0..n-1] turns one way at every corner in the picture (a convex one; turns
+// of zero allowed). False when a corner has no window position.
+bool convex(const GEN_VERTEX *const *v, int n)
+{
+    double x[COVER_CORNERS_MAX], y[COVER_CORNERS_MAX];
+    for (int i = 0; i < n; i++)
+        if (!window_point(*v[i], GEN_SPACE_CLIP, &x[i], &y[i])) return false;
+    bool left = false, right = false;
+    for (int i = 0; i < n; i++) {
+        const int j = (i + 1) % n, k = (i + 2) % n;
+        const double turn = (x[j] - x[i]) * (y[k] - y[j]) - (y[j] - y[i]) * (x[k] - x[j]);
+        left = left || turn > 0, right = right || turn < 0;
+    }
+    return !(left && right);
+}
+
+// Marks what a queued quad or fan of n corners from `first` covers: in one pass when it is
+// convex, else triangle by triangle round its first corner, as it is drawn.
+void face_cover(const GEN_VERTEX *first, int n)
+{
+    const GEN_VERTEX *v[COVER_CORNERS_MAX];
+    if (n <= COVER_CORNERS_MAX) {
+        for (int i = 0; i < n; i++) v[i] = first + i;
+        if (convex(v, n)) {
+            polygon_cover(v, n);
+            return;
+        }
+    }
+    for (int k = 1; k + 1 < n; k++) {
+        const GEN_VERTEX *t[3] = {first, first + k, first + k + 1};
+        polygon_cover(t, 3);
     }
 }
 
@@ -538,8 +575,7 @@ void backdrop_cut()
         // Quads and fans alike are fans of triangles round their first vertex.
         const int step = run.mode == GL_QUADS ? 4 : run.count;
         for (int first = run.first; first + step <= run.first + run.count; first += step)
-            for (int k = 1; k + 1 < step; k++)
-                triangle_cover(q.vertices[first], q.vertices[first + k], q.vertices[first + k + 1]);
+            face_cover(&q.vertices[first], step);
     }
     cut_parts();
     q.cut_print = print;
