@@ -55,14 +55,14 @@ int draw_object(const WORLD_OBJECT *object, double cam_x, double cam_y, double c
     const int16_t bitmap = object->sprite_bitmap;
     if (!world_sprite_bitmaps || bitmap < 0 || bitmap >= WORLD_SPRITE_BITMAPS) return 0;
     const uint32_t texture = world_sprite_bitmaps[bitmap].texture;
-    // Only the texture's visible part is drawn: its transparent margins would cost the rasteriser
-    // as much as its picture and change no pixel.
     // Where the part p0..p1 of the texture (0..1 across) falls along an edge from `start`, `size`
     // long; mirrored textures run backwards.
     auto span = [](double start, double size, float p0, float p1, bool mirror, double *lo, double *hi) {
         const double a = mirror ? TEX_MAX - p1 : p0, b = mirror ? TEX_MAX - p0 : p1;
         *lo = start + a / TEX_MAX * size, *hi = start + b / TEX_MAX * size;
     };
+    // Only the texture's visible part is drawn: its transparent margins would cost the rasteriser
+    // as much as its picture and change no pixel.
     float part[4];
     if (gen_texture_bounds(texture, part)) {
         double lo, hi;
