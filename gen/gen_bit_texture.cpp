@@ -170,18 +170,12 @@ void bounds_find(const uint8_t *rgba, int width, int height, float bounds[4])
     bounds[3] = static_cast<float>(std::min(y1 + 2, height)) / height;
 }
 
-// Whether the texels of row y from x0 to x1 (inclusive) are all `color`.
-bool row_is(const uint8_t *rgba, int width, int y, int x0, int x1, uint32_t color)
-{
-    for (int x = x0; x <= x1; x++)
-        if (std::memcmp(rgba + (static_cast<size_t>(y) * width + x) * 4, &color, 4) != 0) return false;
-    return true;
-}
-
-bool column_is(const uint8_t *rgba, int width, int x, int y0, int y1, uint32_t color)
+// Whether the texels from x0, y0 to x1, y1 (inclusive) are all `color`.
+bool texels_are(const uint8_t *rgba, int width, int x0, int y0, int x1, int y1, uint32_t color)
 {
     for (int y = y0; y <= y1; y++)
-        if (std::memcmp(rgba + (static_cast<size_t>(y) * width + x) * 4, &color, 4) != 0) return false;
+        for (int x = x0; x <= x1; x++)
+            if (std::memcmp(rgba + (static_cast<size_t>(y) * width + x) * 4, &color, 4) != 0) return false;
     return true;
 }
 
@@ -198,10 +192,10 @@ void core_find(const uint8_t *rgba, int width, int height, float core[4], uint8_
     std::memcpy(&c, rgba + (static_cast<size_t>(y0) * width + x0) * 4, 4);
     for (bool grew = true; grew;) {
         grew = false;
-        if (x0 > 0 && column_is(rgba, width, x0 - 1, y0, y1, c)) x0--, grew = true;
-        if (x1 + 1 < width && column_is(rgba, width, x1 + 1, y0, y1, c)) x1++, grew = true;
-        if (y0 > 0 && row_is(rgba, width, y0 - 1, x0, x1, c)) y0--, grew = true;
-        if (y1 + 1 < height && row_is(rgba, width, y1 + 1, x0, x1, c)) y1++, grew = true;
+        if (x0 > 0 && texels_are(rgba, width, x0 - 1, y0, x0 - 1, y1, c)) x0--, grew = true;
+        if (x1 + 1 < width && texels_are(rgba, width, x1 + 1, y0, x1 + 1, y1, c)) x1++, grew = true;
+        if (y0 > 0 && texels_are(rgba, width, x0, y0 - 1, x1, y0 - 1, c)) y0--, grew = true;
+        if (y1 + 1 < height && texels_are(rgba, width, x0, y1 + 1, x1, y1 + 1, c)) y1++, grew = true;
     }
     if (x1 - x0 + 1 < CORE_MIN || y1 - y0 + 1 < CORE_MIN) return;
     core[0] = (x0 + 0.5f) / width, core[1] = (y0 + 0.5f) / height;

@@ -366,23 +366,16 @@ void bits_set(uint64_t *row, int from, int to)
     }
 }
 
-// Marks in gen_queue.covered the pixels whose centres lie inside the convex polygon v[0..n-1]
-// (n up to COVER_CORNERS_MAX), as the rasteriser counts them: a centre on an edge shared by two
-// polygons belongs to one of them, so faces that meet leave no pixel open between them (an edge's
-// crossing with a row is worked out from its end points in one order, whichever polygon it
-// belongs to). A convex polygon marks what the triangles it is drawn as mark together. A polygon
-// with a corner without a window position marks nothing.
-void polygon_cover(const GEN_VERTEX *const *v, int n)
+// Marks in gen_queue.covered the pixels whose centres lie inside the convex polygon of n corners
+// (picture pixels, rows from the top), as the rasteriser counts them: a centre on an edge shared
+// by two polygons belongs to one of them, so faces that meet leave no pixel open between them (an
+// edge's crossing with a row is worked out from its end points in one order, whichever polygon it
+// belongs to). A convex polygon marks what the triangles it is drawn as mark together.
+void polygon_cover(const double *x, const double *y, int n)
 {
     GEN_QUEUE &q = gen_queue;
-    double x[COVER_CORNERS_MAX], y[COVER_CORNERS_MAX];
     double top = 1e30, bottom = -1e30;
-    for (int i = 0; i < n; i++) {
-        if (!window_point(*v[i], GEN_SPACE_CLIP, &x[i], &y[i])) return;
-        x[i] -= q.vx;
-        y[i] = q.vy + q.vh - y[i];   // picture rows count from the top
-        top = std::min(top, y[i]), bottom = std::max(bottom, y[i]);
-    }
+    for (int i = 0; i < n; i++) top = std::min(top, y[i]), bottom = std::max(bottom, y[i]);
     // Rows whose centres lie in [top, bottom).
     const int r0 = std::max(0, static_cast<int>(std::ceil(top - 0.5)));
     const int r1 = std::min(q.vh - 1, static_cast<int>(std::ceil(bottom - 0.5)) - 1);
@@ -416,13 +409,10 @@ void polygon_cover(const GEN_VERTEX *const *v, int n)
     }
 }
 
-// Whether the polygon v[0..n-1] turns one way at every corner in the picture (a convex one; turns
-// of zero allowed). False when a corner has no window position.
-bool convex(const GEN_VERTEX *const *v, int n)
+// Whether the polygon of n corners turns one way at every corner (a convex one; turns of zero
+// allowed).
+bool convex(const double *x, const double *y, int n)
 {
-    double x[COVER_CORNERS_MAX], y[COVER_CORNERS_MAX];
-    for (int i = 0; i < n; i++)
-        if (!window_point(*v[i], GEN_SPACE_CLIP, &x[i], &y[i])) return false;
     bool left = false, right = false;
     for (int i = 0; i < n; i++) {
         const int j = (i + 1) % n, k = (i + 2) % n;
@@ -432,21 +422,34 @@ bool convex(const GEN_VERTEX *const *v, int n)
     return !(left && right);
 }
 
+// A queued clip-space vertex's place in picture pixels, rows counted from the top; false when it
+// has none.
+bool picture_point(const GEN_VERTEX &v, double *x, double *y)
+{
+    const GEN_QUEUE &q = gen_queue;
+    if (!window_point(v, GEN_SPACE_CLIP, x, y)) return false;
+    *x -= q.vx;
+    *y = q.vy + q.vh - *y;
+    return true;
+}
+
 // Marks what a queued quad or fan of n corners from `first` covers: in one pass when it is
-// convex, else triangle by triangle round its first corner, as it is drawn.
+// convex, else triangle by triangle round its first corner, as it is drawn. A triangle with a
+// corner without a window position marks nothing.
 void face_cover(const GEN_VERTEX *first, int n)
 {
-    const GEN_VERTEX *v[COVER_CORNERS_MAX];
-    if (n <= COVER_CORNERS_MAX) {
-        for (int i = 0; i < n; i++) v[i] = first + i;
-        if (convex(v, n)) {
-            polygon_cover(v, n);
-            return;
-        }
+    double x[COVER_CORNERS_MAX], y[COVER_CORNERS_MAX];
+    bool placed = n <= COVER_CORNERS_MAX;
+    for (int i = 0; placed && i < n; i++) placed = picture_point(first[i], &x[i], &y[i]);
+    if (placed && convex(x, y, n)) {
+        polygon_cover(x, y, n);
+        return;
     }
     for (int k = 1; k + 1 < n; k++) {
-        const GEN_VERTEX *t[3] = {first, first + k, first + k + 1};
-        polygon_cover(t, 3);
+        double tx[3], ty[3];
+        if (picture_point(first[0], &tx[0], &ty[0]) && picture_point(first[k], &tx[1], &ty[1]) &&
+            picture_point(first[k + 1], &tx[2], &ty[2]))
+            polygon_cover(tx, ty, 3);
     }
 }
 
