@@ -113,6 +113,7 @@ struct GEN_QUEUE {
     // OpenGL state as the last run left it.
     uint32_t blend, space;
     bool textured;
+    bool replace;   // textures replace the colour instead of being multiplied by it
     int array_base;   // the vertex the arrays given to the driver start at
 };
 
@@ -633,6 +634,20 @@ void texture_apply(uint32_t texture)
     gen_queue.textured = texture != 0;
 }
 
+bool white(const GEN_COLOR &c)
+{
+    return c.r == 1.0f && c.g == 1.0f && c.b == 1.0f && c.a == 1.0f;
+}
+
+// A texture multiplied by white is itself: a call whose runs are all white takes the texture as
+// it is, which spares the rasteriser the colour's interpolation and product at every pixel.
+void colour_apply(bool all_white)
+{
+    if (all_white == gen_queue.replace || !gen_queue.textured) return;
+    gen_queue.replace = all_white;
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, all_white ? GL_REPLACE : GL_MODULATE);
+}
+
 void scissor_blocks(const GEN_RECT &r)
 {
     const GEN_QUEUE &q = gen_queue;
@@ -773,9 +788,11 @@ void runs_draw(const GEN_RECT *clip)
     q.blend = GEN_BLEND_OPAQUE;
     q.space = GEN_SPACE_PICTURE;
     q.textured = false;
+    q.replace = false;
     glDisable(GL_BLEND);
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
@@ -798,6 +815,7 @@ void runs_draw(const GEN_RECT *clip)
                     space_apply(b.space);
                     texture_apply(b.texture);
                     blend_apply(b.blend);
+                    colour_apply(white(b.color));
                     draw(b.mode, b.first, b.count);
                 }
             }
@@ -806,16 +824,18 @@ void runs_draw(const GEN_RECT *clip)
             continue;
         }
         int end = i + 1, count = r.count;
-        bool reaches = run_reaches(r, clip);
+        bool reaches = run_reaches(r, clip), all_white = white(r.color);
         for (; end < q.run_count && batchable_after(q.runs[end - 1], q.runs[end]); end++) {
             count += q.runs[end].count;
             reaches = reaches || run_reaches(q.runs[end], clip);
+            all_white = all_white && white(q.runs[end].color);
         }
         i = end;
         if (!reaches) continue;
         space_apply(r.space);
         texture_apply(r.texture);
         blend_apply(r.blend);
+        colour_apply(all_white);
         if (clip && q.reach_known && mergeable(r.mode)) {
             primitives_draw(r.mode, r.first, count, *clip);
             continue;
@@ -826,6 +846,7 @@ void runs_draw(const GEN_RECT *clip)
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    if (q.replace) glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     space_apply(GEN_SPACE_PICTURE);
     texture_apply(0);
     blend_apply(GEN_BLEND_OPAQUE);

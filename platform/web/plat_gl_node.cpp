@@ -177,6 +177,7 @@ void glReadPixels(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, GLvoid *)
 }
 void glScissor(GLint, GLint, GLsizei, GLsizei) {}
 void glTexCoordPointer(GLint, GLenum, GLsizei, const GLvoid *) {}
+void glTexEnvi(GLenum, GLenum, GLint) {}
 void glTexImage2D(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const GLvoid *) {}
 void glTexParameteri(GLenum, GLenum, GLint) {}
 void glTexSubImage2D(GLenum, GLint, GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, const GLvoid *) {}

@@ -273,6 +273,44 @@ TEST_F(GenQueue, OnlyChangedPartsAreDrawnAndMatchTheWholeFrame)
     gen_texture_delete(tex);
 }
 
+TEST_F(GenQueue, AWhiteRunShowsItsTextureAndATintedOneItsTint)
+{
+    std::vector<uint8_t> solid(4 * 4 * 4);
+    for (size_t i = 0; i < solid.size(); i += 4) solid[i] = 64, solid[i + 1] = 192, solid[i + 2] = 224, solid[i + 3] = 255;
+    uint32_t tex[2] = {};
+    for (uint32_t &t : tex) ASSERT_EQ(gen_texture_create(solid.data(), 4, 4, GEN_FILTER_NEAREST, &t), 1);
+    const GEN_COLOR TINT = {0.5f, 1, 1, 1};
+    // Three quads in a row; those of one texture share a call whatever their colours.
+    const struct {
+        const char *name;
+        int textures[3];
+        GEN_COLOR colours[3];
+    } cases[] = {
+        {"white, tinted, white, each a call", {0, 1, 0}, {WHITE, TINT, WHITE}},
+        {"a tinted one in a call with white ones", {0, 0, 0}, {WHITE, TINT, WHITE}},
+        {"a tinted call, then a white one", {0, 1, 1}, {TINT, WHITE, WHITE}},
+        {"all tinted", {0, 1, 0}, {TINT, TINT, TINT}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        gen_wrap_screen_clear();
+        for (int i = 0; i < 3; i++) quad(GL_QUADS, tex[c.textures[i]], c.colours[i], 10.0f + 60 * i, 80, 40, 40);
+        gen_queue_flush();
+        const std::vector<uint8_t> p = picture();
+        for (int i = 0; i < 3; i++) {
+            const uint8_t *px = &p[(size_t(H - 1 - 100) * W + 30 + 60 * i) * 3];
+            EXPECT_NEAR(px[0], 64 * c.colours[i].r, 1) << "quad " << i;
+            EXPECT_EQ(px[1], 192) << "quad " << i;
+            EXPECT_EQ(px[2], 224) << "quad " << i;
+        }
+        // What draws after the queue (the window menu) finds textures multiplied by its colours.
+        GLint mode = 0;
+        glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &mode);
+        EXPECT_EQ(mode, GL_MODULATE);
+    }
+    for (uint32_t t : tex) gen_texture_delete(t);
+}
+
 TEST_F(GenQueue, SharedTexturesDrawAsTextureOfTheirOwn)
 {
     const uint32_t own = texture(GEN_FILTER_LINEAR), shared = texture(GEN_FILTER_LINEAR_SHARED);
