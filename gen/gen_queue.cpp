@@ -72,8 +72,13 @@ enum : int {
 };
 
 constexpr int RECTS_MAX = 8;
-// Beyond this share of changed blocks (in percent) the whole picture is drawn.
+// Beyond this share of changed blocks (in percent) they are drawn again as one rectangle round
+// them all, in one pass: when the camera moves, the world changes but the sky above it and what
+// is drawn over the sky (a title) often do not.
 constexpr int PATCH_SHARE_MAX = 60;
+// Beyond this share of the picture (in percent) that rectangle is not worth it: the whole picture
+// is drawn.
+constexpr int BOUND_SHARE_MAX = 90;
 
 struct GEN_QUEUE {
     GEN_VERTEX *vertices;
@@ -342,6 +347,14 @@ int rects_build()
             x = end + 1;
         }
     return changed;
+}
+
+// The changed blocks' rectangles become the one rectangle round them all.
+void rects_bound()
+{
+    GEN_QUEUE &q = gen_queue;
+    for (int i = 1; i < q.rect_count; i++) q.rects[0] = rect_union(q.rects[0], q.rects[i]);
+    q.rect_count = std::min(q.rect_count, 1);
 }
 
 // Whether every rectangle lies below window row `floor` (OpenGL's count), where the window menu
@@ -985,8 +998,9 @@ int gen_queue_frame_end(int menu_changed, int menu_floor)
             return q.last_frame = GEN_FRAME_NONE;
         }
         backdrop_cut();   // what the frame draws, not what it is compared by
+        if (comparable && changed * 100 > n * PATCH_SHARE_MAX) rects_bound();
         if (comparable && q.kept == 1 && q.back == BACK_SHOWN && !menu_changed && rects_below(menu_floor) &&
-            changed * 100 <= n * PATCH_SHARE_MAX) {
+            (changed * 100 <= n * PATCH_SHARE_MAX || rect_area(q.rects[0]) * 100 <= n * BOUND_SHARE_MAX)) {
             glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
             for (int i = 0; i < q.rect_count; i++) {
                 scissor_blocks(q.rects[i]);

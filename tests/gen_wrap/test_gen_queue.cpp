@@ -226,6 +226,8 @@ TEST_F(GenQueue, OnlyChangedPartsAreDrawnAndMatchTheWholeFrame)
             if (variant == 3 && i == 7) continue;
             quad(GL_QUADS, tex, c, x, 120, 20, 20);
         }
+        if (variant == 5) quad(GL_QUADS, 0, {0.3f, 0.3f, 0.1f, 1}, 0, 40, W, H - 40);
+        if (variant == 6) quad(GL_QUADS, 0, {0.3f, 0.3f, 0.1f, 1}, 0, 0, W, H);
         auto red = [] { quad(GL_TRIANGLE_STRIP, 0, {1, 0.2f, 0.2f, 0.6f}, 200, 20, 40, 30); };
         auto blue = [] { quad(GL_TRIANGLE_STRIP, 0, {0.2f, 0.2f, 1, 0.6f}, 220, 35, 40, 30); };
         if (variant == 4) blue(), red();
@@ -241,6 +243,8 @@ TEST_F(GenQueue, OnlyChangedPartsAreDrawnAndMatchTheWholeFrame)
         {"a colour changed", 2, H, 0, GEN_FRAME_PATCHED},
         {"a sprite gone", 3, H, 0, GEN_FRAME_PATCHED},
         {"two overlapping shapes swapped", 4, H, 0, GEN_FRAME_PATCHED},
+        {"all but a band at the top changed", 5, H, 0, GEN_FRAME_PATCHED},
+        {"everything changed", 6, H, 0, GEN_FRAME_FULL},
         {"a change under the menu", 4, 150, 0, GEN_FRAME_FULL},
         {"the menu changed", 0, H, 1, GEN_FRAME_FULL},
     };
