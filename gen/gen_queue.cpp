@@ -649,7 +649,7 @@ void texture_apply(uint32_t texture)
 
 bool white(const GEN_COLOR &c)
 {
-    return c.r == 1.0f && c.g == 1.0f && c.b == 1.0f && c.a == 1.0f;
+    return same_color(c, {1.0f, 1.0f, 1.0f, 1.0f});
 }
 
 // A texture multiplied by white is itself: a call whose runs are all white takes the texture as
