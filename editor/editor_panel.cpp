@@ -4,6 +4,7 @@
 #include "editor/editor_local.h"
 
 #include "game/game.h"
+#include "gen/gen_bit.h"
 #include "platform/plat_panel.h"
 #include "world/world.h"
 
@@ -19,13 +20,19 @@ constexpr float NEWS_HEIGHT = 40.0f;
 constexpr int FIRST_ENEMY_SETTING = 6;   // the settings from the enemy type on have a panel of their own
 static_assert(level_settings[FIRST_ENEMY_SETTING].key == '&');
 
-// The texture of a brick's top face in the loaded brick world, 0 when there is none.
-uint32_t brick_texture(int ch)
+// The OpenGL texture that holds a brick's top face in the loaded brick world, with the face's
+// part of it; 0 when there is none. Faces share atlas pages: their own texture names are no
+// OpenGL names, and binding one would make the driver hand out names the atlas takes for its own.
+uint32_t brick_texture(int ch, float part[4])
 {
     const int tile = Brick_Tile(ch);
     if (!tile || !world_tiles || !world_bitmaps || tile >= WORLD_TILES || !world_tiles[tile].defined) return 0;
     const int16_t face = world_tiles[tile].face[WORLD_FACE_UP];
-    return face >= 0 && face < WORLD_BITMAPS ? world_bitmaps[face].texture : 0;
+    uint32_t gl_texture = 0;
+    if (face < 0 || face >= WORLD_BITMAPS || !world_bitmaps[face].texture ||
+        !gen_texture_place(world_bitmaps[face].texture, &gl_texture, part))
+        return 0;
+    return gl_texture;
 }
 
 constexpr uint32_t EMPTY_CELL = 0x202830FF;
@@ -44,8 +51,9 @@ void grid_panel(float bottom)
                 const bool brick = Level_Char_Brick(ch);
                 const char caption[2] = {brick ? ch : '\0', '\0'};
                 const int at = editor_model.row == r && editor_model.column == c;
-                const int click = plat_panel_tile(r * EDITOR_COLUMNS + c, brick ? brick_texture(ch) : 0, EMPTY_CELL,
-                                                  caption, TILE, at);
+                float part[4] = {};
+                const uint32_t texture = brick ? brick_texture(ch, part) : 0;
+                const int click = plat_panel_tile(r * EDITOR_COLUMNS + c, texture, part, EMPTY_CELL, caption, TILE, at);
                 if (!click) continue;
                 editor_model.row = r;
                 editor_model.column = c;
@@ -71,7 +79,9 @@ void palette_panel(float right, float bottom)
                 if (Level_Char(ch) != g.kind) continue;
                 if (shown++ % 13) plat_panel_same_line();
                 const char caption[2] = {ch, 0};
-                if (plat_panel_tile(1000 + ch, brick_texture(ch), EMPTY_CELL, caption, TILE, editor.brick == ch))
+                float part[4] = {};
+                const uint32_t texture = brick_texture(ch, part);
+                if (plat_panel_tile(1000 + ch, texture, part, EMPTY_CELL, caption, TILE, editor.brick == ch))
                     editor.brick = ch;
             }
         }

@@ -87,7 +87,8 @@ void plat_panel_same_line()
     ImGui::SameLine(0.0f, 2.0f);
 }
 
-int plat_panel_tile(int id, uint32_t texture, uint32_t rgba, const char *caption, float size, int selected)
+int plat_panel_tile(int id, uint32_t texture, const float part[4], uint32_t rgba, const char *caption, float size,
+                    int selected)
 {
     ImGui::PushID(id);
     const ImVec2 a = ImGui::GetCursorScreenPos(), b(a.x + size, a.y + size);
@@ -96,7 +97,9 @@ int plat_panel_tile(int id, uint32_t texture, uint32_t rgba, const char *caption
     if (ImGui::IsItemClicked(ImGuiMouseButton_Left)) clicked = 1;
     else if (ImGui::IsItemClicked(ImGuiMouseButton_Right)) clicked = 2;
     ImDrawList *d = ImGui::GetWindowDrawList();
-    if (texture) d->AddImage(reinterpret_cast<ImTextureID>(static_cast<uintptr_t>(texture)), a, b);
+    if (texture)
+        d->AddImage(reinterpret_cast<ImTextureID>(static_cast<uintptr_t>(texture)), a, b, ImVec2(part[0], part[1]),
+                    ImVec2(part[2], part[3]));
     else d->AddRectFilled(a, b, color(rgba));
     if (caption && *caption) {
         const ImVec2 t = ImGui::CalcTextSize(caption);
@@ -147,7 +150,7 @@ int plat_panel_begin(const char *, float, float, float, float, float, float)
 void plat_panel_end() {}
 void plat_panel_text(const char *) {}
 void plat_panel_same_line() {}
-int plat_panel_tile(int, uint32_t, uint32_t, const char *, float, int)
+int plat_panel_tile(int, uint32_t, const float *, uint32_t, const char *, float, int)
 {
     return 0;
 }

@@ -27,10 +27,12 @@ int plat_panel_begin(const char *title, float x, float y, float pivot_x, float p
 void plat_panel_end();
 void plat_panel_text(const char *text);
 void plat_panel_same_line();
-// A square `size` pixels wide showing an OpenGL texture (0: the flat colour `rgba`, 0xRRGGBBAA)
-// with `caption` over it, outlined when `selected`. 1 when clicked with the left button, 2 with
-// the right one, 0 otherwise. `id` tells squares of the same look apart.
-int plat_panel_tile(int id, uint32_t texture, uint32_t rgba, const char *caption, float size, int selected);
+// A square `size` pixels wide showing the part `part` (s0, t0, s1, t1) of an OpenGL texture (0:
+// the flat colour `rgba`, 0xRRGGBBAA) with `caption` over it, outlined when `selected`. 1 when
+// clicked with the left button, 2 with the right one, 0 otherwise. `id` tells squares of the same
+// look apart.
+int plat_panel_tile(int id, uint32_t texture, const float part[4], uint32_t rgba, const char *caption, float size,
+                    int selected);
 // A number between `low` and `high` with buttons that take `step` off and add it, and a slider;
 // 1 when the player changed it (*value holds the new value).
 int plat_panel_number(const char *label, int *value, int low, int high, int step);

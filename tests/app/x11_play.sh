@@ -8,12 +8,13 @@
 # - P tapped with no time between press and release, once a second, pauses and resumes the game
 #   at every tap;
 # - the level editor opened three times from the window menu by the keyboard (Enter, keypad
-#   Enter), saving each time; a second start leaves the first copy with the keyboard, drawing.
+#   Enter), saving each time, and the world shown after it with its sky; a second start leaves the
+#   first copy with the keyboard, drawing.
 #   usage: x11_play.sh GAME
 set -u
 game="$1"
 command -v Xvfb >/dev/null || { echo "Xvfb missing: skipped"; exit 0; }
-for tool in xdotool xprop xwd xwdtopnm pnmcrop pnmfile; do
+for tool in xdotool xprop xwd xwdtopnm pnmcrop pnmfile pamcut ppmtopgm pamsumm; do
     command -v $tool >/dev/null || { echo "$tool missing (scripts/install-deps.sh test installs it)"; exit 1; }
 done
 work=$(mktemp -d)
@@ -187,6 +188,10 @@ for enter in Return KP_Enter Return; do
     wait_for '$6 == "menu"'
 done
 grep -q 'cannot edit' "$work/editor.log" && fail "the editor refused: $(grep 'cannot edit' "$work/editor.log")"
+# Worlds loaded after the editor still show their sky: the strip left of the menu is not black.
+wait_passes 10
+sky=$(xwd -id "$win" -silent | xwdtopnm 2>/dev/null | pamcut -left 0 -width 24 -top 22 -height 150 | ppmtopgm | pamsumm -brief -max)
+[ "${sky:-0}" != 0 ] || fail "after the editor the sky is black"
 
 # A second start leaves the first copy in charge: it has the keyboard (Down moves its menu) and
 # draws at a new size.
