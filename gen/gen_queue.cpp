@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <climits>
 #include <cstring>
+#include <iterator>
 
 // ---------------------------------------------------------------------------------------------
 // Types and globals
@@ -55,6 +56,8 @@ struct GEN_SPAN {
 
 // The backdrop is drawn through at most this many rectangles around the pixels left open.
 constexpr int CUT_PARTS_MAX = 8;
+// Rectangles of a backdrop looked at to tell whether it fills the picture (see backdrop_fills).
+constexpr int BACKDROP_TILES_MAX = 64;
 // The rows of the picture are looked at in at most this many bands.
 constexpr int CUT_BANDS_MAX = 24;
 // Pixels around the open ones the backdrop is drawn over too (see cut_parts).
@@ -599,6 +602,40 @@ void backdrop_cut()
     q.cut_known = q.cut_on = true;
 }
 
+// Whether the backdrop writes every pixel of the picture as it is: its runs are opaque
+// rectangles (strips of four corners) that do not overlap and whose parts inside the picture add
+// up to all of it. Where it is left out, covers write the pixels, so a part of the picture drawn
+// again over such a backdrop needs no clearing first.
+bool backdrop_fills()
+{
+    const GEN_QUEUE &q = gen_queue;
+    struct BOX {
+        double x0, y0, x1, y1;
+    } boxes[BACKDROP_TILES_MAX];
+    int n = 0;
+    double area = 0.0;
+    for (int i = 0; i < q.run_count; i++) {
+        const GEN_RUN &run = q.runs[i];
+        if (run.role != ROLE_BACKDROP) continue;
+        if (run.mode != GL_TRIANGLE_STRIP || run.count != 4 || run.blend != GEN_BLEND_OPAQUE || run.color.a < 1.0f ||
+            run.space != GEN_SPACE_PICTURE || n == static_cast<int>(std::size(boxes)))
+            return false;
+        const GEN_VERTEX *v = &q.vertices[run.first];
+        if (v[0].y != v[1].y || v[2].y != v[3].y || v[0].x != v[2].x || v[1].x != v[3].x) return false;
+        BOX b = {std::max(0.0, double(std::min(v[0].x, v[1].x))), std::max(0.0, double(std::min(v[0].y, v[2].y))),
+                 std::min(double(q.vw), double(std::max(v[0].x, v[1].x))),
+                 std::min(double(q.vh), double(std::max(v[0].y, v[2].y)))};
+        if (b.x0 >= b.x1 || b.y0 >= b.y1) continue;
+        for (int j = 0; j < n; j++)
+            if (std::min(b.x1, boxes[j].x1) > std::max(b.x0, boxes[j].x0) &&
+                std::min(b.y1, boxes[j].y1) > std::max(b.y0, boxes[j].y0))
+                return false;
+        boxes[n++] = b;
+        area += (b.x1 - b.x0) * (b.y1 - b.y0);
+    }
+    return n > 0 && area >= double(q.vw) * q.vh - 1e-3;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Drawing
 // ---------------------------------------------------------------------------------------------
@@ -1001,10 +1038,13 @@ int gen_queue_frame_end(int menu_changed, int menu_floor)
         if (comparable && changed * 100 > n * PATCH_SHARE_MAX) rects_bound();
         if (comparable && q.kept == 1 && q.back == BACK_SHOWN && !menu_changed && rects_below(menu_floor) &&
             (changed * 100 <= n * PATCH_SHARE_MAX || rect_area(q.rects[0]) * 100 <= n * BOUND_SHARE_MAX)) {
+            // A scissored clear costs the rasteriser a quad: it is left out where every pixel is
+            // written anyway.
+            const bool clear = !backdrop_fills();
             glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
             for (int i = 0; i < q.rect_count; i++) {
                 scissor_blocks(q.rects[i]);
-                glClear(GL_COLOR_BUFFER_BIT);
+                if (clear) glClear(GL_COLOR_BUFFER_BIT);
                 runs_draw(&q.rects[i]);
             }
             scissor_restore();

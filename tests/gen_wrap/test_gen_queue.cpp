@@ -218,8 +218,20 @@ TEST_F(GenQueue, OnlyChangedPartsAreDrawnAndMatchTheWholeFrame)
 {
     const uint32_t tex = texture(GEN_FILTER_LINEAR_SHARED);
     // A picture of many primitives; each variant changes a little of it.
-    auto scene = [&](int variant) {
-        quad(GL_QUADS, 0, {0.1f, 0.2f, 0.3f, 1}, 0, 0, W, H);
+    // back: the ground as a plain quad (0), as a backdrop over the whole picture (1) or over its top
+    // (2, the sprites beside it: what a patch does not draw over must be cleared).
+    auto scene = [&](int variant, int back) {
+        if (back) {
+            gen_queue_backdrop(1);
+            GEN_VERTEX *v = gen_queue_add(GL_TRIANGLE_STRIP, 0, {0.1f, 0.2f, 0.3f, 1},
+                                          gen_queue_blend(0, 1, GEN_BLEND_ALPHA), GEN_SPACE_PICTURE, 4);
+            ASSERT_NE(v, nullptr);
+            const float h = back == 1 ? H : 100;
+            v[0] = {0, 0, 0, 1, 0, 0}, v[1] = {W, 0, 0, 1, 0, 0}, v[2] = {0, h, 0, 1, 0, 0}, v[3] = {W, h, 0, 1, 0, 0};
+            gen_queue_backdrop(0);
+        } else {
+            quad(GL_QUADS, 0, {0.1f, 0.2f, 0.3f, 1}, 0, 0, W, H);
+        }
         for (int i = 0; i < 12; i++) {
             float x = 10.0f + 25 * i + (variant == 1 && i == 3 ? 6 : 0);
             GEN_COLOR c = variant == 2 && i == 5 ? GEN_COLOR{1, 0, 0, 1} : GEN_COLOR{0.9f, 0.8f, 0.2f, 0.7f};
@@ -236,7 +248,7 @@ TEST_F(GenQueue, OnlyChangedPartsAreDrawnAndMatchTheWholeFrame)
     // menu_floor: the lowest row the window menu draws, as OpenGL counts rows (H: none).
     const struct {
         const char *name;
-        int variant, menu_floor, menu_changed, drawn;
+        int variant, menu_floor, menu_changed, drawn, back = 0;
     } cases[] = {
         {"nothing changed", 0, H, 0, GEN_FRAME_NONE},
         {"a sprite moved", 1, H, 0, GEN_FRAME_PATCHED},
@@ -247,23 +259,25 @@ TEST_F(GenQueue, OnlyChangedPartsAreDrawnAndMatchTheWholeFrame)
         {"everything changed", 6, H, 0, GEN_FRAME_FULL},
         {"a change under the menu", 4, 150, 0, GEN_FRAME_FULL},
         {"the menu changed", 0, H, 1, GEN_FRAME_FULL},
+        {"a sprite moved over a backdrop", 1, H, 0, GEN_FRAME_PATCHED, 1},
+        {"a sprite moved beside a backdrop", 1, H, 0, GEN_FRAME_PATCHED, 2},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         // The base picture shown until the queue knows it is kept (a test frame, then a whole one).
         for (int i = 0; i < 3; i++) {
-            scene(0);
+            scene(0, c.back);
             gen_wrap_display_update();
         }
         ASSERT_EQ(gen_queue_last_frame(), GEN_FRAME_NONE);
         if (gen_queue_kept() != 1) GTEST_SKIP() << "the driver does not keep the back buffer";
-        scene(c.variant);
+        scene(c.variant, c.back);
         EXPECT_EQ(gen_queue_frame_end(c.menu_changed, c.menu_floor), c.drawn);
         std::vector<uint8_t> shown = picture();
         gen_queue_swapped();
         // The same frame drawn whole on a cleared picture.
         gen_wrap_screen_clear();
-        scene(c.variant);
+        scene(c.variant, c.back);
         gen_queue_flush();
         std::vector<uint8_t> whole = picture();
         gen_queue_discard();
