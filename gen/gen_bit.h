@@ -38,6 +38,9 @@ enum : int {
     GEN_FILTER_LINEAR = 1,
     GEN_FILTER_LINEAR_SHARED = 2,
     GEN_FILTER_LINEAR_SHARED_EDGE = 3,
+    // Filtered, of its own, repeated across (s) and clamped down (t): a face's picture drawn as
+    // one quad over a run of cells.
+    GEN_FILTER_LINEAR_WRAP_S = 4,
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -51,9 +54,9 @@ int gen_gl_ready();
 // bytes. width and height must be powers of two. Returns 1 with the name in *texture, 0 when
 // there is no context or the driver refused.
 int gen_texture_create(const uint8_t *rgba, int width, int height, int filter, uint32_t *texture);
-// An OpenGL texture of its own from width x height RGBA bytes, clamped, filtered or not; not
-// registered. Its name, or 0 when the driver refused.
-uint32_t gen_texture_gl_make(const uint8_t *rgba, int width, int height, int linear);
+// An OpenGL texture of its own from width x height RGBA bytes, filtered or not, clamped (or
+// repeated across with `wrap_s`); not registered. Its name, or 0 when the driver refused.
+uint32_t gen_texture_gl_make(const uint8_t *rgba, int width, int height, int linear, int wrap_s = 0);
 // Loads new pixels of the same size into a registered texture.
 int gen_texture_reload(uint32_t texture, const uint8_t *rgba, int width, int height);
 // Deletes a registered texture and lowers the memory count; 0 when it is not a live one.

@@ -259,7 +259,7 @@ int gen_texture_create(const uint8_t *rgba, int width, int height, int filter, u
     const bool shared = filter == GEN_FILTER_LINEAR_SHARED || filter == GEN_FILTER_LINEAR_SHARED_EDGE;
     if (!shared || !packed_create(entry, rgba, width, height, filter == GEN_FILTER_LINEAR_SHARED_EDGE)) {
         *entry = GEN_TEXTURE{};
-        const uint32_t name = gen_texture_gl_make(rgba, width, height, linear);
+        const uint32_t name = gen_texture_gl_make(rgba, width, height, linear, filter == GEN_FILTER_LINEAR_WRAP_S);
         if (!name) return 0;
         entry->name = name;
     }
@@ -278,7 +278,7 @@ int gen_texture_create(const uint8_t *rgba, int width, int height, int filter, u
     return 1;
 }
 
-uint32_t gen_texture_gl_make(const uint8_t *rgba, int width, int height, int linear)
+uint32_t gen_texture_gl_make(const uint8_t *rgba, int width, int height, int linear, int wrap_s)
 {
     GLuint name = 0;
     glGenTextures(1, &name);
@@ -287,7 +287,7 @@ uint32_t gen_texture_gl_make(const uint8_t *rgba, int width, int height, int lin
     const GLint f = linear ? GL_LINEAR : GL_NEAREST;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, f);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, f);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap_s ? GL_REPEAT : GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);

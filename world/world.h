@@ -94,6 +94,9 @@ struct WORLD_BITMAP {
     uint8_t percent;        // the %N suffix of the file name
     uint8_t hash;           // the # suffix of the file name
     uint32_t texture;
+    // The same picture repeated across, when its left and right edge columns are the same (so that
+    // it repeats as it clamps): a run of flat faces in a row is drawn with it as one quad. 0: none.
+    uint32_t texture_run;
 };
 
 struct WORLD_SPRITE_BITMAP {
@@ -253,8 +256,10 @@ void world_params_reset();
 // texture shares a texture page with others, so that faces, sprites and particles drawn one after
 // another need no change of texture: with `shared` its edges fade out (sprites and particles),
 // without they are filtered as a texture of its own clamped to its edges (the world's faces).
+// With `run`, a face's picture whose left and right edge columns are the same also becomes a
+// texture of its own repeated across, in *run (0 for any other picture).
 int load_texture(uint32_t *texture, const char *file_name, int flag, WORLD_TEXTURE_INFO *info = nullptr,
-                 int shared = 0);
+                 int shared = 0, uint32_t *run = nullptr);
 
 // ---------------------------------------------------------------------------------------------
 // Look-ups

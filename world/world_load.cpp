@@ -231,9 +231,9 @@ bool parameter_line(const char *line)
     return true;
 }
 
-bool texture_load(const char *file, uint32_t *texture, WORLD_TEXTURE_INFO *info, int shared)
+bool texture_load(const char *file, uint32_t *texture, WORLD_TEXTURE_INFO *info, int shared, uint32_t *run = nullptr)
 {
-    if (load_texture(texture, file, 1, info, shared)) return true;
+    if (load_texture(texture, file, 1, info, shared, run)) return true;
     world_fatal("Can't load bitmap %s in Load_Level(%s, %s)", file, loader.def, loader.map);
     return false;
 }
@@ -281,7 +281,7 @@ bool bitmap_line(const char *line)
         position = (m * w.wall_width / 256) * w.wall_height * 256 + hash_area + (m * w.wall_width % 256);
     }
     b.atlas = static_cast<uint32_t>(position);
-    if (!texture_load(file, &b.texture, nullptr, 0)) return false;
+    if (!texture_load(file, &b.texture, nullptr, 0, &b.texture_run)) return false;
     world_bitmaps[world_count.bitmaps++] = b;
     return true;
 }

@@ -10,6 +10,10 @@
 //   (far faces are opaque enough; their see-through pixels are simply cut).
 // - A wall with the "!" property is see-through: it is drawn from both sides and never hidden by
 //   its neighbour, so that what lies behind a grille or a window shows through.
+// - Flat top faces met one after another along a row, of one picture that repeats as it clamps
+//   (its left and right edge columns the same) and one colour, are drawn as one quad with the
+//   picture repeated: the same pixels from one primitive instead of many, which a software
+//   rasteriser pays for by the primitive.
 #include "world/world_render.h"
 #include "world/world_render_local.h"
 
@@ -45,6 +49,18 @@ struct FRAME {
 enum : int { PROP_NAME3 = 0, PROP_NAME4 = 1, PROP_NAME5 = 2, PROP_NAME6 = 3 };
 
 constexpr int WALL_BANDS_MAX = 32;
+
+// Top faces waiting to be drawn as one quad: those of the columns first to last of a row, met one
+// after another, with nothing drawn between them. A single face keeps its own picture.
+struct FACE_RUN {
+    int faces;   // 0: none waiting
+    long row, first, last;
+    uint32_t texture, texture_run, code;
+    int flags;
+    WORLD_VERTEX v[4];   // far-left, far-right, near-right, near-left
+};
+
+FACE_RUN face_run;
 
 // ---------------------------------------------------------------------------------------------
 // Helpers
@@ -87,7 +103,7 @@ int face_flags(const FRAME &f, const WORLD_VERTEX *v, int count, bool cut)
 }
 
 // Hands a polygon to the sink: cut faces through the vertex queue as general polygons.
-void emit(uint32_t texture, const WORLD_VERTEX *v, int count, uint32_t code, int flags)
+void sink_polygon(uint32_t texture, const WORLD_VERTEX *v, int count, uint32_t code, int flags)
 {
     if (flags & WORLD_FACE_CUT) {
         if (count > world_queue_size) return;
@@ -96,6 +112,58 @@ void emit(uint32_t texture, const WORLD_VERTEX *v, int count, uint32_t code, int
     } else {
         world_sink()->polygon(texture, v, count, code, 1.0f, flags);
     }
+}
+
+// Draws the waiting top faces: one of them as it is, more as one quad over the picture repeated
+// once a column.
+void run_flush()
+{
+    FACE_RUN &r = face_run;
+    if (r.faces == 1) {
+        sink_polygon(r.texture, r.v, 4, r.code, r.flags);
+    } else if (r.faces > 1) {
+        WORLD_VERTEX v[4] = {r.v[0], r.v[1], r.v[2], r.v[3]};
+        v[0].u = v[3].u = 0.0f;
+        v[1].u = v[2].u = static_cast<float>(r.faces);
+        sink_polygon(r.texture_run, v, 4, r.code, r.flags);
+    }
+    r.faces = 0;
+}
+
+// Draws a polygon after the waiting top faces.
+void emit(uint32_t texture, const WORLD_VERTEX *v, int count, uint32_t code, int flags)
+{
+    run_flush();
+    sink_polygon(texture, v, count, code, flags);
+}
+
+bool same_corner(const WORLD_VERTEX &a, const WORLD_VERTEX &b)
+{
+    return a.x == b.x && a.y == b.y && a.dist == b.dist;
+}
+
+// A flat top face (corners as in FACE_RUN, u 0 to 1 across): joins the waiting ones when it
+// continues them in their row with the same picture, colour and flags, else waits on its own.
+void top_face(uint32_t texture, uint32_t texture_run, const WORLD_VERTEX *v, uint32_t code, int flags, long row,
+              long col)
+{
+    FACE_RUN &r = face_run;
+    const bool joins = r.faces > 0 && texture_run && r.texture_run == texture_run && r.row == row &&
+                       r.code == code && r.flags == flags;
+    if (joins && col == r.last + 1 && same_corner(v[0], r.v[1]) && same_corner(v[3], r.v[2])) {
+        r.v[1] = v[1], r.v[2] = v[2];
+        r.last = col;
+        r.faces++;
+        return;
+    }
+    if (joins && col == r.first - 1 && same_corner(v[1], r.v[0]) && same_corner(v[2], r.v[3])) {
+        r.v[0] = v[0], r.v[3] = v[3];
+        r.first = col;
+        r.faces++;
+        return;
+    }
+    run_flush();
+    r = {1, row, col, col, texture, texture_run, code, flags, {v[0], v[1], v[2], v[3]}};
 }
 
 // Twice the signed area of a projected polygon (positive when clockwise on screen).
@@ -196,8 +264,13 @@ void draw_faces(const FRAME &f, const WORLD_CELL *cell, const WORLD_TILE *tile, 
     if (world_view.draw_floors) {
         // Far-left, far-right, near-right, near-left: clockwise on screen seen from above.
         WORLD_VERTEX top[4] = {vertex(up[1], 0, 0), vertex(up[3], 1, 0), vertex(up[2], 1, tv), vertex(up[0], 0, tv)};
-        if (tile->face[WORLD_FACE_UP] >= 0 && screen_area(top, 4) > 0.0f)
-            emit(face_texture(tile->face[WORLD_FACE_UP]), top, 4, code, face_flags(f, top, 4, cut));
+        const int16_t face = tile->face[WORLD_FACE_UP];
+        const bool flat = cell->up[0] == cell->up[1] && cell->up[1] == cell->up[2] && cell->up[2] == cell->up[3];
+        if (face >= 0 && screen_area(top, 4) > 0.0f) {
+            const uint32_t run = flat && world_bitmaps && face < WORLD_BITMAPS ? world_bitmaps[face].texture_run : 0;
+            if (run) top_face(face_texture(face), run, top, code, face_flags(f, top, 4, cut), row, col);
+            else emit(face_texture(face), top, 4, code, face_flags(f, top, 4, cut));
+        }
         WORLD_VERTEX bottom[4] = {vertex(down[1], 0, 0), vertex(down[3], 1, 0), vertex(down[2], 1, tv),
                                   vertex(down[0], 0, tv)};
         if (tile->face[WORLD_FACE_DOWN] >= 0 && screen_area(bottom, 4) < 0.0f)
@@ -229,6 +302,7 @@ void draw_faces(const FRAME &f, const WORLD_CELL *cell, const WORLD_TILE *tile, 
 
 void draw_cell_objects(const FRAME &f, const WORLD_CELL_LIST *list, long col)
 {
+    run_flush();
     int count = std::clamp<int>(list->count, 0, WORLD_CELL_OBJECTS);
     int16_t order[WORLD_CELL_OBJECTS];
     int n = 0;
@@ -258,6 +332,7 @@ void draw_cell_objects(const FRAME &f, const WORLD_CELL_LIST *list, long col)
 // altitudes of its up corners printed beside them.
 void draw_editor_cursor(const FRAME &f, const WORLD_CELL *cell, long row, long col)
 {
+    run_flush();
     double dist_far = f.cam_z - row * f.c, dist_near = f.cam_z - (row + 1) * f.c;
     if (dist_near < WORLD_NEAR) return;
     CORNER p[4] = {project(f, col * f.c, cell->up[0], dist_near), project(f, col * f.c, cell->up[1], dist_far),
@@ -338,6 +413,7 @@ void render_world(double cam_x, double cam_y, double cam_z, uint8_t editor)
         for (long col = f.cam_col - n; col < f.cam_col; col++) draw_cell(f, row, col, editor != 0);
         for (long col = f.cam_col + n; col >= f.cam_col; col--) draw_cell(f, row, col, editor != 0);
     }
+    run_flush();
     if (editor) draw_editor_objects(f);
 
     world_view.horizon = saved_horizon;

@@ -103,7 +103,10 @@ void reset_world_tables()
 void free_level()
 {
     if (world_bitmaps)
-        for (int i = 0; i < world_count.bitmaps; i++) gen_texture_delete(world_bitmaps[i].texture);
+        for (int i = 0; i < world_count.bitmaps; i++) {
+            gen_texture_delete(world_bitmaps[i].texture);
+            if (world_bitmaps[i].texture_run) gen_texture_delete(world_bitmaps[i].texture_run);
+        }
     if (world_sprite_bitmaps)
         for (int i = 0; i < world_count.sprite_bitmaps; i++) gen_texture_delete(world_sprite_bitmaps[i].texture);
     table_free(world_cells);

@@ -38,15 +38,26 @@ uint8_t *scale_rgba(const uint8_t *pixels, int width, int height, int to_w, int 
     return out;
 }
 
+// Whether the left and right edge columns of a 32-bit picture are the same, texel for texel.
+bool sides_match(const uint8_t *pixels, int width, int height)
+{
+    for (int y = 0; y < height; y++) {
+        const uint8_t *row = pixels + static_cast<size_t>(y) * width * 4;
+        if (!std::equal(row, row + 4, row + static_cast<size_t>(width - 1) * 4)) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Functions
 // ---------------------------------------------------------------------------------------------
 
-int load_texture(uint32_t *texture, const char *file_name, int flag, WORLD_TEXTURE_INFO *info, int shared)
+int load_texture(uint32_t *texture, const char *file_name, int flag, WORLD_TEXTURE_INFO *info, int shared, uint32_t *run)
 {
     if (texture) *texture = 0;
+    if (run) *run = 0;
     if (!file_name) return 0;
     KX_BITMAP picture{};
     if (!kx_bit_load(&picture, file_name, flag)) return 0;
@@ -60,6 +71,9 @@ int load_texture(uint32_t *texture, const char *file_name, int flag, WORLD_TEXTU
         if (tw != picture.width || th != picture.height) pixels = scale_rgba(picture.pixels, picture.width, picture.height, tw, th);
         uint32_t name = 0;
         ok = pixels && gen_texture_create(pixels, tw, th, shared ? GEN_FILTER_LINEAR_SHARED : GEN_FILTER_LINEAR_SHARED_EDGE, &name);
+        if (ok && run && !shared && tw > 1 && sides_match(pixels, tw, th) &&
+            !gen_texture_create(pixels, tw, th, GEN_FILTER_LINEAR_WRAP_S, run))
+            *run = 0;
         if (pixels && pixels != picture.pixels) kx_mem_free(pixels);
         if (ok && texture) *texture = name;
     }
