@@ -58,6 +58,13 @@ struct PLAT_MENU_STATE {
     int prepared_bottom;          // the lowest window row it draws, from the top
     uint64_t prepared_hash;       // what it draws, and what the last drawn frame drew
     uint64_t drawn_hash;
+    // A bar left alone is not built again (ImGui's frame costs about a tenth of a millisecond):
+    // after two builds alike, its last build stands while no event reached ImGui and what it
+    // shows and reads stays the same.
+    int stirred = 1;   // an event reached ImGui since the last build
+    int alike;         // builds in a row that drew what the one before drew
+    uint64_t model;    // fingerprint of what the last build showed and read (model_hash)
+    long builds;
     // ImGui reads keys as states once a frame: a key pressed since the last frame keeps its
     // release for the frame after, so that a tap shorter than a frame still counts.
     std::vector<int> fresh_keys;
@@ -144,6 +151,29 @@ std::vector<MENU_ENTRY> make_entries(const PLAT_MENU_ITEM *items, int count, int
 SDL_Window *window()
 {
     return static_cast<SDL_Window *>(plat_window_handle());
+}
+
+// A fingerprint of what a build of the bar shows and reads besides ImGui's input.
+uint64_t model_hash()
+{
+    uint64_t h = 0xCBF29CE484222325ull;
+    auto state = [](const std::unordered_map<uint32_t, int> &m, uint32_t command) {
+        auto it = m.find(command);
+        return it != m.end() && it->second;
+    };
+    for (const MENU_ENTRY &e : menu.entries) {
+        const int fields[6] = {static_cast<int>(e.command), e.level, static_cast<int>(e.kind),
+                               state(menu.checked, e.command), state(menu.disabled, e.command),
+                               state(menu.withheld, e.command)};
+        hash_bytes(&h, fields, sizeof fields);
+        hash_bytes(&h, e.label.data(), e.label.size());
+        hash_bytes(&h, e.shortcut.data(), e.shortcut.size());
+    }
+    int w = 0, h_px = 0, dw = 0, dh = 0;
+    if (window()) SDL_GetWindowSize(window(), &w, &h_px), SDL_GL_GetDrawableSize(window(), &dw, &dh);
+    const int outside[7] = {menu.shown, plat_owner(), plat_about_shown(), plat_panel_shown(), w, h_px, dw * 65536 + dh};
+    hash_bytes(&h, outside, sizeof outside);
+    return h;
 }
 
 void remember(const MENU_ENTRY &e)
@@ -254,6 +284,7 @@ int plat_menu_init()
 #if VM_HAVE_IMGUI
     if (menu.ready) return 1;
     if (!window() || !plat_gl_make_current()) return 0;
+    menu.stirred = 1;
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();
     ImGuiIO &io = ImGui::GetIO();
@@ -419,6 +450,18 @@ int plat_menu_prepare()
 #if VM_HAVE_IMGUI
     bool bar = menu.shown && !menu.entries.empty();
     if (!menu.ready || (!bar && !plat_about_shown() && !plat_panel_shown()) || !plat_gl_make_current()) return 0;
+    // Dialogs blink their cursor and an open bar or popup moves with held keys: those are built
+    // every frame.
+    const uint64_t model = model_hash();
+    const bool alone = !menu.stirred && !menu.keyboard_toggle && menu.held_releases.empty() &&
+                       plat_owner() != PLAT_OWNER_MENU && plat_owner() != PLAT_OWNER_DIALOG && !plat_about_shown() &&
+                       !plat_panel_shown() && model == menu.model;
+    if (alone && menu.alike >= 2) {
+        menu.prepared = 1;
+        return 1;
+    }
+    menu.stirred = 0;
+    menu.builds++;
     ImGui_ImplOpenGL2_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     // The game holds the mouse and the keyboard: its hidden pointer's clicks and its keys are
@@ -449,7 +492,10 @@ int plat_menu_prepare()
     menu.held_releases.clear();
     menu_owner_set(bar && keyboard_in_menu());
     menu.prepared = 1;
-    menu.prepared_hash = draw_data_hash(ImGui::GetDrawData());
+    const uint64_t drawn = draw_data_hash(ImGui::GetDrawData());
+    menu.alike = alone && drawn == menu.prepared_hash ? menu.alike + 1 : 0;
+    menu.model = model;
+    menu.prepared_hash = drawn;
     menu.prepared_bottom = draw_data_bottom(ImGui::GetDrawData());
     return 1;
 #else
@@ -477,6 +523,11 @@ void plat_menu_render()
 #endif
 }
 
+long plat_menu_builds()
+{
+    return menu.builds;
+}
+
 void plat_menu_draw()
 {
     if (plat_menu_prepare()) plat_menu_render();
@@ -495,6 +546,7 @@ int plat_menu_event(const void *sdl_event, int owner)
     bool f10 = keyboard_toggle_key(e, owner) && e.key.keysym.sym == SDLK_F10;
     // The game's keys and clicks never reach the menu.
     if (owner == PLAT_OWNER_GAME) return 0;
+    menu.stirred = 1;
     if (f10) return 1;
     bool ours = plat_owner() == PLAT_OWNER_MENU || plat_owner() == PLAT_OWNER_DIALOG;
     if (owner < 0 && (e.type == SDL_MOUSEWHEEL || e.type == SDL_TEXTINPUT) && !ours) return 0;

@@ -70,6 +70,10 @@ int plat_menu_bottom();
 void plat_menu_render();
 // Both of the above.
 void plat_menu_draw();
+// The frames of the bar built so far. A bar left alone is not built again: while no event
+// reached it and its entries, their states, the owner of the keys and the window's size stay
+// as they are, plat_menu_prepare keeps the last frame.
+long plat_menu_builds();
 // Moves the keyboard into the bar or out of it (F10).
 void plat_menu_keyboard_toggle();
 // Called by the event translation with each SDL_Event and the owner it went to (-1 for events

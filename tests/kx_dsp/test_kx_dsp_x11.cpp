@@ -173,3 +173,28 @@ TEST_F(X11Test, MenuTellsTheWindowWhenItTakesTheKeyboardAndGivesItBack)
     EXPECT_EQ(seen, (std::vector<uint32_t>{PLAT_WM_ENTERMENULOOP, PLAT_WM_EXITMENULOOP}));
     plat_menu_show(1);
 }
+
+TEST_F(X11Test, AnIdleBarIsBuiltAgainOnlyWhenSomethingChanges)
+{
+    ASSERT_EQ(start(), 1);
+    kx_dsp_show();
+    const struct {
+        const char *name;
+        void (*stir)();
+    } cases[] = {
+        {"a check mark", [] { plat_menu_check(51002, !plat_menu_checked(51002)); }},
+        {"an entry's text", [] { plat_menu_text_set(41001, "&Topics\tF1"); }},
+        {"a click on the picture", [] { plat_mouse_click_inject(300, 300); }},
+    };
+    frames(10);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const long idle = plat_menu_builds();
+        frames(4);
+        EXPECT_EQ(plat_menu_builds(), idle);
+        c.stir();
+        frames(1);
+        EXPECT_GT(plat_menu_builds(), idle);
+        frames(4);
+    }
+}
