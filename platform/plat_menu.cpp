@@ -153,7 +153,8 @@ SDL_Window *window()
     return static_cast<SDL_Window *>(plat_window_handle());
 }
 
-// A fingerprint of what a build of the bar shows and reads besides ImGui's input.
+// A fingerprint of what a build of the bar shows and reads besides ImGui's input (the dialogs
+// are built every frame while they are open, so they need no part in it).
 uint64_t model_hash()
 {
     uint64_t h = 0xCBF29CE484222325ull;
@@ -171,7 +172,7 @@ uint64_t model_hash()
     }
     int w = 0, h_px = 0, dw = 0, dh = 0;
     if (window()) SDL_GetWindowSize(window(), &w, &h_px), SDL_GL_GetDrawableSize(window(), &dw, &dh);
-    const int outside[7] = {menu.shown, plat_owner(), plat_about_shown(), plat_panel_shown(), w, h_px, dw * 65536 + dh};
+    const int outside[5] = {menu.shown, plat_owner(), w, h_px, dw * 65536 + dh};
     hash_bytes(&h, outside, sizeof outside);
     return h;
 }
