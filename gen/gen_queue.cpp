@@ -54,6 +54,17 @@ struct GEN_SPAN {
     int x0, y0, x1, y1;
 };
 
+// Runs drawn with one call after the queue's runs were put in a new order: the first and last
+// of them (linked through gen_queue.group_next) and the blocks they reach together.
+struct GEN_GROUP {
+    int head, tail;
+    GEN_RECT reach;   // x0 > x1 for none
+    bool fixed;       // keeps its place: nothing is drawn with it or moved past it
+};
+
+// Groups looked back over for one a run can be drawn with.
+constexpr int REGROUP_LOOKBACK = 24;
+
 // The backdrop is drawn through at most this many rectangles around the pixels left open.
 constexpr int CUT_PARTS_MAX = 8;
 // Rectangles of a backdrop looked at to tell whether it fills the picture (see backdrop_fills).
@@ -93,6 +104,13 @@ struct GEN_QUEUE {
     bool reach_known;   // reach holds the queued frame's primitives
     GEN_RUN *runs;
     int run_count, run_capacity;
+    // Room to put the runs in a new order (see runs_regroup).
+    GEN_VERTEX *spare_vertices;
+    GEN_RECT *spare_reach;
+    GEN_RUN *spare_runs;
+    GEN_GROUP *groups;
+    int *group_next;
+    int spare_vertex_capacity, spare_reach_capacity, spare_run_capacity, group_capacity, next_capacity;
     bool backdrop;       // runs queued now belong to the backdrop
     uint64_t *covered;   // the backdrop's cut: a bit by picture pixel, set where a cover hides it
     int covered_capacity;
@@ -298,6 +316,92 @@ int rect_area(const GEN_RECT &r)
 GEN_RECT rect_union(const GEN_RECT &a, const GEN_RECT &b)
 {
     return {std::min(a.x0, b.x0), std::min(a.y0, b.y0), std::max(a.x1, b.x1), std::max(a.y1, b.y1)};
+}
+
+bool rect_empty(const GEN_RECT &r)
+{
+    return r.x0 > r.x1;
+}
+
+bool rects_overlap(const GEN_RECT &a, const GEN_RECT &b)
+{
+    return !rect_empty(a) && !rect_empty(b) && a.x0 <= b.x1 && b.x0 <= a.x1 && a.y0 <= b.y1 && b.y0 <= a.y1;
+}
+
+// Whether run b can go to the driver in the same call as run a, once beside it.
+bool same_call(const GEN_RUN &a, const GEN_RUN &b)
+{
+    return a.mode == b.mode && a.texture == b.texture && a.blend == b.blend && a.space == b.space;
+}
+
+// Puts the queued runs in an order that needs fewer calls and draws the same pixels. Two runs
+// that reach no common block give the same picture in either order, so a run joins the last
+// group before it of the same state when no group between them reaches any block it reaches:
+// the faces of a world around the sprites standing among them then go in one call instead of
+// one call between each two sprites. The backdrop and the runs that are not lists of primitives
+// keep their places. Runs that touch no block of the picture draw nothing and go anywhere.
+void runs_regroup()
+{
+    GEN_QUEUE &q = gen_queue;
+    if (!q.reach_known || q.run_count < 3) return;
+    const int n = q.run_count;
+    if (!grow(reinterpret_cast<void **>(&q.groups), &q.group_capacity, n, FIRST_RUNS, sizeof(GEN_GROUP),
+              "gen queue groups") ||
+        !grow(reinterpret_cast<void **>(&q.group_next), &q.next_capacity, n, FIRST_RUNS, sizeof(int),
+              "gen queue group links"))
+        return;
+    int groups = 0;
+    bool moved = false;
+    for (int i = 0; i < n; i++) {
+        const GEN_RUN &r = q.runs[i];
+        const GEN_RECT reach = {r.x0, r.y0, r.x1, r.y1};
+        q.group_next[i] = -1;
+        const bool fixed = r.role == ROLE_BACKDROP || !mergeable(r.mode);
+        int joined = -1;
+        for (int g = groups - 1; !fixed && g >= 0 && g >= groups - REGROUP_LOOKBACK; g--) {
+            const GEN_GROUP &group = q.groups[g];
+            if (group.fixed) break;
+            if (same_call(q.runs[group.head], r)) {
+                joined = g;
+                break;
+            }
+            if (rects_overlap(group.reach, reach)) break;
+        }
+        if (joined < 0) {
+            q.groups[groups++] = {i, i, reach, fixed};
+            continue;
+        }
+        GEN_GROUP &group = q.groups[joined];
+        moved = moved || joined != groups - 1;
+        q.group_next[group.tail] = i;
+        group.tail = i;
+        if (rect_empty(group.reach)) group.reach = reach;
+        else if (!rect_empty(reach)) group.reach = rect_union(group.reach, reach);
+    }
+    if (!moved) return;
+    if (!grow(reinterpret_cast<void **>(&q.spare_vertices), &q.spare_vertex_capacity, q.vertex_count, FIRST_VERTICES,
+              sizeof(GEN_VERTEX), "gen queue vertices") ||
+        !grow(reinterpret_cast<void **>(&q.spare_reach), &q.spare_reach_capacity, q.vertex_count, FIRST_VERTICES,
+              sizeof(GEN_RECT), "gen queue reach") ||
+        !grow(reinterpret_cast<void **>(&q.spare_runs), &q.spare_run_capacity, n, FIRST_RUNS, sizeof(GEN_RUN),
+              "gen queue runs"))
+        return;
+    int runs = 0, vertices = 0;
+    for (int g = 0; g < groups; g++)
+        for (int i = q.groups[g].head; i >= 0; i = q.group_next[i]) {
+            GEN_RUN r = q.runs[i];
+            std::copy(q.vertices + r.first, q.vertices + r.first + r.count, q.spare_vertices + vertices);
+            std::copy(q.reach + r.first, q.reach + r.first + r.count, q.spare_reach + vertices);
+            r.first = vertices;
+            vertices += r.count;
+            q.spare_runs[runs++] = r;
+        }
+    std::swap(q.vertices, q.spare_vertices);
+    std::swap(q.vertex_capacity, q.spare_vertex_capacity);
+    std::swap(q.reach, q.spare_reach);
+    std::swap(q.reach_capacity, q.spare_reach_capacity);
+    std::swap(q.runs, q.spare_runs);
+    std::swap(q.run_capacity, q.spare_run_capacity);
 }
 
 // Adds a rectangle of changed blocks; past RECTS_MAX the two whose union grows least are merged.
@@ -1019,7 +1123,10 @@ int gen_queue_frame_end(int menu_changed, int menu_floor)
         return GEN_FRAME_NONE;
     }
     const bool blocks = q.columns > 0 && q.rows > 0;
-    if (blocks) blocks_build();
+    if (blocks) {
+        blocks_build();
+        runs_regroup();
+    }
     const int n = q.columns * q.rows;
     int result = GEN_FRAME_FULL;
     if (q.back == BACK_STARTED) {
@@ -1092,7 +1199,9 @@ void gen_queue_free()
 {
     GEN_QUEUE &q = gen_queue;
     for (void *p : {static_cast<void *>(q.vertices), static_cast<void *>(q.reach), static_cast<void *>(q.covered),
-                    static_cast<void *>(q.runs), static_cast<void *>(q.blocks), static_cast<void *>(q.shown_blocks)})
+                    static_cast<void *>(q.runs), static_cast<void *>(q.blocks), static_cast<void *>(q.shown_blocks),
+                    static_cast<void *>(q.spare_vertices), static_cast<void *>(q.spare_reach),
+                    static_cast<void *>(q.spare_runs), static_cast<void *>(q.groups), static_cast<void *>(q.group_next)})
         if (p) kx_mem_free(p);
     q = GEN_QUEUE{};
     q.must_draw = true;

@@ -470,3 +470,57 @@ TEST_F(GenQueue, BackdropLeavesOutOnlyRowsThatSolidFacesHideFromSideToSide)
     }
     for (uint32_t t : {back, solid, holed, faded}) gen_texture_delete(t);
 }
+
+TEST_F(GenQueue, RunsThatReachNoCommonBlockShareACallAtTheFrameEnd)
+{
+    const uint32_t a = texture(GEN_FILTER_LINEAR), b = texture(GEN_FILTER_LINEAR, 0xE04020);
+    struct PRIM {
+        uint32_t mode, texture;
+        float x, y, w, h;
+    };
+    const struct {
+        const char *name;
+        std::vector<PRIM> prims;
+        long draws;
+    } cases[] = {
+        {"apart", {{GL_QUADS, a, 20, 20, 16, 16}, {GL_QUADS, b, 60, 20, 16, 16}, {GL_QUADS, a, 100, 20, 16, 16}}, 2},
+        {"the later one over the other",
+         {{GL_QUADS, a, 20, 20, 16, 16}, {GL_QUADS, b, 60, 20, 16, 16}, {GL_QUADS, a, 66, 26, 16, 16}}, 3},
+        {"in the same block", {{GL_QUADS, a, 20, 20, 4, 4}, {GL_QUADS, b, 26, 20, 4, 4}, {GL_QUADS, a, 30, 24, 4, 4}}, 3},
+        {"past the picture", {{GL_QUADS, a, 20, 20, 16, 16}, {GL_QUADS, b, 400, 20, 16, 16}, {GL_QUADS, a, 20, 60, 16, 16}}, 2},
+        {"a strip keeps its place",
+         {{GL_QUADS, a, 20, 20, 16, 16}, {GL_TRIANGLE_STRIP, b, 60, 20, 16, 16}, {GL_QUADS, a, 100, 20, 16, 16}}, 3},
+        {"over two groups",
+         {{GL_QUADS, a, 20, 20, 16, 16}, {GL_QUADS, b, 60, 20, 16, 16}, {GL_QUADS, a, 100, 20, 16, 16},
+          {GL_QUADS, b, 96, 24, 16, 16}, {GL_QUADS, a, 140, 20, 16, 16}},
+         2},
+        {"after what it lies over",
+         {{GL_QUADS, a, 20, 20, 16, 16}, {GL_QUADS, b, 60, 20, 16, 16}, {GL_QUADS, a, 100, 20, 16, 16},
+          {GL_QUADS, b, 96, 24, 16, 16}, {GL_QUADS, a, 104, 30, 16, 16}},
+         3},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        auto scene = [&] {
+            for (const PRIM &p : c.prims) quad(p.mode, p.texture, {0.9f, 0.8f, 0.7f, 0.8f}, p.x, p.y, p.w, p.h);
+        };
+        // Drawn at the frame's end (in the new order), then in the order queued.
+        gen_wrap_screen_clear();
+        scene();
+        const long before = gen_queue_draw_count();
+        ASSERT_EQ(gen_queue_frame_end(0, H), GEN_FRAME_FULL);
+        EXPECT_EQ(gen_queue_draw_count() - before, c.draws);
+        const std::vector<uint8_t> regrouped = picture();
+        gen_queue_swapped();
+        gen_wrap_screen_clear();
+        scene();
+        gen_queue_flush();
+        // One level apart is the same (see OnlyChangedPartsAreDrawnAndMatchTheWholeFrame).
+        const std::vector<uint8_t> queued = picture();
+        size_t bad = 0;
+        for (size_t i = 0; i < queued.size(); i++) bad += std::abs(regrouped[i] - queued[i]) > 1;
+        EXPECT_EQ(bad, 0u);
+        gen_queue_discard();
+    }
+    for (uint32_t t : {a, b}) gen_texture_delete(t);
+}
