@@ -838,8 +838,7 @@ bool scissor_part(const GEN_RECT *clip, const GEN_SPAN &part, GEN_RECT *blocks)
 // Whether run b can be drawn by the same call as run a, before it: all but the colour agree.
 bool batchable_after(const GEN_RUN &a, const GEN_RUN &b)
 {
-    return mergeable(b.mode) && a.mode == b.mode && a.texture == b.texture && a.blend == b.blend &&
-           a.space == b.space && a.first + a.count == b.first;
+    return mergeable(b.mode) && same_call(a, b) && a.first + a.count == b.first;
 }
 
 bool rect_meets(const GEN_RECT &r, const GEN_RECT &clip)
