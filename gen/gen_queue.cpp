@@ -1122,14 +1122,12 @@ int gen_queue_frame_end(int menu_changed, int menu_floor)
         return GEN_FRAME_NONE;
     }
     const bool blocks = q.columns > 0 && q.rows > 0;
-    if (blocks) {
-        blocks_build();
-        runs_regroup();
-    }
+    if (blocks) blocks_build();
     const int n = q.columns * q.rows;
     int result = GEN_FRAME_FULL;
     if (q.back == BACK_STARTED) {
         // Part of the frame is drawn already, on a cleared buffer: draw the rest over it.
+        runs_regroup();
         backdrop_cut();
         runs_draw(nullptr);
         q.shown_valid = false;
@@ -1140,7 +1138,9 @@ int gen_queue_frame_end(int menu_changed, int menu_floor)
             queue_clear();
             return q.last_frame = GEN_FRAME_NONE;
         }
-        backdrop_cut();   // what the frame draws, not what it is compared by
+        // What the frame draws, not what it is compared by: a frame that is not drawn skips both.
+        runs_regroup();
+        backdrop_cut();
         if (comparable && changed * 100 > n * PATCH_SHARE_MAX) rects_bound();
         if (comparable && q.kept == 1 && q.back == BACK_SHOWN && !menu_changed && rects_below(menu_floor) &&
             (changed * 100 <= n * PATCH_SHARE_MAX || rect_area(q.rects[0]) * 100 <= n * BOUND_SHARE_MAX)) {
