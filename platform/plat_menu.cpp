@@ -66,9 +66,11 @@ struct PLAT_MENU_STATE {
     uint64_t model;    // fingerprint of what the last build showed and read (model_hash)
     long builds;
     // ImGui reads keys as states once a frame: a key pressed since the last frame keeps its
-    // release for the frame after, so that a tap shorter than a frame still counts.
+    // release for the frame after, and a key's later changes wait behind it, one a frame, so
+    // that taps shorter than a frame, two in one frame included, all count.
     std::vector<int> fresh_keys;
-    std::vector<SDL_Event> held_releases;
+    std::vector<int> given_keys;   // keys whose held change ImGui was given since the last frame
+    std::vector<SDL_Event> held_keys;
 };
 
 PLAT_MENU_STATE menu;
@@ -257,16 +259,46 @@ bool keyboard_toggle_key(const SDL_Event &e, int owner)
     return toggle;
 }
 
-// A key pressed since the last frame keeps its release for the frame after; true when `e` is
-// such a release, now held back.
+bool has_key(const std::vector<int> &keys, int code)
+{
+    return std::find(keys.begin(), keys.end(), code) != keys.end();
+}
+
+// A key pressed since the last frame keeps its release for the frame after, and the events of a
+// key with one held, or given to ImGui since the last frame, wait behind it; true when `e` is
+// held back.
 bool key_tap_hold(const SDL_Event &e)
 {
     if (e.type != SDL_KEYDOWN && e.type != SDL_KEYUP) return false;
-    std::vector<int> &fresh = menu.fresh_keys;
-    bool is_fresh = std::find(fresh.begin(), fresh.end(), e.key.keysym.scancode) != fresh.end();
-    if (e.type == SDL_KEYDOWN && !is_fresh) fresh.push_back(e.key.keysym.scancode);
-    if (e.type == SDL_KEYUP && is_fresh) menu.held_releases.push_back(e);
-    return e.type == SDL_KEYUP && is_fresh;
+    const int code = e.key.keysym.scancode;
+    const bool waiting = has_key(menu.given_keys, code) ||
+                         std::any_of(menu.held_keys.begin(), menu.held_keys.end(),
+                                     [code](const SDL_Event &h) { return h.key.keysym.scancode == code; });
+    const bool fresh = has_key(menu.fresh_keys, code);
+    if (!waiting && e.type == SDL_KEYDOWN) {
+        if (!fresh) menu.fresh_keys.push_back(code);
+        return false;
+    }
+    if (!waiting && !fresh) return false;
+    menu.held_keys.push_back(e);
+    return true;
+}
+
+// After a frame: gives ImGui the held events, at most one change a key, for the next frame to
+// see; the others wait for the frame after.
+void held_keys_replay()
+{
+    std::vector<SDL_Event> later;
+    for (SDL_Event &e : menu.held_keys) {
+        const int code = e.key.keysym.scancode;
+        if (has_key(menu.given_keys, code)) {
+            later.push_back(e);
+            continue;
+        }
+        menu.given_keys.push_back(code);
+        ImGui_ImplSDL2_ProcessEvent(&e);
+    }
+    menu.held_keys.swap(later);
 }
 
 #endif
@@ -454,9 +486,10 @@ int plat_menu_prepare()
     // Dialogs blink their cursor and an open bar or popup moves with held keys: those are built
     // every frame.
     const uint64_t model = model_hash();
-    const bool alone = !menu.stirred && !menu.keyboard_toggle && menu.held_releases.empty() &&
-                       plat_owner() != PLAT_OWNER_MENU && plat_owner() != PLAT_OWNER_DIALOG && !plat_about_shown() &&
-                       !plat_panel_shown() && model == menu.model;
+    const bool alone = !menu.stirred && !menu.keyboard_toggle && menu.held_keys.empty() &&
+                       menu.given_keys.empty() && plat_owner() != PLAT_OWNER_MENU &&
+                       plat_owner() != PLAT_OWNER_DIALOG && !plat_about_shown() && !plat_panel_shown() &&
+                       model == menu.model;
     if (alone && menu.alike >= 2) {
         menu.prepared = 1;
         return 1;
@@ -478,6 +511,7 @@ int plat_menu_prepare()
     GImGui->NavWindowingToggleLayer = false;
     ImGui::NewFrame();
     menu.fresh_keys.clear();
+    menu.given_keys.clear();
     menu.drawn.clear();
     if (bar && ImGui::BeginMainMenuBar()) {
         if (menu.keyboard_toggle) keyboard_toggle_apply();
@@ -489,8 +523,7 @@ int plat_menu_prepare()
     plat_panel_draw();
     plat_about_draw();
     ImGui::Render();
-    for (SDL_Event &e : menu.held_releases) ImGui_ImplSDL2_ProcessEvent(&e);
-    menu.held_releases.clear();
+    held_keys_replay();
     menu_owner_set(bar && keyboard_in_menu());
     menu.prepared = 1;
     const uint64_t drawn = draw_data_hash(ImGui::GetDrawData());
