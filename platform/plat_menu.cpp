@@ -65,11 +65,10 @@ struct PLAT_MENU_STATE {
     int alike;         // builds in a row that drew what the one before drew
     uint64_t model;    // fingerprint of what the last build showed and read (model_hash)
     long builds;
-    // ImGui reads keys as states once a frame: a key pressed since the last frame keeps its
-    // release for the frame after, and a key's later changes wait behind it, one a frame, so
-    // that taps shorter than a frame, two in one frame included, all count.
-    std::vector<int> fresh_keys;
-    std::vector<int> given_keys;   // keys whose held change ImGui was given since the last frame
+    // ImGui reads keys as states once a frame: a key it was given a change of since the last
+    // frame takes no other before the next, and later key events wait behind a held one, so
+    // that taps shorter than a frame, two in one frame included, all count in order.
+    std::vector<int> given_keys;
     std::vector<SDL_Event> held_keys;
 };
 
@@ -264,41 +263,36 @@ bool has_key(const std::vector<int> &keys, int code)
     return std::find(keys.begin(), keys.end(), code) != keys.end();
 }
 
-// A key pressed since the last frame keeps its release for the frame after, and the events of a
-// key with one held, or given to ImGui since the last frame, wait behind it; true when `e` is
-// held back.
+// A key event waits while another is held or ImGui was given a change of the same key since the
+// last frame; true when `e` is held back.
 bool key_tap_hold(const SDL_Event &e)
 {
     if (e.type != SDL_KEYDOWN && e.type != SDL_KEYUP) return false;
+    // A held key's repeats change nothing ImGui reads (it repeats by itself).
+    if (e.key.repeat) return !menu.held_keys.empty();
     const int code = e.key.keysym.scancode;
-    const bool waiting = has_key(menu.given_keys, code) ||
-                         std::any_of(menu.held_keys.begin(), menu.held_keys.end(),
-                                     [code](const SDL_Event &h) { return h.key.keysym.scancode == code; });
-    const bool fresh = has_key(menu.fresh_keys, code);
-    if (!waiting && e.type == SDL_KEYDOWN) {
-        if (!fresh) menu.fresh_keys.push_back(code);
-        return false;
+    if (!menu.held_keys.empty() || has_key(menu.given_keys, code)) {
+        menu.held_keys.push_back(e);
+        return true;
     }
-    if (!waiting && !fresh) return false;
-    menu.held_keys.push_back(e);
-    return true;
+    menu.given_keys.push_back(code);
+    return false;
 }
 
-// After a frame: gives ImGui the held events, at most one change a key, for the next frame to
-// see; the others wait for the frame after.
-void held_keys_replay()
+// After a frame: gives ImGui the held events in order up to the second change of one key, for
+// the next frame to see; the rest wait for the frame after. With `all`, every one of them.
+void held_keys_replay(bool all = false)
 {
-    std::vector<SDL_Event> later;
-    for (SDL_Event &e : menu.held_keys) {
+    size_t given = 0;
+    for (; given < menu.held_keys.size(); given++) {
+        SDL_Event &e = menu.held_keys[given];
         const int code = e.key.keysym.scancode;
-        if (has_key(menu.given_keys, code)) {
-            later.push_back(e);
-            continue;
-        }
+        if (!all && has_key(menu.given_keys, code)) break;
         menu.given_keys.push_back(code);
         ImGui_ImplSDL2_ProcessEvent(&e);
     }
-    menu.held_keys.swap(later);
+    menu.held_keys.erase(menu.held_keys.begin(), menu.held_keys.begin() + static_cast<long>(given));
+    if (all) menu.given_keys.clear();
 }
 
 #endif
@@ -482,7 +476,11 @@ int plat_menu_prepare()
     menu.prepared = 0;
 #if VM_HAVE_IMGUI
     bool bar = menu.shown && !menu.entries.empty();
-    if (!menu.ready || (!bar && !plat_about_shown() && !plat_panel_shown()) || !plat_gl_make_current()) return 0;
+    if (!menu.ready || (!bar && !plat_about_shown() && !plat_panel_shown()) || !plat_gl_make_current()) {
+        // No frame comes to take held keys one by one: ImGui has them all at once.
+        if (menu.ready) held_keys_replay(true);
+        return 0;
+    }
     // Dialogs blink their cursor and an open bar or popup moves with held keys: those are built
     // every frame.
     const uint64_t model = model_hash();
@@ -510,7 +508,6 @@ int plat_menu_prepare()
     // Alt is ours to watch (keyboard_toggle_key): ImGui's own toggle would undo ours.
     GImGui->NavWindowingToggleLayer = false;
     ImGui::NewFrame();
-    menu.fresh_keys.clear();
     menu.given_keys.clear();
     menu.drawn.clear();
     if (bar && ImGui::BeginMainMenuBar()) {
