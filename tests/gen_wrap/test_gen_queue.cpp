@@ -73,10 +73,17 @@ std::vector<uint8_t> picture()
 
 constexpr GEN_COLOR WHITE = {1, 1, 1, 1}, GREY = {0.5f, 0.5f, 0.5f, 1};
 
+// Bytes of two pictures more than a level apart: the software renderer rounds a colour half-way
+// between two levels either way, depending on how much of its tiles a drawing covers.
+size_t levels_apart(const std::vector<uint8_t> &a, const std::vector<uint8_t> &b)
+{
+    size_t bad = 0;
+    for (size_t i = 0; i < a.size(); i++) bad += std::abs(a[i] - b[i]) > 1;
+    return bad;
+}
+
 // Queues a scene twice on a cleared picture: drawn at a frame's end, then flushed in the order
-// queued. The calls the frame's end made, and the bytes of the two pictures more than a level
-// apart (the software renderer rounds a colour half-way between two levels either way, depending
-// on how much of its tiles a drawing covers).
+// queued; checks the calls the frame's end made and that the two pictures agree.
 template <typename SCENE>
 void frame_end_matches_queued(SCENE scene, long draws)
 {
@@ -92,9 +99,7 @@ void frame_end_matches_queued(SCENE scene, long draws)
     gen_queue_flush();
     const std::vector<uint8_t> queued = picture();
     gen_queue_discard();
-    size_t bad = 0;
-    for (size_t i = 0; i < ended.size(); i++) bad += std::abs(ended[i] - queued[i]) > 1;
-    EXPECT_EQ(bad, 0u);
+    EXPECT_EQ(levels_apart(ended, queued), 0u);
 }
 
 } // namespace
@@ -306,11 +311,7 @@ TEST_F(GenQueue, OnlyChangedPartsAreDrawnAndMatchTheWholeFrame)
         std::vector<uint8_t> whole = picture();
         gen_queue_discard();
         gen_queue_invalidate();
-        // The software renderer rounds a colour half-way between two levels either way,
-        // depending on how much of its tiles a drawing covers: one level apart is the same.
-        size_t bad = 0;
-        for (size_t i = 0; i < shown.size(); i++) bad += std::abs(shown[i] - whole[i]) > 1;
-        EXPECT_EQ(bad, 0u);
+        EXPECT_EQ(levels_apart(shown, whole), 0u);
     }
     gen_texture_delete(tex);
 }
